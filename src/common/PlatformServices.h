@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+// Everything a window asks of the desktop that a test must be able to answer:
+// message boxes, input boxes, the file-open dialog, printing, starting a
+// program and the registry. Windows reach it only through platform(); tests
+// install a scripted double (tests/support) so no real dialog ever opens.
+
+enum class MsgButtons { Ok, YesNo };
+enum class MsgIcon { None, Information, Warning, Critical };
+enum class MsgAnswer { Ok, Yes, No };
+
+// A registry as the about window reads it. The Linux backend has no keys.
+class Registry {
+public:
+    static constexpr quint32 HKEY_LOCAL_MACHINE = 0x80000002u;
+    static constexpr quint32 KEY_ALL_ACCESS = 0x2003Fu;
+    static constexpr quint32 REG_SZ = 1;
+    static constexpr quint32 REG_DWORD = 4;
+
+    struct Value {
+        quint32 type = 0;
+        QByteArray data; // the value's bytes as the ANSI query returns them
+    };
+    using Handle = quintptr;
+
+    virtual ~Registry() = default;
+    virtual bool openKey(quint32 root, const QString& keyName, quint32 access, Handle* handle) = 0;
+    virtual bool queryValue(Handle handle, const QString& valueName, Value* value) = 0;
+    virtual void closeKey(Handle handle) = 0;
+};
+
+class PlatformServices {
+public:
+    virtual ~PlatformServices() = default;
+
+    // An empty title shows modGlobalVars::ApplicationTitle.
+    virtual MsgAnswer messageBox(const QString& text, const QString& title = QString(),
+                                 MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None) = 0;
+
+    // Returns the typed text; Cancel gives the empty text, as the original input box does.
+    virtual QString inputBox(const QString& prompt, const QString& title, const QString& defaultText = QString()) = 0;
+
+    // filter is in the pipe form "Name (*.a;*.b)|*.a;*.b|All Files (*.*)|*.*"; the
+    // first choice is preselected. Returns the chosen full path, or nothing on Cancel.
+    virtual std::optional<QString> openFileDialog(const QString& filter, const QString& initialFileName = QString(),
+                                                  const QString& title = QString()) = 0;
+
+    // Prints one page image on the default printer, without a dialog.
+    // On failure returns false and a reason for the user.
+    virtual bool printImage(const QImage& image, QString* error) = 0;
+
+    // Starts a program by its path, detached, without a shell.
+    virtual bool startProgram(const QString& path, const QStringList& arguments = {}) = 0;
+
+    virtual Registry& registry() = 0;
+};
+
+// The services in use; the Qt implementation unless a test installed another.
+PlatformServices& platform();
+// Installs services (ownership stays with the caller); nullptr returns to the Qt implementation.
+void setPlatform(PlatformServices* services);
+
+// The Qt implementation, exposed for the few places that need a real one.
+std::unique_ptr<PlatformServices> makeQtPlatformServices();
+
+// Converts the pipe form of a file filter to Qt's ";;" form.
+QString qtFilterFromPipeFilter(const QString& filter);

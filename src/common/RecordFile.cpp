@@ -1,0 +1,187 @@
+#include "RecordFile.h"
+
+#include "Win1252.h"
+
+#include <QFile>
+
+namespace RecordFile {
+
+namespace {
+constexpr char Quote = '"';
+constexpr char Comma = ',';
+constexpr char Cr = '\r';
+constexpr char Lf = '\n';
+const QByteArrayView TrueToken("#TRUE#");
+const QByteArrayView FalseToken("#FALSE#");
+} // namespace
+
+void Writer::separate()
+{
+    if (m_inRecord)
+        m_bytes.append(Comma);
+    m_inRecord = true;
+}
+
+Writer& Writer::text(QStringView value)
+{
+    separate();
+    m_bytes.append(Quote);
+    m_bytes.append(Win1252::encode(value));
+    m_bytes.append(Quote);
+    return *this;
+}
+
+Writer& Writer::truth(bool value)
+{
+    separate();
+    m_bytes.append(value ? TrueToken : FalseToken);
+    return *this;
+}
+
+Writer& Writer::endRecord()
+{
+    m_bytes.append("\r\n");
+    m_inRecord = false;
+    return *this;
+}
+
+Reader::Reader(QByteArray bytes) : m_bytes(std::move(bytes)) {}
+
+std::optional<Reader::Field> Reader::next()
+{
+    const qsizetype n = m_bytes.size();
+    const char* d = m_bytes.constData();
+    // Blanks, and a line end left over from the previous record.
+    while (m_pos < n && (d[m_pos] == ' ' || d[m_pos] == '\t' || d[m_pos] == Cr || d[m_pos] == Lf))
+        ++m_pos;
+    if (m_pos >= n)
+        return std::nullopt;
+
+    Field field;
+    qsizetype end;
+    if (d[m_pos] == Quote) {
+        const qsizetype start = m_pos + 1;
+        end = start;
+        while (end < n && d[end] != Quote)
+            ++end;
+        field.raw = QByteArrayView(d + start, end - start);
+        field.quoted = true;
+        if (end < n)
+            ++end; // the closing quote
+        // Whatever stands between the closing quote and the separator is skipped.
+        while (end < n && d[end] != Comma && d[end] != Cr && d[end] != Lf)
+            ++end;
+    } else {
+        const qsizetype start = m_pos;
+        end = start;
+        while (end < n && d[end] != Comma && d[end] != Cr && d[end] != Lf)
+            ++end;
+        qsizetype last = end;
+        while (last > start && (d[last - 1] == ' ' || d[last - 1] == '\t'))
+            --last;
+        field.raw = QByteArrayView(d + start, last - start);
+    }
+    // Consume the separator: a comma, or a line end (CR LF, CR or LF).
+    if (end < n) {
+        if (d[end] == Cr && end + 1 < n && d[end + 1] == Lf)
+            end += 2;
+        else
+            ++end;
+    }
+    m_pos = end;
+    return field;
+}
+
+std::optional<QString> Reader::text()
+{
+    const auto field = next();
+    if (!field)
+        return std::nullopt;
+    if (!field->quoted) {
+        // An unquoted truth value read into a text reads as its word.
+        if (field->raw == TrueToken)
+            return QStringLiteral("True");
+        if (field->raw == FalseToken)
+            return QStringLiteral("False");
+    }
+    return Win1252::decode(field->raw);
+}
+
+std::optional<bool> Reader::truth()
+{
+    const auto field = next();
+    if (!field || field->quoted)
+        return std::nullopt;
+    if (field->raw == TrueToken)
+        return true;
+    if (field->raw == FalseToken)
+        return false;
+    return std::nullopt;
+}
+
+QByteArray textRecord(const QStringList& fields)
+{
+    Writer w;
+    for (const QString& f : fields)
+        w.text(f);
+    w.endRecord();
+    return w.bytes();
+}
+
+QByteArray listFile(const QStringList& names)
+{
+    Writer w;
+    for (const QString& name : names)
+        w.text(name).endRecord();
+    return w.bytes();
+}
+
+QStringList parseListFile(const QByteArray& bytes)
+{
+    QStringList names;
+    Reader r(bytes);
+    while (r.hasMore()) {
+        auto name = r.text();
+        if (!name)
+            break;
+        names.append(std::move(*name));
+    }
+    return names;
+}
+
+std::optional<QStringList> parseTextRecord(const QByteArray& bytes, int count)
+{
+    Reader r(bytes);
+    QStringList fields;
+    fields.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        auto f = r.text();
+        if (!f)
+            return std::nullopt;
+        fields.append(std::move(*f));
+    }
+    return fields;
+}
+
+QByteArray plainLine(QStringView line)
+{
+    return Win1252::encode(line) + "\r\n";
+}
+
+QString parsePlainLine(const QByteArray& bytes)
+{
+    qsizetype end = 0;
+    while (end < bytes.size() && bytes[end] != Cr && bytes[end] != Lf)
+        ++end;
+    return Win1252::decode(QByteArrayView(bytes.constData(), end));
+}
+
+std::optional<QByteArray> readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+} // namespace RecordFile

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The record format of every data file: comma-separated fields, texts in
+// double quotes with nothing escaped, truth values as #TRUE# / #FALSE#, each
+// record ended by CR LF, one Windows-1252 byte per character.
+namespace RecordFile {
+
+class Writer {
+public:
+    Writer& text(QStringView value);
+    Writer& truth(bool value);
+    // Ends the current record with CR LF.
+    Writer& endRecord();
+    const QByteArray& bytes() const { return m_bytes; }
+
+private:
+    void separate();
+    QByteArray m_bytes;
+    bool m_inRecord = false;
+};
+
+// Reads fields one after another. A read that finds no byte left fails
+// (returns nothing); callers stop at the first failure.
+class Reader {
+public:
+    explicit Reader(QByteArray bytes);
+
+    // True while bytes remain: the loop condition of a list read.
+    bool hasMore() const { return m_pos < m_bytes.size(); }
+
+    std::optional<QString> text();
+    // Fails on a field that is not a truth value.
+    std::optional<bool> truth();
+
+private:
+    struct Field {
+        QByteArrayView raw;
+        bool quoted = false;
+    };
+    std::optional<Field> next();
+    QByteArray m_bytes;
+    qsizetype m_pos = 0;
+};
+
+// One record of text fields.
+QByteArray textRecord(const QStringList& fields);
+// One record of one text field per name: the list files.
+QByteArray listFile(const QStringList& names);
+// Every name of a list file, up to the first field that cannot be read.
+QStringList parseListFile(const QByteArray& bytes);
+// Reads `count` text fields of one record; nothing when fewer are there.
+std::optional<QStringList> parseTextRecord(const QByteArray& bytes, int count);
+
+// The picture file: one plain line, read back whole.
+QByteArray plainLine(QStringView line);
+QString parsePlainLine(const QByteArray& bytes);
+
+// Reads a whole file; nothing when it is missing or unreadable.
+std::optional<QByteArray> readFile(const QString& path);
+
+} // namespace RecordFile

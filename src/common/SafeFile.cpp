@@ -1,0 +1,46 @@
+#include "SafeFile.h"
+
+#include "PlatformServices.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QSet>
+
+WriteResult writeFileSafely(const QString& path, const QByteArray& bytes,
+                            std::optional<QFileDevice::Permissions> permissions)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {false, file.errorString()};
+    if (permissions && !file.setPermissions(*permissions)) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return {false, reason};
+    }
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return {false, reason};
+    }
+    if (!file.commit())
+        return {false, file.errorString()};
+    return {true, QString()};
+}
+
+bool reportSave(const QString& path, const WriteResult& result)
+{
+    static QSet<QString> reported;
+    const QString key = QDir::cleanPath(path);
+    if (result.ok) {
+        reported.remove(key);
+        return true;
+    }
+    if (!reported.contains(key)) {
+        reported.insert(key);
+        platform().messageBox(QStringLiteral("Gearbook could not save \"%1\".\n\n%2\n\n"
+                                             "What is on screen has not been stored.")
+                                  .arg(QDir::toNativeSeparators(path), result.error),
+                              QString(), MsgButtons::Ok, MsgIcon::Warning);
+    }
+    return false;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFileDevice>
+#include <QString>
+
+#include <optional>
+
+// The one way every file is written: to a temporary beside it, then renamed
+// over it, so a crash or a full disk never leaves a half-written file.
+struct WriteResult {
+    bool ok = false;
+    QString error; // the system's reason when !ok
+
+    explicit operator bool() const { return ok; }
+};
+
+WriteResult writeFileSafely(const QString& path, const QByteArray& bytes,
+                            std::optional<QFileDevice::Permissions> permissions = std::nullopt);
+
+// Reports a failed save once in a message box naming the file and the reason;
+// the same file is not reported again until a save of it has succeeded.
+// Returns result.ok so callers can write `if (!reportSave(path, writeFileSafely(...)))`.
+bool reportSave(const QString& path, const WriteResult& result);

@@ -68,11 +68,16 @@ QByteArray encode(QStringView text)
 
 QString decode(QByteArrayView bytes)
 {
+    // The code page agrees with Latin-1 except in 0x80..0x9F: take Qt's fast
+    // Latin-1 conversion and patch that range only where it occurs.
+    QString out = QString::fromLatin1(bytes);
     const auto& map = tables().toUnicode;
-    QString out(bytes.size(), Qt::Uninitialized);
-    QChar* dst = out.data();
-    for (const char b : bytes)
-        *dst++ = QChar(map[static_cast<unsigned char>(b)]);
+    const char* src = bytes.data();
+    for (qsizetype i = 0, n = bytes.size(); i < n; ++i) {
+        const auto b = static_cast<unsigned char>(src[i]);
+        if (b >= 0x80 && b <= 0x9F)
+            out[i] = QChar(map[b]);
+    }
     return out;
 }
 

@@ -1,0 +1,136 @@
+#include "ShellLink.h"
+
+#include "DataFolder.h"
+#include "SafeFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace ShellLink {
+
+namespace {
+
+const QString ProgramsToken = QStringLiteral("$(Programs)");
+
+bool sameToken(const QString& a, const QString& b)
+{
+    // Folder tokens come from a Windows setting, where names ignore case.
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+QString placeFolder(const QString& folder, const QString& base)
+{
+    if (!sameToken(base, ProgramsToken))
+        return QString();
+    QString result;
+    if (sameToken(folder, ProgramsToken))
+        result = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/applications");
+    else if (sameToken(folder, QStringLiteral("..\\..\\Desktop")))
+        result = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    else if (sameToken(folder, QStringLiteral("Startup")))
+        result = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart");
+    // An empty location would put the entry in the working folder.
+    if (result.isEmpty() || result.startsWith(QLatin1Char('/')) == false)
+        return QString();
+    return result;
+}
+
+QString iconPath()
+{
+    return DataFolder::installFolder() + QStringLiteral("gearbook.svg");
+}
+
+QString quoteExecArgument(const QString& argument)
+{
+    QString quoted;
+    quoted.reserve(argument.size() + 8);
+    quoted += QLatin1Char('"');
+    for (const QChar c : argument) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        else if (c == QLatin1Char('%'))
+            quoted += QLatin1Char('%'); // a literal percent sign, not a field code
+        quoted += c;
+    }
+    quoted += QLatin1Char('"');
+    return quoted;
+}
+
+QString escapeValue(const QString& value)
+{
+    QString escaped;
+    escaped.reserve(value.size() + 8);
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c == QLatin1Char('\\'))
+            escaped += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\n'))
+            escaped += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\t'))
+            escaped += QStringLiteral("\\t");
+        else if (c == QLatin1Char('\r'))
+            escaped += QStringLiteral("\\r");
+        else if (c == QLatin1Char(' ') && i == 0)
+            escaped += QStringLiteral("\\s"); // readers drop the spaces after '='
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+QByteArray desktopEntry(const QString& name, const QString& target, const QString& arguments, const QString& icon)
+{
+    QString exec = quoteExecArgument(target);
+    for (const QString& argument : QProcess::splitCommand(arguments))
+        exec += QLatin1Char(' ') + quoteExecArgument(argument);
+
+    QString text = QStringLiteral("[Desktop Entry]\n"
+                                  "Type=Application\n");
+    text += QStringLiteral("Name=") + escapeValue(name) + QLatin1Char('\n');
+    text += QStringLiteral("Exec=") + escapeValue(exec) + QLatin1Char('\n');
+    // A bare program name is looked up on PATH and has no folder of its own.
+    if (target.contains(QLatin1Char('/')))
+        text += QStringLiteral("Path=") + escapeValue(QFileInfo(target).absolutePath()) + QLatin1Char('\n');
+    text += QStringLiteral("Icon=") + escapeValue(icon) + QLatin1Char('\n');
+    return text.toUtf8();
+}
+
+} // namespace ShellLink
+
+qint32 fCreateShellLink(const QString& folder, const QString& linkName, const QString& target,
+                        const QString& arguments, qint32 flag, const QString& base)
+{
+    Q_UNUSED(flag); // every place is the user's own
+    const QString dir = ShellLink::placeFolder(folder, base);
+    if (dir.isEmpty())
+        return 0;
+    // The name becomes a file name in that folder: it must stay one.
+    if (linkName.isEmpty() || linkName.contains(QLatin1Char('/')) || linkName.contains(QChar(0)))
+        return 0;
+    // A desktop entry cannot start nothing, and a relative path with a folder
+    // in it would be invalid in Exec=; such a path means the working folder's.
+    QString program = target;
+    if (program.isEmpty())
+        return 0;
+    if (program.contains(QLatin1Char('/')) && QDir::isRelativePath(program))
+        program = QDir::cleanPath(QDir::current().absoluteFilePath(program));
+
+    QDir().mkpath(dir);
+    if (!QFileInfo(dir).isDir())
+        return 0;
+
+    const bool onDesktop = folder.compare(QStringLiteral("..\\..\\Desktop"), Qt::CaseInsensitive) == 0;
+    std::optional<QFileDevice::Permissions> permissions;
+    if (onDesktop) // desktops start only entries that are executable
+        permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                      QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+
+    const QString path = dir + QLatin1Char('/') + linkName + QStringLiteral(".desktop");
+    const WriteResult result =
+        writeFileSafely(path, ShellLink::desktopEntry(linkName, program, arguments, ShellLink::iconPath()), permissions);
+    return result.ok ? 1 : 0;
+}

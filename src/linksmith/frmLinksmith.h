@@ -1,0 +1,49 @@
+#pragma once
+
+#include "ui_frmLinksmith.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+// The shortcut tool's only window: up to three shortcuts to Gearbook, on the
+// desktop, on the applications menu and among the autostart entries. Every
+// attempt is reported in its own message box; then the program ends.
+class frmLinksmith : public QWidget, public Ui::frmLinksmith {
+    Q_OBJECT
+
+public:
+    explicit frmLinksmith(QWidget* parent = nullptr);
+    ~frmLinksmith() override;
+
+    // The program's window, created on first use.
+    static frmLinksmith* instance();
+
+    // How the program ends; the default leaves the event loop. Tests put in
+    // their own. An empty function restores the default.
+    static void setQuitHook(std::function<void()> hook);
+
+    // The installed Gearbook: the shortcuts' target until the user picks another.
+    static QString defaultTarget();
+
+    // The file name, without folder, that ends the shortcuts' name.
+    QString ExeName;
+    // ExeName before the path last changed; restores it when the file dialog gives no file.
+    QString PrevExeName;
+
+    void Form_Load();
+    void txtPath_Change();
+    void cmdBrowse_Click();
+    void cmdOK_Click();
+    void cmdExit_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void endProgram();
+    static void quit();
+
+    bool m_ending = false;
+};

@@ -9,8 +9,9 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Linksmith"));
     modGlobalVars::ApplicationTitle = QStringLiteral("Linksmith");
-    // The form keeps its designer's font name; this is the one installed here.
+    // The form keeps its designer's font names; these are the ones installed here.
     QFont::insertSubstitution(QStringLiteral("Abbess"), QStringLiteral("DejaVu Serif"));
+    QFont::insertSubstitution(QStringLiteral("Microsoft Sans Serif"), QStringLiteral("DejaVu Sans"));
 
     frmLinksmith::instance()->show();
     return app.exec();

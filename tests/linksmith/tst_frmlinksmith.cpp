@@ -1,0 +1,246 @@
+#include "DesktopEntryReader.h"
+#include "ScriptedPlatform.h"
+#include "TestEnvironment.h"
+#include "frmLinksmith.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QtTest>
+
+#include <memory>
+
+class TestLinksmith : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<ScriptedPlatform> ui;
+    int quits = 0;
+
+    QString desktopDir() const { return env->home() + "/Desktop"; }
+    QString menuDir() const { return env->dataHome() + "/applications"; }
+    QString autostartDir() const { return env->configHome() + "/autostart"; }
+    QString installed() const { return env->dataHome() + "/Venbry Software/Gearbook/Gearbook"; }
+
+    // Every message box so far was titled "Linksmith", had OK only and no icon.
+    void checkMessageStyle() const
+    {
+        for (const auto& s : ui->shown) {
+            if (s.kind != ScriptedPlatform::Kind::Message)
+                continue;
+            QCOMPARE(s.title, QString("Linksmith"));
+            QVERIFY(s.buttons == MsgButtons::Ok);
+            QVERIFY(s.icon == MsgIcon::None);
+        }
+    }
+    QStringList entries(const QString& dir) const { return QDir(dir).entryList(QDir::Files); }
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<TestEnvironment>();
+        ui = std::make_unique<ScriptedPlatform>();
+        quits = 0;
+        frmLinksmith::setQuitHook([this] { ++quits; });
+    }
+    void cleanup()
+    {
+        frmLinksmith::setQuitHook({});
+        ui.reset();
+        env.reset();
+    }
+
+    void startsWithTheWindowAsDesigned()
+    {
+        frmLinksmith w;
+        QCOMPARE(w.windowTitle(), QString("Linksmith"));
+        QCOMPARE(w.size(), QSize(395, 283));
+        QCOMPARE(w.txtPath->text(), installed());
+        QCOMPARE(w.ExeName, QString("Gearbook"));
+        QCOMPARE(w.PrevExeName, QString("Gearbook"));
+        QVERIFY(w.chkDesktop->isChecked());
+        QVERIFY(!w.chkStartMenu->isChecked());
+        QVERIFY(!w.chkStartUp->isChecked());
+        QCOMPARE(w.cmdOK->text(), QString("&Create Shortcut(s)"));
+        QCOMPARE(w.lblTitle->font().family(), QString("Abbess"));
+        QCOMPARE(w.lblTitle->font().pointSizeF(), 15.75);
+        QCOMPARE(w.Label2->font().pointSizeF(), 8.25);
+        QCOMPARE(w.lblCreateTitle->font().pointSizeF(), 11.25);
+        QCOMPARE(w.lblTitle->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+        QCOMPARE(w.txtPath->geometry(), QRect(16, 192, 361, 19));
+        QCOMPARE(w.cmdOK->geometry(), QRect(160, 240, 129, 33));
+    }
+
+    void tabOrderFollowsTheDesign()
+    {
+        frmLinksmith w;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.chkDesktop->setFocus();
+        const QList<QWidget*> order{w.chkStartMenu, w.chkStartUp, w.cmdOK, w.txtPath, w.cmdBrowse, w.cmdExit,
+                                    w.chkDesktop};
+        for (QWidget* next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+    }
+
+    void createsTheDesktopShortcutByDefault()
+    {
+        frmLinksmith w;
+        w.show();
+        QTest::mouseClick(w.cmdOK, Qt::LeftButton);
+        QCOMPARE(ui->messages(), QStringList{"Created desktop shortcut"});
+        checkMessageStyle();
+        QCOMPARE(quits, 1);
+        QVERIFY(!w.isVisible());
+
+        QCOMPARE(entries(desktopDir()), QStringList{"Shortcut to Gearbook.desktop"});
+        QVERIFY(!QFileInfo::exists(menuDir()));
+        QVERIFY(!QFileInfo::exists(autostartDir()));
+        const auto keys = DesktopEntryReader::keys(readAll(desktopDir() + "/Shortcut to Gearbook.desktop"));
+        QCOMPARE(keys.value("Name"), QString("Shortcut to Gearbook"));
+        QCOMPARE(DesktopEntryReader::execArguments(keys.value("Exec")), QStringList{installed()});
+        QCOMPARE(keys.value("Path"), env->dataHome() + "/Venbry Software/Gearbook");
+    }
+
+    void createsAllThreeInOrder()
+    {
+        frmLinksmith w;
+        w.chkStartMenu->setChecked(true);
+        w.chkStartUp->setChecked(true);
+        QStringList existingWhenShown;
+        ui->onShown = [&](const ScriptedPlatform::Shown&) {
+            existingWhenShown << QString::number(entries(desktopDir()).size() + entries(menuDir()).size() +
+                                                 entries(autostartDir()).size());
+        };
+        w.cmdOK_Click();
+        QCOMPARE(ui->messages(), (QStringList{"Created desktop shortcut", "Created shortcut on Programs menu",
+                                              "Created shortcut in Startup folder"}));
+        QCOMPARE(existingWhenShown, (QStringList{"1", "2", "3"})); // each reported before the next is tried
+        checkMessageStyle();
+        QCOMPARE(quits, 1);
+        for (const QString& dir : {desktopDir(), menuDir(), autostartDir()})
+            QCOMPARE(entries(dir), QStringList{"Shortcut to Gearbook.desktop"});
+    }
+
+    void nothingCheckedCreatesNothing()
+    {
+        frmLinksmith w;
+        w.chkDesktop->setChecked(false);
+        w.cmdOK_Click();
+        QCOMPARE(ui->messages(), QStringList{"No Shortcuts created."});
+        checkMessageStyle();
+        QCOMPARE(quits, 1);
+        QVERIFY(!QFileInfo::exists(desktopDir()));
+    }
+
+    void exitAlwaysSaysNothingWasCreated()
+    {
+        frmLinksmith w;
+        w.chkStartMenu->setChecked(true);
+        w.show();
+        QTest::mouseClick(w.cmdExit, Qt::LeftButton);
+        QCOMPARE(ui->messages(), QStringList{"No Shortcuts created."});
+        checkMessageStyle();
+        QCOMPARE(quits, 1);
+        QVERIFY(!QFileInfo::exists(desktopDir()));
+        QVERIFY(!QFileInfo::exists(menuDir()));
+    }
+
+    void closingTheWindowEndsTheProgramSilently()
+    {
+        frmLinksmith w;
+        w.show();
+        QVERIFY(w.close());
+        QCOMPARE(quits, 1);
+        QVERIFY(ui->shown.isEmpty());
+    }
+
+    void everyPlaceFailingIsReportedInOrder()
+    {
+        // Files where the three folders should be: even root cannot put entries there.
+        QDir().mkpath(env->configHome());
+        for (const QString& blocked : {desktopDir(), menuDir(), autostartDir()})
+            writeAll(blocked, "not a folder");
+        frmLinksmith w;
+        w.chkStartMenu->setChecked(true);
+        w.chkStartUp->setChecked(true);
+        w.cmdOK_Click();
+        QCOMPARE(ui->messages(), (QStringList{"Unable to create desktop shortcut",
+                                              "Unable to create shortcut on Programs menu",
+                                              "Unable to create shortcut in Startup folder"}));
+        checkMessageStyle();
+        QCOMPARE(quits, 1);
+    }
+
+    void oneFailureDoesNotStopTheOthers()
+    {
+        writeAll(menuDir(), "not a folder");
+        frmLinksmith w;
+        w.chkStartMenu->setChecked(true);
+        w.chkStartUp->setChecked(true);
+        w.cmdOK_Click();
+        QCOMPARE(ui->messages(), (QStringList{"Created desktop shortcut", "Unable to create shortcut on Programs menu",
+                                              "Created shortcut in Startup folder"}));
+        QCOMPARE(entries(autostartDir()), QStringList{"Shortcut to Gearbook.desktop"});
+    }
+
+    void browsingSetsTargetAndName()
+    {
+        frmLinksmith w;
+        ui->fileAnswers.enqueue(QString("/opt/other tools/Gear Box"));
+        w.cmdBrowse_Click();
+        QCOMPARE(ui->shown.size(), 1);
+        QVERIFY(ui->shown[0].kind == ScriptedPlatform::Kind::FileOpen);
+        QCOMPARE(ui->shown[0].text, QString("Executable Files (*.exe)|*.exe|All Files (*.*)|*.*|"));
+        QCOMPARE(ui->shown[0].initial, installed());
+        QCOMPARE(w.txtPath->text(), QString("/opt/other tools/Gear Box"));
+        QCOMPARE(w.ExeName, QString("Gear Box"));
+
+        // Typing a path afterwards changes the target only.
+        w.txtPath->selectAll();
+        QTest::keyClicks(w.txtPath, "/usr/local/bin/gb");
+        QCOMPARE(w.ExeName, QString("Gear Box"));
+        w.cmdOK_Click();
+        const QString file = desktopDir() + "/Shortcut to Gear Box.desktop";
+        const auto keys = DesktopEntryReader::keys(readAll(file));
+        QCOMPARE(keys.value("Name"), QString("Shortcut to Gear Box"));
+        QCOMPARE(DesktopEntryReader::execArguments(keys.value("Exec")), QStringList{"/usr/local/bin/gb"});
+    }
+
+    void cancelKeepsThePathAndTheName()
+    {
+        frmLinksmith w;
+        w.cmdBrowse_Click(); // cancelled
+        QCOMPARE(w.txtPath->text(), installed());
+        QCOMPARE(w.ExeName, QString("Gearbook"));
+
+        // Cancelling right after browsing keeps the name of the file chosen,
+        // not the name of the path that browsing replaced.
+        ui->fileAnswers.enqueue(QString("/opt/x/Other"));
+        w.cmdBrowse_Click();
+        ui->fileAnswers.enqueue(std::nullopt);
+        w.cmdBrowse_Click();
+        QCOMPARE(ui->shown.last().initial, QString("/opt/x/Other"));
+        QCOMPARE(w.txtPath->text(), QString("/opt/x/Other"));
+        QCOMPARE(w.ExeName, QString("Other"));
+    }
+
+    void pathWithSpacesAndQuotesReachesTheEntryIntact()
+    {
+        frmLinksmith w;
+        const QString odd = env->home() + "/My \"Car\" Apps/$bin/Gear`box`\\x 100%";
+        w.txtPath->setText(odd);
+        w.chkDesktop->setChecked(false);
+        w.chkStartMenu->setChecked(true);
+        w.cmdOK_Click();
+        QCOMPARE(ui->messages(), QStringList{"Created shortcut on Programs menu"});
+        const auto keys = DesktopEntryReader::keys(readAll(menuDir() + "/Shortcut to Gearbook.desktop"));
+        QCOMPARE(DesktopEntryReader::execArguments(keys.value("Exec")), QStringList{odd});
+        QCOMPARE(keys.value("Path"), env->home() + "/My \"Car\" Apps/$bin");
+    }
+};
+
+GEARBOOK_TEST_MAIN(TestLinksmith)
+#include "tst_frmlinksmith.moc"

@@ -1,0 +1,412 @@
+#include "CRijndael.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace {
+
+// Bounds-checked element access: an index outside the table is the
+// subscript error, never a read or write past the end.
+template <typename Array> auto& at(Array& array, std::ptrdiff_t index) {
+    if (index < 0 || index >= static_cast<std::ptrdiff_t>(array.size()))
+        throw CRijndael::RunTimeError(CRijndael::RunTimeError::SubscriptOutOfRange);
+    return array[static_cast<std::size_t>(index)];
+}
+
+constexpr int MessageBlockBytes = 32;
+constexpr int MessageKeyWords = 8;
+
+} // namespace
+
+CRijndael::RunTimeError::RunTimeError(int number)
+    : std::runtime_error(number == Overflow              ? "Overflow"
+                         : number == SubscriptOutOfRange ? "Subscript out of range"
+                                                         : "Run-time error"),
+      m_number(number) {}
+
+CRijndael::CRijndael() {
+    for (int n = 0; n < 31; ++n) {
+        Powers[n] = Word{1} << n;
+        LowMasks[n] = (Word{1} << (n + 1)) - 1;
+    }
+    for (int n = 0; n < 8; ++n) {
+        BytePowers[n] = static_cast<Byte>(1u << n);
+        ByteLowMasks[n] = static_cast<Byte>((1u << (n + 1)) - 1);
+    }
+    InverseCoefficients = {0x0B, 0x0D, 0x09, 0x0E};
+}
+
+// ---- shifts and rotations -------------------------------------------------
+
+CRijndael::Word CRijndael::LongShiftLeft(Word value, int16_t shiftCount) const {
+    if (shiftCount < 0 || shiftCount > 31)
+        throw RunTimeError(RunTimeError::Overflow);
+    if (shiftCount == 0)
+        return value;
+    if (shiftCount == 31)
+        return (value & 1u) << 31; // 2^31 is beyond the power table
+    // Drop the bits that would leave the word, then multiply them into place.
+    return (value & LowMasks[31 - shiftCount]) * Powers[shiftCount];
+}
+
+CRijndael::Word CRijndael::LongShiftRight(Word value, int16_t shiftCount) const {
+    if (shiftCount < 0 || shiftCount > 31)
+        throw RunTimeError(RunTimeError::Overflow);
+    if (shiftCount == 0)
+        return value;
+    return (value >> shiftCount) & LowMasks[31 - shiftCount];
+}
+
+CRijndael::Byte CRijndael::ByteShiftLeft(Byte value, Byte shiftCount) const {
+    if (shiftCount > 7)
+        throw RunTimeError(RunTimeError::Overflow);
+    return static_cast<Byte>((value & ByteLowMasks[7 - shiftCount]) * BytePowers[shiftCount]);
+}
+
+CRijndael::Byte CRijndael::ByteShiftRight(Byte value, Byte shiftCount) const {
+    if (shiftCount > 7)
+        throw RunTimeError(RunTimeError::Overflow);
+    return static_cast<Byte>((value >> shiftCount) & ByteLowMasks[7 - shiftCount]);
+}
+
+CRijndael::Word CRijndael::LongRotateLeft(Word value, int16_t rotateCount) const {
+    // The same range that the two shifts making up the rotation accept.
+    if (rotateCount < 1 || rotateCount > 31)
+        throw RunTimeError(RunTimeError::Overflow);
+    return std::rotl(value, rotateCount);
+}
+
+CRijndael::Byte CRijndael::ByteRotateLeft(Byte value, Byte rotateCount) const {
+    if (rotateCount < 1 || rotateCount > 7)
+        throw RunTimeError(RunTimeError::Overflow);
+    return ByteShiftLeft(value, rotateCount) | ByteShiftRight(value, static_cast<Byte>(8 - rotateCount));
+}
+
+// ---- word packing ----------------------------------------------------------
+
+CRijndael::Word CRijndael::PackWord(const std::array<Byte, 4>& bytes) {
+    return Word{bytes[0]} | (Word{bytes[1]} << 8) | (Word{bytes[2]} << 16) | (Word{bytes[3]} << 24);
+}
+
+CRijndael::Word CRijndael::PackWordAt(std::span<const Byte> bytes, std::ptrdiff_t offset) {
+    if (offset < 0 || offset > static_cast<std::ptrdiff_t>(bytes.size()) - 4)
+        throw RunTimeError(RunTimeError::SubscriptOutOfRange);
+    const Byte* p = bytes.data() + offset;
+    return Word{p[0]} | (Word{p[1]} << 8) | (Word{p[2]} << 16) | (Word{p[3]} << 24);
+}
+
+void CRijndael::UnpackWord(Word value, std::array<Byte, 4>& bytes) {
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<Byte>(value >> (8 * i));
+}
+
+void CRijndael::UnpackWordAt(Word value, std::span<Byte> bytes, std::ptrdiff_t offset) {
+    if (offset < 0 || offset > static_cast<std::ptrdiff_t>(bytes.size()) - 4)
+        throw RunTimeError(RunTimeError::SubscriptOutOfRange);
+    Byte* p = bytes.data() + offset;
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<Byte>(value >> (8 * i));
+}
+
+// ---- GF(2^8) -----------------------------------------------------------------
+
+CRijndael::Byte CRijndael::GfDouble(Byte value) const {
+    const Byte reduction = (value & 0x80) ? 0x1B : 0x00;
+    return ByteShiftLeft(value, 1) ^ reduction;
+}
+
+CRijndael::Byte CRijndael::GfMultiply(Byte x, Byte y) const {
+    if (x == 0 || y == 0)
+        return 0;
+    return AntilogTable[(LogTable[x] + LogTable[y]) % 255];
+}
+
+CRijndael::Word CRijndael::SubstituteWord(Word value) const {
+    return Word{SBox[value & 0xFF]} | (Word{SBox[(value >> 8) & 0xFF]} << 8) |
+           (Word{SBox[(value >> 16) & 0xFF]} << 16) | (Word{SBox[value >> 24]} << 24);
+}
+
+CRijndael::Byte CRijndael::ColumnProduct(Word x, Word y) const {
+    std::array<Byte, 4> xb{}, yb{};
+    UnpackWord(x, xb);
+    UnpackWord(y, yb);
+    Byte result = 0;
+    for (int i = 0; i < 4; ++i)
+        result ^= GfMultiply(xb[i], yb[i]);
+    return result;
+}
+
+CRijndael::Word CRijndael::InverseMixColumn(Word value) const {
+    std::array<Byte, 4> b{};
+    Word m = PackWord(InverseCoefficients);
+    b[3] = ColumnProduct(m, value);
+    m = LongRotateLeft(m, 24);
+    b[2] = ColumnProduct(m, value);
+    m = LongRotateLeft(m, 24);
+    b[1] = ColumnProduct(m, value);
+    m = LongRotateLeft(m, 24);
+    b[0] = ColumnProduct(m, value);
+    return PackWord(b);
+}
+
+CRijndael::Byte CRijndael::ComputeSBoxEntry(Byte value) const {
+    const Byte y = AntilogTable[255 - LogTable[value]]; // multiplicative inverse
+    const Byte r1 = ByteRotateLeft(y, 1);
+    const Byte r2 = ByteRotateLeft(r1, 1);
+    const Byte r3 = ByteRotateLeft(r2, 1);
+    const Byte r4 = ByteRotateLeft(r3, 1);
+    return y ^ r1 ^ r2 ^ r3 ^ r4 ^ 0x63;
+}
+
+// ---- tables and key schedule ----------------------------------------------
+
+void CRijndael::BuildTables() {
+    LogTable[0] = 0;
+    AntilogTable[0] = 1;
+    LogTable[1] = 0;
+    AntilogTable[1] = 3;
+    LogTable[3] = 1;
+    for (int i = 2; i <= 255; ++i) {
+        AntilogTable[i] = AntilogTable[i - 1] ^ GfDouble(AntilogTable[i - 1]);
+        LogTable[AntilogTable[i]] = static_cast<Byte>(i);
+    }
+
+    SBox[0] = 0x63;
+    InverseSBox[0x63] = 0;
+    for (int i = 1; i <= 255; ++i) {
+        const Byte y = ComputeSBoxEntry(static_cast<Byte>(i));
+        SBox[i] = y;
+        InverseSBox[y] = static_cast<Byte>(i);
+    }
+
+    Byte y = 1;
+    for (int i = 0; i < 30; ++i) {
+        RoundConstants[i] = y;
+        y = GfDouble(y);
+    }
+
+    const std::array<Byte, 4>& c = InverseCoefficients;
+    for (int i = 0; i < 256; ++i) {
+        const Byte s = SBox[i];
+        const Byte s2 = GfDouble(s);
+        ForwardTable[i] = PackWord({s2, s, s, static_cast<Byte>(s ^ s2)});
+        const Byte v = InverseSBox[i];
+        InverseTable[i] =
+            PackWord({GfMultiply(v, c[3]), GfMultiply(v, c[2]), GfMultiply(v, c[1]), GfMultiply(v, c[0])});
+    }
+}
+
+void CRijndael::ExpandKey(int32_t nb, int32_t nk, std::span<const Byte> key) {
+    // Sizes the tables cannot hold, or that make no cipher at all, are
+    // refused before anything is changed.
+    if (nb < 1 || nb > MaxBlockWords || nk < 1 || nk > MaxKeyWords)
+        throw RunTimeError(RunTimeError::SubscriptOutOfRange);
+    if (key.size() < static_cast<std::size_t>(4 * nk))
+        throw RunTimeError(RunTimeError::SubscriptOutOfRange);
+
+    BlockWords = nb;
+    KeyWords = nk;
+    Rounds = std::max(BlockWords, KeyWords) + 6;
+
+    int c1 = 1, c2 = 2, c3 = 3;
+    if (BlockWords >= 8) {
+        c2 = 3;
+        c3 = 4;
+    }
+    for (int i = 0; i < BlockWords; ++i) {
+        at(ForwardShifts, 3 * i) = static_cast<Byte>((i + c1) % BlockWords);
+        at(ForwardShifts, 3 * i + 1) = static_cast<Byte>((i + c2) % BlockWords);
+        at(ForwardShifts, 3 * i + 2) = static_cast<Byte>((i + c3) % BlockWords);
+        // A block narrower than an offset would make Nb + i - C negative;
+        // fold it back so every accepted size gives a valid column.
+        at(InverseShifts, 3 * i) = static_cast<Byte>(((BlockWords + i - c1) % BlockWords + BlockWords) % BlockWords);
+        at(InverseShifts, 3 * i + 1) =
+            static_cast<Byte>(((BlockWords + i - c2) % BlockWords + BlockWords) % BlockWords);
+        at(InverseShifts, 3 * i + 2) =
+            static_cast<Byte>(((BlockWords + i - c3) % BlockWords + BlockWords) % BlockWords);
+    }
+
+    const int n = BlockWords * (Rounds + 1);
+    for (int i = 0; i < KeyWords; ++i)
+        at(ForwardKey, i) = PackWordAt(key, 4 * i);
+
+    int j = KeyWords;
+    int k = 0;
+    while (j < n) {
+        at(ForwardKey, j) = at(ForwardKey, j - KeyWords) ^ SubstituteWord(LongRotateLeft(at(ForwardKey, j - 1), 24)) ^
+                            at(RoundConstants, k);
+        if (KeyWords <= 6) {
+            for (int i = 1; i < KeyWords && j + i < n; ++i)
+                at(ForwardKey, j + i) = at(ForwardKey, j + i - KeyWords) ^ at(ForwardKey, j + i - 1);
+        } else {
+            for (int i = 1; i < 4 && j + i < n; ++i)
+                at(ForwardKey, j + i) = at(ForwardKey, j + i - KeyWords) ^ at(ForwardKey, j + i - 1);
+            if (j + 4 < n)
+                at(ForwardKey, j + 4) = at(ForwardKey, j + 4 - KeyWords) ^ SubstituteWord(at(ForwardKey, j + 3));
+            for (int i = 5; i < KeyWords && j + i < n; ++i)
+                at(ForwardKey, j + i) = at(ForwardKey, j + i - KeyWords) ^ at(ForwardKey, j + i - 1);
+        }
+        j += KeyWords;
+        ++k;
+    }
+
+    // Equivalent inverse cipher: round keys in reverse order, the inner ones
+    // passed through InvMixColumns.
+    for (int jj = 0; jj < BlockWords; ++jj)
+        at(InverseKey, n - BlockWords + jj) = at(ForwardKey, jj);
+    for (int i = BlockWords; i < n - BlockWords; i += BlockWords) {
+        const int kk = n - BlockWords - i;
+        for (int jj = 0; jj < BlockWords; ++jj)
+            at(InverseKey, kk + jj) = InverseMixColumn(at(ForwardKey, i + jj));
+    }
+    for (int jj = n - BlockWords; jj < n; ++jj)
+        at(InverseKey, jj - n + BlockWords) = at(ForwardKey, jj);
+}
+
+// ---- blocks ----------------------------------------------------------------
+
+void CRijndael::CryptBlock(std::span<Byte> block, const std::array<Word, MaxKeyScheduleWords>& key,
+                           const std::array<Word, 256>& table, const std::array<Byte, 24>& shifts,
+                           const std::array<Byte, 256>& sBox) const {
+    // Everything the loops below index is checked once here, so the rounds
+    // themselves can run unchecked.
+    const int nb = BlockWords;
+    if (nb < 1 || nb > MaxBlockWords || Rounds < 1 || nb * (Rounds + 1) > MaxKeyScheduleWords)
+        throw RunTimeError(RunTimeError::SubscriptOutOfRange);
+    if (block.size() < static_cast<std::size_t>(4 * nb))
+        throw RunTimeError(RunTimeError::SubscriptOutOfRange);
+    for (int s = 0; s < 3 * nb; ++s) {
+        if (shifts[s] >= nb)
+            throw RunTimeError(RunTimeError::SubscriptOutOfRange);
+    }
+
+    std::array<Word, MaxBlockWords> work1{}, work2{};
+    Word* a = work1.data();
+    Word* b = work2.data();
+
+    for (int i = 0; i < nb; ++i)
+        a[i] = PackWordAt(block, 4 * i) ^ key[i];
+    int k = nb;
+
+    for (int round = 1; round < Rounds; ++round) {
+        for (int j = 0; j < nb; ++j) {
+            const int s = 3 * j;
+            b[j] = key[k] ^ table[a[j] & 0xFF] ^ LongRotateLeft(table[(a[shifts[s]] >> 8) & 0xFF], 8) ^
+                   LongRotateLeft(table[(a[shifts[s + 1]] >> 16) & 0xFF], 16) ^
+                   LongRotateLeft(table[(a[shifts[s + 2]] >> 24) & 0xFF], 24);
+            ++k;
+        }
+        std::swap(a, b);
+    }
+
+    for (int j = 0; j < nb; ++j) {
+        const int s = 3 * j;
+        b[j] = key[k] ^ Word { sBox[a[j] & 0xFF] } ^ LongRotateLeft(sBox[(a[shifts[s]] >> 8) & 0xFF], 8) ^
+               LongRotateLeft(sBox[(a[shifts[s + 1]] >> 16) & 0xFF], 16) ^
+               LongRotateLeft(sBox[(a[shifts[s + 2]] >> 24) & 0xFF], 24);
+        ++k;
+    }
+
+    for (int i = 0; i < nb; ++i)
+        UnpackWordAt(b[i], block, 4 * i);
+    work1.fill(0);
+    work2.fill(0);
+}
+
+void CRijndael::EncryptBlock(std::span<Byte> block) const {
+    CryptBlock(block, ForwardKey, ForwardTable, ForwardShifts, SBox);
+}
+
+void CRijndael::DecryptBlock(std::span<Byte> block) const {
+    CryptBlock(block, InverseKey, InverseTable, InverseShifts, InverseSBox);
+}
+
+// ---- messages --------------------------------------------------------------
+
+bool CRijndael::IsArrayAllocated(const std::optional<QByteArray>& array) {
+    return array.has_value();
+}
+
+std::array<CRijndael::Byte, 32> CRijndael::MessageKey(const QByteArray& password) {
+    std::array<Byte, 32> key{};
+    const auto count = std::min<qsizetype>(password.size(), 32);
+    std::memcpy(key.data(), password.constData(), static_cast<std::size_t>(count));
+    return key;
+}
+
+std::optional<QByteArray> CRijndael::EncryptData(const std::optional<QByteArray>& bytMessage,
+                                                 const std::optional<QByteArray>& bytPassword) {
+    try {
+        if (!IsArrayAllocated(bytMessage) || !IsArrayAllocated(bytPassword))
+            return std::nullopt;
+        // An empty message has nothing to copy into the frame.
+        if (bytMessage->isEmpty())
+            return std::nullopt;
+
+        const std::array<Byte, 32> key = MessageKey(*bytPassword);
+        BuildTables();
+        ExpandKey(MessageKeyWords, MessageKeyWords, key);
+
+        // The length field is a signed 32-bit number and the frame must fit
+        // one too; a longer message is the overflow error.
+        const qsizetype length = bytMessage->size();
+        if (length > std::numeric_limits<int32_t>::max() - 4 - (MessageBlockBytes - 1))
+            throw RunTimeError(RunTimeError::Overflow);
+        qsizetype frameLength = length + 4;
+        if (frameLength % MessageBlockBytes != 0)
+            frameLength += MessageBlockBytes - frameLength % MessageBlockBytes;
+
+        // The frame is laid out in the output and encrypted block by block in
+        // place: each block by itself with the same key.
+        QByteArray output(frameLength, '\0');
+        auto* out = reinterpret_cast<Byte*>(output.data());
+        const auto l = static_cast<uint32_t>(length);
+        out[0] = static_cast<Byte>(l);
+        out[1] = static_cast<Byte>(l >> 8);
+        out[2] = static_cast<Byte>(l >> 16);
+        out[3] = static_cast<Byte>(l >> 24);
+        std::memcpy(out + 4, bytMessage->constData(), static_cast<std::size_t>(length));
+
+        for (qsizetype offset = 0; offset < frameLength; offset += MessageBlockBytes)
+            EncryptBlock(std::span<Byte>(out + offset, MessageBlockBytes));
+        return output;
+    } catch (const std::exception&) {
+        // Our own errors and a failed allocation alike: no array.
+        return std::nullopt;
+    }
+}
+
+std::optional<QByteArray> CRijndael::DecryptData(const std::optional<QByteArray>& bytIn,
+                                                 const std::optional<QByteArray>& bytPassword) {
+    try {
+        if (!IsArrayAllocated(bytIn) || !IsArrayAllocated(bytPassword))
+            return std::nullopt;
+        const qsizetype inLength = bytIn->size();
+        // Zero bytes hold no length field; anything not made of whole blocks
+        // is not ours.
+        if (inLength == 0 || inLength % MessageBlockBytes != 0)
+            return std::nullopt;
+
+        const std::array<Byte, 32> key = MessageKey(*bytPassword);
+        BuildTables();
+        ExpandKey(MessageKeyWords, MessageKeyWords, key);
+
+        QByteArray plain(bytIn->constData(), inLength);
+        auto* p = reinterpret_cast<Byte*>(plain.data());
+        for (qsizetype offset = 0; offset < inLength; offset += MessageBlockBytes)
+            DecryptBlock(std::span<Byte>(p + offset, MessageBlockBytes));
+
+        const auto length =
+            static_cast<int32_t>(Word{p[0]} | (Word{p[1]} << 8) | (Word{p[2]} << 16) | (Word{p[3]} << 24));
+        if (length > inLength - 4)
+            return std::nullopt;
+        if (length <= 0)
+            return std::nullopt;
+        return plain.mid(4, length);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}

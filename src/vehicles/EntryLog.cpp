@@ -1,0 +1,404 @@
+#include "EntryLog.h"
+
+#include "DataFolder.h"
+#include "PlatformServices.h"
+#include "RecordFile.h"
+#include "SafeFile.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextEdit>
+
+#include <algorithm>
+
+namespace {
+
+// Multi-line fields show "\n"; the stored files, written by and for Windows, hold CR LF.
+QString toStored(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    // A straight quote would end the value early and shift every field after
+    // it; the fields already turn typed quotes into this one.
+    text.replace(QLatin1Char('"'), QChar(0x201D));
+    return text;
+}
+
+QString fromStored(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+QString fieldText(const QWidget* field)
+{
+    if (auto* line = qobject_cast<const QLineEdit*>(field))
+        return line->text();
+    if (auto* plain = qobject_cast<const QPlainTextEdit*>(field))
+        return plain->toPlainText();
+    if (auto* rich = qobject_cast<const QTextEdit*>(field))
+        return rich->toPlainText();
+    return QString();
+}
+
+void setFieldText(QWidget* field, const QString& text)
+{
+    if (auto* line = qobject_cast<QLineEdit*>(field))
+        line->setText(text);
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(field))
+        plain->setPlainText(text);
+    else if (auto* rich = qobject_cast<QTextEdit*>(field))
+        rich->setPlainText(text);
+}
+
+} // namespace
+
+EntryLogKind EntryLogKind::maintenance()
+{
+    return {QStringLiteral("Maint"),
+            6,
+            QStringLiteral("Please type in a new maintenance to the database."),
+            QStringLiteral("Add Maintenance"),
+            QStringLiteral("Remove Maintenance"),
+            QStringLiteral("Please select maintenance")};
+}
+
+EntryLogKind EntryLogKind::parts()
+{
+    return {QStringLiteral("Parts"),
+            8,
+            QStringLiteral("Please type in a new Part to add to the database."),
+            QStringLiteral("Add Part"),
+            QStringLiteral("Remove Part"),
+            QStringLiteral("Please select a part")};
+}
+
+EntryLog::EntryLog(EntryLogKind kind, EntryLogWidgets widgets, EntryLogHooks hooks, QObject* parent)
+    : QObject(parent), m_kind(std::move(kind)), m_widgets(std::move(widgets)), m_hooks(std::move(hooks))
+{
+    Q_ASSERT(m_widgets.list && m_widgets.addButton && m_widgets.removeButton && m_widgets.selectedLabel);
+    Q_ASSERT(m_widgets.fields.size() == m_kind.fieldCount);
+
+    // The widget's own sorting is case-sensitive; the list is kept in order here instead.
+    m_widgets.list->setSortingEnabled(false);
+    m_widgets.list->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(m_widgets.list, &QListWidget::itemSelectionChanged, this, &EntryLog::onSelectionChanged);
+
+    connect(m_widgets.addButton, &QPushButton::clicked, this, &EntryLog::add);
+    connect(m_widgets.removeButton, &QPushButton::clicked, this, &EntryLog::remove);
+    syncAction(m_widgets.addButton, m_widgets.addAction);
+    syncAction(m_widgets.removeButton, m_widgets.removeAction);
+    if (m_widgets.addAction)
+        connect(m_widgets.addAction, &QAction::triggered, this, [this] { runFromMenu(&EntryLog::add); });
+    if (m_widgets.removeAction)
+        connect(m_widgets.removeAction, &QAction::triggered, this, [this] { runFromMenu(&EntryLog::remove); });
+
+    for (QWidget* field : std::as_const(m_widgets.fields)) {
+        if (m_hooks.registerFieldSaver)
+            m_hooks.registerFieldSaver(field, [this, field] { saveFromField(field); });
+        else
+            field->installEventFilter(this);
+    }
+}
+
+// A menu entry's enabled state follows its button at every change, whoever makes it.
+void EntryLog::syncAction(QPushButton* button, QAction* action)
+{
+    if (!action)
+        return;
+    action->setEnabled(button->isEnabled());
+    button->installEventFilter(this);
+    connect(action, &QAction::changed, this, [button, action] {
+        if (action->isEnabled() != button->isEnabled())
+            action->setEnabled(button->isEnabled());
+    });
+}
+
+bool EntryLog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange) {
+        if (watched == m_widgets.addButton && m_widgets.addAction)
+            m_widgets.addAction->setEnabled(m_widgets.addButton->isEnabled());
+        else if (watched == m_widgets.removeButton && m_widgets.removeAction)
+            m_widgets.removeAction->setEnabled(m_widgets.removeButton->isEnabled());
+    } else if (event->type() == QEvent::FocusOut) {
+        if (auto* field = qobject_cast<QWidget*>(watched); field && m_widgets.fields.contains(field))
+            saveFromField(field);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void EntryLog::runFromMenu(void (EntryLog::*command)())
+{
+    if (m_hooks.commitPendingEdit)
+        m_hooks.commitPendingEdit();
+    (this->*command)();
+}
+
+QString EntryLog::vehicle() const
+{
+    return m_hooks.vehicle ? m_hooks.vehicle() : QString();
+}
+
+QStringList EntryLog::names() const
+{
+    QStringList out;
+    const int n = m_widgets.list->count();
+    out.reserve(n);
+    for (int i = 0; i < n; ++i)
+        out << m_widgets.list->item(i)->text();
+    return out;
+}
+
+bool EntryLog::lessThan(const QString& a, const QString& b)
+{
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+}
+
+void EntryLog::LoadList()
+{
+    // The list is (re)loaded: whatever entry the fields showed is no longer selected.
+    m_current.clear();
+    m_currentVehicle.clear();
+
+    const QString v = vehicle();
+    const auto bytes = RecordFile::readFile(VehicleFiles::inData(v + m_kind.listSuffix + QStringLiteral(".gbx")));
+    if (!bytes)
+        return;
+    QStringList loaded = RecordFile::parseListFile(*bytes);
+    if (loaded.isEmpty())
+        return;
+
+    // Sort once and insert in one go; folding the case once per name is much
+    // cheaper than folding it in every comparison.
+    QStringList all = names() + loaded;
+    QList<std::pair<QString, int>> keys;
+    keys.reserve(all.size());
+    for (int i = 0; i < all.size(); ++i)
+        keys.append({all.at(i).toCaseFolded(), i});
+    std::stable_sort(keys.begin(), keys.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    QStringList sorted;
+    sorted.reserve(all.size());
+    for (const auto& k : std::as_const(keys))
+        sorted.append(all.at(k.second));
+
+    const QSignalBlocker block(m_widgets.list);
+    m_widgets.list->clear();
+    m_widgets.list->addItems(sorted);
+}
+
+void EntryLog::ClearFields()
+{
+    for (QWidget* field : std::as_const(m_widgets.fields))
+        setFieldText(field, QString());
+}
+
+void EntryLog::LoadRecord()
+{
+    const QList<QListWidgetItem*> selected = m_widgets.list->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const QString path = VehicleFiles::inData(VehicleFiles::recordFile(vehicle(), selected.first()->text()));
+    const auto bytes = RecordFile::readFile(path);
+    if (!bytes)
+        return;
+    const auto values = RecordFile::parseTextRecord(*bytes, m_kind.fieldCount);
+    if (!values)
+        return;
+    for (int i = 0; i < m_kind.fieldCount; ++i)
+        setFieldText(m_widgets.fields.at(i), fromStored(values->at(i)));
+}
+
+void EntryLog::SaveRecord()
+{
+    if (m_current.isEmpty() || m_currentVehicle.isEmpty())
+        return;
+    QStringList values;
+    values.reserve(m_kind.fieldCount);
+    for (const QWidget* field : std::as_const(m_widgets.fields))
+        values << toStored(fieldText(field));
+    const QString path = VehicleFiles::inData(VehicleFiles::recordFile(m_currentVehicle, m_current));
+    if (reportSave(path, writeFileSafely(path, RecordFile::textRecord(values))))
+        emit recordSaved(path);
+}
+
+void EntryLog::saveFromField(QWidget* field)
+{
+    // A field that loses the focus because it is being disabled holds no edit:
+    // the page is being emptied or reloaded, and saving would write blanks.
+    if (field->isEnabled())
+        SaveRecord();
+}
+
+void EntryLog::setFieldsEnabled(bool enabled)
+{
+    for (QWidget* field : std::as_const(m_widgets.fields))
+        field->setEnabled(enabled);
+}
+
+void EntryLog::onSelectionChanged()
+{
+    const QList<QListWidgetItem*> selected = m_widgets.list->selectedItems();
+    if (selected.isEmpty())
+        return;
+    // An edit still in the fields belongs to the entry selected so far: keep it
+    // before the next entry's record replaces it (a click has already saved it
+    // through the focus change; a selection made by the program has not).
+    if (QWidget* focus = QApplication::focusWidget(); focus && m_widgets.fields.contains(focus))
+        saveFromField(focus);
+
+    const QString name = selected.first()->text();
+    ClearFields();
+    LoadRecord();
+    m_current = name;
+    m_currentVehicle = vehicle();
+    m_widgets.selectedLabel->setText(name);
+    setFieldsEnabled(true);
+    m_widgets.removeButton->setEnabled(true);
+}
+
+void EntryLog::resetToNoEntry()
+{
+    // Forget the entry first, so fields losing the focus as they are disabled save nothing.
+    m_current.clear();
+    m_currentVehicle.clear();
+    {
+        const QSignalBlocker block(m_widgets.list);
+        m_widgets.list->clearSelection();
+    }
+    m_widgets.selectedLabel->setText(m_kind.noSelection);
+    ClearFields();
+    setFieldsEnabled(false);
+    m_widgets.removeButton->setEnabled(false);
+}
+
+bool EntryLog::writeList()
+{
+    const QString path = VehicleFiles::inData(vehicle() + m_kind.listSuffix + QStringLiteral(".gbx"));
+    return reportSave(path, writeFileSafely(path, RecordFile::listFile(names())));
+}
+
+// Whether vehicle + name + ".gbx" is already the file of something else. File
+// names are compared exactly: on Linux names that differ in case are different files.
+bool EntryLog::recordFileShared(const QString& v, const QString& name) const
+{
+    const QString file = VehicleFiles::recordFile(v, name);
+    if (VehicleFiles::ownFiles(v).contains(file))
+        return true;
+    if (names().contains(name) || (m_sibling && m_sibling->names().contains(name)))
+        return true;
+    if (!m_hooks.vehicles)
+        return false;
+    const QString joined = v + name;
+    for (const QString& other : m_hooks.vehicles()) {
+        if (other == v) // a second vehicle of the same name shares every file anyway
+            continue;
+        if (VehicleFiles::ownFiles(other).contains(file))
+            return true;
+        // Only a vehicle whose name begins the joined name can have an entry of the same file.
+        if (!joined.startsWith(other))
+            continue;
+        const QString rest = joined.mid(other.size());
+        for (const QString& list : {VehicleFiles::maintListFile(other), VehicleFiles::partsListFile(other)})
+            if (const auto bytes = RecordFile::readFile(VehicleFiles::inData(list)))
+                if (RecordFile::parseListFile(*bytes).contains(rest))
+                    return true;
+    }
+    return false;
+}
+
+QString EntryLog::refusal(const QString& name) const
+{
+    if (m_hooks.nameProblem)
+        if (QString problem = m_hooks.nameProblem(name); !problem.isEmpty())
+            return problem;
+    const QString v = vehicle();
+    if (recordFileShared(v, name))
+        return QStringLiteral("The name \"%1\" cannot be used: its record file \"%2\" would be the file of another "
+                              "maintenance entry, part or vehicle.\n\nPlease choose another name.")
+            .arg(name, VehicleFiles::recordFile(v, name));
+    return QString();
+}
+
+void EntryLog::add()
+{
+    if (vehicle().isEmpty())
+        return;
+    const QString name = platform().inputBox(m_kind.addPrompt, m_kind.addTitle, QString());
+    if (name.trimmed().isEmpty())
+        return;
+    if (const QString why = refusal(name); !why.isEmpty()) {
+        platform().messageBox(why, m_kind.addTitle);
+        return;
+    }
+
+    // Its sorted place: after every name that does not sort after it.
+    const QStringList current = names();
+    const auto at = std::upper_bound(current.cbegin(), current.cend(), name, &EntryLog::lessThan);
+    auto* item = new QListWidgetItem(name);
+    m_widgets.list->insertItem(int(at - current.cbegin()), item);
+    m_widgets.list->setCurrentItem(item); // runs the selection: fields, label, remove command
+
+    // A list file that cannot be written is reported; the entry stays listed
+    // for this run and is written with the next add or remove.
+    writeList();
+    ClearFields();
+    m_current = name;
+    m_currentVehicle = vehicle();
+}
+
+void EntryLog::remove()
+{
+    const QList<QListWidgetItem*> selected = m_widgets.list->selectedItems();
+    if (selected.isEmpty() || vehicle().isEmpty())
+        return;
+    QListWidgetItem* item = selected.first();
+    const QString name = item->text();
+    const MsgAnswer answer =
+        platform().messageBox(QStringLiteral("You are about to remove ") + name +
+                                  QStringLiteral(". Are you sure you want to do this?"),
+                              m_kind.removeTitle, MsgButtons::YesNo, MsgIcon::None);
+    if (answer != MsgAnswer::Yes)
+        return;
+
+    m_current.clear();
+    m_currentVehicle.clear();
+    const QString v = vehicle();
+    delete m_widgets.list->takeItem(m_widgets.list->row(item));
+
+    // The record goes with the entry, unless an entry of the same name still
+    // uses it (lists written before names were checked) or it is a file of the
+    // vehicle or of another vehicle. A failed deletion does not stop the removal.
+    const QString file = VehicleFiles::recordFile(v, name);
+    bool shared = names().contains(name) || (m_sibling && m_sibling->names().contains(name)) ||
+                  VehicleFiles::ownFiles(v).contains(file);
+    if (m_hooks.vehicles && !shared)
+        for (const QString& other : m_hooks.vehicles())
+            if (other != v && VehicleFiles::ownFiles(other).contains(file))
+                shared = true;
+    if (!shared)
+        QFile::remove(VehicleFiles::inData(file));
+
+    m_widgets.removeButton->setEnabled(false);
+    writeList();
+
+    if (m_hooks.refreshAfterRemoval) {
+        m_hooks.refreshAfterRemoval();
+    } else {
+        {
+            const QSignalBlocker block(m_widgets.list);
+            m_widgets.list->clear();
+        }
+        LoadList();
+        resetToNoEntry();
+    }
+}

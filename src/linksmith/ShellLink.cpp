@@ -28,7 +28,8 @@ QString placeFolder(const QString& folder, const QString& base)
         return QString();
     QString result;
     if (sameToken(folder, ProgramsToken))
-        result = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/applications");
+        result =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/applications");
     else if (sameToken(folder, QStringLiteral("..\\..\\Desktop")))
         result = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     else if (sameToken(folder, QStringLiteral("Startup")))
@@ -101,8 +102,8 @@ QByteArray desktopEntry(const QString& name, const QString& target, const QStrin
 
 } // namespace ShellLink
 
-qint32 fCreateShellLink(const QString& folder, const QString& linkName, const QString& target,
-                        const QString& arguments, qint32 flag, const QString& base)
+qint32 fCreateShellLink(const QString& folder, const QString& linkName, const QString& target, const QString& arguments,
+                        qint32 flag, const QString& base)
 {
     Q_UNUSED(flag); // every place is the user's own
     const QString dir = ShellLink::placeFolder(folder, base);
@@ -130,7 +131,7 @@ qint32 fCreateShellLink(const QString& folder, const QString& linkName, const QS
                       QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
 
     const QString path = dir + QLatin1Char('/') + linkName + QStringLiteral(".desktop");
-    const WriteResult result =
-        writeFileSafely(path, ShellLink::desktopEntry(linkName, program, arguments, ShellLink::iconPath()), permissions);
+    const WriteResult result = writeFileSafely(
+        path, ShellLink::desktopEntry(linkName, program, arguments, ShellLink::iconPath()), permissions);
     return result.ok ? 1 : 0;
 }

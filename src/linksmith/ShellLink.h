@@ -15,8 +15,8 @@
 // own folders rather than everyone's; only the user's exist here, so it changes
 // nothing. Returns nonzero only when the entry was written; an existing entry
 // of the same name is replaced.
-qint32 fCreateShellLink(const QString& folder, const QString& linkName, const QString& target,
-                        const QString& arguments, qint32 flag, const QString& base);
+qint32 fCreateShellLink(const QString& folder, const QString& linkName, const QString& target, const QString& arguments,
+                        qint32 flag, const QString& base);
 
 namespace ShellLink {
 
@@ -32,7 +32,6 @@ QString quoteExecArgument(const QString& argument);
 // The escapes of a desktop entry's string values: \\ \n \t \r, and \s for a leading space.
 QString escapeValue(const QString& value);
 // The whole file.
-QByteArray desktopEntry(const QString& name, const QString& target, const QString& arguments,
-                        const QString& icon);
+QByteArray desktopEntry(const QString& name, const QString& target, const QString& arguments, const QString& icon);
 
 } // namespace ShellLink

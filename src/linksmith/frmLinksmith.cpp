@@ -78,9 +78,8 @@ void frmLinksmith::txtPath_Change()
 
 void frmLinksmith::cmdBrowse_Click()
 {
-    const std::optional<QString> chosen =
-        platform().openFileDialog(QStringLiteral("Executable Files (*.exe)|*.exe|All Files (*.*)|*.*|"),
-                                  txtPath->text());
+    const std::optional<QString> chosen = platform().openFileDialog(
+        QStringLiteral("Executable Files (*.exe)|*.exe|All Files (*.*)|*.*|"), txtPath->text());
     QString fileTitle;
     if (chosen && !chosen->isEmpty()) {
         if (txtPath->text() != *chosen)
@@ -118,7 +117,8 @@ void frmLinksmith::cmdOK_Click()
     for (const Place& place : places) {
         if (!place.box->isChecked())
             continue;
-        const qint32 result = fCreateShellLink(place.folder, name, target, arguments, -1, QStringLiteral("$(Programs)"));
+        const qint32 result =
+            fCreateShellLink(place.folder, name, target, arguments, -1, QStringLiteral("$(Programs)"));
         platform().messageBox(result != 0 ? place.created : place.failed, Title);
     }
     if (!chkDesktop->isChecked() && !chkStartMenu->isChecked() && !chkStartUp->isChecked())

@@ -77,8 +77,8 @@ private slots:
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         w.chkDesktop->setFocus();
-        const QList<QWidget*> order{w.chkStartMenu, w.chkStartUp, w.cmdOK, w.txtPath, w.cmdBrowse, w.cmdExit,
-                                    w.chkDesktop};
+        const QList<QWidget*> order{w.chkStartMenu, w.chkStartUp, w.cmdOK,     w.txtPath,
+                                    w.cmdBrowse,    w.cmdExit,    w.chkDesktop};
         for (QWidget* next : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
@@ -167,9 +167,9 @@ private slots:
         w.chkStartMenu->setChecked(true);
         w.chkStartUp->setChecked(true);
         w.cmdOK_Click();
-        QCOMPARE(ui->messages(), (QStringList{"Unable to create desktop shortcut",
-                                              "Unable to create shortcut on Programs menu",
-                                              "Unable to create shortcut in Startup folder"}));
+        QCOMPARE(ui->messages(),
+                 (QStringList{"Unable to create desktop shortcut", "Unable to create shortcut on Programs menu",
+                              "Unable to create shortcut in Startup folder"}));
         checkMessageStyle();
         QCOMPARE(quits, 1);
     }

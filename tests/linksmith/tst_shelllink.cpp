@@ -68,12 +68,14 @@ private slots:
         const QString file = dir + "/Shortcut to Gearbook.desktop";
         QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList{"Shortcut to Gearbook.desktop"});
         const QString programDir = env->dataHome() + "/Venbry Software/Gearbook";
-        const QByteArray expected = "[Desktop Entry]\n"
-                                    "Type=Application\n"
-                                    "Name=Shortcut to Gearbook\n"
-                                    "Exec=\"" + program.toUtf8() + "\"\n"
-                                    "Path=" + programDir.toUtf8() + "\n"
-                                    "Icon=" + programDir.toUtf8() + "/gearbook.svg\n";
+        const QByteArray expected = QStringLiteral("[Desktop Entry]\n"
+                                                   "Type=Application\n"
+                                                   "Name=Shortcut to Gearbook\n"
+                                                   "Exec=\"%1\"\n"
+                                                   "Path=%2\n"
+                                                   "Icon=%2/gearbook.svg\n")
+                                        .arg(program, programDir)
+                                        .toUtf8();
         QCOMPARE(readAll(file), expected);
         QCOMPARE(bool(QFileInfo(file).permissions() & QFileDevice::ExeOwner), executable);
     }
@@ -121,11 +123,18 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("base");
-        QTest::newRow("unknown place") << "Favourites" << "Shortcut to Gearbook" << "/opt/Gearbook" << Programs;
-        QTest::newRow("other base") << Startup << "Shortcut to Gearbook" << "/opt/Gearbook" << "$(AppPath)";
-        QTest::newRow("name with a folder") << Programs << "../Shortcut to Gearbook" << "/opt/Gearbook" << Programs;
-        QTest::newRow("empty name") << Programs << "" << "/opt/Gearbook" << Programs;
-        QTest::newRow("nothing to start") << Programs << "Shortcut to Gearbook" << "" << Programs;
+        QTest::newRow("unknown place") << "Favourites"
+                                       << "Shortcut to Gearbook"
+                                       << "/opt/Gearbook" << Programs;
+        QTest::newRow("other base") << Startup << "Shortcut to Gearbook"
+                                    << "/opt/Gearbook"
+                                    << "$(AppPath)";
+        QTest::newRow("name with a folder") << Programs << "../Shortcut to Gearbook"
+                                            << "/opt/Gearbook" << Programs;
+        QTest::newRow("empty name") << Programs << ""
+                                    << "/opt/Gearbook" << Programs;
+        QTest::newRow("nothing to start") << Programs << "Shortcut to Gearbook"
+                                          << "" << Programs;
     }
     void refusesWhatItCannotPlaceOrStart()
     {
@@ -144,17 +153,28 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("spaces") << "/home/a b/Venbry Software/Gearbook" << "" << QStringList{"/home/a b/Venbry Software/Gearbook"};
-        QTest::newRow("double quotes") << "/x/say \"hi\"/prog" << "" << QStringList{"/x/say \"hi\"/prog"};
-        QTest::newRow("shell characters") << "/x/$HOME `id` \\n/p" << "" << QStringList{"/x/$HOME `id` \\n/p"};
-        QTest::newRow("backslashes") << "/x/a\\\\b\\/c\\" << "" << QStringList{"/x/a\\\\b\\/c\\"};
-        QTest::newRow("percent signs") << "/x/100%/%f %%u" << "" << QStringList{"/x/100%/%f %%u"};
-        QTest::newRow("single quote, semicolon, equals") << "/x/it's;a=b#c" << "" << QStringList{"/x/it's;a=b#c"};
-        QTest::newRow("non-ASCII") << QString::fromUtf8("/x/Garáž Ωmega/prog") << "" << QStringList{QString::fromUtf8("/x/Garáž Ωmega/prog")};
-        QTest::newRow("tab and newline") << "/x/a\tb\nc/prog" << "" << QStringList{"/x/a\tb\nc/prog"};
-        QTest::newRow("arguments") << "/x/prog" << "-v \"two words\"" << QStringList{"/x/prog", "-v", "two words"};
-        QTest::newRow("relative path") << "sub dir/prog" << "" << QStringList{"WORK/sub dir/prog"};
-        QTest::newRow("bare name") << "gearbook" << "" << QStringList{"gearbook"};
+        QTest::newRow("spaces") << "/home/a b/Venbry Software/Gearbook"
+                                << "" << QStringList{"/home/a b/Venbry Software/Gearbook"};
+        QTest::newRow("double quotes") << "/x/say \"hi\"/prog"
+                                       << "" << QStringList{"/x/say \"hi\"/prog"};
+        QTest::newRow("shell characters") << "/x/$HOME `id` \\n/p"
+                                          << "" << QStringList{"/x/$HOME `id` \\n/p"};
+        QTest::newRow("backslashes") << "/x/a\\\\b\\/c\\"
+                                     << "" << QStringList{"/x/a\\\\b\\/c\\"};
+        QTest::newRow("percent signs") << "/x/100%/%f %%u"
+                                       << "" << QStringList{"/x/100%/%f %%u"};
+        QTest::newRow("single quote, semicolon, equals") << "/x/it's;a=b#c"
+                                                         << "" << QStringList{"/x/it's;a=b#c"};
+        QTest::newRow("non-ASCII") << QString::fromUtf8("/x/Garáž Ωmega/prog") << ""
+                                   << QStringList{QString::fromUtf8("/x/Garáž Ωmega/prog")};
+        QTest::newRow("tab and newline") << "/x/a\tb\nc/prog"
+                                         << "" << QStringList{"/x/a\tb\nc/prog"};
+        QTest::newRow("arguments") << "/x/prog"
+                                   << "-v \"two words\"" << QStringList{"/x/prog", "-v", "two words"};
+        QTest::newRow("relative path") << "sub dir/prog"
+                                       << "" << QStringList{"WORK/sub dir/prog"};
+        QTest::newRow("bare name") << "gearbook"
+                                   << "" << QStringList{"gearbook"};
     }
     void execSurvivesAwkwardPaths()
     {
@@ -192,10 +212,9 @@ private slots:
         QVERIFY(fCreateShellLink(Programs, "Shortcut to Gearbook", plain, QString(), -1, Programs));
         QVERIFY(fCreateShellLink(Startup, "Shortcut to Gearbook", plain, QString(), -1, Programs));
         QVERIFY(fCreateShellLink(Programs, "Shortcut to prog", awkward, "--flag \"an arg\"", -1, Programs));
-        for (const QString& file : {desktopDir() + "/Shortcut to Gearbook.desktop",
-                                    menuDir() + "/Shortcut to Gearbook.desktop",
-                                    autostartDir() + "/Shortcut to Gearbook.desktop",
-                                    menuDir() + "/Shortcut to prog.desktop"}) {
+        for (const QString& file :
+             {desktopDir() + "/Shortcut to Gearbook.desktop", menuDir() + "/Shortcut to Gearbook.desktop",
+              autostartDir() + "/Shortcut to Gearbook.desktop", menuDir() + "/Shortcut to prog.desktop"}) {
             const QString said = validate(file);
             QVERIFY2(said.isEmpty(), qPrintable(file + ": " + said));
         }

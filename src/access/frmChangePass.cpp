@@ -1,0 +1,234 @@
+#include "frmChangePass.h"
+
+#include "CheckBoxValue.h"
+#include "CredentialStore.h"
+#include "PlatformServices.h"
+#include "Win1252.h"
+#include "modGlobalVars.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+namespace {
+
+const QString InvalidLogin = QStringLiteral("Invalid User Name or Password, try again!");
+const QString ConfirmationMismatch = QStringLiteral("Password confirmation does not match. Please try again.");
+
+void message(const QString& text, const QString& title = QString())
+{
+    platform().messageBox(text, title, MsgButtons::Ok, MsgIcon::None);
+}
+
+} // namespace
+
+frmChangePass* frmChangePass::s_instance = nullptr;
+
+frmChangePass* frmChangePass::instance()
+{
+    if (!s_instance)
+        s_instance = new frmChangePass;
+    return s_instance;
+}
+
+bool frmChangePass::exists()
+{
+    return s_instance != nullptr;
+}
+
+void frmChangePass::discard()
+{
+    frmChangePass* dialog = s_instance;
+    if (!dialog)
+        return;
+    s_instance = nullptr;
+    dialog->hide();
+    // Deleted once control is back in the event loop: the caller may be one of its handlers.
+    dialog->deleteLater();
+}
+
+frmChangePass::frmChangePass(QWidget* parent) : QDialog(parent)
+{
+    setupUi(this);
+    setFixedSize(size());
+
+    connect(chkLoginScreen, &QCheckBox::stateChanged, this, &frmChangePass::chkLoginScreen_Click);
+    connect(chkChangePass, &QCheckBox::stateChanged, this, &frmChangePass::chkChangePass_Click);
+    connect(OKButton, &QPushButton::clicked, this, &frmChangePass::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &frmChangePass::CancelButton_Click);
+
+    Form_Load();
+}
+
+frmChangePass::~frmChangePass()
+{
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+void frmChangePass::Form_Load()
+{
+    setNewValueBoxesLocked(true);
+    chkLoginScreen_Click();
+}
+
+void frmChangePass::setNewValueBoxesLocked(bool locked)
+{
+    const QColor background = locked ? palette().color(QPalette::Active, QPalette::Button) : QColor(255, 255, 255);
+    for (QLineEdit* box : {txtNewName, txtNewPass1, txtNewPass2}) {
+        box->setEnabled(!locked);
+        QPalette p = box->palette();
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            p.setColor(group, QPalette::Base, background);
+        box->setPalette(p);
+    }
+}
+
+// "Skip" implies "Remember": checking it checks and locks the remember box;
+// unchecking it unlocks the remember box and leaves its value.
+void frmChangePass::chkLoginScreen_Click()
+{
+    if (chkLoginScreen->checkState() == Qt::Checked) {
+        chkRemPass->setCheckState(Qt::Checked);
+        chkRemPass->setEnabled(false);
+    } else {
+        chkRemPass->setEnabled(true);
+    }
+}
+
+void frmChangePass::chkChangePass_Click()
+{
+    // The boxes keep their text while locked.
+    setNewValueBoxesLocked(chkChangePass->checkState() != Qt::Checked);
+}
+
+bool frmChangePass::readStoredLogin()
+{
+    const auto login = CredentialStore::readPasswordFile();
+    if (!login)
+        return false;
+    StoredName = login->name;
+    StoredPwd = login->password;
+    return true;
+}
+
+bool frmChangePass::saveOptions()
+{
+    const int remember = CheckBoxValue::get(chkRemPass);
+    const int skip = CheckBoxValue::get(chkLoginScreen);
+    const CredentialStore::StoreWrite w = CredentialStore::writeOptions(remember, skip);
+    if (!reportSave(w.path, w.result))
+        return false;
+    modGlobalVars::RememberFlag = QString::number(remember);
+    modGlobalVars::SkipLoginFlag = QString::number(skip);
+    return true;
+}
+
+void frmChangePass::OKButton_Click()
+{
+    [this] {
+        if (chkChangePass->checkState() != Qt::Checked) {
+            SavePreferences();
+            return;
+        }
+        if (txtNewName->text().isEmpty()) {
+            message(QStringLiteral("Please choose a User Name."));
+            return;
+        }
+        if (txtNewPass1->text().isEmpty()) {
+            message(QStringLiteral("Please choose a password."));
+            return;
+        }
+        if (txtNewPass2->text().isEmpty()) {
+            message(ConfirmationMismatch);
+            txtOldName->setFocus();
+            return;
+        }
+        // A character the stored code page cannot hold would come back as another
+        // one, and the new login could never be typed again.
+        if (!Win1252::canEncode(txtNewName->text()) || !Win1252::canEncode(txtNewPass1->text()) ||
+            !Win1252::canEncode(txtNewPass2->text())) {
+            message(QStringLiteral("The new user name and password may only use characters of the Western "
+                                   "European character set (Windows-1252). Please choose others."));
+            return;
+        }
+        if (!readStoredLogin())
+            return;
+        if (StoredName != txtOldName->text()) {
+            message(InvalidLogin, QStringLiteral("Edit Login Info"));
+            txtOldName->setFocus();
+            return;
+        }
+        if (StoredPwd != txtOldPass->text()) {
+            message(InvalidLogin, QStringLiteral("Edit Login Info"));
+            return;
+        }
+        if (!saveOptions())
+            return;
+        hide();
+        if (txtNewPass1->text() != txtNewPass2->text()) {
+            message(ConfirmationMismatch, QStringLiteral("Edit Login Info"));
+            show();
+            return;
+        }
+        const CredentialStore::StoreWrite w =
+            CredentialStore::writePasswordFile(txtNewName->text(), txtNewPass2->text());
+        if (!reportSave(w.path, w.result)) {
+            // Nothing was changed: give the user the dialog back as it was.
+            show();
+            return;
+        }
+        discard();
+        message(QStringLiteral("Login/Password and Login Preferences successfully changed!"));
+    }();
+    modGlobalVars::RestoreStartDir();
+}
+
+void frmChangePass::SavePreferences()
+{
+    [this] {
+        if (!readStoredLogin())
+            return;
+        if (StoredName != txtOldName->text() || StoredPwd != txtOldPass->text()) {
+            message(InvalidLogin, QStringLiteral("Edit Login"));
+            return;
+        }
+        if (!saveOptions())
+            return;
+        message(QStringLiteral("Login preferences successfully changed"));
+        hide();
+    }();
+    modGlobalVars::RestoreStartDir();
+}
+
+void frmChangePass::CancelButton_Click()
+{
+    // Each assignment that changes a value runs that box's rule, in this order,
+    // so the new-value boxes end up locked or editable to match.
+    CheckBoxValue::set(chkLoginScreen, modGlobalVars::SavedSkipLogin.toInt());
+    CheckBoxValue::set(chkRemPass, modGlobalVars::SavedRemember.toInt());
+    CheckBoxValue::set(chkChangePass, modGlobalVars::SavedChangeLogin);
+    hide();
+    txtNewName->clear();
+    txtNewPass1->clear();
+    txtNewPass2->clear();
+}
+
+void frmChangePass::closeEvent(QCloseEvent* event)
+{
+    // Closing by the frame discards the dialog; the next opening creates it afresh.
+    event->accept();
+    if (s_instance == this) {
+        s_instance = nullptr;
+        deleteLater();
+    }
+}
+
+void frmChangePass::keyPressEvent(QKeyEvent* event)
+{
+    // Esc is bound to no button here.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,283 @@
+#include "frmLogin.h"
+
+#include "CheckBoxValue.h"
+#include "CredentialStore.h"
+#include "PlatformServices.h"
+#include "frmAutoMain.h"
+#include "frmChangePass.h"
+#include "modGlobalVars.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QKeyEvent>
+
+using namespace modGlobalVars;
+
+const QString frmLogin::VenbryHomePage = QStringLiteral("https://www.venbry.example/");
+
+frmLogin* frmLogin::s_instance = nullptr;
+
+frmLogin* frmLogin::instance()
+{
+    if (!s_instance)
+        s_instance = new frmLogin;
+    return s_instance;
+}
+
+void frmLogin::discard()
+{
+    delete s_instance;
+}
+
+std::function<void()>& frmLogin::quitHook()
+{
+    static std::function<void()> hook = [] { QCoreApplication::quit(); };
+    return hook;
+}
+
+frmLogin::frmLogin(QWidget* parent) : QMainWindow(parent)
+{
+    setupUi(this);
+    // Sizes between whole points that the form file cannot hold.
+    QFont f = Label2->font();
+    f.setPointSizeF(8.25);
+    Label2->setFont(f);
+    f = lblVenbrySoftware->font();
+    f.setPointSizeF(9.75);
+    lblVenbrySoftware->setFont(f);
+    setFixedSize(sizeHint());
+
+    connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
+    connect(chkLoginScreen, &QCheckBox::stateChanged, this, &frmLogin::chkLoginScreen_Click);
+    connect(mnuReadMe, &QAction::triggered, this, &frmLogin::mnuReadMe_Click);
+    connect(mnuVenbry, &QAction::triggered, this, &frmLogin::mnuVenbry_Click);
+    connect(mnuAbout, &QAction::triggered, this, &frmLogin::mnuAbout_Click);
+    lblVenbrySoftware->installEventFilter(this);
+    txtUserName->installEventFilter(this);
+    txtPassword->installEventFilter(this);
+}
+
+frmLogin::~frmLogin()
+{
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+void frmLogin::start()
+{
+    Form_Load();
+    if (LoginSucceeded)
+        return;
+    show();
+    activateWindow();
+    txtUserName->setFocus();
+}
+
+bool frmLogin::readStoredLogin()
+{
+    const auto login = CredentialStore::readPasswordFile();
+    if (!login)
+        return false;
+    StoredName = login->name;
+    StoredPwd = login->password;
+    return true;
+}
+
+void frmLogin::Form_Load()
+{
+    StartDir = QDir::currentPath();
+    // Whatever cannot be read ends the reading there; the window shows what was reached.
+    [this] {
+        const auto remember = CredentialStore::readRememberFlag();
+        if (!remember)
+            return;
+        RememberFlag = *remember;
+        const auto rememberValue = CredentialStore::numericValue(RememberFlag);
+        if (!rememberValue)
+            return;
+        if (*rememberValue == 1) {
+            chkRemPass->setCheckState(Qt::Checked);
+            if (!readStoredLogin())
+                return;
+            txtUserName->setText(StoredName);
+            txtPassword->setText(StoredPwd);
+        }
+
+        const auto skip = CredentialStore::readSkipFlag();
+        if (!skip)
+            return;
+        SkipLoginFlag = *skip;
+        const auto skipValue = CredentialStore::checkBoxValue(*skip);
+        if (!skipValue)
+            return;
+        CheckBoxValue::set(chkLoginScreen, *skipValue);
+
+        FillPreferencesDialog();
+
+        if (chkLoginScreen->checkState() == Qt::Checked) {
+            LoginSucceeded = true;
+            hide();
+            showMainWindow();
+        }
+    }();
+    RestoreStartDir();
+}
+
+void frmLogin::cmdOK_Click()
+{
+    [this] {
+        if (!readStoredLogin())
+            return;
+        if (StoredName.isEmpty() || StoredPwd.isEmpty()) {
+            platform().messageBox(QStringLiteral("Invalid Login, try again!"), QStringLiteral("Login"));
+            return;
+        }
+        if (StoredName == txtUserName->text() && StoredPwd == txtPassword->text()) {
+            if (!SaveLoginOptions())
+                return;
+            FillPreferencesDialog();
+            LoginSucceeded = true;
+            hide();
+            showMainWindow();
+            return;
+        }
+        platform().messageBox(QStringLiteral("Invalid Login, try again!"), QStringLiteral("Login"));
+        // The whole password is selected so that typing replaces it.
+        txtPassword->setFocus();
+        txtPassword->selectAll();
+    }();
+    RestoreStartDir();
+}
+
+void frmLogin::cmdCancel_Click()
+{
+    LoginSucceeded = false;
+    m_ending = true;
+    quitHook()();
+}
+
+bool frmLogin::SaveLoginOptions()
+{
+    const int remember = CheckBoxValue::get(chkRemPass);
+    const int skip = CheckBoxValue::get(chkLoginScreen);
+    const CredentialStore::StoreWrite w = CredentialStore::writeOptions(remember, skip);
+    const bool ok = reportSave(w.path, w.result);
+    if (ok) {
+        RememberFlag = QString::number(remember);
+        SkipLoginFlag = QString::number(skip);
+    }
+    RestoreStartDir();
+    return ok;
+}
+
+void frmLogin::FillPreferencesDialog()
+{
+    frmChangePass* dialog = frmChangePass::instance();
+    dialog->chkRemPass->setCheckState(chkRemPass->checkState());
+    dialog->chkLoginScreen->setCheckState(chkLoginScreen->checkState());
+    if (chkRemPass->checkState() == Qt::Checked) {
+        dialog->txtOldName->setText(txtUserName->text());
+        dialog->txtOldPass->setText(txtPassword->text());
+    } else {
+        dialog->txtOldName->clear();
+        dialog->txtOldPass->clear();
+    }
+}
+
+// "Skip" implies "Remember": checking it checks and locks the remember box;
+// unchecking it unlocks the remember box and leaves its value.
+void frmLogin::chkLoginScreen_Click()
+{
+    if (chkLoginScreen->checkState() == Qt::Checked) {
+        chkRemPass->setCheckState(Qt::Checked);
+        chkRemPass->setEnabled(false);
+    } else {
+        chkRemPass->setEnabled(true);
+    }
+}
+
+void frmLogin::showMainWindow()
+{
+    frmAutoMain* main = frmAutoMain::instance();
+    main->show();
+    main->raise();
+    main->activateWindow();
+}
+
+void frmLogin::mnuReadMe_Click()
+{
+    CurrentAddress = QDir::currentPath() + QStringLiteral("/ReadMe.htm");
+    showHelpBrowser();
+}
+
+void frmLogin::mnuVenbry_Click()
+{
+    CurrentAddress = VenbryHomePage;
+    showHelpBrowser();
+}
+
+void frmLogin::lblVenbrySoftware_DblClick()
+{
+    CurrentAddress = VenbryHomePage;
+    showHelpBrowser();
+}
+
+void frmLogin::showHelpBrowser()
+{
+    // The help browser window is wired in here once the help windows exist.
+}
+
+void frmLogin::mnuAbout_Click()
+{
+    // The about window is wired in here once the help windows exist.
+}
+
+void frmLogin::closeEvent(QCloseEvent* event)
+{
+    // Closing by the frame while waiting for a login acts as Cancel.
+    event->accept();
+    if (isVisible() && !LoginSucceeded && !m_ending)
+        cmdCancel_Click();
+}
+
+void frmLogin::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (event->modifiers() == Qt::NoModifier || (event->modifiers() == Qt::KeypadModifier && key == Qt::Key_Enter)) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // Enter presses the button that has the focus, else the default button.
+            if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+                button->click();
+            else
+                cmdOK->click();
+            return;
+        }
+        if (key == Qt::Key_Escape) {
+            cmdCancel->click();
+            return;
+        }
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+bool frmLogin::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lblVenbrySoftware && event->type() == QEvent::MouseButtonDblClick) {
+        lblVenbrySoftware_DblClick();
+        return true;
+    }
+    // The menu's shortcuts win over the text boxes' own keys (Ctrl+A is About, not Select All).
+    if ((watched == txtUserName || watched == txtPassword) && event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const QAction* action : {mnuReadMe, mnuVenbry, mnuAbout}) {
+            if (action->shortcut() == pressed) {
+                event->ignore();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,692 @@
+#include "CredentialStore.h"
+#include "ScriptedPlatform.h"
+#include "TestEnvironment.h"
+#include "frmAutoMain.h"
+#include "frmChangePass.h"
+#include "frmLogin.h"
+#include "modGlobalVars.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace modGlobalVars;
+
+namespace {
+
+const QString InvalidLogin = QStringLiteral("Invalid Login, try again!");
+const QString InvalidEdit = QStringLiteral("Invalid User Name or Password, try again!");
+const QString Mismatch = QStringLiteral("Password confirmation does not match. Please try again.");
+
+QString work(const QString& name)
+{
+    return modGlobalVars::StartDir + QLatin1Char('/') + name;
+}
+
+void writeFlag(const QString& fileName, const QString& flag)
+{
+    writeAll(work(fileName), CredentialStore::optionFileBytes(flag));
+}
+
+// The credential files as an installation or an earlier run left them.
+void writeLogin(const QString& name, const QString& password, int remember, int skip)
+{
+    QVERIFY(CredentialStore::writePasswordFile(name, password, StartDir));
+    QVERIFY(CredentialStore::writeOptions(remember, skip, StartDir));
+}
+
+QString flag(const QString& fileName)
+{
+    return fileName == CredentialStore::RememberFileName ? CredentialStore::readRememberFlag(StartDir).value_or("?")
+                                                         : CredentialStore::readSkipFlag(StartDir).value_or("?");
+}
+
+bool activate(QWidget* w)
+{
+    w->show();
+    w->activateWindow();
+    return QTest::qWaitForWindowActive(w);
+}
+
+// What the main window's "Login/Password Properties" does.
+frmChangePass* openPreferences()
+{
+    frmAutoMain::instance()->mnuPassword_Click();
+    return frmChangePass::instance();
+}
+
+QStringList focusChain(QWidget* first, int count)
+{
+    QStringList names;
+    QWidget* w = first;
+    for (int i = 0; i < count; ++i) {
+        names << w->objectName();
+        QTest::keyClick(w, Qt::Key_Tab);
+        w = QApplication::focusWidget();
+        if (!w)
+            break;
+    }
+    return names;
+}
+
+} // namespace
+
+class TestLogin : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<ScriptedPlatform> ui;
+    int quits = 0;
+
+    frmLogin* startLogin()
+    {
+        frmLogin* w = frmLogin::instance();
+        w->start();
+        return w;
+    }
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<TestEnvironment>();
+        ui = std::make_unique<ScriptedPlatform>();
+        quits = 0;
+        frmLogin::quitHook() = [this] { ++quits; };
+        CurrentAddress.clear();
+        RememberFlag.clear();
+        SkipLoginFlag.clear();
+    }
+    void cleanup()
+    {
+        frmLogin::discard();
+        frmChangePass::discard();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        frmAutoMain::instance()->hide();
+        ui.reset();
+        env.reset();
+    }
+
+    void loginWindowLooksAsDesigned()
+    {
+        frmLogin* w = frmLogin::instance();
+        QCOMPARE(w->windowTitle(), QStringLiteral(" Login"));
+        QCOMPARE(w->clientArea->size(), QSize(391, 203));
+        QCOMPARE(w->txtUserName->geometry(), QRect(104, 88, 155, 23));
+        QCOMPARE(w->chkRemPass->geometry(), QRect(104, 176, 161, 21));
+        QCOMPARE(w->txtPassword->echoMode(), QLineEdit::Password);
+        QCOMPARE(w->txtUserName->maxLength(), 32767); // no length limit
+        QVERIFY(w->cmdOK->isDefault());
+        QCOMPARE(w->cmdOK->text(), QStringLiteral("&Login"));
+        QCOMPARE(w->chkLoginScreen->toolTip(),
+                 QStringLiteral("If checked, you will no longer be asked for user name and password."));
+        QCOMPARE(w->chkRemPass->toolTip(), QStringLiteral("If checked, user name and password will be saved"));
+        QCOMPARE(w->mnuHelp->title(), QStringLiteral("&Help"));
+        QStringList entries;
+        for (const QAction* a : w->mnuHelp->actions())
+            entries << (a->isSeparator() ? QStringLiteral("-") : a->text() + " " + a->shortcut().toString());
+        QCOMPARE(entries, (QStringList{"Help/ReadMe Ctrl+R", "-", "Visit www.venbry.example Ctrl+W", "-",
+                                       "About Gearbook Ctrl+A"}));
+
+        QVERIFY(activate(w));
+        w->txtUserName->setFocus();
+        QCOMPARE(focusChain(w->txtUserName, 7),
+                 (QStringList{"txtUserName", "txtPassword", "chkLoginScreen", "chkRemPass", "cmdOK", "cmdCancel",
+                              "txtUserName"}));
+    }
+
+    void rememberedLoginIsPrefilled()
+    {
+        writeLogin(QStringLiteral("Jo, \"the\" driver"), QStringLiteral("Pa,ss"), 1, 0);
+        frmLogin* w = startLogin();
+        QVERIFY(w->isVisible());
+        QVERIFY(!w->LoginSucceeded);
+        QCOMPARE(w->txtUserName->text(), QStringLiteral("Jo, \"the\" driver"));
+        QCOMPARE(w->txtPassword->text(), QStringLiteral("Pa,ss"));
+        QCOMPARE(w->chkRemPass->checkState(), Qt::Checked);
+        QVERIFY(w->chkRemPass->isEnabled());
+        QCOMPARE(w->chkLoginScreen->checkState(), Qt::Unchecked);
+        QCOMPARE(RememberFlag, QStringLiteral("1"));
+        QCOMPARE(SkipLoginFlag.toString(), QStringLiteral("0"));
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QCOMPARE(QApplication::focusWidget(), w->txtUserName);
+
+        // The preferences dialog was created hidden and filled.
+        QVERIFY(frmChangePass::exists());
+        frmChangePass* d = frmChangePass::instance();
+        QVERIFY(!d->isVisible());
+        QCOMPARE(d->txtOldName->text(), QStringLiteral("Jo, \"the\" driver"));
+        QCOMPARE(d->txtOldPass->text(), QStringLiteral("Pa,ss"));
+        QCOMPARE(d->chkRemPass->checkState(), Qt::Checked);
+        QVERIFY(ui->shown.isEmpty());
+    }
+
+    void notRememberedStartsEmpty()
+    {
+        writeLogin(QStringLiteral("me"), QStringLiteral("pw"), 0, 0);
+        frmLogin* w = startLogin();
+        QVERIFY(w->txtUserName->text().isEmpty());
+        QVERIFY(w->txtPassword->text().isEmpty());
+        QCOMPARE(w->chkRemPass->checkState(), Qt::Unchecked);
+        QVERIFY(frmChangePass::exists());
+        QVERIFY(frmChangePass::instance()->txtOldName->text().isEmpty());
+    }
+
+    void skipFlagOpensTheMainWindowDirectly()
+    {
+        writeLogin(QStringLiteral("me"), QStringLiteral("pw"), 1, 1);
+        frmLogin* w = startLogin();
+        QVERIFY(w->LoginSucceeded);
+        QVERIFY(!w->isVisible());
+        QVERIFY(frmAutoMain::instance()->isVisible());
+        QCOMPARE(w->chkRemPass->checkState(), Qt::Checked);
+        QVERIFY(!w->chkRemPass->isEnabled());
+
+        frmChangePass* d = openPreferences();
+        QCOMPARE(d->chkLoginScreen->checkState(), Qt::Checked);
+        QCOMPARE(d->chkRemPass->checkState(), Qt::Checked);
+        QVERIFY(!d->chkRemPass->isEnabled());
+        QCOMPARE(d->txtOldName->text(), QStringLiteral("me"));
+        QCOMPARE(SavedSkipLogin.toInt(), 1);
+        QCOMPARE(SavedRemember.toInt(), 1);
+        QCOMPARE(SavedChangeLogin, 0);
+    }
+
+    void unreadableStartupFilesEndTheReading_data()
+    {
+        QTest::addColumn<QString>("rememberFile"); // flag text, or "missing"
+        QTest::addColumn<bool>("passwordFile");
+        QTest::addColumn<QString>("skipFile");
+        QTest::addColumn<bool>("rememberChecked");
+        QTest::addColumn<bool>("prefilled");
+        QTest::addColumn<bool>("dialogCreated");
+        QTest::newRow("no remember file") << "missing" << true << "1" << false << false << false;
+        QTest::newRow("remember not a number") << "yes" << true << "1" << false << false << false;
+        QTest::newRow("remember 1, no password file") << "1" << false << "1" << true << false << false;
+        QTest::newRow("no skip file") << "1" << true << "missing" << true << true << false;
+        QTest::newRow("skip value 3") << "1" << true << "3" << true << true << false;
+        QTest::newRow("skip not a number") << "0" << true << "x" << false << false << false;
+        QTest::newRow("remember 0.0 counts as 0") << "0.0" << true << "0" << false << false << true;
+    }
+    void unreadableStartupFilesEndTheReading()
+    {
+        QFETCH(QString, rememberFile);
+        QFETCH(bool, passwordFile);
+        QFETCH(QString, skipFile);
+        QFETCH(bool, rememberChecked);
+        QFETCH(bool, prefilled);
+        QFETCH(bool, dialogCreated);
+        if (rememberFile != "missing")
+            writeFlag(CredentialStore::RememberFileName, rememberFile);
+        if (passwordFile)
+            QVERIFY(CredentialStore::writePasswordFile("me", "pw", StartDir));
+        if (skipFile != "missing")
+            writeFlag(CredentialStore::SkipFileName, skipFile);
+
+        frmLogin* w = startLogin();
+        QVERIFY(w->isVisible());
+        QVERIFY(!frmAutoMain::instance()->isVisible());
+        QCOMPARE(w->chkRemPass->checkState() == Qt::Checked, rememberChecked);
+        QCOMPARE(w->chkLoginScreen->checkState(), Qt::Unchecked);
+        QCOMPARE(w->txtUserName->text(), prefilled ? QStringLiteral("me") : QString());
+        QCOMPARE(w->txtPassword->text(), prefilled ? QStringLiteral("pw") : QString());
+        QCOMPARE(frmChangePass::exists(), dialogCreated);
+        QVERIFY(ui->shown.isEmpty());
+        QCOMPARE(QDir::currentPath(), StartDir);
+    }
+
+    void grayedSkipValueIsNotASkip()
+    {
+        writeLogin(QStringLiteral("me"), QStringLiteral("pw"), 0, 0);
+        writeFlag(CredentialStore::SkipFileName, QStringLiteral("2"));
+        frmLogin* w = startLogin();
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->chkLoginScreen->checkState(), Qt::PartiallyChecked);
+        QVERIFY(w->chkRemPass->isEnabled());
+        QVERIFY(!w->chkRemPass->isChecked());
+        QVERIFY(frmChangePass::exists());
+        QCOMPARE(frmChangePass::instance()->chkLoginScreen->checkState(), Qt::PartiallyChecked);
+    }
+
+    void wrongLoginSelectsThePassword_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("password in other case") << "me" << "SECRET";
+        QTest::newRow("wrong name") << "Me" << "secret";
+        QTest::newRow("password with a trailing blank") << "me" << "secret ";
+    }
+    void wrongLoginSelectsThePassword()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, password);
+        writeLogin(QStringLiteral("me"), QStringLiteral("secret"), 0, 0);
+        const QByteArray options = readAll(work("logdata2.gbx"));
+        frmLogin* w = startLogin();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        w->txtUserName->setText(name);
+        w->txtPassword->setText(password);
+        w->txtUserName->setFocus();
+        // Enter in a text box presses the default button.
+        QTest::keyClick(w->txtUserName, Qt::Key_Return);
+
+        QCOMPARE(ui->messages(), QStringList{InvalidLogin});
+        QCOMPARE(ui->shown[0].title, QStringLiteral("Login"));
+        QCOMPARE(ui->shown[0].buttons, MsgButtons::Ok);
+        QCOMPARE(ui->shown[0].icon, MsgIcon::None);
+        QCOMPARE(QApplication::focusWidget(), w->txtPassword);
+        QCOMPARE(w->txtPassword->selectedText(), password);
+        QVERIFY(w->isVisible());
+        QVERIFY(!w->LoginSucceeded);
+        QVERIFY(!frmAutoMain::instance()->isVisible());
+        QCOMPARE(readAll(work("logdata2.gbx")), options);
+
+        // Retries are unlimited; the right login then succeeds.
+        w->txtUserName->setText(QStringLiteral("me"));
+        w->txtPassword->setText(QStringLiteral("secret"));
+        w->cmdOK->click();
+        QVERIFY(w->LoginSucceeded);
+    }
+
+    void emptyStoredLoginNeverMatches()
+    {
+        writeAll(work("logdata.gbx"), "a,a\r\n");
+        QVERIFY(CredentialStore::writeOptions(0, 0, StartDir));
+        frmLogin* w = startLogin();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        w->txtUserName->setFocus();
+        w->cmdOK->click();
+        w->cmdOK->click();
+        QCOMPARE(ui->messages(), (QStringList{InvalidLogin, InvalidLogin}));
+        QCOMPARE(QApplication::focusWidget(), w->txtUserName);
+        QVERIFY(!w->LoginSucceeded);
+    }
+
+    void missingPasswordFileDoesNothingVisible()
+    {
+        QVERIFY(CredentialStore::writeOptions(0, 0, StartDir));
+        frmLogin* w = startLogin();
+        w->txtUserName->setText("admin");
+        w->cmdOK->click();
+        QVERIFY(ui->shown.isEmpty());
+        QVERIFY(w->isVisible());
+
+        // Every step ends in the start folder, wherever something else left the working folder.
+        writeLogin(QStringLiteral("admin"), QStringLiteral("admin"), 0, 0);
+        QVERIFY(QDir(StartDir).mkdir("elsewhere"));
+        QVERIFY(QDir::setCurrent(work("elsewhere")));
+        w->cmdOK->click();
+        QCOMPARE(QDir::currentPath(), StartDir);
+        QVERIFY(ui->shown.isEmpty()); // the files were looked for where the working folder was
+    }
+
+    void successfulLogin_data()
+    {
+        QTest::addColumn<bool>("remember");
+        QTest::addColumn<bool>("skip");
+        QTest::newRow("neither") << false << false;
+        QTest::newRow("remember") << true << false;
+        QTest::newRow("skip") << false << true;
+    }
+    void successfulLogin()
+    {
+        QFETCH(bool, remember);
+        QFETCH(bool, skip);
+        writeLogin(QStringLiteral("me"), QStringLiteral("secret"), 0, 0);
+        const QByteArray password = readAll(work("logdata.gbx"));
+        frmLogin* w = startLogin();
+        w->txtUserName->setText(QStringLiteral("me"));
+        w->txtPassword->setText(QStringLiteral("secret"));
+        w->chkRemPass->setChecked(remember);
+        w->chkLoginScreen->setChecked(skip);
+        const QString start = StartDir;
+        w->cmdOK->click();
+
+        QVERIFY(ui->shown.isEmpty());
+        QVERIFY(w->LoginSucceeded);
+        QVERIFY(!w->isVisible());
+        QVERIFY(frmAutoMain::instance()->isVisible());
+        QCOMPARE(flag("logdata2.gbx"), (remember || skip) ? QStringLiteral("1") : QStringLiteral("0"));
+        QCOMPARE(flag("logdata3.gbx"), skip ? QStringLiteral("1") : QStringLiteral("0"));
+        QCOMPARE(readAll(work("logdata.gbx")), password);
+        QCOMPARE(QDir::currentPath(), start);
+
+        frmChangePass* d = frmChangePass::instance();
+        QCOMPARE(d->chkRemPass->isChecked(), remember || skip);
+        QCOMPARE(d->chkLoginScreen->isChecked(), skip);
+        QCOMPARE(d->chkRemPass->isEnabled(), !skip);
+        QCOMPARE(d->txtOldName->text(), (remember || skip) ? QStringLiteral("me") : QString());
+        QCOMPARE(d->txtOldPass->text(), (remember || skip) ? QStringLiteral("secret") : QString());
+    }
+
+    void failedOptionWriteKeepsTheLoginWindow()
+    {
+        writeLogin(QStringLiteral("me"), QStringLiteral("secret"), 0, 0);
+        frmLogin* w = startLogin();
+        QVERIFY(QFile::remove(work("logdata3.gbx")));
+        QVERIFY(QDir(StartDir).mkdir("logdata3.gbx"));
+        w->txtUserName->setText(QStringLiteral("me"));
+        w->txtPassword->setText(QStringLiteral("secret"));
+        w->cmdOK->click();
+        QCOMPARE(ui->shown.size(), 1);
+        QVERIFY(ui->shown[0].text.contains("logdata3.gbx"));
+        QVERIFY(!w->LoginSucceeded);
+        QVERIFY(w->isVisible());
+        QVERIFY(!frmAutoMain::instance()->isVisible());
+    }
+
+    void skipImpliesRemember()
+    {
+        frmLogin* w = frmLogin::instance();
+        QVERIFY(!w->chkRemPass->isChecked());
+        w->chkLoginScreen->setChecked(true); // by the program, not a click
+        QVERIFY(w->chkRemPass->isChecked());
+        QVERIFY(!w->chkRemPass->isEnabled());
+        w->chkLoginScreen->setChecked(false);
+        QVERIFY(w->chkRemPass->isChecked());
+        QVERIFY(w->chkRemPass->isEnabled());
+    }
+
+    void cancelEndsTheProgram()
+    {
+        frmLogin* w = startLogin();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        w->cmdCancel->click();
+        QCOMPARE(quits, 1);
+        QVERIFY(!w->LoginSucceeded);
+
+        QTest::keyClick(w->txtPassword, Qt::Key_Escape);
+        QCOMPARE(quits, 2);
+        frmLogin::discard();
+
+        w = startLogin();
+        QVERIFY(w->isVisible());
+        w->close(); // the window frame
+        QCOMPARE(quits, 3);
+        QVERIFY(ui->shown.isEmpty());
+    }
+
+    void helpMenu()
+    {
+        frmLogin* w = startLogin();
+        w->mnuReadMe->trigger();
+        QCOMPARE(CurrentAddress, StartDir + QStringLiteral("/ReadMe.htm"));
+        w->mnuVenbry->trigger();
+        QCOMPARE(CurrentAddress, QStringLiteral("https://www.venbry.example/"));
+        CurrentAddress.clear();
+        QTest::mouseDClick(w->lblVenbrySoftware, Qt::LeftButton);
+        QCOMPARE(CurrentAddress, QStringLiteral("https://www.venbry.example/"));
+
+        // The menu's shortcuts win over the text box's own Ctrl+A.
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        w->txtUserName->setText(QStringLiteral("abc"));
+        w->txtUserName->setFocus();
+        w->txtUserName->setCursorPosition(0);
+        QSignalSpy about(w->mnuAbout, &QAction::triggered);
+        QTest::keyClick(w->txtUserName, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(about.size(), 1);
+        QVERIFY(w->txtUserName->selectedText().isEmpty());
+        CurrentAddress.clear();
+        QTest::keyClick(w->txtUserName, Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(CurrentAddress, StartDir + QStringLiteral("/ReadMe.htm"));
+    }
+
+    // --- the preferences dialog ---
+
+    void preferencesDialogLooksAsDesigned()
+    {
+        frmChangePass* d = frmChangePass::instance();
+        QCOMPARE(d->windowTitle(), QStringLiteral("Login/Password Preferences"));
+        QCOMPARE(d->size(), QSize(358, 271));
+        QCOMPARE(d->Frame3->geometry(), QRect(192, 8, 161, 209));
+        QCOMPARE(d->txtNewPass2->geometry(), QRect(16, 176, 129, 19));
+        QCOMPARE(d->txtOldName->echoMode(), QLineEdit::Normal);
+        for (QLineEdit* box : {d->txtOldPass, d->txtNewPass1, d->txtNewPass2})
+            QCOMPARE(box->echoMode(), QLineEdit::Password);
+        QVERIFY(d->OKButton->isDefault());
+        const QColor face = d->palette().color(QPalette::Button);
+        for (QLineEdit* box : {d->txtNewName, d->txtNewPass1, d->txtNewPass2}) {
+            QVERIFY(!box->isEnabled());
+            QCOMPARE(box->palette().color(QPalette::Base), face);
+        }
+        d->chkChangePass->setChecked(true);
+        for (QLineEdit* box : {d->txtNewName, d->txtNewPass1, d->txtNewPass2}) {
+            QVERIFY(box->isEnabled());
+            QCOMPARE(box->palette().color(QPalette::Base), QColor(255, 255, 255));
+        }
+        QVERIFY(activate(d));
+        d->txtOldName->setFocus();
+        QCOMPARE(focusChain(d->txtOldName, 11),
+                 (QStringList{"txtOldName", "txtOldPass", "chkLoginScreen", "chkRemPass", "chkChangePass",
+                              "txtNewName", "txtNewPass1", "txtNewPass2", "OKButton", "CancelButton", "txtOldName"}));
+        // Esc is bound to nothing.
+        QTest::keyClick(d->txtOldName, Qt::Key_Escape);
+        QVERIFY(d->isVisible());
+    }
+
+    void missingNewValuesAreAskedFor()
+    {
+        writeLogin(QStringLiteral("me"), QStringLiteral("secret"), 0, 0);
+        const QByteArray before = readAll(work("logdata.gbx")) + readAll(work("logdata2.gbx"));
+        frmChangePass* d = openPreferences();
+        QVERIFY(QTest::qWaitForWindowActive(d));
+        d->txtOldName->setText("me");
+        d->txtOldPass->setText("secret");
+        d->chkChangePass->setChecked(true);
+        d->txtNewPass2->setFocus();
+        d->OKButton->click();
+        d->txtNewName->setText(QStringLiteral("   ")); // blanks count as a name
+        d->OKButton->click();
+        d->txtNewPass1->setText(QStringLiteral("new"));
+        d->OKButton->click();
+        QCOMPARE(ui->messages(),
+                 (QStringList{QStringLiteral("Please choose a User Name."), QStringLiteral("Please choose a password."),
+                              Mismatch}));
+        for (const auto& s : ui->shown)
+            QVERIFY(s.title.isEmpty()); // the application title
+        QCOMPARE(QApplication::focusWidget(), d->txtOldName);
+        QVERIFY(d->isVisible());
+        QCOMPARE(readAll(work("logdata.gbx")) + readAll(work("logdata2.gbx")), before);
+    }
+
+    void wrongCurrentLoginIsRefused()
+    {
+        writeLogin(QStringLiteral("me"), QStringLiteral("secret"), 0, 0);
+        const QByteArray before = readAll(work("logdata.gbx")) + readAll(work("logdata2.gbx"));
+        frmChangePass* d = openPreferences();
+        QVERIFY(QTest::qWaitForWindowActive(d));
+        d->txtOldName->setText("me");
+        d->txtOldPass->setText("Secret");
+        d->chkRemPass->setChecked(true);
+        d->OKButton->click(); // options only
+        d->chkChangePass->setChecked(true);
+        d->txtNewName->setText("new");
+        d->txtNewPass1->setText("pw");
+        d->txtNewPass2->setText("pw");
+        d->txtNewPass1->setFocus();
+        d->OKButton->click(); // wrong password: the focus stays
+        QCOMPARE(QApplication::focusWidget(), d->txtNewPass1);
+        d->txtOldName->setText("ME");
+        d->txtOldPass->setText("secret");
+        d->OKButton->click(); // wrong name: the focus goes to the name
+        QCOMPARE(QApplication::focusWidget(), d->txtOldName);
+        QCOMPARE(ui->messages(), (QStringList{InvalidEdit, InvalidEdit, InvalidEdit}));
+        QCOMPARE(ui->shown[0].title, QStringLiteral("Edit Login"));
+        QCOMPARE(ui->shown[1].title, QStringLiteral("Edit Login Info"));
+        QCOMPARE(ui->shown[2].title, QStringLiteral("Edit Login Info"));
+        QVERIFY(d->isVisible());
+        QCOMPARE(readAll(work("logdata.gbx")) + readAll(work("logdata2.gbx")), before);
+    }
+
+    void confirmationMismatchWritesOnlyTheOptions()
+    {
+        writeLogin(QStringLiteral("me"), QStringLiteral("secret"), 0, 0);
+        const QByteArray password = readAll(work("logdata.gbx"));
+        frmChangePass* d = openPreferences();
+        d->txtOldName->setText("me");
+        d->txtOldPass->setText("secret");
+        d->chkLoginScreen->setChecked(true);
+        d->chkChangePass->setChecked(true);
+        d->txtNewName->setText("new");
+        d->txtNewPass1->setText("one");
+        d->txtNewPass2->setText("two");
+        bool hiddenDuringMessage = false;
+        ui->onShown = [&](const ScriptedPlatform::Shown&) { hiddenDuringMessage = !d->isVisible(); };
+        d->OKButton->click();
+        QCOMPARE(ui->messages(), QStringList{Mismatch});
+        QCOMPARE(ui->shown[0].title, QStringLiteral("Edit Login Info"));
+        QVERIFY(hiddenDuringMessage);
+        QVERIFY(d->isVisible());
+        QVERIFY(frmChangePass::exists());
+        QCOMPARE(d->txtNewName->text(), QStringLiteral("new"));
+        QCOMPARE(flag("logdata2.gbx"), QStringLiteral("1"));
+        QCOMPARE(flag("logdata3.gbx"), QStringLiteral("1"));
+        QCOMPARE(readAll(work("logdata.gbx")), password);
+    }
+
+    void successfulChangeRewritesAllAndDiscardsTheDialog()
+    {
+        writeLogin(QStringLiteral("me"), QStringLiteral("secret"), 0, 0);
+        frmLogin* w = startLogin();
+        w->txtUserName->setText("me");
+        w->txtPassword->setText("secret");
+        w->chkRemPass->setChecked(true);
+        w->cmdOK->click();
+        QVERIFY(w->LoginSucceeded);
+
+        frmChangePass* d = openPreferences();
+        QCOMPARE(d->txtOldName->text(), QStringLiteral("me"));
+        d->chkRemPass->setChecked(false);
+        d->chkChangePass->setChecked(true);
+        d->txtNewName->setText(QStringLiteral("me")); // may equal the old one
+        d->txtNewPass1->setText(QStringLiteral("new, \"pw\""));
+        d->txtNewPass2->setText(QStringLiteral("new, \"pw\""));
+        d->OKButton->click();
+        QCOMPARE(ui->messages(), QStringList{QStringLiteral("Login/Password and Login Preferences successfully changed!")});
+        QVERIFY(ui->shown[0].title.isEmpty());
+        QVERIFY(!frmChangePass::exists());
+        QCOMPARE(CredentialStore::readPasswordFile(StartDir)->password, QStringLiteral("new, \"pw\""));
+        QCOMPARE(flag("logdata2.gbx"), QStringLiteral("0"));
+        QCOMPARE(flag("logdata3.gbx"), QStringLiteral("0"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        // The next opening starts afresh, though the files might say otherwise.
+        QVERIFY(CredentialStore::writeOptions(1, 1, StartDir));
+        d = openPreferences();
+        QVERIFY(d->isVisible());
+        QVERIFY(!d->chkLoginScreen->isChecked());
+        QVERIFY(!d->chkRemPass->isChecked());
+        QVERIFY(!d->chkChangePass->isChecked());
+        QVERIFY(d->txtOldName->text().isEmpty());
+        QVERIFY(d->txtOldPass->text().isEmpty());
+        QVERIFY(!d->txtNewName->isEnabled());
+    }
+
+    void optionsOnlyChange()
+    {
+        writeLogin(QStringLiteral("me"), QStringLiteral("secret"), 1, 1);
+        const QByteArray password = readAll(work("logdata.gbx"));
+        frmChangePass* d = openPreferences();
+        d->txtOldName->setText("me");
+        d->txtOldPass->setText("secret");
+        d->OKButton->click();
+        QCOMPARE(ui->messages(), QStringList{QStringLiteral("Login preferences successfully changed")});
+        QVERIFY(ui->shown[0].title.isEmpty());
+        QVERIFY(!d->isVisible());
+        QVERIFY(frmChangePass::exists());
+        QCOMPARE(flag("logdata2.gbx"), QStringLiteral("0"));
+        QCOMPARE(flag("logdata3.gbx"), QStringLiteral("0"));
+        QCOMPARE(readAll(work("logdata.gbx")), password);
+        QCOMPARE(QFileInfo(work("logdata2.gbx")).permissions() & (QFile::ReadOther | QFile::ReadGroup),
+                 QFileDevice::Permissions());
+    }
+
+    void cancelRestoresTheBoxes()
+    {
+        frmChangePass* d = frmChangePass::instance();
+        d->chkRemPass->setChecked(true);
+        d = openPreferences();
+        d->chkLoginScreen->setChecked(true);
+        QVERIFY(!d->chkRemPass->isEnabled());
+        d->chkChangePass->setChecked(true);
+        d->txtOldName->setText("kept");
+        d->txtNewName->setText("x");
+        d->txtNewPass1->setText("y");
+        d->txtNewPass2->setText("z");
+        d->CancelButton->click();
+        QVERIFY(!d->isVisible());
+        QVERIFY(!d->chkLoginScreen->isChecked());
+        QVERIFY(d->chkRemPass->isChecked());
+        QVERIFY(d->chkRemPass->isEnabled());
+        QVERIFY(!d->chkChangePass->isChecked());
+        QVERIFY(!d->txtNewName->isEnabled());
+        QVERIFY(d->txtNewName->text().isEmpty());
+        QVERIFY(d->txtNewPass1->text().isEmpty());
+        QVERIFY(d->txtNewPass2->text().isEmpty());
+        QCOMPARE(d->txtOldName->text(), QStringLiteral("kept"));
+
+        // Opened with "Skip" checked, the dialog goes back to it after the user unchecked both.
+        d->chkLoginScreen->setChecked(true); // as the login window fills the hidden dialog
+        d = openPreferences();
+        d->chkLoginScreen->setChecked(false);
+        d->chkRemPass->setChecked(false);
+        d->CancelButton->click();
+        QVERIFY(d->chkLoginScreen->isChecked());
+        QVERIFY(d->chkRemPass->isChecked());
+        QVERIFY(!d->chkRemPass->isEnabled());
+        QVERIFY(ui->shown.isEmpty());
+    }
+
+    void closingByTheFrameDiscardsTheDialog()
+    {
+        frmChangePass* d = openPreferences();
+        d->txtOldName->setText("typed");
+        d->close();
+        QVERIFY(!frmChangePass::exists());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(openPreferences()->txtOldName->text().isEmpty());
+    }
+
+    void newLoginMustBeStorable()
+    {
+        writeLogin(QStringLiteral("me"), QStringLiteral("secret"), 0, 0);
+        const QByteArray files = readAll(work("logdata.gbx")) + readAll(work("logdata2.gbx"));
+        frmChangePass* d = openPreferences();
+        d->txtOldName->setText("me");
+        d->txtOldPass->setText("secret");
+        d->chkRemPass->setChecked(true);
+        d->chkChangePass->setChecked(true);
+        d->txtNewName->setText(QStringLiteral("me"));
+        d->txtNewPass1->setText(QStringLiteral("\u0142\u00f3d\u017a")); // Polish letters outside Windows-1252
+        d->txtNewPass2->setText(QStringLiteral("\u0142\u00f3d\u017a"));
+        d->OKButton->click();
+        QCOMPARE(ui->shown.size(), 1);
+        QVERIFY(ui->shown[0].text.contains("Windows-1252"));
+        QVERIFY(d->isVisible());
+        QCOMPARE(readAll(work("logdata.gbx")) + readAll(work("logdata2.gbx")), files);
+    }
+
+    void failedOptionWriteInTheDialogIsReported()
+    {
+        writeLogin(QStringLiteral("me"), QStringLiteral("secret"), 0, 0);
+        const QByteArray password = readAll(work("logdata.gbx"));
+        QVERIFY(QFile::remove(work("logdata2.gbx")));
+        QVERIFY(QDir(StartDir).mkdir("logdata2.gbx"));
+        frmChangePass* d = openPreferences();
+        d->txtOldName->setText("me");
+        d->txtOldPass->setText("secret");
+        d->chkChangePass->setChecked(true);
+        d->txtNewName->setText("new");
+        d->txtNewPass1->setText("pw");
+        d->txtNewPass2->setText("pw");
+        d->OKButton->click();
+        QCOMPARE(ui->shown.size(), 1);
+        QVERIFY(ui->shown[0].text.contains("logdata2.gbx"));
+        QVERIFY(d->isVisible());
+        QCOMPARE(readAll(work("logdata.gbx")), password);
+    }
+};
+
+GEARBOOK_TEST_MAIN(TestLogin)
+#include "tst_login.moc"

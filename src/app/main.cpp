@@ -1,3 +1,5 @@
+#include "Fonts.h"
+#include "frmAutoMain.h"
 #include "modGlobalVars.h"
 
 #include <QApplication>
@@ -8,5 +10,10 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Gearbook"));
     modGlobalVars::StartDir = QDir::currentPath();
-    return 0;
+    modGlobalVars::ApplicationTitle = QStringLiteral("Venbry's Gearbook");
+    registerFontSubstitutions();
+
+    // Until the login window exists, the main window opens directly.
+    frmAutoMain::instance()->show();
+    return app.exec();
 }

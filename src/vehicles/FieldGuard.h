@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class QLineEdit;
+class QPlainTextEdit;
+
+// Keeps a field to what its record file can store, as the user types or
+// pastes: a straight double quote (which would end the stored text early)
+// becomes the closing quote ” at once, and characters that Windows-1252
+// cannot hold are refused. What the field shows is then exactly what is saved.
+namespace FieldGuard {
+
+void install(QLineEdit* field);
+void install(QPlainTextEdit* field);
+
+// The text with straight double quotes replaced and unstorable characters
+// removed; `refused` tells whether any character was removed.
+QString clean(const QString& text, bool* refused = nullptr);
+
+// A multi-line field's text as the record file stores it (lines joined by
+// CR LF, as the Windows original wrote them), and back. Reading accepts
+// CR LF, CR or LF.
+QString storedText(const QPlainTextEdit* field);
+void setStoredText(QPlainTextEdit* field, const QString& text);
+
+} // namespace FieldGuard

@@ -1,0 +1,638 @@
+#include "frmAutoMain.h"
+
+#include "DataFolder.h"
+#include "FieldGuard.h"
+#include "NameRules.h"
+#include "PlatformServices.h"
+#include "RecordFile.h"
+#include "SafeFile.h"
+#include "modGlobalVars.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QListView>
+#include <QScreen>
+#include <QTabBar>
+
+#include <algorithm>
+
+namespace {
+
+frmAutoMain* g_instance = nullptr;
+
+std::function<void()>& quitHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+constexpr int VehicleFields = 17;
+
+bool lessIgnoringCase(const QString& a, const QString& b)
+{
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+}
+
+// A truth value as read into a text: the record reader turns #TRUE# and
+// #FALSE# into "True" and "False", the words the original converted.
+std::optional<bool> truthOf(const QString& value)
+{
+    if (value.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (value.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        return false;
+    return std::nullopt;
+}
+
+// Ctrl+X is both the text boxes' Cut and File > Exit; the window's command
+// wins, so the program ends even while the user types.
+class ExitShortcutFilter final : public QObject {
+public:
+    ExitShortcutFilter(frmAutoMain* window, QAction* exitAction)
+        : QObject(window), m_window(window), m_exit(exitAction)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::ShortcutOverride || !watched->isWidgetType())
+            return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->window() != m_window || !m_exit->isEnabled())
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence exitKey = m_exit->shortcut();
+        if (exitKey.isEmpty() || key->keyCombination() != exitKey[0])
+            return false;
+        key->ignore(); // not claimed by the widget: the shortcut map delivers it
+        return true;
+    }
+
+private:
+    frmAutoMain* m_window;
+    QAction* m_exit;
+};
+
+} // namespace
+
+frmAutoMain* frmAutoMain::instance()
+{
+    if (!g_instance)
+        new frmAutoMain; // registers itself
+    return g_instance;
+}
+
+void frmAutoMain::setQuitHook(std::function<void()> hook)
+{
+    quitHook() = std::move(hook);
+}
+
+frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
+{
+    if (!g_instance)
+        g_instance = this;
+    setupUi(this);
+
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // Fixed single border: the client area below the menu bar is 8175 x 7785 twips.
+    setFixedSize(centralwidget->minimumWidth(), centralwidget->minimumHeight() + menubar->sizeHint().height());
+
+    // Tab captions: navy, Comic Sans MS 9 pt bold (the form cannot reach the tab bar itself).
+    QFont tabFont(QStringLiteral("Comic Sans MS"), 9, QFont::Bold);
+    SSTab1->tabBar()->setFont(tabFont);
+    for (int i = 0; i < SSTab1->count(); ++i)
+        SSTab1->tabBar()->setTabTextColor(i, QColor(0x00, 0x00, 0x80));
+
+    cboVehicle->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    if (auto* list = qobject_cast<QListView*>(cboVehicle->view()))
+        list->setUniformItemSizes(true); // the selector may hold 32,767 names
+
+    // The form gives page controls' places from the tab control's corner, as
+    // the original's tab control measured them; they are moved below the tabs
+    // whenever the page area is placed.
+    m_pageStack = tabInfo->parentWidget();
+    for (QWidget* page : {tabInfo, tabMaint, tabParts})
+        for (QWidget* child : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            m_pagePositions.insert(child, child->pos());
+    m_pageStack->installEventFilter(this);
+    placePages();
+
+    for (QLineEdit* field : {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage,
+                             txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate}) {
+        FieldGuard::install(field);
+        registerFieldSaver(field, [this] { SaveVehicleInfo(); });
+    }
+    FieldGuard::install(txtINotes);
+    registerFieldSaver(txtINotes, [this] { SaveVehicleInfo(); });
+
+    m_exitShortcut = new ExitShortcutFilter(this, mnuExit);
+    qApp->installEventFilter(m_exitShortcut);
+
+    connectHandlers();
+}
+
+frmAutoMain::~frmAutoMain()
+{
+    qApp->removeEventFilter(m_exitShortcut);
+    // The fields outlive this part of the window while QWidget deletes its
+    // children; their goodbyes must not reach the saver table any more.
+    for (auto it = m_savers.keyBegin(); it != m_savers.keyEnd(); ++it)
+        disconnect(*it, &QObject::destroyed, this, nullptr);
+    m_savers.clear();
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+void frmAutoMain::connectHandlers()
+{
+    // First of all: an edit in progress is stored before any command acts.
+    for (QAction* action : findChildren<QAction*>())
+        if (!action->isSeparator() && !action->menu())
+            connect(action, &QAction::triggered, this, &frmAutoMain::commitPendingEdit);
+    for (QPushButton* button : findChildren<QPushButton*>())
+        connect(button, &QPushButton::clicked, this, &frmAutoMain::commitPendingEdit);
+
+    connect(cboVehicle, &QComboBox::activated, this, &frmAutoMain::cboVehicle_Click);
+    connect(cmdAddVehicle, &QPushButton::clicked, this, &frmAutoMain::cmdAddVehicle_Click);
+    connect(mnuAddVehicle, &QAction::triggered, this, &frmAutoMain::cmdAddVehicle_Click);
+    connect(cmdRemove, &QPushButton::clicked, this, &frmAutoMain::cmdRemove_Click);
+    connect(mnuRemVehicle, &QAction::triggered, this, &frmAutoMain::cmdRemove_Click);
+    connect(cmdPrint, &QPushButton::clicked, this, &frmAutoMain::cmdPrint_Click);
+    connect(mnuPrint, &QAction::triggered, this, &frmAutoMain::cmdPrint_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &frmAutoMain::cmdClose_Click);
+    connect(mnuExit, &QAction::triggered, this, &frmAutoMain::mnuExit_Click);
+    connect(mnuPassword, &QAction::triggered, this, &frmAutoMain::mnuPassword_Click);
+    connect(mnuReadme, &QAction::triggered, this, &frmAutoMain::mnuReadme_Click);
+    connect(mnuAbout, &QAction::triggered, this, &frmAutoMain::mnuAbout_Click);
+
+    // Option buttons save on every click (and only then: loading sets them quietly).
+    for (QRadioButton* option : {optIAuto, optIManual, optINew, optIUsed})
+        connect(option, &QRadioButton::clicked, this, &frmAutoMain::SaveVehicleInfo);
+
+    // A check box's rule runs whenever its value changes, by the user or the program.
+    connect(chkPic, &QCheckBox::toggled, this, &frmAutoMain::chkPic_Click);
+}
+
+// ---------------------------------------------------------------------------
+// Field saves
+
+void frmAutoMain::registerFieldSaver(QWidget* field, std::function<void()> save)
+{
+    if (!m_savers.contains(field)) {
+        field->installEventFilter(this);
+        connect(field, &QObject::destroyed, this, [this](QObject* gone) { m_savers.remove(gone); });
+    }
+    m_savers.insert(field, std::move(save));
+}
+
+void frmAutoMain::runSaver(QWidget* field)
+{
+    const auto it = m_savers.constFind(field);
+    if (it == m_savers.constEnd() || m_savesHeld > 0 || m_saving || !field->isEnabled())
+        return;
+    // A save that reports a failure opens a message box, which takes the focus
+    // again; that must not save a second time inside the first.
+    m_saving = true;
+    const auto save = *it;
+    save();
+    m_saving = false;
+}
+
+void frmAutoMain::commitPendingEdit()
+{
+    if (QWidget* field = focusWidget())
+        runSaver(field);
+}
+
+bool frmAutoMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut && watched->isWidgetType() && m_savers.contains(watched))
+        runSaver(static_cast<QWidget*>(watched));
+    else if (watched == m_pageStack && (event->type() == QEvent::Move || event->type() == QEvent::Show))
+        placePages();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmAutoMain::placePages()
+{
+    const QPoint offset = m_pageStack->pos();
+    for (auto it = m_pagePositions.cbegin(); it != m_pagePositions.cend(); ++it)
+        it.key()->move(it.value() - offset);
+}
+
+// ---------------------------------------------------------------------------
+// Opening and ending
+
+void frmAutoMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    placePages();
+    if (!m_loaded) {
+        m_loaded = true;
+        if (QScreen* s = screen())
+            move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+        Form_Load();
+    }
+}
+
+void frmAutoMain::Form_Load()
+{
+    // frmAutoPic: create the picture window hidden; its file dialog reports Cancel as a failure.
+    DataFolder::CreateMakerFolder();
+    LoadVehicleList();
+    LoadVehiclePicture();
+}
+
+void frmAutoMain::endProgram()
+{
+    if (m_ending)
+        return;
+    m_ending = true;
+    commitPendingEdit();
+    if (quitHook())
+        quitHook()();
+    else
+        QCoreApplication::exit(0);
+}
+
+void frmAutoMain::cmdClose_Click()
+{
+    endProgram();
+}
+
+void frmAutoMain::mnuExit_Click()
+{
+    endProgram();
+}
+
+void frmAutoMain::closeEvent(QCloseEvent* event)
+{
+    if (!m_ending) {
+        commitPendingEdit();
+        FieldSaveHold hold(this);
+        // frmAutoPic: hide the picture window.
+        chkPic->setChecked(false);
+        endProgram();
+    }
+    event->accept();
+}
+
+// ---------------------------------------------------------------------------
+// The vehicle list
+
+QString frmAutoMain::selectedVehicle() const
+{
+    return cboVehicle->currentIndex() < 0 ? QString() : cboVehicle->currentText();
+}
+
+void frmAutoMain::LoadVehicleList()
+{
+    QStringList names = VehicleFiles::LoadVehicleList();
+    const int room = VehicleFiles::MaxVehicles - cboVehicle->count();
+    if (names.size() > room)
+        names.resize(std::max(room, 0));
+    if (cboVehicle->count() == 0) {
+        // The file is normally in the selector's order already; only a file
+        // written by hand needs sorting. Equal names keep the file's order.
+        if (!std::is_sorted(names.cbegin(), names.cend(), lessIgnoringCase))
+            std::stable_sort(names.begin(), names.end(), lessIgnoringCase);
+        cboVehicle->insertItems(0, names);
+    } else {
+        for (const QString& name : std::as_const(names))
+            insertVehicleSorted(name);
+    }
+    cboVehicle->setCurrentIndex(-1);
+}
+
+void frmAutoMain::SaveVehicleList()
+{
+    QStringList names;
+    names.reserve(cboVehicle->count());
+    for (int i = 0; i < cboVehicle->count(); ++i)
+        names << cboVehicle->itemText(i);
+    reportSave(VehicleFiles::inData(VehicleFiles::listFile()), VehicleFiles::SaveVehicleList(names));
+}
+
+void frmAutoMain::insertVehicleSorted(const QString& name)
+{
+    // After every entry that sorts before or equal to it: a duplicate goes
+    // after its twin.
+    int low = 0;
+    int high = cboVehicle->count();
+    while (low < high) {
+        const int mid = low + (high - low) / 2;
+        if (lessIgnoringCase(name, cboVehicle->itemText(mid)))
+            high = mid;
+        else
+            low = mid + 1;
+    }
+    cboVehicle->insertItem(low, name);
+    cboVehicle->setCurrentIndex(low);
+}
+
+void frmAutoMain::cboVehicle_Click()
+{
+    FieldSaveHold hold(this);
+    cmdRemove->setEnabled(true);
+    mnuRemVehicle->setEnabled(true);
+    lblMaintSelected->setText(QStringLiteral("Please select maintenance"));
+    lblPPartSelected->setText(QStringLiteral("Please select a part"));
+    ClearAllFields();
+    LoadVehicleInfo();
+    EnableVehicleControls();
+    DisableEntryDetails();
+    SaveVehicleInfo();
+    // frmAutoPic: hide picItem.
+    LoadVehiclePicture();
+    // frmAutoPic: caption = the vehicle name.
+}
+
+void frmAutoMain::cmdAddVehicle_Click()
+{
+    if (cboVehicle->count() >= VehicleFiles::MaxVehicles) {
+        platform().messageBox(QStringLiteral("The vehicle list is full: Gearbook keeps at most %L1 vehicles.\n\n"
+                                             "Please remove a vehicle before adding another one.")
+                                  .arg(VehicleFiles::MaxVehicles),
+                              QString(), MsgButtons::Ok, MsgIcon::Warning);
+        return;
+    }
+    const QString name =
+        platform().inputBox(QStringLiteral("Please enter a name or description of the new vehicle being added to "
+                                           "the database."),
+                            QStringLiteral("Add Vehicle"));
+    if (name.trimmed().isEmpty())
+        return;
+    if (const auto problem = NameRules::nameProblem(name)) {
+        platform().messageBox(*problem, QStringLiteral("Add Vehicle"), MsgButtons::Ok, MsgIcon::Warning);
+        return;
+    }
+    insertVehicleSorted(name);
+    cboVehicle_Click();
+    // frmAutoPic: hide picItem.
+    SaveVehicleList();
+}
+
+void frmAutoMain::cmdRemove_Click()
+{
+    const QString vehicle = selectedVehicle();
+    if (vehicle.isEmpty()) {
+        platform().messageBox(QStringLiteral("Please select a vehicle to remove."));
+        return;
+    }
+    if (platform().messageBox(QStringLiteral("You are about to remove %1. Are you sure you want to do this?")
+                                  .arg(vehicle),
+                              QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
+        return;
+
+    FieldSaveHold hold(this);
+    const int index = cboVehicle->currentIndex();
+    QStringList remaining;
+    for (int i = 0; i < cboVehicle->count(); ++i)
+        if (i != index)
+            remaining << cboVehicle->itemText(i);
+    VehicleFiles::RemoveVehicleFiles(vehicle, remaining);
+
+    cboVehicle->removeItem(index);
+    cboVehicle->setCurrentIndex(-1);
+    SaveVehicleList();
+    ClearAllFields();
+    LoadVehicleInfo();
+
+    cmdRemove->setEnabled(false);
+    mnuRemVehicle->setEnabled(false);
+    for (QWidget* control : std::initializer_list<QWidget*>{cmdAddMaint, cmdPAddPart, cmdRemMaint, cmdPRemPart})
+        control->setEnabled(false);
+    for (QAction* action : {mnuAddMaint, mnuAddPart, mnuRemMaint, mnuRemPart})
+        action->setEnabled(false);
+    DisableEntryDetails();
+    DisableVehicleInfo();
+    lblMaintSelected->setText(QStringLiteral("Please select maintenance"));
+    lblPPartSelected->setText(QStringLiteral("Please select a part"));
+}
+
+// ---------------------------------------------------------------------------
+// Page-state procedures
+
+void frmAutoMain::setOption(QRadioButton* button, bool chosen)
+{
+    // An exclusive option button cannot be unchosen by itself.
+    const bool exclusive = button->autoExclusive();
+    button->setAutoExclusive(false);
+    button->setChecked(chosen);
+    button->setAutoExclusive(exclusive);
+}
+
+void frmAutoMain::ClearAllFields()
+{
+    for (QLineEdit* field : {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage})
+        field->clear();
+    setOption(optIAuto, false);
+    setOption(optIManual, false);
+    for (QLineEdit* field : {txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate})
+        field->clear();
+    setOption(optINew, false);
+    setOption(optIUsed, false);
+    txtINotes->clear();
+    lstMaintList->clear();
+    for (QLineEdit* field : {txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop})
+        field->clear();
+    txtMNotes->clear();
+    lstPParts->clear();
+    for (QLineEdit* field : {txtPLocation, txtPDatePurch, txtPBrand, txtPWarranty})
+        field->clear();
+    txtPSpecs->clear();
+    for (QLineEdit* field : {txtPDateInst, txtPNumParts})
+        field->clear();
+    txtPNotes->clear();
+}
+
+void frmAutoMain::EnableVehicleControls()
+{
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual,
+             chkPic, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed,
+             txtINotes, lstMaintList, lstPParts, cmdAddMaint, cmdRemMaint})
+        control->setEnabled(true);
+    mnuAddMaint->setEnabled(true);
+    mnuRemMaint->setEnabled(true);
+    cmdPAddPart->setEnabled(true);
+    mnuAddPart->setEnabled(true);
+    cmdPRemPart->setEnabled(true);
+    mnuRemPart->setEnabled(true);
+}
+
+void frmAutoMain::DisableEntryDetails()
+{
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes, txtPLocation,
+             txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes, cmdRemMaint,
+             cmdPRemPart})
+        control->setEnabled(false);
+    mnuRemMaint->setEnabled(false);
+    mnuRemPart->setEnabled(false);
+}
+
+void frmAutoMain::DisableVehicleInfo()
+{
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual,
+             chkPic, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed,
+             txtINotes})
+        control->setEnabled(false);
+}
+
+// ---------------------------------------------------------------------------
+// The "Vehicle Info." page
+
+QString frmAutoMain::vehicleFilePath() const
+{
+    return VehicleFiles::inData(VehicleFiles::vehicleFile(selectedVehicle()));
+}
+
+void frmAutoMain::LoadVehicleInfo()
+{
+    if (selectedVehicle().isEmpty())
+        return; // no vehicle, no file
+    const QString path = vehicleFilePath();
+    if (path != m_keptVehicleFile)
+        m_keptVehicleFile.clear();
+    const auto bytes = RecordFile::readFile(path);
+    if (!bytes)
+        return; // a new vehicle has no file yet
+
+    // The whole record is read before any control is filled: a short record fills nothing.
+    RecordFile::Reader reader(*bytes);
+    QStringList values;
+    for (int i = 0; i < VehicleFields; ++i) {
+        auto value = reader.text();
+        if (!value) {
+            setAsideUnreadable(path);
+            return;
+        }
+        values << std::move(*value);
+    }
+
+    QLineEdit* const texts[] = {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage,
+                                nullptr, nullptr, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName,
+                                txtIInsDate, nullptr, nullptr};
+    QRadioButton* const options[] = {nullptr, nullptr, nullptr,  nullptr,   nullptr, nullptr, nullptr,  optIAuto,
+                                     optIManual, nullptr, nullptr, nullptr, nullptr, nullptr, optINew, optIUsed};
+    for (int i = 0; i < VehicleFields - 1; ++i) {
+        if (texts[i]) {
+            texts[i]->setText(values[i]);
+            continue;
+        }
+        const auto chosen = truthOf(values[i]);
+        if (!chosen) {
+            // Stops here, as a failed conversion did: earlier controls keep their values.
+            setAsideUnreadable(path);
+            return;
+        }
+        if (*chosen)
+            options[i]->setChecked(true); // unchooses its partner
+    }
+    FieldGuard::setStoredText(txtINotes, values[VehicleFields - 1]);
+
+    LoadMaintList();
+    LoadPartsList();
+}
+
+void frmAutoMain::setAsideUnreadable(const QString& path)
+{
+    QString target = path + QStringLiteral(".unreadable");
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = path + QStringLiteral(".unreadable.%1").arg(n);
+    if (QFile::rename(path, target)) {
+        platform().messageBox(QStringLiteral("The vehicle file \"%1\" could not be read, so Gearbook has moved it "
+                                             "aside to\n\n\"%2\"\n\nand starts this vehicle's page afresh. The old "
+                                             "file is kept there unchanged.")
+                                  .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(target)),
+                              QString(), MsgButtons::Ok, MsgIcon::Warning);
+        return;
+    }
+    // Never overwrite what could not be read.
+    m_keptVehicleFile = path;
+    platform().messageBox(QStringLiteral("The vehicle file \"%1\" could not be read, and it could not be moved "
+                                         "aside either.\n\nGearbook leaves it unchanged and will not save this "
+                                         "vehicle's page until the file is moved or repaired.")
+                              .arg(QDir::toNativeSeparators(path)),
+                          QString(), MsgButtons::Ok, MsgIcon::Warning);
+}
+
+void frmAutoMain::SaveVehicleInfo()
+{
+    if (selectedVehicle().isEmpty())
+        return; // no vehicle, no file
+    const QString path = vehicleFilePath();
+    if (path == m_keptVehicleFile)
+        return;
+    RecordFile::Writer record;
+    for (QLineEdit* field : {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage})
+        record.text(field->text());
+    record.truth(optIAuto->isChecked()).truth(optIManual->isChecked());
+    for (QLineEdit* field : {txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate})
+        record.text(field->text());
+    record.truth(optINew->isChecked()).truth(optIUsed->isChecked());
+    record.text(FieldGuard::storedText(txtINotes));
+    record.endRecord();
+    reportSave(path, writeFileSafely(path, record.bytes()));
+}
+
+// ---------------------------------------------------------------------------
+// Printing and the menus
+
+void frmAutoMain::cmdPrint_Click()
+{
+    const QImage page = centralwidget->grab().toImage();
+    QString error;
+    if (!platform().printImage(page, &error))
+        platform().messageBox(QStringLiteral("The page could not be printed.\n\n%1").arg(error), QString(),
+                              MsgButtons::Ok, MsgIcon::Warning);
+}
+
+void frmAutoMain::mnuPassword_Click()
+{
+    // frmChangePass: show the login preferences dialog; record chkLoginScreen, chkRemPass, chkChangePass.
+}
+
+void frmAutoMain::mnuReadme_Click()
+{
+    modGlobalVars::CurrentAddress = QDir::currentPath() + QStringLiteral("/ReadMe.htm");
+    // frmBrowser: show the help browser without waiting; it opens CurrentAddress.
+    modGlobalVars::RestoreStartDir();
+}
+
+void frmAutoMain::mnuAbout_Click()
+{
+    // frmAutoAbout: show the about window without waiting.
+}
+
+// ---------------------------------------------------------------------------
+// Calls into the other pages and windows
+
+void frmAutoMain::LoadMaintList()
+{
+    // Maintenance page: append the entries of the maintenance list file to lstMaintList.
+}
+
+void frmAutoMain::LoadPartsList()
+{
+    // Parts page: append the entries of the parts list file to lstPParts.
+}
+
+void frmAutoMain::LoadVehiclePicture()
+{
+    // frmAutoPic: load the selection's picture.
+}
+
+void frmAutoMain::chkPic_Click()
+{
+    // frmAutoPic: save the page, then show or hide the picture window as chkPic says.
+}

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "ui_frmAutoMain.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPoint>
+
+#include <functional>
+
+// The main window: the vehicle selector with its buttons, the tabbed pages
+// "Vehicle Info.", "Maintenance" and "Parts", printing and ending the program.
+// Controls are public members named as in the form, so the other windows and
+// the pages' code reach them as `frmAutoMain::instance()->chkPic`.
+class frmAutoMain : public QMainWindow, public Ui::frmAutoMain {
+    Q_OBJECT
+
+public:
+    // The one main window of the program, created on first use.
+    static frmAutoMain* instance();
+
+    // A window made directly (tests) becomes the instance when there is none yet.
+    explicit frmAutoMain(QWidget* parent = nullptr);
+    ~frmAutoMain() override;
+
+    // How the program ends; tests replace it to watch the end happen.
+    // The default leaves the event loop at once.
+    static void setQuitHook(std::function<void()> hook);
+
+    // The selection: the chosen vehicle's name, empty when none is chosen.
+    QString selectedVehicle() const;
+
+    // Page-state procedures, also used by the maintenance and parts pages.
+    void ClearAllFields();
+    void EnableVehicleControls();
+    void DisableEntryDetails();
+    void DisableVehicleInfo();
+
+    // The "Vehicle Info." page and the vehicle file of the selection.
+    void LoadVehicleInfo();
+    void SaveVehicleInfo();
+
+    // The vehicle list file and the selector.
+    void LoadVehicleList();
+    void SaveVehicleList();
+
+    // Fills lstMaintList from the selection's maintenance list file (maintenance page).
+    void LoadMaintList();
+    // Fills lstPParts from the selection's parts list file (parts page).
+    void LoadPartsList();
+    // Shows the selection's picture in the picture window (picture window).
+    void LoadVehiclePicture();
+    // Runs whenever chkPic changes: shows or hides the picture window (picture window).
+    void chkPic_Click();
+
+    // Event handlers.
+    void cboVehicle_Click(); // the selection sequence
+    void cmdAddVehicle_Click();
+    void cmdRemove_Click();
+    void cmdPrint_Click();
+    void cmdClose_Click();
+    void mnuExit_Click();
+    // Opens the login preferences dialog and records its check boxes (login windows).
+    void mnuPassword_Click();
+    void mnuReadme_Click();
+    // Shows the about window (help windows).
+    void mnuAbout_Click();
+
+    // Field saves. A registered field runs `save` when it loses the focus,
+    // before whatever the focus change leads to (a click on a list entry, a
+    // button's action). Disabled fields, and fields that lose the focus while
+    // saves are held (see FieldSaveHold), save nothing.
+    void registerFieldSaver(QWidget* field, std::function<void()> save);
+    // Runs the save of the registered field that has the focus, if any: an
+    // edit in progress is stored before a menu command, a shortcut or the end
+    // of the program acts (menus take no focus). Every menu entry and button
+    // of this window calls it before its own handler.
+    void commitPendingEdit();
+
+    // Holds field saves while the window changes its own state (selection,
+    // removal): moving the focus off a field that is being emptied or disabled
+    // must not write it into another vehicle's files.
+    class FieldSaveHold {
+    public:
+        explicit FieldSaveHold(frmAutoMain* window) : m_window(window) { ++m_window->m_savesHeld; }
+        ~FieldSaveHold() { --m_window->m_savesHeld; }
+        FieldSaveHold(const FieldSaveHold&) = delete;
+        FieldSaveHold& operator=(const FieldSaveHold&) = delete;
+
+    private:
+        frmAutoMain* m_window;
+    };
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Form_Load();
+    void endProgram();
+    void connectHandlers();
+    void runSaver(QWidget* field);
+    void insertVehicleSorted(const QString& name);
+    void placePages();
+    QString vehicleFilePath() const;
+    void setAsideUnreadable(const QString& path);
+    void setOption(QRadioButton* button, bool chosen);
+
+    QHash<QObject*, std::function<void()>> m_savers;
+    int m_savesHeld = 0;
+    bool m_saving = false;
+    bool m_loaded = false;
+    bool m_ending = false;
+    // A vehicle file that could not be read nor moved aside: never overwritten.
+    QString m_keptVehicleFile;
+    // Page controls where the form puts them, measured from SSTab1's corner.
+    QHash<QWidget*, QPoint> m_pagePositions;
+    QWidget* m_pageStack = nullptr;
+    QObject* m_exitShortcut = nullptr;
+};

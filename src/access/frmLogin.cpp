@@ -4,6 +4,8 @@
 #include "CredentialStore.h"
 #include "PlatformServices.h"
 #include "frmAutoMain.h"
+#include "frmAutoAbout.h"
+#include "frmBrowser.h"
 #include "frmChangePass.h"
 #include "modGlobalVars.h"
 
@@ -226,12 +228,12 @@ void frmLogin::lblVenbrySoftware_DblClick()
 
 void frmLogin::showHelpBrowser()
 {
-    // The help browser window is wired in here once the help windows exist.
+    frmBrowser::showBrowser();
 }
 
 void frmLogin::mnuAbout_Click()
 {
-    // The about window is wired in here once the help windows exist.
+    frmAutoAbout::showAbout();
 }
 
 void frmLogin::closeEvent(QCloseEvent* event)

@@ -102,6 +102,24 @@ QByteArray desktopEntry(const QString& name, const QString& target, const QStrin
 
 } // namespace ShellLink
 
+namespace {
+
+// GNOME's desktop starts an entry only when it is also marked trusted. Where
+// gio or the metadata store is missing this quietly does nothing.
+void markTrusted(const QString& path)
+{
+    const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+    if (gio.isEmpty())
+        return;
+    QProcess process;
+    process.start(gio, {QStringLiteral("set"), path, QStringLiteral("metadata::trusted"), QStringLiteral("true")});
+    if (process.waitForStarted(2000) && !process.waitForFinished(3000))
+        process.kill();
+    process.waitForFinished(1000);
+}
+
+} // namespace
+
 qint32 fCreateShellLink(const QString& folder, const QString& linkName, const QString& target, const QString& arguments,
                         qint32 flag, const QString& base)
 {
@@ -133,5 +151,7 @@ qint32 fCreateShellLink(const QString& folder, const QString& linkName, const QS
     const QString path = dir + QLatin1Char('/') + linkName + QStringLiteral(".desktop");
     const WriteResult result = writeFileSafely(
         path, ShellLink::desktopEntry(linkName, program, arguments, ShellLink::iconPath()), permissions);
+    if (result.ok && onDesktop)
+        markTrusted(path);
     return result.ok ? 1 : 0;
 }

@@ -7,7 +7,8 @@
 // Creates one shortcut, as a freedesktop desktop entry "<linkName>.desktop".
 //
 // folder names the place, relative to base (always "$(Programs)"):
-//   "..\..\Desktop"  -> the desktop folder (made executable there, as desktops require),
+//   "..\..\Desktop"  -> the desktop folder (made executable there and, where gio can, marked
+//                       trusted: desktops start only such entries),
 //   "$(Programs)"    -> <data home>/applications (the applications menu),
 //   "Startup"        -> <config home>/autostart.
 // The place's folder is created when missing. target is the program the entry

@@ -6,6 +6,8 @@
 #include "PlatformServices.h"
 #include "RecordFile.h"
 #include "SafeFile.h"
+#include "frmAutoAbout.h"
+#include "frmBrowser.h"
 #include "modGlobalVars.h"
 
 #include <QAbstractItemView>
@@ -605,13 +607,13 @@ void frmAutoMain::mnuPassword_Click()
 void frmAutoMain::mnuReadme_Click()
 {
     modGlobalVars::CurrentAddress = QDir::currentPath() + QStringLiteral("/ReadMe.htm");
-    // frmBrowser: show the help browser without waiting; it opens CurrentAddress.
+    frmBrowser::showBrowser(); // modeless; a browser not yet loaded opens CurrentAddress
     modGlobalVars::RestoreStartDir();
 }
 
 void frmAutoMain::mnuAbout_Click()
 {
-    // frmAutoAbout: show the about window without waiting.
+    frmAutoAbout::showAbout();
 }
 
 // ---------------------------------------------------------------------------

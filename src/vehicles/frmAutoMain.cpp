@@ -7,6 +7,7 @@
 #include "RecordFile.h"
 #include "SafeFile.h"
 #include "frmAutoAbout.h"
+#include "frmAutoPic.h"
 #include "frmBrowser.h"
 #include "modGlobalVars.h"
 
@@ -246,7 +247,12 @@ void frmAutoMain::showEvent(QShowEvent* event)
 
 void frmAutoMain::Form_Load()
 {
-    // frmAutoPic: create the picture window hidden; its file dialog reports Cancel as a failure.
+    // The picture window starts hidden. It always knows the selection, so that
+    // "Change Picture" is enabled only while there is a vehicle to store it for.
+    frmAutoPic* picture = frmAutoPic::instance();
+    connect(picture, &frmAutoPic::pictureClosed, this, [this] { chkPic->setChecked(false); });
+    connect(cboVehicle, &QComboBox::currentIndexChanged, picture,
+            [this, picture] { picture->setVehicle(selectedVehicle()); });
     DataFolder::CreateMakerFolder();
     LoadVehicleList();
     LoadVehiclePicture();
@@ -279,7 +285,7 @@ void frmAutoMain::closeEvent(QCloseEvent* event)
     if (!m_ending) {
         commitPendingEdit();
         FieldSaveHold hold(this);
-        // frmAutoPic: hide the picture window.
+        frmAutoPic::instance()->hide();
         chkPic->setChecked(false);
         endProgram();
     }
@@ -351,9 +357,9 @@ void frmAutoMain::cboVehicle_Click()
     EnableVehicleControls();
     DisableEntryDetails();
     SaveVehicleInfo();
-    // frmAutoPic: hide picItem.
+    frmAutoPic::instance()->picItem->hide();
     LoadVehiclePicture();
-    // frmAutoPic: caption = the vehicle name.
+    frmAutoPic::instance()->setWindowTitle(selectedVehicle());
 }
 
 void frmAutoMain::cmdAddVehicle_Click()
@@ -377,7 +383,7 @@ void frmAutoMain::cmdAddVehicle_Click()
     }
     insertVehicleSorted(name);
     cboVehicle_Click();
-    // frmAutoPic: hide picItem.
+    frmAutoPic::instance()->picItem->hide();
     SaveVehicleList();
 }
 
@@ -631,10 +637,14 @@ void frmAutoMain::LoadPartsList()
 
 void frmAutoMain::LoadVehiclePicture()
 {
-    // frmAutoPic: load the selection's picture.
+    frmAutoPic::instance()->loadPicture(selectedVehicle());
 }
 
 void frmAutoMain::chkPic_Click()
 {
-    // frmAutoPic: save the page, then show or hide the picture window as chkPic says.
+    SaveVehicleInfo();
+    if (chkPic->isChecked())
+        frmAutoPic::instance()->show();
+    else
+        frmAutoPic::instance()->hide();
 }

@@ -3,8 +3,8 @@
 #include "CheckBoxValue.h"
 #include "CredentialStore.h"
 #include "PlatformServices.h"
-#include "frmAutoMain.h"
 #include "frmAutoAbout.h"
+#include "frmAutoMain.h"
 #include "frmBrowser.h"
 #include "frmChangePass.h"
 #include "modGlobalVars.h"
@@ -15,8 +15,6 @@
 #include <QKeyEvent>
 
 using namespace modGlobalVars;
-
-const QString frmLogin::VenbryHomePage = QStringLiteral("https://www.venbry.example/");
 
 frmLogin* frmLogin::s_instance = nullptr;
 
@@ -216,13 +214,13 @@ void frmLogin::mnuReadMe_Click()
 
 void frmLogin::mnuVenbry_Click()
 {
-    CurrentAddress = VenbryHomePage;
+    CurrentAddress = frmBrowser::VendorHomePage;
     showHelpBrowser();
 }
 
 void frmLogin::lblVenbrySoftware_DblClick()
 {
-    CurrentAddress = VenbryHomePage;
+    CurrentAddress = frmBrowser::VendorHomePage;
     showHelpBrowser();
 }
 

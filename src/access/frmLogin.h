@@ -19,9 +19,6 @@ public:
     // Destroys the window so the next instance() starts afresh (tests, end of run).
     static void discard();
 
-    // The vendor's home page, opened from the Help menu and the maker label.
-    static const QString VenbryHomePage;
-
     // How "ending the program" ends it; QCoreApplication::quit() unless replaced.
     static std::function<void()>& quitHook();
 

@@ -1,5 +1,5 @@
 #include "Fonts.h"
-#include "frmAutoMain.h"
+#include "frmLogin.h"
 #include "modGlobalVars.h"
 
 #include <QApplication>
@@ -13,7 +13,7 @@ int main(int argc, char* argv[])
     modGlobalVars::ApplicationTitle = QStringLiteral("Venbry's Gearbook");
     registerFontSubstitutions();
 
-    // Until the login window exists, the main window opens directly.
-    frmAutoMain::instance()->show();
+    // The login window is the only way in; it shows the main window itself.
+    frmLogin::instance()->start();
     return app.exec();
 }

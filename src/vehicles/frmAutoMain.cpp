@@ -1,5 +1,6 @@
 #include "frmAutoMain.h"
 
+#include "CheckBoxValue.h"
 #include "DataFolder.h"
 #include "FieldGuard.h"
 #include "NameRules.h"
@@ -9,6 +10,7 @@
 #include "frmAutoAbout.h"
 #include "frmAutoPic.h"
 #include "frmBrowser.h"
+#include "frmChangePass.h"
 #include "modGlobalVars.h"
 
 #include <QAbstractItemView>
@@ -607,7 +609,14 @@ void frmAutoMain::cmdPrint_Click()
 
 void frmAutoMain::mnuPassword_Click()
 {
-    // frmChangePass: show the login preferences dialog; record chkLoginScreen, chkRemPass, chkChangePass.
+    // Modeless; its Cancel puts back the check boxes recorded here.
+    frmChangePass* dialog = frmChangePass::instance();
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    modGlobalVars::SavedSkipLogin = CheckBoxValue::get(dialog->chkLoginScreen);
+    modGlobalVars::SavedRemember = CheckBoxValue::get(dialog->chkRemPass);
+    modGlobalVars::SavedChangeLogin = CheckBoxValue::get(dialog->chkChangePass);
 }
 
 void frmAutoMain::mnuReadme_Click()

@@ -1,7 +1,9 @@
 #include "CredentialStore.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
+#include "frmAutoAbout.h"
 #include "frmAutoMain.h"
+#include "frmBrowser.h"
 #include "frmChangePass.h"
 #include "frmLogin.h"
 #include "modGlobalVars.h"
@@ -412,6 +414,8 @@ private slots:
         frmLogin* w = startLogin();
         w->mnuReadMe->trigger();
         QCOMPARE(CurrentAddress, StartDir + QStringLiteral("/ReadMe.htm"));
+        QVERIFY(frmBrowser::isLoaded());
+        QVERIFY(frmBrowser::instance()->isVisible());
         w->mnuVenbry->trigger();
         QCOMPARE(CurrentAddress, QStringLiteral("https://www.venbry.example/"));
         CurrentAddress.clear();
@@ -419,7 +423,7 @@ private slots:
         QCOMPARE(CurrentAddress, QStringLiteral("https://www.venbry.example/"));
 
         // The menu's shortcuts win over the text box's own Ctrl+A.
-        QVERIFY(QTest::qWaitForWindowActive(w));
+        QVERIFY(activate(w));
         w->txtUserName->setText(QStringLiteral("abc"));
         w->txtUserName->setFocus();
         w->txtUserName->setCursorPosition(0);
@@ -427,9 +431,20 @@ private slots:
         QTest::keyClick(w->txtUserName, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(about.size(), 1);
         QVERIFY(w->txtUserName->selectedText().isEmpty());
+        QVERIFY(frmAutoAbout::instance());
+        QVERIFY(frmAutoAbout::instance()->isVisible());
+        QVERIFY(activate(w));
+        w->txtUserName->setFocus();
         CurrentAddress.clear();
         QTest::keyClick(w->txtUserName, Qt::Key_R, Qt::ControlModifier);
         QCOMPARE(CurrentAddress, StartDir + QStringLiteral("/ReadMe.htm"));
+
+        QPointer<frmAutoAbout> aboutWindow = frmAutoAbout::instance();
+        aboutWindow->close();
+        QPointer<frmBrowser> browser = frmBrowser::instance();
+        browser->close();
+        QTRY_VERIFY(aboutWindow.isNull() || !aboutWindow->isVisible());
+        QTRY_VERIFY(browser.isNull());
     }
 
     // --- the preferences dialog ---

@@ -1,5 +1,7 @@
 #include "frmAutoAbout.h"
+#include "frmAutoMain.h"
 #include "frmBrowser.h"
+#include "frmLogin.h"
 
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
@@ -98,17 +100,38 @@ QString TestBrowser::page(const QString& name)
 
 void TestBrowser::othersDoNotStartTheEngine()
 {
-    // The about window shares the library; showing it must not start the engine.
+    // The program's start (the login window, then the main window) and the about
+    // window, which shares the library, must not start the engine.
     QVERIFY(!chromiumStarted());
-    frmAutoAbout::showAbout();
-    QCoreApplication::processEvents();
+    frmLogin::instance()->start();
+    frmAutoMain::instance()->show();
+    QTest::qWait(50);
+    QVERIFY(!chromiumStarted());
+    frmAutoMain::instance()->mnuAbout->trigger();
+    QVERIFY(frmAutoAbout::instance());
+    QVERIFY(frmAutoAbout::instance()->isVisible());
+    QTest::qWait(50);
     QVERIFY(!chromiumStarted());
     frmAutoAbout::instance()->reject();
 
-    // The browser does, and the probe sees it.
-    modGlobalVars::CurrentAddress = page(QStringLiteral("first.htm"));
-    frmBrowser::showBrowser();
+    // Help > "View ReadMe" does, and the probe sees it.
+    const QString readme = page(QStringLiteral("ReadMe.htm"));
+    frmAutoMain::instance()->mnuReadme->trigger();
+    QVERIFY(frmBrowser::isLoaded());
+    QVERIFY(frmBrowser::instance()->isVisible());
     QTRY_VERIFY(chromiumStarted());
+    QTRY_COMPARE(frmBrowser::instance()->txtURL->text(), address(readme));
+
+    // The login window's Help menu opens the same windows.
+    unload();
+    frmLogin::instance()->mnuReadMe->trigger();
+    QVERIFY(frmBrowser::isLoaded());
+    QTRY_COMPARE(frmBrowser::instance()->txtURL->text(), address(readme));
+    frmLogin::instance()->mnuAbout->trigger();
+    QVERIFY(frmAutoAbout::instance());
+    frmAutoAbout::instance()->reject();
+    frmLogin::instance()->hide();
+    frmAutoMain::instance()->hide();
 }
 
 void TestBrowser::windowDesign()

@@ -1,4 +1,5 @@
 #include "Fonts.h"
+#include "Icon.h"
 #include "frmLogin.h"
 #include "modGlobalVars.h"
 
@@ -12,6 +13,7 @@ int main(int argc, char* argv[])
     modGlobalVars::StartDir = QDir::currentPath();
     modGlobalVars::ApplicationTitle = QStringLiteral("Venbry's Gearbook");
     registerFontSubstitutions();
+    QApplication::setWindowIcon(gearbookIcon());
 
     // The login window is the only way in; it shows the main window itself.
     frmLogin::instance()->start();

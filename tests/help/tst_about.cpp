@@ -290,6 +290,9 @@ void TestAbout::windowContents()
                             "on what parts you have purchased/installed, details of your car, and when you need your "
                             "next tune-up.  All in one easy to access loaction on your computer."));
     QVERIFY(!w->lblDisclaimer->text().isEmpty());
+    // Every word of the two long texts fits in its label.
+    for (QLabel* label : {w->lblDescription, w->lblDisclaimer})
+        QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->objectName()));
     QCOMPARE(w->cmdOK->text(), QStringLiteral("OK"));
     QCOMPARE(w->cmdSysInfo->text(), QStringLiteral("&System Info..."));
     QVERIFY(w->cmdOK->isDefault());

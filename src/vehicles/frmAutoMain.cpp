@@ -22,6 +22,7 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QScreen>
+#include <QStringListModel>
 #include <QTabBar>
 
 #include <algorithm>
@@ -38,9 +39,16 @@ std::function<void()>& quitHook()
 
 constexpr int VehicleFields = 17;
 
+// Alphabetical order ignoring letter case. The common prefix is skipped by a
+// plain comparison first: names of one list often share long beginnings, and
+// folding them character by character would dominate loading a full list.
 bool lessIgnoringCase(const QString& a, const QString& b)
 {
-    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    const auto diff = std::mismatch(a.cbegin(), a.cend(), b.cbegin(), b.cend());
+    qsizetype from = diff.first - a.cbegin();
+    if (from > 0 && a.at(from - 1).isHighSurrogate())
+        --from; // fold the whole character
+    return QStringView(a).sliced(from).compare(QStringView(b).sliced(from), Qt::CaseInsensitive) < 0;
 }
 
 // A truth value as read into a text: the record reader turns #TRUE# and
@@ -115,6 +123,8 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
     for (int i = 0; i < SSTab1->count(); ++i)
         SSTab1->tabBar()->setTabTextColor(i, QColor(0x00, 0x00, 0x80));
 
+    // A plain list of names: a full list (32,767) loads in one step.
+    cboVehicle->setModel(new QStringListModel(cboVehicle));
     cboVehicle->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     if (auto* list = qobject_cast<QListView*>(cboVehicle->view()))
         list->setUniformItemSizes(true); // the selector may hold 32,767 names
@@ -313,7 +323,7 @@ void frmAutoMain::LoadVehicleList()
         // written by hand needs sorting. Equal names keep the file's order.
         if (!std::is_sorted(names.cbegin(), names.cend(), lessIgnoringCase))
             std::stable_sort(names.begin(), names.end(), lessIgnoringCase);
-        cboVehicle->insertItems(0, names);
+        static_cast<QStringListModel*>(cboVehicle->model())->setStringList(names);
     } else {
         for (const QString& name : std::as_const(names))
             insertVehicleSorted(name);

@@ -1,5 +1,5 @@
 // Draws the main window, with a sample vehicle chosen, into a PNG file:
-//   mainwindow_screenshot <file.png>
+//   mainwindow_screenshot <file.png> [page: 0 Vehicle Info., 1 Maintenance, 2 Parts]
 // It works in a private data home, so the user's vehicles are never touched.
 #include "DataFolder.h"
 #include "Fonts.h"
@@ -8,16 +8,19 @@
 #include "frmAutoMain.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTextStream>
 
 int main(int argc, char* argv[])
 {
-    TestEnvironment environment;
-    QApplication app(argc, argv);
-    if (argc != 2) {
-        QTextStream(stderr) << "usage: mainwindow_screenshot <file.png>\n";
+    if (argc != 2 && argc != 3) {
+        QTextStream(stderr) << "usage: mainwindow_screenshot <file.png> [page]\n";
         return 2;
     }
+    // Before the private environment moves the working folder.
+    const QString target = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+    TestEnvironment environment;
+    QApplication app(argc, argv);
     registerFontSubstitutions();
     ScriptedPlatform dialogs;
 
@@ -32,9 +35,11 @@ int main(int argc, char* argv[])
     window.show();
     window.cboVehicle->setCurrentIndex(0);
     window.cboVehicle_Click();
+    if (argc == 3)
+        window.SSTab1->setCurrentIndex(QString::fromLocal8Bit(argv[2]).toInt());
     QCoreApplication::processEvents();
-    if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) {
-        QTextStream(stderr) << "could not write " << argv[1] << "\n";
+    if (!window.grab().save(target)) {
+        QTextStream(stderr) << "could not write " << target << "\n";
         return 1;
     }
     return 0;

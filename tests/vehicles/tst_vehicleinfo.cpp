@@ -154,9 +154,13 @@ private slots:
         writeAll(data("MainList.gbx"), "\"Car\"\r\n\"Van\"\r\n");
         writeAll(data("Van.gbx"), broken);
         writeAll(data("Van.gbx.unreadable"), "an older one");
+        writeAll(data("VanMaint.gbx"), "\"Oil\"\r\n");
+        writeAll(data("VanParts.gbx"), "\"Tyres\"\r\n");
         QVERIFY(open());
         pick("Van");
         QVERIFY(w->txtIMake->text().isEmpty());
+        QCOMPARE(w->lstMaintList->count(), 0); // the lists are not loaded
+        QCOMPARE(w->lstPParts->count(), 0);
         QCOMPARE(readAll(data("Van.gbx.unreadable")), QByteArray("an older one"));
         QCOMPARE(readAll(data("Van.gbx.unreadable.2")), broken);
         QCOMPARE(vanFile(), EmptyVehicleRecord);

@@ -1,6 +1,8 @@
 #include "EntryLog.h"
 
 #include "DataFolder.h"
+#include "FieldGuard.h"
+#include "NameRules.h"
 #include "PlatformServices.h"
 #include "RecordFile.h"
 #include "SafeFile.h"
@@ -14,56 +16,30 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextEdit>
 
 #include <algorithm>
 
 namespace {
 
-// Multi-line fields show "\n"; the stored files, written by and for Windows, hold CR LF.
-QString toStored(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    // A straight quote would end the value early and shift every field after
-    // it; the fields already turn typed quotes into this one.
-    text.replace(QLatin1Char('"'), QChar(0x201D));
-    return text;
-}
-
-QString fromStored(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
-QString fieldText(const QWidget* field)
-{
+// Multi-line fields keep their line breaks as CR LF, as the stored files always had them.
+QString fieldText(const QWidget* field) {
     if (auto* line = qobject_cast<const QLineEdit*>(field))
         return line->text();
     if (auto* plain = qobject_cast<const QPlainTextEdit*>(field))
-        return plain->toPlainText();
-    if (auto* rich = qobject_cast<const QTextEdit*>(field))
-        return rich->toPlainText();
+        return FieldGuard::storedText(plain);
     return QString();
 }
 
-void setFieldText(QWidget* field, const QString& text)
-{
+void setFieldText(QWidget* field, const QString& text) {
     if (auto* line = qobject_cast<QLineEdit*>(field))
         line->setText(text);
     else if (auto* plain = qobject_cast<QPlainTextEdit*>(field))
-        plain->setPlainText(text);
-    else if (auto* rich = qobject_cast<QTextEdit*>(field))
-        rich->setPlainText(text);
+        FieldGuard::setStoredText(plain, text);
 }
 
 } // namespace
 
-EntryLogKind EntryLogKind::maintenance()
-{
+EntryLogKind EntryLogKind::maintenance() {
     return {QStringLiteral("Maint"),
             6,
             QStringLiteral("Please type in a new maintenance to the database."),
@@ -72,8 +48,7 @@ EntryLogKind EntryLogKind::maintenance()
             QStringLiteral("Please select maintenance")};
 }
 
-EntryLogKind EntryLogKind::parts()
-{
+EntryLogKind EntryLogKind::parts() {
     return {QStringLiteral("Parts"),
             8,
             QStringLiteral("Please type in a new Part to add to the database."),
@@ -83,15 +58,21 @@ EntryLogKind EntryLogKind::parts()
 }
 
 EntryLog::EntryLog(EntryLogKind kind, EntryLogWidgets widgets, EntryLogHooks hooks, QObject* parent)
-    : QObject(parent), m_kind(std::move(kind)), m_widgets(std::move(widgets)), m_hooks(std::move(hooks))
-{
+    : QObject(parent), m_kind(std::move(kind)), m_widgets(std::move(widgets)), m_hooks(std::move(hooks)) {
     Q_ASSERT(m_widgets.list && m_widgets.addButton && m_widgets.removeButton && m_widgets.selectedLabel);
     Q_ASSERT(m_widgets.fields.size() == m_kind.fieldCount);
 
     // The widget's own sorting is case-sensitive; the list is kept in order here instead.
     m_widgets.list->setSortingEnabled(false);
+    // One line of text per entry: a long list is then laid out without measuring every row.
+    m_widgets.list->setUniformItemSizes(true);
     m_widgets.list->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(m_widgets.list, &QListWidget::itemSelectionChanged, this, &EntryLog::onSelectionChanged);
+    // An emptied list (a new vehicle chosen, the page cleared) has no entry selected any more.
+    connect(m_widgets.list->model(), &QAbstractItemModel::modelReset, this, [this] {
+        m_current.clear();
+        m_currentVehicle.clear();
+    });
 
     connect(m_widgets.addButton, &QPushButton::clicked, this, &EntryLog::add);
     connect(m_widgets.removeButton, &QPushButton::clicked, this, &EntryLog::remove);
@@ -103,6 +84,10 @@ EntryLog::EntryLog(EntryLogKind kind, EntryLogWidgets widgets, EntryLogHooks hoo
         connect(m_widgets.removeAction, &QAction::triggered, this, [this] { runFromMenu(&EntryLog::remove); });
 
     for (QWidget* field : std::as_const(m_widgets.fields)) {
+        if (auto* line = qobject_cast<QLineEdit*>(field))
+            FieldGuard::install(line);
+        else if (auto* plain = qobject_cast<QPlainTextEdit*>(field))
+            FieldGuard::install(plain);
         if (m_hooks.registerFieldSaver)
             m_hooks.registerFieldSaver(field, [this, field] { saveFromField(field); });
         else
@@ -111,8 +96,7 @@ EntryLog::EntryLog(EntryLogKind kind, EntryLogWidgets widgets, EntryLogHooks hoo
 }
 
 // A menu entry's enabled state follows its button at every change, whoever makes it.
-void EntryLog::syncAction(QPushButton* button, QAction* action)
-{
+void EntryLog::syncAction(QPushButton* button, QAction* action) {
     if (!action)
         return;
     action->setEnabled(button->isEnabled());
@@ -123,8 +107,7 @@ void EntryLog::syncAction(QPushButton* button, QAction* action)
     });
 }
 
-bool EntryLog::eventFilter(QObject* watched, QEvent* event)
-{
+bool EntryLog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::EnabledChange) {
         if (watched == m_widgets.addButton && m_widgets.addAction)
             m_widgets.addAction->setEnabled(m_widgets.addButton->isEnabled());
@@ -137,20 +120,17 @@ bool EntryLog::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void EntryLog::runFromMenu(void (EntryLog::*command)())
-{
+void EntryLog::runFromMenu(void (EntryLog::*command)()) {
     if (m_hooks.commitPendingEdit)
         m_hooks.commitPendingEdit();
     (this->*command)();
 }
 
-QString EntryLog::vehicle() const
-{
+QString EntryLog::vehicle() const {
     return m_hooks.vehicle ? m_hooks.vehicle() : QString();
 }
 
-QStringList EntryLog::names() const
-{
+QStringList EntryLog::names() const {
     QStringList out;
     const int n = m_widgets.list->count();
     out.reserve(n);
@@ -159,13 +139,31 @@ QStringList EntryLog::names() const
     return out;
 }
 
-bool EntryLog::lessThan(const QString& a, const QString& b)
-{
-    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+// Letter case ignored (simple case folding, as QString::compare does it), with
+// a fast path for the plain ASCII names that long lists are mostly made of.
+int EntryLog::compareNames(QStringView a, QStringView b) {
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t x = a[i].unicode(), y = b[i].unicode();
+        if (x == y)
+            continue;
+        if (x >= 0x80 || y >= 0x80)
+            return a.mid(i).compare(b.mid(i), Qt::CaseInsensitive);
+        if (x >= 'A' && x <= 'Z')
+            x += 'a' - 'A';
+        if (y >= 'A' && y <= 'Z')
+            y += 'a' - 'A';
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-void EntryLog::LoadList()
-{
+bool EntryLog::lessThan(const QString& a, const QString& b) {
+    return compareNames(a, b) < 0;
+}
+
+void EntryLog::LoadList() {
     // The list is (re)loaded: whatever entry the fields showed is no longer selected.
     m_current.clear();
     m_currentVehicle.clear();
@@ -178,32 +176,26 @@ void EntryLog::LoadList()
     if (loaded.isEmpty())
         return;
 
-    // Sort once and insert in one go; folding the case once per name is much
-    // cheaper than folding it in every comparison.
-    QStringList all = names() + loaded;
-    QList<std::pair<QString, int>> keys;
-    keys.reserve(all.size());
-    for (int i = 0; i < all.size(); ++i)
-        keys.append({all.at(i).toCaseFolded(), i});
-    std::stable_sort(keys.begin(), keys.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
-    QStringList sorted;
-    sorted.reserve(all.size());
-    for (const auto& k : std::as_const(keys))
-        sorted.append(all.at(k.second));
+    // Sort once and insert in one go. The files are written sorted, so the
+    // usual case only checks the order.
+    const bool empty = m_widgets.list->count() == 0;
+    if (!empty)
+        loaded = names() + loaded;
+    if (!std::is_sorted(loaded.cbegin(), loaded.cend(), &EntryLog::lessThan))
+        std::stable_sort(loaded.begin(), loaded.end(), &EntryLog::lessThan);
 
     const QSignalBlocker block(m_widgets.list);
-    m_widgets.list->clear();
-    m_widgets.list->addItems(sorted);
+    if (!empty)
+        m_widgets.list->clear();
+    m_widgets.list->addItems(loaded);
 }
 
-void EntryLog::ClearFields()
-{
+void EntryLog::ClearFields() {
     for (QWidget* field : std::as_const(m_widgets.fields))
         setFieldText(field, QString());
 }
 
-void EntryLog::LoadRecord()
-{
+void EntryLog::LoadRecord() {
     const QList<QListWidgetItem*> selected = m_widgets.list->selectedItems();
     if (selected.isEmpty())
         return;
@@ -215,38 +207,36 @@ void EntryLog::LoadRecord()
     if (!values)
         return;
     for (int i = 0; i < m_kind.fieldCount; ++i)
-        setFieldText(m_widgets.fields.at(i), fromStored(values->at(i)));
+        setFieldText(m_widgets.fields.at(i), values->at(i));
 }
 
-void EntryLog::SaveRecord()
-{
+void EntryLog::SaveRecord() {
     if (m_current.isEmpty() || m_currentVehicle.isEmpty())
         return;
     QStringList values;
     values.reserve(m_kind.fieldCount);
+    // The fields' guard keeps straight quotes out as they are typed; one set
+    // by other means must still not end its value early and shift the rest.
     for (const QWidget* field : std::as_const(m_widgets.fields))
-        values << toStored(fieldText(field));
+        values << FieldGuard::clean(fieldText(field));
     const QString path = VehicleFiles::inData(VehicleFiles::recordFile(m_currentVehicle, m_current));
     if (reportSave(path, writeFileSafely(path, RecordFile::textRecord(values))))
         emit recordSaved(path);
 }
 
-void EntryLog::saveFromField(QWidget* field)
-{
+void EntryLog::saveFromField(QWidget* field) {
     // A field that loses the focus because it is being disabled holds no edit:
     // the page is being emptied or reloaded, and saving would write blanks.
     if (field->isEnabled())
         SaveRecord();
 }
 
-void EntryLog::setFieldsEnabled(bool enabled)
-{
+void EntryLog::setFieldsEnabled(bool enabled) {
     for (QWidget* field : std::as_const(m_widgets.fields))
         field->setEnabled(enabled);
 }
 
-void EntryLog::onSelectionChanged()
-{
+void EntryLog::onSelectionChanged() {
     const QList<QListWidgetItem*> selected = m_widgets.list->selectedItems();
     if (selected.isEmpty())
         return;
@@ -266,8 +256,7 @@ void EntryLog::onSelectionChanged()
     m_widgets.removeButton->setEnabled(true);
 }
 
-void EntryLog::resetToNoEntry()
-{
+void EntryLog::resetToNoEntry() {
     // Forget the entry first, so fields losing the focus as they are disabled save nothing.
     m_current.clear();
     m_currentVehicle.clear();
@@ -281,16 +270,14 @@ void EntryLog::resetToNoEntry()
     m_widgets.removeButton->setEnabled(false);
 }
 
-bool EntryLog::writeList()
-{
+bool EntryLog::writeList() {
     const QString path = VehicleFiles::inData(vehicle() + m_kind.listSuffix + QStringLiteral(".gbx"));
     return reportSave(path, writeFileSafely(path, RecordFile::listFile(names())));
 }
 
 // Whether vehicle + name + ".gbx" is already the file of something else. File
 // names are compared exactly: on Linux names that differ in case are different files.
-bool EntryLog::recordFileShared(const QString& v, const QString& name) const
-{
+bool EntryLog::recordFileShared(const QString& v, const QString& name) const {
     const QString file = VehicleFiles::recordFile(v, name);
     if (VehicleFiles::ownFiles(v).contains(file))
         return true;
@@ -316,12 +303,10 @@ bool EntryLog::recordFileShared(const QString& v, const QString& name) const
     return false;
 }
 
-QString EntryLog::refusal(const QString& name) const
-{
-    if (m_hooks.nameProblem)
-        if (QString problem = m_hooks.nameProblem(name); !problem.isEmpty())
-            return problem;
+QString EntryLog::refusal(const QString& name) const {
     const QString v = vehicle();
+    if (const auto problem = NameRules::nameProblem(name, VehicleFiles::recordFile(v, name)))
+        return *problem;
     if (recordFileShared(v, name))
         return QStringLiteral("The name \"%1\" cannot be used: its record file \"%2\" would be the file of another "
                               "maintenance entry, part or vehicle.\n\nPlease choose another name.")
@@ -329,15 +314,14 @@ QString EntryLog::refusal(const QString& name) const
     return QString();
 }
 
-void EntryLog::add()
-{
+void EntryLog::add() {
     if (vehicle().isEmpty())
         return;
     const QString name = platform().inputBox(m_kind.addPrompt, m_kind.addTitle, QString());
     if (name.trimmed().isEmpty())
         return;
     if (const QString why = refusal(name); !why.isEmpty()) {
-        platform().messageBox(why, m_kind.addTitle);
+        platform().messageBox(why, m_kind.addTitle, MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
 
@@ -356,17 +340,15 @@ void EntryLog::add()
     m_currentVehicle = vehicle();
 }
 
-void EntryLog::remove()
-{
+void EntryLog::remove() {
     const QList<QListWidgetItem*> selected = m_widgets.list->selectedItems();
     if (selected.isEmpty() || vehicle().isEmpty())
         return;
     QListWidgetItem* item = selected.first();
     const QString name = item->text();
-    const MsgAnswer answer =
-        platform().messageBox(QStringLiteral("You are about to remove ") + name +
-                                  QStringLiteral(". Are you sure you want to do this?"),
-                              m_kind.removeTitle, MsgButtons::YesNo, MsgIcon::None);
+    const MsgAnswer answer = platform().messageBox(QStringLiteral("You are about to remove ") + name +
+                                                       QStringLiteral(". Are you sure you want to do this?"),
+                                                   m_kind.removeTitle, MsgButtons::YesNo, MsgIcon::None);
     if (answer != MsgAnswer::Yes)
         return;
 

@@ -17,19 +17,19 @@ class QWidget;
 // What tells the maintenance log and the parts log apart: their texts, their
 // list file and the number of values in a record.
 struct EntryLogKind {
-    QString listSuffix;   // the list file is vehicle + listSuffix + ".gbx"
-    int fieldCount = 0;   // values in one record file
-    QString addPrompt;    // input box of the add command
+    QString listSuffix; // the list file is vehicle + listSuffix + ".gbx"
+    int fieldCount = 0; // values in one record file
+    QString addPrompt;  // input box of the add command
     QString addTitle;
-    QString removeTitle;  // confirmation of the remove command
-    QString noSelection;  // the label while no entry is selected
+    QString removeTitle; // confirmation of the remove command
+    QString noSelection; // the label while no entry is selected
 
     static EntryLogKind maintenance();
     static EntryLogKind parts();
 };
 
 // The controls of one page. The fields are given in record order; each is a
-// QLineEdit, QPlainTextEdit or QTextEdit.
+// QLineEdit or a (multi-line) QPlainTextEdit. The page puts the field guard on them.
 struct EntryLogWidgets {
     QListWidget* list = nullptr;
     QPushButton* addButton = nullptr;
@@ -47,8 +47,6 @@ struct EntryLogHooks {
     std::function<QString()> vehicle;
     // Every vehicle name of the selector, to keep a record file from landing on another vehicle's file.
     std::function<QStringList()> vehicles;
-    // A message when a typed name cannot be used at all (characters a file name cannot hold, ...).
-    std::function<QString(const QString&)> nameProblem;
     // Saves the field being edited; runs before a menu command acts, since menus take no focus.
     std::function<void()> commitPendingEdit;
     // Makes `save` run when `field` loses the focus. Without it the page watches the focus itself.
@@ -96,6 +94,7 @@ public:
     void resetToNoEntry();
 
     // Sorted position rule of the list: letter case is ignored.
+    static int compareNames(QStringView a, QStringView b);
     static bool lessThan(const QString& a, const QString& b);
 
 signals:

@@ -2,6 +2,7 @@
 
 #include "CheckBoxValue.h"
 #include "DataFolder.h"
+#include "EntryLog.h"
 #include "FieldGuard.h"
 #include "NameRules.h"
 #include "PlatformServices.h"
@@ -151,6 +152,8 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
     qApp->installEventFilter(m_exitShortcut);
 
     connectHandlers();
+    setUpEntryLogs();
+    repairTabOrder();
 }
 
 frmAutoMain::~frmAutoMain()
@@ -646,12 +649,95 @@ void frmAutoMain::mnuAbout_Click()
 
 void frmAutoMain::LoadMaintList()
 {
-    // Maintenance page: append the entries of the maintenance list file to lstMaintList.
+    m_maintLog->LoadList();
 }
 
 void frmAutoMain::LoadPartsList()
 {
-    // Parts page: append the entries of the parts list file to lstPParts.
+    m_partsLog->LoadList();
+}
+
+QString frmAutoMain::CurrentMaint() const
+{
+    return m_maintLog->current();
+}
+
+QString frmAutoMain::CurrentPart() const
+{
+    return m_partsLog->current();
+}
+
+// Both pages are one EntryLog each, told apart by their texts, files and fields.
+void frmAutoMain::setUpEntryLogs()
+{
+    EntryLogHooks hooks;
+    hooks.vehicle = [this] { return selectedVehicle(); };
+    hooks.vehicles = [this] {
+        QStringList names;
+        names.reserve(cboVehicle->count());
+        for (int i = 0; i < cboVehicle->count(); ++i)
+            names << cboVehicle->itemText(i);
+        return names;
+    };
+    // No commitPendingEdit hook: every menu entry of this window already stores
+    // the edit in progress before its own handler runs (connectHandlers).
+    hooks.registerFieldSaver = [this](QWidget* field, std::function<void()> save) {
+        registerFieldSaver(field, std::move(save));
+    };
+    hooks.refreshAfterRemoval = [this] { refreshAfterEntryRemoval(); };
+
+    m_maintLog = new EntryLog(EntryLogKind::maintenance(),
+                              {lstMaintList,
+                               cmdAddMaint,
+                               cmdRemMaint,
+                               mnuAddMaint,
+                               mnuRemMaint,
+                               lblMaintSelected,
+                               {txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes}},
+                              hooks, this);
+    m_partsLog = new EntryLog(EntryLogKind::parts(),
+                              {lstPParts,
+                               cmdPAddPart,
+                               cmdPRemPart,
+                               mnuAddPart,
+                               mnuRemPart,
+                               lblPPartSelected,
+                               {txtPLocation, txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst,
+                                txtPNumParts, txtPNotes}},
+                              hooks, this);
+    m_maintLog->setSibling(m_partsLog);
+    m_partsLog->setSibling(m_maintLog);
+}
+
+// The form's keyboard order, laid again link by link. Qt 6.4 splices the
+// chain wrongly when the tab control is followed by its own pages' fields
+// (it moves the tab control's whole run of descendants), which splits the
+// chain into separate loops: Tab then never reaches the Parts page's last
+// field or the buttons at the bottom. Linking through the tab bar, which is
+// not a compound widget, puts every control back into one loop.
+void frmAutoMain::repairTabOrder()
+{
+    const QList<QWidget*> order = {
+        cboVehicle,   cmdAddVehicle, cmdRemove,    SSTab1->tabBar(), txtIMake,      txtIModel,    txtIYear,
+        txtIColor,    txtIEngine,    txtIDoors,    txtIMileage,      optIAuto,      optIManual,   chkPic,
+        txtILocation, txtIDatePurch, txtIWarranty, txtIInsName,      txtIInsDate,   optINew,      optIUsed,
+        txtINotes,    lstMaintList,  cmdAddMaint,  cmdRemMaint,      txtMLastInsp,  txtMNextInsp, txtMPMileage,
+        txtMNMileage, txtMShop,      txtMNotes,    lstPParts,        cmdPAddPart,   cmdPRemPart,  txtPLocation,
+        txtPDatePurch, txtPBrand,    txtPWarranty, txtPSpecs,        txtPNumParts,  txtPNotes,    txtPDateInst,
+        cmdPrint,     cmdClose};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+}
+
+// After an entry or a part is removed: every page of the vehicle read again,
+// and neither page with an entry selected.
+void frmAutoMain::refreshAfterEntryRemoval()
+{
+    FieldSaveHold hold(this);
+    ClearAllFields();
+    LoadVehicleInfo();
+    m_maintLog->resetToNoEntry();
+    m_partsLog->resetToNoEntry();
 }
 
 void frmAutoMain::LoadVehiclePicture()

@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class EntryLog;
+
 // The main window: the vehicle selector with its buttons, the tabbed pages
 // "Vehicle Info.", "Maintenance" and "Parts", printing and ending the program.
 // Controls are public members named as in the form, so the other windows and
@@ -48,6 +50,12 @@ public:
     void LoadMaintList();
     // Fills lstPParts from the selection's parts list file (parts page).
     void LoadPartsList();
+    // The entry whose record the maintenance fields show and save; the part of the parts fields.
+    QString CurrentMaint() const;
+    QString CurrentPart() const;
+    // The two pages' logic (EntryLog.h).
+    EntryLog* maintLog() const { return m_maintLog; }
+    EntryLog* partsLog() const { return m_partsLog; }
     // Shows the selection's picture in the picture window (picture window).
     void LoadVehiclePicture();
     // Runs whenever chkPic changes: shows or hides the picture window (picture window).
@@ -107,7 +115,14 @@ private:
     void setAsideUnreadable(const QString& path);
     void setOption(QRadioButton* button, bool chosen);
 
+    void setUpEntryLogs();
+    void repairTabOrder();
+    void refreshAfterEntryRemoval();
+
     QHash<QObject*, std::function<void()>> m_savers;
+    // The "Maintenance" and "Parts" pages.
+    EntryLog* m_maintLog = nullptr;
+    EntryLog* m_partsLog = nullptr;
     int m_savesHeld = 0;
     bool m_saving = false;
     bool m_loaded = false;

@@ -1,0 +1,128 @@
+#include "BenchEnvironment.h"
+
+#include "DataFolder.h"
+#include "EntryLog.h"
+#include "RecordFile.h"
+#include "frmAutoMain.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QWidget>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <memory>
+
+// Choosing a vehicle with very long maintenance and parts lists: loading both
+// lists into their list widgets should cost little more than parsing the two
+// list files, and grow in step with the number of entries.
+namespace {
+
+const QString BenchVehicle = QStringLiteral("Bench van");
+
+// Names of mixed case, in no particular order unless sorted as the program writes them.
+QStringList names(int count, const QString& stem, bool sorted) {
+    QStringList out;
+    out.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const int scrambled = int((quint64(i) * 7919u) % quint64(count));
+        out << ((i % 2 ? stem.toUpper() : stem) + QStringLiteral(" %1, item").arg(scrambled, 6, 10, QLatin1Char('0')));
+    }
+    if (sorted)
+        std::stable_sort(out.begin(), out.end(), &EntryLog::lessThan);
+    return out;
+}
+
+void writeLists(int count, bool sorted = true) {
+    benchDataFolder();
+    writeFileSafely(VehicleFiles::inData(VehicleFiles::maintListFile(BenchVehicle)),
+                    RecordFile::listFile(names(count, QStringLiteral("oil change"), sorted)));
+    writeFileSafely(VehicleFiles::inData(VehicleFiles::partsListFile(BenchVehicle)),
+                    RecordFile::listFile(names(count, QStringLiteral("brake pad"), sorted)));
+}
+
+struct Page {
+    QListWidget list;
+    QPushButton add, rem;
+    QAction addAction, remAction;
+    QLabel label;
+    std::vector<std::unique_ptr<QLineEdit>> fields;
+    std::unique_ptr<EntryLog> log;
+
+    explicit Page(const EntryLogKind& kind) {
+        QList<QWidget*> widgets;
+        for (int i = 0; i < kind.fieldCount; ++i) {
+            fields.push_back(std::make_unique<QLineEdit>());
+            widgets << fields.back().get();
+        }
+        EntryLogHooks hooks;
+        hooks.vehicle = [] { return BenchVehicle; };
+        log = std::make_unique<EntryLog>(
+            kind, EntryLogWidgets{&list, &add, &rem, &addAction, &remAction, &label, widgets}, hooks);
+    }
+};
+
+// The baseline: reading and parsing the two list files, nothing shown.
+void BM_ParseBothLists(benchmark::State& state) {
+    const int count = int(state.range(0));
+    writeLists(count);
+    for (auto _ : state) {
+        for (const QString& file :
+             {VehicleFiles::maintListFile(BenchVehicle), VehicleFiles::partsListFile(BenchVehicle)}) {
+            const auto bytes = RecordFile::readFile(VehicleFiles::inData(file));
+            benchmark::DoNotOptimize(RecordFile::parseListFile(*bytes));
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 2 * count);
+}
+BENCHMARK(BM_ParseBothLists)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// Loading both lists into their list widgets, as choosing the vehicle does
+// after emptying them (the emptying is not timed here; the next one times it).
+// Arg 1 = 0 loads list files out of order (written by hand), which must be sorted.
+void BM_LoadBothLists(benchmark::State& state) {
+    const int count = int(state.range(0));
+    writeLists(count, state.range(1) != 0);
+    Page maint(EntryLogKind::maintenance());
+    Page parts(EntryLogKind::parts());
+    for (auto _ : state) {
+        state.PauseTiming();
+        maint.list.clear();
+        parts.list.clear();
+        state.ResumeTiming();
+        maint.log->LoadList();
+        parts.log->LoadList();
+    }
+    if (maint.list.count() != count || parts.list.count() != count)
+        state.SkipWithError("lists not loaded");
+    state.SetItemsProcessed(state.iterations() * 2 * count);
+}
+BENCHMARK(BM_LoadBothLists)
+    ->Args({10000, 1})
+    ->Args({20000, 1})
+    ->Args({10000, 0})
+    ->Args({20000, 0})
+    ->Unit(benchmark::kMillisecond);
+
+// Choosing the vehicle in the real main window: every page emptied, the
+// vehicle file read and written back, both lists loaded.
+void BM_SelectVehicleWithLongLists(benchmark::State& state) {
+    const int count = int(state.range(0));
+    writeLists(count);
+    VehicleFiles::SaveVehicleList({BenchVehicle});
+    frmAutoMain window;
+    window.LoadVehicleList();
+    window.cboVehicle->setCurrentIndex(0);
+    window.cboVehicle_Click(); // a new vehicle: this first choice writes its vehicle file
+    for (auto _ : state)
+        window.cboVehicle_Click();
+    if (window.lstMaintList->count() != count || window.lstPParts->count() != count)
+        state.SkipWithError("lists not loaded");
+    state.SetItemsProcessed(state.iterations() * 2 * count);
+}
+BENCHMARK(BM_SelectVehicleWithLongLists)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -21,4 +21,17 @@ inline void set(QCheckBox* box, int value)
     box->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
 }
 
+// "Skip login screen" implies "Remember name/password": checking the skip box
+// checks and locks the remember box; unchecking it unlocks the remember box
+// and leaves its value. Both login windows follow this rule.
+inline void applySkipRule(const QCheckBox* skip, QCheckBox* remember)
+{
+    if (skip->checkState() == Qt::Checked) {
+        remember->setCheckState(Qt::Checked);
+        remember->setEnabled(false);
+    } else {
+        remember->setEnabled(true);
+    }
+}
+
 } // namespace CheckBoxValue

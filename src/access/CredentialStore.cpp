@@ -18,17 +18,7 @@ namespace {
 std::optional<QStringList> readFields(const QString& path, int count)
 {
     const auto bytes = RecordFile::readFile(path);
-    if (!bytes)
-        return std::nullopt;
-    RecordFile::Reader reader(*bytes);
-    QStringList fields;
-    for (int i = 0; i < count; ++i) {
-        auto field = reader.text();
-        if (!field)
-            return std::nullopt;
-        fields.append(std::move(*field));
-    }
-    return fields;
+    return bytes ? RecordFile::parseTextRecord(*bytes, count) : std::nullopt;
 }
 
 std::optional<QString> readFlag(const QString& fileName, const QString& folder)

@@ -83,16 +83,9 @@ void frmChangePass::setNewValueBoxesLocked(bool locked)
     }
 }
 
-// "Skip" implies "Remember": checking it checks and locks the remember box;
-// unchecking it unlocks the remember box and leaves its value.
 void frmChangePass::chkLoginScreen_Click()
 {
-    if (chkLoginScreen->checkState() == Qt::Checked) {
-        chkRemPass->setCheckState(Qt::Checked);
-        chkRemPass->setEnabled(false);
-    } else {
-        chkRemPass->setEnabled(true);
-    }
+    CheckBoxValue::applySkipRule(chkLoginScreen, chkRemPass);
 }
 
 void frmChangePass::chkChangePass_Click()

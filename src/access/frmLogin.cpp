@@ -186,16 +186,9 @@ void frmLogin::FillPreferencesDialog()
     }
 }
 
-// "Skip" implies "Remember": checking it checks and locks the remember box;
-// unchecking it unlocks the remember box and leaves its value.
 void frmLogin::chkLoginScreen_Click()
 {
-    if (chkLoginScreen->checkState() == Qt::Checked) {
-        chkRemPass->setCheckState(Qt::Checked);
-        chkRemPass->setEnabled(false);
-    } else {
-        chkRemPass->setEnabled(true);
-    }
+    CheckBoxValue::applySkipRule(chkLoginScreen, chkRemPass);
 }
 
 void frmLogin::showMainWindow()

@@ -24,7 +24,8 @@ namespace {
 const QString BenchVehicle = QStringLiteral("Bench van");
 
 // Names of mixed case, in no particular order unless sorted as the program writes them.
-QStringList names(int count, const QString& stem, bool sorted) {
+QStringList names(int count, const QString& stem, bool sorted)
+{
     QStringList out;
     out.reserve(count);
     for (int i = 0; i < count; ++i) {
@@ -36,7 +37,8 @@ QStringList names(int count, const QString& stem, bool sorted) {
     return out;
 }
 
-void writeLists(int count, bool sorted = true) {
+void writeLists(int count, bool sorted = true)
+{
     benchDataFolder();
     writeFileSafely(VehicleFiles::inData(VehicleFiles::maintListFile(BenchVehicle)),
                     RecordFile::listFile(names(count, QStringLiteral("oil change"), sorted)));
@@ -52,7 +54,8 @@ struct Page {
     std::vector<std::unique_ptr<QLineEdit>> fields;
     std::unique_ptr<EntryLog> log;
 
-    explicit Page(const EntryLogKind& kind) {
+    explicit Page(const EntryLogKind& kind)
+    {
         QList<QWidget*> widgets;
         for (int i = 0; i < kind.fieldCount; ++i) {
             fields.push_back(std::make_unique<QLineEdit>());
@@ -66,7 +69,8 @@ struct Page {
 };
 
 // The baseline: reading and parsing the two list files, nothing shown.
-void BM_ParseBothLists(benchmark::State& state) {
+void BM_ParseBothLists(benchmark::State& state)
+{
     const int count = int(state.range(0));
     writeLists(count);
     for (auto _ : state) {
@@ -83,7 +87,8 @@ BENCHMARK(BM_ParseBothLists)->Arg(10000)->Arg(20000)->Unit(benchmark::kMilliseco
 // Loading both lists into their list widgets, as choosing the vehicle does
 // after emptying them (the emptying is not timed here; the next one times it).
 // Arg 1 = 0 loads list files out of order (written by hand), which must be sorted.
-void BM_LoadBothLists(benchmark::State& state) {
+void BM_LoadBothLists(benchmark::State& state)
+{
     const int count = int(state.range(0));
     writeLists(count, state.range(1) != 0);
     Page maint(EntryLogKind::maintenance());
@@ -109,7 +114,8 @@ BENCHMARK(BM_LoadBothLists)
 
 // Choosing the vehicle in the real main window: every page emptied, the
 // vehicle file read and written back, both lists loaded.
-void BM_SelectVehicleWithLongLists(benchmark::State& state) {
+void BM_SelectVehicleWithLongLists(benchmark::State& state)
+{
     const int count = int(state.range(0));
     writeLists(count);
     VehicleFiles::SaveVehicleList({BenchVehicle});

@@ -22,7 +22,8 @@
 namespace {
 
 // Multi-line fields keep their line breaks as CR LF, as the stored files always had them.
-QString fieldText(const QWidget* field) {
+QString fieldText(const QWidget* field)
+{
     if (auto* line = qobject_cast<const QLineEdit*>(field))
         return line->text();
     if (auto* plain = qobject_cast<const QPlainTextEdit*>(field))
@@ -30,7 +31,8 @@ QString fieldText(const QWidget* field) {
     return QString();
 }
 
-void setFieldText(QWidget* field, const QString& text) {
+void setFieldText(QWidget* field, const QString& text)
+{
     if (auto* line = qobject_cast<QLineEdit*>(field))
         line->setText(text);
     else if (auto* plain = qobject_cast<QPlainTextEdit*>(field))
@@ -39,7 +41,8 @@ void setFieldText(QWidget* field, const QString& text) {
 
 } // namespace
 
-EntryLogKind EntryLogKind::maintenance() {
+EntryLogKind EntryLogKind::maintenance()
+{
     return {QStringLiteral("Maint"),
             6,
             QStringLiteral("Please type in a new maintenance to the database."),
@@ -48,7 +51,8 @@ EntryLogKind EntryLogKind::maintenance() {
             QStringLiteral("Please select maintenance")};
 }
 
-EntryLogKind EntryLogKind::parts() {
+EntryLogKind EntryLogKind::parts()
+{
     return {QStringLiteral("Parts"),
             8,
             QStringLiteral("Please type in a new Part to add to the database."),
@@ -58,7 +62,8 @@ EntryLogKind EntryLogKind::parts() {
 }
 
 EntryLog::EntryLog(EntryLogKind kind, EntryLogWidgets widgets, EntryLogHooks hooks, QObject* parent)
-    : QObject(parent), m_kind(std::move(kind)), m_widgets(std::move(widgets)), m_hooks(std::move(hooks)) {
+    : QObject(parent), m_kind(std::move(kind)), m_widgets(std::move(widgets)), m_hooks(std::move(hooks))
+{
     Q_ASSERT(m_widgets.list && m_widgets.addButton && m_widgets.removeButton && m_widgets.selectedLabel);
     Q_ASSERT(m_widgets.fields.size() == m_kind.fieldCount);
 
@@ -96,7 +101,8 @@ EntryLog::EntryLog(EntryLogKind kind, EntryLogWidgets widgets, EntryLogHooks hoo
 }
 
 // A menu entry's enabled state follows its button at every change, whoever makes it.
-void EntryLog::syncAction(QPushButton* button, QAction* action) {
+void EntryLog::syncAction(QPushButton* button, QAction* action)
+{
     if (!action)
         return;
     action->setEnabled(button->isEnabled());
@@ -107,7 +113,8 @@ void EntryLog::syncAction(QPushButton* button, QAction* action) {
     });
 }
 
-bool EntryLog::eventFilter(QObject* watched, QEvent* event) {
+bool EntryLog::eventFilter(QObject* watched, QEvent* event)
+{
     if (event->type() == QEvent::EnabledChange) {
         if (watched == m_widgets.addButton && m_widgets.addAction)
             m_widgets.addAction->setEnabled(m_widgets.addButton->isEnabled());
@@ -120,17 +127,20 @@ bool EntryLog::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void EntryLog::runFromMenu(void (EntryLog::*command)()) {
+void EntryLog::runFromMenu(void (EntryLog::*command)())
+{
     if (m_hooks.commitPendingEdit)
         m_hooks.commitPendingEdit();
     (this->*command)();
 }
 
-QString EntryLog::vehicle() const {
+QString EntryLog::vehicle() const
+{
     return m_hooks.vehicle ? m_hooks.vehicle() : QString();
 }
 
-QStringList EntryLog::names() const {
+QStringList EntryLog::names() const
+{
     QStringList out;
     const int n = m_widgets.list->count();
     out.reserve(n);
@@ -141,7 +151,8 @@ QStringList EntryLog::names() const {
 
 // Letter case ignored (simple case folding, as QString::compare does it), with
 // a fast path for the plain ASCII names that long lists are mostly made of.
-int EntryLog::compareNames(QStringView a, QStringView b) {
+int EntryLog::compareNames(QStringView a, QStringView b)
+{
     const qsizetype n = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < n; ++i) {
         char16_t x = a[i].unicode(), y = b[i].unicode();
@@ -159,11 +170,13 @@ int EntryLog::compareNames(QStringView a, QStringView b) {
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-bool EntryLog::lessThan(const QString& a, const QString& b) {
+bool EntryLog::lessThan(const QString& a, const QString& b)
+{
     return compareNames(a, b) < 0;
 }
 
-void EntryLog::LoadList() {
+void EntryLog::LoadList()
+{
     // The list is (re)loaded: whatever entry the fields showed is no longer selected.
     m_current.clear();
     m_currentVehicle.clear();
@@ -190,12 +203,14 @@ void EntryLog::LoadList() {
     m_widgets.list->addItems(loaded);
 }
 
-void EntryLog::ClearFields() {
+void EntryLog::ClearFields()
+{
     for (QWidget* field : std::as_const(m_widgets.fields))
         setFieldText(field, QString());
 }
 
-void EntryLog::LoadRecord() {
+void EntryLog::LoadRecord()
+{
     const QList<QListWidgetItem*> selected = m_widgets.list->selectedItems();
     if (selected.isEmpty())
         return;
@@ -210,7 +225,8 @@ void EntryLog::LoadRecord() {
         setFieldText(m_widgets.fields.at(i), values->at(i));
 }
 
-void EntryLog::SaveRecord() {
+void EntryLog::SaveRecord()
+{
     if (m_current.isEmpty() || m_currentVehicle.isEmpty())
         return;
     QStringList values;
@@ -224,19 +240,22 @@ void EntryLog::SaveRecord() {
         emit recordSaved(path);
 }
 
-void EntryLog::saveFromField(QWidget* field) {
+void EntryLog::saveFromField(QWidget* field)
+{
     // A field that loses the focus because it is being disabled holds no edit:
     // the page is being emptied or reloaded, and saving would write blanks.
     if (field->isEnabled())
         SaveRecord();
 }
 
-void EntryLog::setFieldsEnabled(bool enabled) {
+void EntryLog::setFieldsEnabled(bool enabled)
+{
     for (QWidget* field : std::as_const(m_widgets.fields))
         field->setEnabled(enabled);
 }
 
-void EntryLog::onSelectionChanged() {
+void EntryLog::onSelectionChanged()
+{
     const QList<QListWidgetItem*> selected = m_widgets.list->selectedItems();
     if (selected.isEmpty())
         return;
@@ -256,7 +275,8 @@ void EntryLog::onSelectionChanged() {
     m_widgets.removeButton->setEnabled(true);
 }
 
-void EntryLog::resetToNoEntry() {
+void EntryLog::resetToNoEntry()
+{
     // Forget the entry first, so fields losing the focus as they are disabled save nothing.
     m_current.clear();
     m_currentVehicle.clear();
@@ -270,14 +290,16 @@ void EntryLog::resetToNoEntry() {
     m_widgets.removeButton->setEnabled(false);
 }
 
-bool EntryLog::writeList() {
+bool EntryLog::writeList()
+{
     const QString path = VehicleFiles::inData(vehicle() + m_kind.listSuffix + QStringLiteral(".gbx"));
     return reportSave(path, writeFileSafely(path, RecordFile::listFile(names())));
 }
 
 // Whether vehicle + name + ".gbx" is already the file of something else. File
 // names are compared exactly: on Linux names that differ in case are different files.
-bool EntryLog::recordFileShared(const QString& v, const QString& name) const {
+bool EntryLog::recordFileShared(const QString& v, const QString& name) const
+{
     const QString file = VehicleFiles::recordFile(v, name);
     if (VehicleFiles::ownFiles(v).contains(file))
         return true;
@@ -303,7 +325,8 @@ bool EntryLog::recordFileShared(const QString& v, const QString& name) const {
     return false;
 }
 
-QString EntryLog::refusal(const QString& name) const {
+QString EntryLog::refusal(const QString& name) const
+{
     const QString v = vehicle();
     if (const auto problem = NameRules::nameProblem(name, VehicleFiles::recordFile(v, name)))
         return *problem;
@@ -314,7 +337,8 @@ QString EntryLog::refusal(const QString& name) const {
     return QString();
 }
 
-void EntryLog::add() {
+void EntryLog::add()
+{
     if (vehicle().isEmpty())
         return;
     const QString name = platform().inputBox(m_kind.addPrompt, m_kind.addTitle, QString());
@@ -340,7 +364,8 @@ void EntryLog::add() {
     m_currentVehicle = vehicle();
 }
 
-void EntryLog::remove() {
+void EntryLog::remove()
+{
     const QList<QListWidgetItem*> selected = m_widgets.list->selectedItems();
     if (selected.isEmpty() || vehicle().isEmpty())
         return;

@@ -34,30 +34,36 @@ struct Pages {
         QList<QWidget*> fields;
         EntryLog* log = nullptr;
 
-        QString text(int i) const {
+        QString text(int i) const
+        {
             if (auto* l = qobject_cast<QLineEdit*>(fields.at(i)))
                 return l->text();
             return qobject_cast<QPlainTextEdit*>(fields.at(i))->toPlainText();
         }
-        void type(int i, const QString& t) const {
+        void type(int i, const QString& t) const
+        {
             if (auto* l = qobject_cast<QLineEdit*>(fields.at(i)))
                 l->setText(t);
             else
                 qobject_cast<QPlainTextEdit*>(fields.at(i))->setPlainText(t);
         }
-        bool fieldsEnabled() const {
+        bool fieldsEnabled() const
+        {
             return std::all_of(fields.cbegin(), fields.cend(), [](QWidget* f) { return f->isEnabled(); });
         }
-        bool fieldsDisabled() const {
+        bool fieldsDisabled() const
+        {
             return std::none_of(fields.cbegin(), fields.cend(), [](QWidget* f) { return f->isEnabled(); });
         }
-        bool fieldsEmpty() const {
+        bool fieldsEmpty() const
+        {
             for (int i = 0; i < fields.size(); ++i)
                 if (!text(i).isEmpty())
                     return false;
             return true;
         }
-        void select(const QString& name) const {
+        void select(const QString& name) const
+        {
             const auto found = list->findItems(name, Qt::MatchExactly);
             QVERIFY(!found.isEmpty());
             list->setCurrentItem(found.first());
@@ -69,7 +75,8 @@ struct Pages {
     QStringList vehicles{QStringLiteral("Van")};
     Page maint, parts;
 
-    Pages() {
+    Pages()
+    {
         auto* row = new QHBoxLayout(&window);
         build(maint, EntryLogKind::maintenance(), {5}, row);
         build(parts, EntryLogKind::parts(), {4, 7}, row);
@@ -85,12 +92,14 @@ struct Pages {
     }
 
     // The logs go first: fields torn down with the window must not save into them.
-    ~Pages() {
+    ~Pages()
+    {
         delete maint.log;
         delete parts.log;
     }
 
-    void build(Page& p, const EntryLogKind& kind, QList<int> multiline, QHBoxLayout* row) {
+    void build(Page& p, const EntryLogKind& kind, QList<int> multiline, QHBoxLayout* row)
+    {
         auto* col = new QVBoxLayout;
         row->addLayout(col);
         p.list = new QListWidget;
@@ -118,18 +127,21 @@ struct Pages {
         p.log = new EntryLog(kind, {p.list, p.add, p.rem, p.addAction, p.remAction, p.label, p.fields}, hooks, &window);
     }
 
-    bool showAndFocus() {
+    bool showAndFocus()
+    {
         window.show();
         window.activateWindow();
         return QTest::qWaitForWindowActive(&window);
     }
 };
 
-QString data(const QString& name) {
+QString data(const QString& name)
+{
     return VehicleFiles::inData(name);
 }
 
-QStringList dataFiles() {
+QStringList dataFiles()
+{
     return QDir(DataFolder::path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
 }
 
@@ -141,23 +153,27 @@ class TestEntryLog : public QObject {
     std::unique_ptr<ScriptedPlatform> m_ui;
 
 private slots:
-    void init() {
+    void init()
+    {
         m_env = std::make_unique<TestEnvironment>();
         m_env->dataFolder();
         m_ui = std::make_unique<ScriptedPlatform>();
     }
-    void cleanup() {
+    void cleanup()
+    {
         m_ui.reset();
         m_env.reset();
     }
 
-    void cancelOrBlanksAddNothing_data() {
+    void cancelOrBlanksAddNothing_data()
+    {
         QTest::addColumn<QString>("answer");
         QTest::newRow("cancel") << QString();
         QTest::newRow("blanks") << QStringLiteral("   ");
         QTest::newRow("tab") << QStringLiteral(" \t ");
     }
-    void cancelOrBlanksAddNothing() {
+    void cancelOrBlanksAddNothing()
+    {
         QFETCH(QString, answer);
         Pages p;
         m_ui->inputAnswers << answer;
@@ -170,7 +186,8 @@ private slots:
         QVERIFY(p.maint.fieldsDisabled());
     }
 
-    void addSelectsSortsAndWritesNoRecord() {
+    void addSelectsSortsAndWritesNoRecord()
+    {
         writeAll(data("VanMaint.gbx"), "\"Tires\"\r\n\"brakes\"\r\n");
         Pages p;
         QCOMPARE(p.maint.log->names(), QStringList({"brakes", "Tires"}));
@@ -195,7 +212,8 @@ private slots:
         QCOMPARE(readAll(data("Van Oil change .gbx")), QByteArray("\"\",\"\",\"\",\"\",\"\",\"\"\r\n"));
     }
 
-    void addOverOrphanRecordShowsEmptyFields() {
+    void addOverOrphanRecordShowsEmptyFields()
+    {
         // A record left behind by an entry no longer listed is not shown for a new entry of that name.
         writeAll(data("VanParts.gbx"), "\"Filter\"\r\n");
         writeAll(data("VanBelt.gbx"), "\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\"\r\n");
@@ -208,7 +226,8 @@ private slots:
         QCOMPARE(readAll(data("VanParts.gbx")), QByteArray("\"Belt\"\r\n\"Filter\"\r\n"));
     }
 
-    void unsortedListFileShownSortedAndWrittenSorted() {
+    void unsortedListFileShownSortedAndWrittenSorted()
+    {
         writeAll(data("VanParts.gbx"), "\"wiper\"\r\n\"Air filter\"\r\n\"belt\"\r\n\"Battery\"\r\n");
         Pages p;
         QCOMPARE(p.parts.log->names(), QStringList({"Air filter", "Battery", "belt", "wiper"}));
@@ -218,7 +237,8 @@ private slots:
         QCOMPARE(readAll(data("VanParts.gbx")), QByteArray("\"Air filter\"\r\n\"Battery\"\r\n\"wiper\"\r\n"));
     }
 
-    void selectingLoadsRecord() {
+    void selectingLoadsRecord()
+    {
         writeAll(data("VanMaint.gbx"), "\"Oil\"\r\n\"Tires\"\r\n");
         writeAll(data("VanOil.gbx"), "\"1/2/03\",\"2/2/04\",\"1000\",\"5000\",\"Shop, Main St\",\"ok\"\r\n");
         Pages p;
@@ -234,7 +254,8 @@ private slots:
         QCOMPARE(p.maint.log->current(), QStringLiteral("Tires"));
     }
 
-    void shortOrLongRecords_data() {
+    void shortOrLongRecords_data()
+    {
         QTest::addColumn<QByteArray>("record");
         QTest::addColumn<QStringList>("expected");
         const QStringList none(8);
@@ -244,7 +265,8 @@ private slots:
         QTest::newRow("nine values") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",\"9\"\r\n")
                                      << QStringList({"1", "2", "3", "4", "5", "6", "7", "8"});
     }
-    void shortOrLongRecords() {
+    void shortOrLongRecords()
+    {
         QFETCH(QByteArray, record);
         QFETCH(QStringList, expected);
         writeAll(data("VanParts.gbx"), "\"Pump\"\r\n\"Hose\"\r\n");
@@ -258,7 +280,8 @@ private slots:
         QVERIFY(p.parts.fieldsEnabled());
     }
 
-    void leavingFieldsSaves() {
+    void leavingFieldsSaves()
+    {
         writeAll(data("VanMaint.gbx"), "\"Oil\"\r\n");
         writeAll(data("VanOil.gbx"), "\"a\",\"b\",\"c\",\"d\",\"e\",\"f\"\r\n");
         Pages p;
@@ -284,7 +307,8 @@ private slots:
         QCOMPARE(readAll(data("VanOil.gbx")), QByteArray("\"a\",\"bX\",\"c\",\"d\",\"e\",\"f\"\r\n"));
     }
 
-    void multiLineValuesRoundTrip() {
+    void multiLineValuesRoundTrip()
+    {
         writeAll(data("VanMaint.gbx"), "\"Oil\"\r\n");
         writeAll(data("VanParts.gbx"), "\"Tire\"\r\n");
         Pages p;
@@ -316,7 +340,8 @@ private slots:
         QCOMPARE(p.maint.text(5), QStringLiteral("line one\nline two, with comma\n"));
     }
 
-    void quoteInValueKeepsTheRecordWhole() {
+    void quoteInValueKeepsTheRecordWhole()
+    {
         writeAll(data("VanMaint.gbx"), "\"Oil\"\r\n");
         Pages p;
         p.maint.select("Oil");
@@ -329,7 +354,8 @@ private slots:
         QCOMPARE(back->at(1), QStringLiteral("next"));
     }
 
-    void clickingAnotherEntrySavesTheOldOneFirst() {
+    void clickingAnotherEntrySavesTheOldOneFirst()
+    {
         writeAll(data("VanMaint.gbx"), "\"Brakes\"\r\n\"Oil\"\r\n");
         writeAll(data("VanOil.gbx"), "\"o1\",\"o2\",\"o3\",\"o4\",\"o5\",\"o6\"\r\n");
         Pages p;
@@ -346,7 +372,8 @@ private slots:
         QCOMPARE(readAll(data("VanOil.gbx")), QByteArray("\"o1\",\"o2\",\"o3\",\"o4\",\"o5\",\"o6\"\r\n"));
     }
 
-    void selectionByProgramKeepsTheEditInProgress() {
+    void selectionByProgramKeepsTheEditInProgress()
+    {
         writeAll(data("VanMaint.gbx"), "\"Brakes\"\r\n\"Oil\"\r\n");
         Pages p;
         QVERIFY(p.showAndFocus());
@@ -359,7 +386,8 @@ private slots:
         QVERIFY(!QFile::exists(data("VanOil.gbx")));
     }
 
-    void removeNeverSavedEntry() {
+    void removeNeverSavedEntry()
+    {
         writeAll(data("VanMaint.gbx"), "\"Oil\"\r\n\"Tires\"\r\n");
         Pages p;
         p.maint.select("Tires");
@@ -389,7 +417,8 @@ private slots:
         QCOMPARE(readAll(data("VanMaint.gbx")), QByteArray());
     }
 
-    void removeDeletesRecordAndNoChangesNothing() {
+    void removeDeletesRecordAndNoChangesNothing()
+    {
         writeAll(data("VanParts.gbx"), "\"Belt\"\r\n\"Hose\"\r\n");
         const QByteArray belt("\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\"\r\n");
         writeAll(data("VanBelt.gbx"), belt);
@@ -411,7 +440,8 @@ private slots:
         QCOMPARE(p.parts.label->text(), QStringLiteral("Please select a part"));
     }
 
-    void removingWhileEditingDoesNotBringTheRecordBack() {
+    void removingWhileEditingDoesNotBringTheRecordBack()
+    {
         writeAll(data("VanMaint.gbx"), "\"Oil\"\r\n");
         Pages p;
         QVERIFY(p.showAndFocus());
@@ -424,7 +454,8 @@ private slots:
         QCOMPARE(dataFiles(), QStringList({"VanMaint.gbx"}));
     }
 
-    void removingOneOfTwoSameNamesKeepsTheirRecord() {
+    void removingOneOfTwoSameNamesKeepsTheirRecord()
+    {
         // Lists written before names were checked may hold a name twice; they share one record.
         writeAll(data("VanMaint.gbx"), "\"Oil\"\r\n\"Oil\"\r\n");
         writeAll(data("VanOil.gbx"), "\"a\",\"b\",\"c\",\"d\",\"e\",\"f\"\r\n");
@@ -436,7 +467,8 @@ private slots:
         QVERIFY(QFile::exists(data("VanOil.gbx")));
     }
 
-    void refusedNames_data() {
+    void refusedNames_data()
+    {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("onParts");
         QTest::newRow("maint list file") << QStringLiteral("Maint") << false;
@@ -449,7 +481,8 @@ private slots:
         QTest::newRow("other vehicle's entry") << QStringLiteral(" TruckBelt") << false;
         QTest::newRow("forbidden character") << QStringLiteral("a/b") << true;
     }
-    void refusedNames() {
+    void refusedNames()
+    {
         QFETCH(QString, name);
         QFETCH(bool, onParts);
         writeAll(data("VanMaint.gbx"), "\"Oil\"\r\n");
@@ -471,7 +504,8 @@ private slots:
         QVERIFY(page.fieldsDisabled());
     }
 
-    void namesThatDifferOnlyInCaseAreDifferentFiles() {
+    void namesThatDifferOnlyInCaseAreDifferentFiles()
+    {
         writeAll(data("VanMaint.gbx"), "\"Oil\"\r\n");
         Pages p;
         m_ui->inputAnswers << QStringLiteral("oil") << QStringLiteral("maint");
@@ -482,7 +516,8 @@ private slots:
         QCOMPARE(readAll(data("VanParts.gbx")), QByteArray("\"maint\"\r\n"));
     }
 
-    void failedSaveIsReportedOnceAndWorkGoesOn() {
+    void failedSaveIsReportedOnceAndWorkGoesOn()
+    {
         writeAll(data("VanMaint.gbx"), "\"Oil\"\r\n");
         QVERIFY(QDir().mkdir(data("VanOil.gbx"))); // a folder where the record should go
         Pages p;
@@ -503,7 +538,8 @@ private slots:
         QCOMPARE(readAll(data("VanOil.gbx")), QByteArray("\"\",\"soon\",\"\",\"\",\"\",\"\"\r\n"));
     }
 
-    void failedListWriteIsReportedAndTheEntryStays() {
+    void failedListWriteIsReportedAndTheEntryStays()
+    {
         QVERIFY(QDir().mkdir(data("VanParts.gbx")));
         Pages p;
         m_ui->inputAnswers << QStringLiteral("Belt");
@@ -514,7 +550,8 @@ private slots:
         QVERIFY(p.parts.fieldsEnabled());
     }
 
-    void menuEntriesFollowTheirButtons() {
+    void menuEntriesFollowTheirButtons()
+    {
         Pages p;
         QVERIFY(p.maint.addAction->isEnabled());
         QVERIFY(!p.maint.remAction->isEnabled());
@@ -528,7 +565,8 @@ private slots:
         QVERIFY(!p.parts.remAction->isEnabled());
     }
 
-    void sortingIgnoresCase() {
+    void sortingIgnoresCase()
+    {
         QVERIFY(EntryLog::lessThan("apple", "Banana"));
         QVERIFY(!EntryLog::lessThan("Banana", "apple"));
         QVERIFY(!EntryLog::lessThan("oil", "Oil"));

@@ -10,22 +10,26 @@
 class TestEntryPages : public MainWindowFixture {
     Q_OBJECT
 
-    QList<QWidget*> maintFields() const {
+    QList<QWidget*> maintFields() const
+    {
         return {w->txtMLastInsp, w->txtMNextInsp, w->txtMPMileage, w->txtMNMileage, w->txtMShop, w->txtMNotes};
     }
-    QList<QWidget*> partFields() const {
+    QList<QWidget*> partFields() const
+    {
         return {w->txtPLocation, w->txtPDatePurch, w->txtPBrand,    w->txtPWarranty,
                 w->txtPSpecs,    w->txtPDateInst,  w->txtPNumParts, w->txtPNotes};
     }
 
-    static void selectEntry(QListWidget* list, const QString& name) {
+    static void selectEntry(QListWidget* list, const QString& name)
+    {
         const auto found = list->findItems(name, Qt::MatchExactly);
         QVERIFY(!found.isEmpty());
         list->setCurrentItem(found.first());
     }
 
     // The state after choosing a vehicle or removing an entry: lists usable, nothing selected.
-    void verifyNoEntrySelected() {
+    void verifyNoEntrySelected()
+    {
         QCOMPARE(w->lblMaintSelected->text(), QStringLiteral("Please select maintenance"));
         QCOMPARE(w->lblPPartSelected->text(), QStringLiteral("Please select a part"));
         for (QWidget* f : maintFields() + partFields())
@@ -50,7 +54,8 @@ class TestEntryPages : public MainWindowFixture {
         QVERIFY(w->CurrentPart().isEmpty());
     }
 
-    void prepareVan() {
+    void prepareVan()
+    {
         env->dataFolder();
         writeAll(data("MainList.gbx"), "\"Van\"\r\n");
         writeAll(data("Van.gbx"), EmptyVehicleRecord);
@@ -61,7 +66,8 @@ class TestEntryPages : public MainWindowFixture {
     }
 
 private slots:
-    void choosingAVehicleLoadsBothListsSorted() {
+    void choosingAVehicleLoadsBothListsSorted()
+    {
         prepareVan();
         QVERIFY(open());
         QVERIFY(!w->mnuAddMaint->isEnabled());
@@ -83,12 +89,14 @@ private slots:
         verifyNoEntrySelected();
     }
 
-    void removalOnEitherPageResetsBothPages_data() {
+    void removalOnEitherPageResetsBothPages_data()
+    {
         QTest::addColumn<bool>("onParts");
         QTest::newRow("maintenance") << false;
         QTest::newRow("parts") << true;
     }
-    void removalOnEitherPageResetsBothPages() {
+    void removalOnEitherPageResetsBothPages()
+    {
         QFETCH(bool, onParts);
         prepareVan();
         QVERIFY(open());
@@ -117,7 +125,8 @@ private slots:
         QCOMPARE(readAll(data("Van.gbx")), EmptyVehicleRecord);
     }
 
-    void removingAnEntryNeverSavedLeavesBothPagesEmpty() {
+    void removingAnEntryNeverSavedLeavesBothPagesEmpty()
+    {
         prepareVan();
         QVERIFY(open());
         pick("Van");
@@ -132,7 +141,8 @@ private slots:
         verifyNoEntrySelected();
     }
 
-    void menuCommandsStoreTheEditInProgressFirst() {
+    void menuCommandsStoreTheEditInProgressFirst()
+    {
         prepareVan();
         QVERIFY(open());
         pick("Van");
@@ -153,7 +163,8 @@ private slots:
         QCOMPARE(readAll(data("VanMaint.gbx")), QByteArray("\"Brakes\"\r\n\"Oil\"\r\n\"Tires\"\r\n"));
     }
 
-    void exitStoresTheEditInProgress() {
+    void exitStoresTheEditInProgress()
+    {
         prepareVan();
         QVERIFY(open());
         pick("Van");
@@ -167,7 +178,8 @@ private slots:
         QCOMPARE(RecordFile::parseTextRecord(readAll(data("VanBelt.gbx")), 8)->at(7), QStringLiteral("xh"));
     }
 
-    void partsKeyboardOrderEndsWithDateInstalled() {
+    void partsKeyboardOrderEndsWithDateInstalled()
+    {
         prepareVan();
         QVERIFY(open());
         pick("Van");
@@ -198,7 +210,8 @@ private slots:
         }
     }
 
-    void aTypedQuoteKeepsTheRecordWhole() {
+    void aTypedQuoteKeepsTheRecordWhole()
+    {
         prepareVan();
         QVERIFY(open());
         pick("Van");
@@ -216,7 +229,8 @@ private slots:
         QCOMPARE(back->at(5), QStringLiteral("say \u201Dhi\u201D"));
     }
 
-    void namesOfOtherVehiclesFilesAreRefused() {
+    void namesOfOtherVehiclesFilesAreRefused()
+    {
         QVERIFY(open());
         add("Ford Truck");
         add("Ford");
@@ -233,7 +247,8 @@ private slots:
         QCOMPARE(readAll(data("Ford Truck.gbx")), EmptyVehicleRecord);
     }
 
-    void removingTheVehicleEmptiesBothPages() {
+    void removingTheVehicleEmptiesBothPages()
+    {
         prepareVan();
         QVERIFY(open());
         pick("Van");

@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <cstring>
+
 namespace RecordFile {
 
 namespace {
@@ -61,9 +63,8 @@ std::optional<Reader::Field> Reader::next()
     qsizetype end;
     if (d[m_pos] == Quote) {
         const qsizetype start = m_pos + 1;
-        end = start;
-        while (end < n && d[end] != Quote)
-            ++end;
+        const void* close = std::memchr(d + start, Quote, size_t(n - start));
+        end = close ? static_cast<const char*>(close) - d : n;
         field.raw = QByteArrayView(d + start, end - start);
         field.quoted = true;
         if (end < n)

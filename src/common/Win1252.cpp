@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <array>
 #include <unordered_map>
 
@@ -71,13 +72,16 @@ QString decode(QByteArrayView bytes)
     // The code page agrees with Latin-1 except in 0x80..0x9F: take Qt's fast
     // Latin-1 conversion and patch that range only where it occurs.
     QString out = QString::fromLatin1(bytes);
+    const auto* src = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    const auto inC1Range = [](unsigned char b) { return static_cast<unsigned char>(b - 0x80) < 0x20; };
+    if (std::none_of(src, src + n, inC1Range))
+        return out;
     const auto& map = tables().toUnicode;
-    const char* src = bytes.data();
-    for (qsizetype i = 0, n = bytes.size(); i < n; ++i) {
-        const auto b = static_cast<unsigned char>(src[i]);
-        if (b >= 0x80 && b <= 0x9F)
-            out[i] = QChar(map[b]);
-    }
+    QChar* dst = out.data();
+    for (qsizetype i = 0; i < n; ++i)
+        if (inC1Range(src[i]))
+            dst[i] = QChar(map[src[i]]);
     return out;
 }
 

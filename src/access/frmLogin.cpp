@@ -2,6 +2,7 @@
 
 #include "CheckBoxValue.h"
 #include "CredentialStore.h"
+#include "MenuShortcutFilter.h"
 #include "PlatformServices.h"
 #include "frmAutoAbout.h"
 #include "frmAutoMain.h"
@@ -55,8 +56,7 @@ frmLogin::frmLogin(QWidget* parent) : QMainWindow(parent)
     connect(mnuVenbry, &QAction::triggered, this, &frmLogin::mnuVenbry_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmLogin::mnuAbout_Click);
     lblVenbrySoftware->installEventFilter(this);
-    txtUserName->installEventFilter(this);
-    txtPassword->installEventFilter(this);
+    new MenuShortcutFilter(this);
 }
 
 frmLogin::~frmLogin()
@@ -260,17 +260,6 @@ bool frmLogin::eventFilter(QObject* watched, QEvent* event)
     if (watched == lblVenbrySoftware && event->type() == QEvent::MouseButtonDblClick) {
         lblVenbrySoftware_DblClick();
         return true;
-    }
-    // The menu's shortcuts win over the text boxes' own keys (Ctrl+A is About, not Select All).
-    if ((watched == txtUserName || watched == txtPassword) && event->type() == QEvent::ShortcutOverride) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const QKeySequence pressed(key->keyCombination());
-        for (const QAction* action : {mnuReadMe, mnuVenbry, mnuAbout}) {
-            if (action->shortcut() == pressed) {
-                event->ignore();
-                return true;
-            }
-        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

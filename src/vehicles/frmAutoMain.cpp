@@ -4,6 +4,7 @@
 #include "DataFolder.h"
 #include "EntryLog.h"
 #include "FieldGuard.h"
+#include "MenuShortcutFilter.h"
 #include "NameRules.h"
 #include "PlatformServices.h"
 #include "RecordFile.h"
@@ -20,7 +21,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QListView>
 #include <QScreen>
 #include <QStringListModel>
@@ -62,36 +62,6 @@ std::optional<bool> truthOf(const QString& value)
         return false;
     return std::nullopt;
 }
-
-// Ctrl+X is both the text boxes' Cut and File > Exit; the window's command
-// wins, so the program ends even while the user types.
-class ExitShortcutFilter final : public QObject {
-public:
-    ExitShortcutFilter(frmAutoMain* window, QAction* exitAction)
-        : QObject(window), m_window(window), m_exit(exitAction)
-    {
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() != QEvent::ShortcutOverride || !watched->isWidgetType())
-            return false;
-        auto* widget = static_cast<QWidget*>(watched);
-        if (widget->window() != m_window || !m_exit->isEnabled())
-            return false;
-        auto* key = static_cast<QKeyEvent*>(event);
-        const QKeySequence exitKey = m_exit->shortcut();
-        if (exitKey.isEmpty() || key->keyCombination() != exitKey[0])
-            return false;
-        key->ignore(); // not claimed by the widget: the shortcut map delivers it
-        return true;
-    }
-
-private:
-    frmAutoMain* m_window;
-    QAction* m_exit;
-};
 
 } // namespace
 
@@ -148,8 +118,8 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
     FieldGuard::install(txtINotes);
     registerFieldSaver(txtINotes, [this] { SaveVehicleInfo(); });
 
-    m_exitShortcut = new ExitShortcutFilter(this, mnuExit);
-    qApp->installEventFilter(m_exitShortcut);
+    // Ctrl+X ends the program even while the user types in a text box.
+    m_menuShortcuts = new MenuShortcutFilter(this);
 
     connectHandlers();
     setUpEntryLogs();
@@ -158,7 +128,7 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
 
 frmAutoMain::~frmAutoMain()
 {
-    qApp->removeEventFilter(m_exitShortcut);
+    delete m_menuShortcuts;
     // The fields outlive this part of the window while QWidget deletes its
     // children; their goodbyes must not reach the saver table any more.
     for (auto it = m_savers.keyBegin(); it != m_savers.keyEnd(); ++it)

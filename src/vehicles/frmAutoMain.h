@@ -132,5 +132,5 @@ private:
     // Page controls where the form puts them, measured from SSTab1's corner.
     QHash<QWidget*, QPoint> m_pagePositions;
     QWidget* m_pageStack = nullptr;
-    QObject* m_exitShortcut = nullptr;
+    QObject* m_menuShortcuts = nullptr;
 };

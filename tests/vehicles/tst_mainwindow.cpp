@@ -1,6 +1,7 @@
 #include "MainWindowFixture.h"
 
 #include "RecordFile.h"
+#include "frmAutoAbout.h"
 #include "modGlobalVars.h"
 
 #include <QApplication>
@@ -291,6 +292,22 @@ private slots:
         QTest::keyClick(w->txtINotes, Qt::Key_X, Qt::ControlModifier);
         QCOMPARE(quits, 1);
         QVERIFY(readAll(data("Van.gbx")).endsWith(",\"rust\"\r\n"));
+    }
+
+    void menuShortcutsWinOverTheTextBoxesKeys()
+    {
+        QVERIFY(open());
+        add("Van");
+        w->txtIMake->setFocus();
+        QTest::keyClicks(w->txtIMake, "Saab");
+        // Ctrl+A is About, not Select All; Ctrl+P prints from inside a text box too.
+        QTest::keyClick(w->txtIMake, Qt::Key_A, Qt::ControlModifier);
+        QVERIFY(frmAutoAbout::instance());
+        QVERIFY(frmAutoAbout::instance()->isVisible());
+        frmAutoAbout::instance()->close();
+        QTest::keyClick(w->txtIMake, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(dialogs->printed.size(), 1);
+        QCOMPARE(quits, 0);
     }
 
     void exitButtonAndMenuSaveTheFieldFirst()

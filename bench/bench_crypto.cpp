@@ -43,8 +43,8 @@ BENCHMARK(BM_DecryptData)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 void BM_StoredValue(benchmark::State& state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(modCryptText::TextToHex(modCryptText::EncryptText(QStringLiteral("admin"),
-                                                                                    QStringLiteral("ZWord"))));
+        benchmark::DoNotOptimize(
+            modCryptText::TextToHex(modCryptText::EncryptText(QStringLiteral("admin"), QStringLiteral("ZWord"))));
 }
 BENCHMARK(BM_StoredValue)->Unit(benchmark::kMicrosecond);
 

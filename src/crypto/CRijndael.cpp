@@ -10,7 +10,8 @@ namespace {
 
 // Bounds-checked element access: an index outside the table is the
 // subscript error, never a read or write past the end.
-template <typename Array> auto& at(Array& array, std::ptrdiff_t index) {
+template <typename Array> auto& at(Array& array, std::ptrdiff_t index)
+{
     if (index < 0 || index >= static_cast<std::ptrdiff_t>(array.size()))
         throw CRijndael::RunTimeError(CRijndael::RunTimeError::SubscriptOutOfRange);
     return array[static_cast<std::size_t>(index)];
@@ -25,9 +26,12 @@ CRijndael::RunTimeError::RunTimeError(int number)
     : std::runtime_error(number == Overflow              ? "Overflow"
                          : number == SubscriptOutOfRange ? "Subscript out of range"
                                                          : "Run-time error"),
-      m_number(number) {}
+      m_number(number)
+{
+}
 
-CRijndael::CRijndael() {
+CRijndael::CRijndael()
+{
     for (int n = 0; n < 31; ++n) {
         Powers[n] = Word{1} << n;
         LowMasks[n] = (Word{1} << (n + 1)) - 1;
@@ -41,7 +45,8 @@ CRijndael::CRijndael() {
 
 // ---- shifts and rotations -------------------------------------------------
 
-CRijndael::Word CRijndael::LongShiftLeft(Word value, int16_t shiftCount) const {
+CRijndael::Word CRijndael::LongShiftLeft(Word value, int16_t shiftCount) const
+{
     if (shiftCount < 0 || shiftCount > 31)
         throw RunTimeError(RunTimeError::Overflow);
     if (shiftCount == 0)
@@ -52,7 +57,8 @@ CRijndael::Word CRijndael::LongShiftLeft(Word value, int16_t shiftCount) const {
     return (value & LowMasks[31 - shiftCount]) * Powers[shiftCount];
 }
 
-CRijndael::Word CRijndael::LongShiftRight(Word value, int16_t shiftCount) const {
+CRijndael::Word CRijndael::LongShiftRight(Word value, int16_t shiftCount) const
+{
     if (shiftCount < 0 || shiftCount > 31)
         throw RunTimeError(RunTimeError::Overflow);
     if (shiftCount == 0)
@@ -60,26 +66,30 @@ CRijndael::Word CRijndael::LongShiftRight(Word value, int16_t shiftCount) const 
     return (value >> shiftCount) & LowMasks[31 - shiftCount];
 }
 
-CRijndael::Byte CRijndael::ByteShiftLeft(Byte value, Byte shiftCount) const {
+CRijndael::Byte CRijndael::ByteShiftLeft(Byte value, Byte shiftCount) const
+{
     if (shiftCount > 7)
         throw RunTimeError(RunTimeError::Overflow);
     return static_cast<Byte>((value & ByteLowMasks[7 - shiftCount]) * BytePowers[shiftCount]);
 }
 
-CRijndael::Byte CRijndael::ByteShiftRight(Byte value, Byte shiftCount) const {
+CRijndael::Byte CRijndael::ByteShiftRight(Byte value, Byte shiftCount) const
+{
     if (shiftCount > 7)
         throw RunTimeError(RunTimeError::Overflow);
     return static_cast<Byte>((value >> shiftCount) & ByteLowMasks[7 - shiftCount]);
 }
 
-CRijndael::Word CRijndael::LongRotateLeft(Word value, int16_t rotateCount) const {
+CRijndael::Word CRijndael::LongRotateLeft(Word value, int16_t rotateCount) const
+{
     // The same range that the two shifts making up the rotation accept.
     if (rotateCount < 1 || rotateCount > 31)
         throw RunTimeError(RunTimeError::Overflow);
     return std::rotl(value, rotateCount);
 }
 
-CRijndael::Byte CRijndael::ByteRotateLeft(Byte value, Byte rotateCount) const {
+CRijndael::Byte CRijndael::ByteRotateLeft(Byte value, Byte rotateCount) const
+{
     if (rotateCount < 1 || rotateCount > 7)
         throw RunTimeError(RunTimeError::Overflow);
     return ByteShiftLeft(value, rotateCount) | ByteShiftRight(value, static_cast<Byte>(8 - rotateCount));
@@ -87,23 +97,27 @@ CRijndael::Byte CRijndael::ByteRotateLeft(Byte value, Byte rotateCount) const {
 
 // ---- word packing ----------------------------------------------------------
 
-CRijndael::Word CRijndael::PackWord(const std::array<Byte, 4>& bytes) {
+CRijndael::Word CRijndael::PackWord(const std::array<Byte, 4>& bytes)
+{
     return Word{bytes[0]} | (Word{bytes[1]} << 8) | (Word{bytes[2]} << 16) | (Word{bytes[3]} << 24);
 }
 
-CRijndael::Word CRijndael::PackWordAt(std::span<const Byte> bytes, std::ptrdiff_t offset) {
+CRijndael::Word CRijndael::PackWordAt(std::span<const Byte> bytes, std::ptrdiff_t offset)
+{
     if (offset < 0 || offset > static_cast<std::ptrdiff_t>(bytes.size()) - 4)
         throw RunTimeError(RunTimeError::SubscriptOutOfRange);
     const Byte* p = bytes.data() + offset;
     return Word{p[0]} | (Word{p[1]} << 8) | (Word{p[2]} << 16) | (Word{p[3]} << 24);
 }
 
-void CRijndael::UnpackWord(Word value, std::array<Byte, 4>& bytes) {
+void CRijndael::UnpackWord(Word value, std::array<Byte, 4>& bytes)
+{
     for (int i = 0; i < 4; ++i)
         bytes[i] = static_cast<Byte>(value >> (8 * i));
 }
 
-void CRijndael::UnpackWordAt(Word value, std::span<Byte> bytes, std::ptrdiff_t offset) {
+void CRijndael::UnpackWordAt(Word value, std::span<Byte> bytes, std::ptrdiff_t offset)
+{
     if (offset < 0 || offset > static_cast<std::ptrdiff_t>(bytes.size()) - 4)
         throw RunTimeError(RunTimeError::SubscriptOutOfRange);
     Byte* p = bytes.data() + offset;
@@ -113,23 +127,27 @@ void CRijndael::UnpackWordAt(Word value, std::span<Byte> bytes, std::ptrdiff_t o
 
 // ---- GF(2^8) -----------------------------------------------------------------
 
-CRijndael::Byte CRijndael::GfDouble(Byte value) const {
+CRijndael::Byte CRijndael::GfDouble(Byte value) const
+{
     const Byte reduction = (value & 0x80) ? 0x1B : 0x00;
     return ByteShiftLeft(value, 1) ^ reduction;
 }
 
-CRijndael::Byte CRijndael::GfMultiply(Byte x, Byte y) const {
+CRijndael::Byte CRijndael::GfMultiply(Byte x, Byte y) const
+{
     if (x == 0 || y == 0)
         return 0;
     return AntilogTable[(LogTable[x] + LogTable[y]) % 255];
 }
 
-CRijndael::Word CRijndael::SubstituteWord(Word value) const {
+CRijndael::Word CRijndael::SubstituteWord(Word value) const
+{
     return Word{SBox[value & 0xFF]} | (Word{SBox[(value >> 8) & 0xFF]} << 8) |
            (Word{SBox[(value >> 16) & 0xFF]} << 16) | (Word{SBox[value >> 24]} << 24);
 }
 
-CRijndael::Byte CRijndael::ColumnProduct(Word x, Word y) const {
+CRijndael::Byte CRijndael::ColumnProduct(Word x, Word y) const
+{
     std::array<Byte, 4> xb{}, yb{};
     UnpackWord(x, xb);
     UnpackWord(y, yb);
@@ -139,7 +157,8 @@ CRijndael::Byte CRijndael::ColumnProduct(Word x, Word y) const {
     return result;
 }
 
-CRijndael::Word CRijndael::InverseMixColumn(Word value) const {
+CRijndael::Word CRijndael::InverseMixColumn(Word value) const
+{
     std::array<Byte, 4> b{};
     Word m = PackWord(InverseCoefficients);
     b[3] = ColumnProduct(m, value);
@@ -152,7 +171,8 @@ CRijndael::Word CRijndael::InverseMixColumn(Word value) const {
     return PackWord(b);
 }
 
-CRijndael::Byte CRijndael::ComputeSBoxEntry(Byte value) const {
+CRijndael::Byte CRijndael::ComputeSBoxEntry(Byte value) const
+{
     const Byte y = AntilogTable[255 - LogTable[value]]; // multiplicative inverse
     const Byte r1 = ByteRotateLeft(y, 1);
     const Byte r2 = ByteRotateLeft(r1, 1);
@@ -163,7 +183,8 @@ CRijndael::Byte CRijndael::ComputeSBoxEntry(Byte value) const {
 
 // ---- tables and key schedule ----------------------------------------------
 
-void CRijndael::BuildTables() {
+void CRijndael::BuildTables()
+{
     LogTable[0] = 0;
     AntilogTable[0] = 1;
     LogTable[1] = 0;
@@ -199,7 +220,8 @@ void CRijndael::BuildTables() {
     }
 }
 
-void CRijndael::ExpandKey(int32_t nb, int32_t nk, std::span<const Byte> key) {
+void CRijndael::ExpandKey(int32_t nb, int32_t nk, std::span<const Byte> key)
+{
     // Sizes the tables cannot hold, or that make no cipher at all, are
     // refused before anything is changed.
     if (nb < 1 || nb > MaxBlockWords || nk < 1 || nk > MaxKeyWords)
@@ -270,7 +292,8 @@ void CRijndael::ExpandKey(int32_t nb, int32_t nk, std::span<const Byte> key) {
 
 void CRijndael::CryptBlock(std::span<Byte> block, const std::array<Word, MaxKeyScheduleWords>& key,
                            const std::array<Word, 256>& table, const std::array<Byte, 24>& shifts,
-                           const std::array<Byte, 256>& sBox) const {
+                           const std::array<Byte, 256>& sBox) const
+{
     // Everything the loops below index is checked once here, so the rounds
     // themselves can run unchecked.
     const int nb = BlockWords;
@@ -316,21 +339,25 @@ void CRijndael::CryptBlock(std::span<Byte> block, const std::array<Word, MaxKeyS
     work2.fill(0);
 }
 
-void CRijndael::EncryptBlock(std::span<Byte> block) const {
+void CRijndael::EncryptBlock(std::span<Byte> block) const
+{
     CryptBlock(block, ForwardKey, ForwardTable, ForwardShifts, SBox);
 }
 
-void CRijndael::DecryptBlock(std::span<Byte> block) const {
+void CRijndael::DecryptBlock(std::span<Byte> block) const
+{
     CryptBlock(block, InverseKey, InverseTable, InverseShifts, InverseSBox);
 }
 
 // ---- messages --------------------------------------------------------------
 
-bool CRijndael::IsArrayAllocated(const std::optional<QByteArray>& array) {
+bool CRijndael::IsArrayAllocated(const std::optional<QByteArray>& array)
+{
     return array.has_value();
 }
 
-std::array<CRijndael::Byte, 32> CRijndael::MessageKey(const QByteArray& password) {
+std::array<CRijndael::Byte, 32> CRijndael::MessageKey(const QByteArray& password)
+{
     std::array<Byte, 32> key{};
     const auto count = std::min<qsizetype>(password.size(), 32);
     std::memcpy(key.data(), password.constData(), static_cast<std::size_t>(count));
@@ -338,7 +365,8 @@ std::array<CRijndael::Byte, 32> CRijndael::MessageKey(const QByteArray& password
 }
 
 std::optional<QByteArray> CRijndael::EncryptData(const std::optional<QByteArray>& bytMessage,
-                                                 const std::optional<QByteArray>& bytPassword) {
+                                                 const std::optional<QByteArray>& bytPassword)
+{
     try {
         if (!IsArrayAllocated(bytMessage) || !IsArrayAllocated(bytPassword))
             return std::nullopt;
@@ -380,7 +408,8 @@ std::optional<QByteArray> CRijndael::EncryptData(const std::optional<QByteArray>
 }
 
 std::optional<QByteArray> CRijndael::DecryptData(const std::optional<QByteArray>& bytIn,
-                                                 const std::optional<QByteArray>& bytPassword) {
+                                                 const std::optional<QByteArray>& bytPassword)
+{
     try {
         if (!IsArrayAllocated(bytIn) || !IsArrayAllocated(bytPassword))
             return std::nullopt;

@@ -7,7 +7,8 @@
 
 namespace {
 
-int hexDigit(QChar c) {
+int hexDigit(QChar c)
+{
     const char16_t u = c.unicode();
     if (u >= u'0' && u <= u'9')
         return u - u'0';
@@ -19,14 +20,16 @@ int hexDigit(QChar c) {
 }
 
 // Blanks that numeric parsing of "&H" numbers skips wherever they stand.
-bool isBlank(QChar c) {
+bool isBlank(QChar c)
+{
     return c == u' ' || c == u'\t' || c == u'\n';
 }
 
 // The value of "&H" followed by the given digits: blanks are skipped, parsing
 // stops at the first character that is not a hexadecimal digit, and no digit
 // at all gives 0. At most two characters come in, so the value fits a byte.
-int parseHexPair(QStringView digits) {
+int parseHexPair(QStringView digits)
+{
     int value = 0;
     for (QChar c : digits) {
         if (isBlank(c))
@@ -43,7 +46,8 @@ int parseHexPair(QStringView digits) {
 
 namespace modCryptText {
 
-QString EncryptText(const QString& text, const QString& passPhrase) {
+QString EncryptText(const QString& text, const QString& passPhrase)
+{
     // A cipher object of its own per call: nothing is shared with a call that
     // runs while TextToHex lets events through.
     CRijndael cipher;
@@ -51,13 +55,15 @@ QString EncryptText(const QString& text, const QString& passPhrase) {
     return bytes ? Win1252::decode(*bytes) : QString();
 }
 
-QString DecryptText(const QString& data, const QString& passPhrase) {
+QString DecryptText(const QString& data, const QString& passPhrase)
+{
     CRijndael cipher;
     const std::optional<QByteArray> bytes = cipher.DecryptData(Win1252::encode(data), Win1252::encode(passPhrase));
     return bytes ? Win1252::decode(*bytes) : QString();
 }
 
-QString TextToHex(const QString& text) {
+QString TextToHex(const QString& text)
+{
     static constexpr char Digits[] = "0123456789ABCDEF";
     const QByteArray bytes = Win1252::encode(text);
     QString result;
@@ -72,7 +78,8 @@ QString TextToHex(const QString& text) {
     return result;
 }
 
-QString HexToText(const QString& hex) {
+QString HexToText(const QString& hex)
+{
     QString result;
     result.reserve((hex.size() + 1) / 2);
     for (qsizetype i = 0; i < hex.size(); i += 2) {

@@ -26,16 +26,19 @@ struct All {
     QList<Stored> stored;
 };
 
-inline QString sharedPath() {
+inline QString sharedPath()
+{
     return QStringLiteral(GEARBOOK_TESTDATA "/cipher-vectors.txt");
 }
 
-inline QString repoPath() {
+inline QString repoPath()
+{
     return QStringLiteral(GEARBOOK_CRYPTO_VECTORS);
 }
 
 // The shared file when it is there, else the copy kept with the tests.
-inline All load() {
+inline All load()
+{
     All all;
     all.path = QFileInfo::exists(sharedPath()) ? sharedPath() : repoPath();
     QFile file(all.path);

@@ -10,14 +10,16 @@ using namespace modCryptText;
 
 namespace {
 
-QString chars(std::initializer_list<int> codes) {
+QString chars(std::initializer_list<int> codes)
+{
     QString out;
     for (int c : codes)
         out += Win1252::decodeByte(static_cast<unsigned char>(c));
     return out;
 }
 
-QString everyByte() {
+QString everyByte()
+{
     QByteArray all(256, Qt::Uninitialized);
     for (int i = 0; i < 256; ++i)
         all[i] = char(i);
@@ -29,7 +31,8 @@ QString everyByte() {
 class TestCryptText : public QObject {
     Q_OBJECT
 private slots:
-    void storedForms_data() {
+    void storedForms_data()
+    {
         QTest::addColumn<QString>("plain");
         QTest::addColumn<QString>("phrase");
         QTest::addColumn<QString>("stored");
@@ -40,7 +43,8 @@ private slots:
                 << s.plain << s.phrase << s.stored;
     }
 
-    void storedForms() {
+    void storedForms()
+    {
         QFETCH(QString, plain);
         QFETCH(QString, phrase);
         QFETCH(QString, stored);
@@ -49,7 +53,8 @@ private slots:
         QCOMPARE(DecryptText(HexToText(stored.mid(1)), phrase), plain);
     }
 
-    void emptyTexts() {
+    void emptyTexts()
+    {
         QCOMPARE(TextToHex(QString()), QString());
         QCOMPARE(HexToText(QString()), QString());
         QCOMPARE(EncryptText(QString(), u"phrase"_qs), QString());
@@ -59,7 +64,8 @@ private slots:
         QCOMPARE(DecryptText(QString(31, u'x'), u"phrase"_qs), QString());
     }
 
-    void textToHex() {
+    void textToHex()
+    {
         QCOMPARE(TextToHex(chars({10})), u"0A"_qs);
         QCOMPARE(TextToHex(chars({255})), u"FF"_qs);
         QCOMPARE(TextToHex(chars({0})), u"00"_qs);
@@ -67,7 +73,8 @@ private slots:
         QCOMPARE(TextToHex(QString(QChar(0x20AC))), u"80"_qs); // the euro sign is byte 0x80
     }
 
-    void hexToText_data() {
+    void hexToText_data()
+    {
         QTest::addColumn<QString>("hex");
         QTest::addColumn<QString>("text");
         QTest::newRow("mixed case") << u"4a4B"_qs << chars({74, 75});
@@ -85,13 +92,15 @@ private slots:
         QTest::newRow("high") << u"ff80"_qs << chars({255, 128});
     }
 
-    void hexToText() {
+    void hexToText()
+    {
         QFETCH(QString, hex);
         QFETCH(QString, text);
         QCOMPARE(HexToText(hex), text);
     }
 
-    void hexRoundTripOfEveryByte() {
+    void hexRoundTripOfEveryByte()
+    {
         const QString all = everyByte();
         const QString hex = TextToHex(all);
         QCOMPARE(hex.size(), 512);
@@ -99,7 +108,8 @@ private slots:
         QCOMPARE(HexToText(hex.toLower()), all);
     }
 
-    void encryptionRoundTrips_data() {
+    void encryptionRoundTrips_data()
+    {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("phrase");
         QTest::newRow("one char") << u"x"_qs << u"p"_qs;
@@ -110,7 +120,8 @@ private slots:
         QTest::newRow("29 chars") << QString(29, u'q') << u"k"_qs;
     }
 
-    void encryptionRoundTrips() {
+    void encryptionRoundTrips()
+    {
         QFETCH(QString, text);
         QFETCH(QString, phrase);
         const QString encrypted = EncryptText(text, phrase);
@@ -119,7 +130,8 @@ private slots:
         QCOMPARE(DecryptText(HexToText(TextToHex(encrypted)), phrase), text);
     }
 
-    void phraseCountsTo32Characters() {
+    void phraseCountsTo32Characters()
+    {
         const QString base(32, u'P');
         QCOMPARE(EncryptText(u"value"_qs, base + QStringLiteral("one")),
                  EncryptText(u"value"_qs, base + QStringLiteral("two")));
@@ -127,7 +139,8 @@ private slots:
         QCOMPARE(DecryptText(EncryptText(u"value"_qs, base + QStringLiteral("one")), base), u"value"_qs);
     }
 
-    void textToHexLetsEventsRun() {
+    void textToHexLetsEventsRun()
+    {
         bool ran = false;
         QMetaObject::invokeMethod(
             qApp, [&ran] { ran = true; }, Qt::QueuedConnection);

@@ -13,15 +13,18 @@ class CRijndaelProbe {
 public:
     using Byte = std::uint8_t;
 
-    static void expand(CRijndael& c, int nb, int nk, const QByteArray& key) {
+    static void expand(CRijndael& c, int nb, int nk, const QByteArray& key)
+    {
         c.BuildTables();
         c.ExpandKey(nb, nk, std::span(reinterpret_cast<const Byte*>(key.constData()), key.size()));
     }
-    static QByteArray encrypt(const CRijndael& c, QByteArray block) {
+    static QByteArray encrypt(const CRijndael& c, QByteArray block)
+    {
         c.EncryptBlock(std::span(reinterpret_cast<Byte*>(block.data()), block.size()));
         return block;
     }
-    static QByteArray decrypt(const CRijndael& c, QByteArray block) {
+    static QByteArray decrypt(const CRijndael& c, QByteArray block)
+    {
         c.DecryptBlock(std::span(reinterpret_cast<Byte*>(block.data()), block.size()));
         return block;
     }
@@ -32,7 +35,8 @@ public:
     static quint32 rotate(const CRijndael& c, quint32 v, int n) { return c.LongRotateLeft(v, int16_t(n)); }
     static Byte byteRotate(const CRijndael& c, Byte v, int n) { return c.ByteRotateLeft(v, Byte(n)); }
     static Byte gfMultiply(const CRijndael& c, Byte x, Byte y) { return c.GfMultiply(x, y); }
-    static quint32 packAt(const QByteArray& bytes, int offset) {
+    static quint32 packAt(const QByteArray& bytes, int offset)
+    {
         return CRijndael::PackWordAt(std::span(reinterpret_cast<const Byte*>(bytes.constData()), bytes.size()), offset);
     }
     static auto& lowMasks(const CRijndael& c) { return c.LowMasks; }
@@ -55,7 +59,8 @@ namespace {
 using Probe = CRijndaelProbe;
 
 // The run-time error number that an operation raises, or 0 when none.
-int errorOf(const std::function<void()>& operation) {
+int errorOf(const std::function<void()>& operation)
+{
     try {
         operation();
     } catch (const CRijndael::RunTimeError& e) {
@@ -65,7 +70,8 @@ int errorOf(const std::function<void()>& operation) {
 }
 
 // GF(2^8) product the slow, obvious way, to check the table-driven one.
-quint8 slowMultiply(quint8 x, quint8 y) {
+quint8 slowMultiply(quint8 x, quint8 y)
+{
     quint8 result = 0;
     while (y) {
         if (y & 1)
@@ -76,14 +82,16 @@ quint8 slowMultiply(quint8 x, quint8 y) {
     return result;
 }
 
-QByteArray bytesOf(std::initializer_list<int> values) {
+QByteArray bytesOf(std::initializer_list<int> values)
+{
     QByteArray out;
     for (int v : values)
         out.append(char(v));
     return out;
 }
 
-QByteArray randomBytes(int length, quint32 seed) {
+QByteArray randomBytes(int length, quint32 seed)
+{
     QRandomGenerator rng(seed);
     QByteArray out(length, Qt::Uninitialized);
     for (auto& c : out)
@@ -91,7 +99,8 @@ QByteArray randomBytes(int length, quint32 seed) {
     return out;
 }
 
-QByteArray key32(const QByteArray& password) {
+QByteArray key32(const QByteArray& password)
+{
     QByteArray key = password.left(32);
     key.append(QByteArray(32 - key.size(), '\0'));
     return key;
@@ -99,7 +108,8 @@ QByteArray key32(const QByteArray& password) {
 
 // A frame encrypted with the block layer directly, so the message layer can be
 // fed length fields and padding it would never write itself.
-QByteArray encryptFrame(const QByteArray& frame, const QByteArray& password) {
+QByteArray encryptFrame(const QByteArray& frame, const QByteArray& password)
+{
     CRijndael c;
     Probe::expand(c, 8, 8, key32(password));
     QByteArray out;
@@ -108,7 +118,8 @@ QByteArray encryptFrame(const QByteArray& frame, const QByteArray& password) {
     return out;
 }
 
-QByteArray decryptFrame(const QByteArray& data, const QByteArray& password) {
+QByteArray decryptFrame(const QByteArray& data, const QByteArray& password)
+{
     CRijndael c;
     Probe::expand(c, 8, 8, key32(password));
     QByteArray out;
@@ -117,7 +128,8 @@ QByteArray decryptFrame(const QByteArray& data, const QByteArray& password) {
     return out;
 }
 
-QByteArray lengthField(qint32 length) {
+QByteArray lengthField(qint32 length)
+{
     const auto l = quint32(length);
     return bytesOf({int(l & 0xFF), int((l >> 8) & 0xFF), int((l >> 16) & 0xFF), int(l >> 24)});
 }
@@ -127,7 +139,8 @@ QByteArray lengthField(qint32 length) {
 class TestRijndael : public QObject {
     Q_OBJECT
 private slots:
-    void vectorFile() {
+    void vectorFile()
+    {
         const auto all = CipherVectors::load();
         QVERIFY2(all.blocks.size() >= 10, qPrintable(all.path));
         QVERIFY2(all.stored.size() >= 4, qPrintable(all.path));
@@ -137,7 +150,8 @@ private slots:
         QCOMPARE(readAll(CipherVectors::repoPath()), readAll(CipherVectors::sharedPath()));
     }
 
-    void blockVectors_data() {
+    void blockVectors_data()
+    {
         QTest::addColumn<int>("nb");
         QTest::addColumn<int>("nk");
         QTest::addColumn<QByteArray>("key");
@@ -147,7 +161,8 @@ private slots:
             QTest::newRow(qPrintable(b.line.left(40))) << b.nb << b.nk << b.key << b.plain << b.cipher;
     }
 
-    void blockVectors() {
+    void blockVectors()
+    {
         QFETCH(int, nb);
         QFETCH(int, nk);
         QFETCH(QByteArray, key);
@@ -162,7 +177,8 @@ private slots:
         QCOMPARE(Probe::decrypt(c, cipher).toHex(), plain.toHex());
     }
 
-    void tables() {
+    void tables()
+    {
         CRijndael c;
         for (int n = 0; n < 31; ++n) {
             QCOMPARE(Probe::lowMasks(c)[n], quint32((quint64(1) << (n + 1)) - 1));
@@ -191,7 +207,8 @@ private slots:
             QCOMPARE(int(Probe::roundConstants(c)[i]), expected[i]);
     }
 
-    void keyScheduleOfTheMessageCipher() {
+    void keyScheduleOfTheMessageCipher()
+    {
         CRijndael c;
         const QByteArray key = randomBytes(32, 7);
         Probe::expand(c, 8, 8, key);
@@ -217,7 +234,8 @@ private slots:
         QVERIFY(fk[119] != 0);
     }
 
-    void shifts() {
+    void shifts()
+    {
         CRijndael c;
         QCOMPARE(Probe::shiftLeft(c, 0xDEADBEEF, 0), 0xDEADBEEFu);
         QCOMPARE(Probe::shiftRight(c, 0xDEADBEEF, 0), 0xDEADBEEFu);
@@ -246,7 +264,8 @@ private slots:
             QCOMPARE(Probe::byteRotate(c, 0xB5, n), quint8((0xB5 << n) | (0xB5 >> (8 - n))));
     }
 
-    void countsOutOfRangeAreOverflow() {
+    void countsOutOfRangeAreOverflow()
+    {
         CRijndael c;
         constexpr int Overflow = CRijndael::RunTimeError::Overflow;
         QCOMPARE(errorOf([&] { Probe::shiftLeft(c, 1, 32); }), Overflow);
@@ -261,7 +280,8 @@ private slots:
         QCOMPARE(errorOf([&] { Probe::byteRotate(c, 1, 8); }), Overflow);
     }
 
-    void sizesBeyondCapacityAreSubscriptErrors() {
+    void sizesBeyondCapacityAreSubscriptErrors()
+    {
         constexpr int Subscript = CRijndael::RunTimeError::SubscriptOutOfRange;
         const QByteArray key(64, 'k');
         CRijndael c;
@@ -284,7 +304,8 @@ private slots:
         QCOMPARE(errorOf([&] { Probe::decrypt(fresh, QByteArray(16, 'x')); }), Subscript);
     }
 
-    void messageLengths() {
+    void messageLengths()
+    {
         const QByteArray password("secret");
         for (int length = 1; length <= 100; ++length) {
             const QByteArray message = randomBytes(length, quint32(length));
@@ -308,7 +329,8 @@ private slots:
         }
     }
 
-    void everyByteValueRoundTrips() {
+    void everyByteValueRoundTrips()
+    {
         QByteArray all(256, Qt::Uninitialized);
         for (int i = 0; i < 256; ++i)
             all[i] = char(i);
@@ -320,7 +342,8 @@ private slots:
         }
     }
 
-    void missingAndEmptyArrays() {
+    void missingAndEmptyArrays()
+    {
         CRijndael c;
         QVERIFY(!c.EncryptData(QByteArray(), QByteArray("p")));
         QVERIFY(!c.EncryptData(QByteArray(""), QByteArray("p")));
@@ -337,7 +360,8 @@ private slots:
         QCOMPARE(encryptFrame(lengthField(1) + "m" + QByteArray(27, '\0'), QByteArray()), *withEmpty);
     }
 
-    void passwordIsItsFirst32Bytes() {
+    void passwordIsItsFirst32Bytes()
+    {
         CRijndael c;
         const QByteArray message("The same message");
         const QByteArray base = randomBytes(32, 99);
@@ -352,7 +376,8 @@ private slots:
         QCOMPARE(c.DecryptData(*a, base + "x"), std::optional<QByteArray>(message));
     }
 
-    void electronicCodeBook() {
+    void electronicCodeBook()
+    {
         // Frame bytes 32..63 and 64..95 equal: message bytes 28..59 and 60..91.
         QByteArray message = randomBytes(28, 1);
         const QByteArray half = randomBytes(32, 2);
@@ -367,7 +392,8 @@ private slots:
         QCOMPARE(c.EncryptData(message, QByteArray("pw")), encrypted);
     }
 
-    void decryptRefusesBadInput() {
+    void decryptRefusesBadInput()
+    {
         CRijndael c;
         const QByteArray pw("pw");
         QVERIFY(!c.DecryptData(QByteArray(), pw));
@@ -388,7 +414,8 @@ private slots:
         QCOMPARE(c.DecryptData(encryptFrame(frame(3, body), pw), pw), std::optional(body.left(3)));
     }
 
-    void arbitraryInputNeverBreaksDecryption() {
+    void arbitraryInputNeverBreaksDecryption()
+    {
         // Garbage, and real data under the wrong password: either no array or
         // at most the bytes the input can hold.
         CRijndael c;

@@ -4,6 +4,7 @@
 #include "CredentialStore.h"
 #include "MenuShortcutFilter.h"
 #include "PlatformServices.h"
+#include "ProgramEnd.h"
 #include "frmAutoAbout.h"
 #include "frmAutoMain.h"
 #include "frmBrowser.h"
@@ -29,12 +30,6 @@ frmLogin* frmLogin::instance()
 void frmLogin::discard()
 {
     delete s_instance;
-}
-
-std::function<void()>& frmLogin::quitHook()
-{
-    static std::function<void()> hook = [] { QCoreApplication::quit(); };
-    return hook;
 }
 
 frmLogin::frmLogin(QWidget* parent) : QMainWindow(parent)
@@ -155,7 +150,7 @@ void frmLogin::cmdCancel_Click()
 {
     LoginSucceeded = false;
     m_ending = true;
-    quitHook()();
+    ProgramEnd::quit();
 }
 
 bool frmLogin::SaveLoginOptions()

@@ -19,8 +19,6 @@ public:
     // Destroys the window so the next instance() starts afresh (tests, end of run).
     static void discard();
 
-    // How "ending the program" ends it; QCoreApplication::quit() unless replaced.
-    static std::function<void()>& quitHook();
 
     // Runs the start-up sequence, then shows the window unless the login was skipped.
     void start();

@@ -2,6 +2,7 @@
 
 #include "DataFolder.h"
 #include "PlatformServices.h"
+#include "ProgramEnd.h"
 #include "ShellLink.h"
 
 #include <QCloseEvent>
@@ -12,12 +13,6 @@ namespace {
 
 const QString Title = QStringLiteral("Linksmith");
 const QString DefaultExeName = QStringLiteral("Gearbook");
-
-std::function<void()>& quitHook()
-{
-    static std::function<void()> hook;
-    return hook;
-}
 
 void setPointSize(QWidget* widget, qreal points)
 {
@@ -53,11 +48,6 @@ frmLinksmith* frmLinksmith::instance()
 {
     static frmLinksmith* window = new frmLinksmith;
     return window;
-}
-
-void frmLinksmith::setQuitHook(std::function<void()> hook)
-{
-    quitHook() = std::move(hook);
 }
 
 QString frmLinksmith::defaultTarget()
@@ -153,8 +143,5 @@ void frmLinksmith::endProgram()
 
 void frmLinksmith::quit()
 {
-    if (quitHook())
-        quitHook()();
-    else
-        QCoreApplication::quit();
+    ProgramEnd::quit();
 }

@@ -20,9 +20,6 @@ public:
     // The program's window, created on first use.
     static frmLinksmith* instance();
 
-    // How the program ends; the default leaves the event loop. Tests put in
-    // their own. An empty function restores the default.
-    static void setQuitHook(std::function<void()> hook);
 
     // The installed Gearbook: the shortcuts' target until the user picks another.
     static QString defaultTarget();

@@ -7,6 +7,7 @@
 #include "MenuShortcutFilter.h"
 #include "NameRules.h"
 #include "PlatformServices.h"
+#include "ProgramEnd.h"
 #include "RecordFile.h"
 #include "SafeFile.h"
 #include "frmAutoAbout.h"
@@ -31,12 +32,6 @@
 namespace {
 
 frmAutoMain* g_instance = nullptr;
-
-std::function<void()>& quitHook()
-{
-    static std::function<void()> hook;
-    return hook;
-}
 
 constexpr int VehicleFields = 17;
 
@@ -70,11 +65,6 @@ frmAutoMain* frmAutoMain::instance()
     if (!g_instance)
         new frmAutoMain; // registers itself
     return g_instance;
-}
-
-void frmAutoMain::setQuitHook(std::function<void()> hook)
-{
-    quitHook() = std::move(hook);
 }
 
 frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
@@ -249,10 +239,7 @@ void frmAutoMain::endProgram()
         return;
     m_ending = true;
     commitPendingEdit();
-    if (quitHook())
-        quitHook()();
-    else
-        QCoreApplication::exit(0);
+    ProgramEnd::quit();
 }
 
 void frmAutoMain::cmdClose_Click()

@@ -25,9 +25,6 @@ public:
     explicit frmAutoMain(QWidget* parent = nullptr);
     ~frmAutoMain() override;
 
-    // How the program ends; tests replace it to watch the end happen.
-    // The default leaves the event loop at once.
-    static void setQuitHook(std::function<void()> hook);
 
     // The selection: the chosen vehicle's name, empty when none is chosen.
     QString selectedVehicle() const;

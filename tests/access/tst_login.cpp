@@ -1,4 +1,5 @@
 #include "CredentialStore.h"
+#include "ProgramEnd.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
 #include "frmAutoAbout.h"
@@ -95,7 +96,7 @@ private slots:
         env = std::make_unique<TestEnvironment>();
         ui = std::make_unique<ScriptedPlatform>();
         quits = 0;
-        frmLogin::quitHook() = [this] { ++quits; };
+        ProgramEnd::setHook([this] { ++quits; });
         CurrentAddress.clear();
         RememberFlag.clear();
         SkipLoginFlag.clear();

@@ -1,4 +1,5 @@
 #include "DesktopEntryReader.h"
+#include "ProgramEnd.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
 #include "frmLinksmith.h"
@@ -40,11 +41,11 @@ private slots:
         env = std::make_unique<TestEnvironment>();
         ui = std::make_unique<ScriptedPlatform>();
         quits = 0;
-        frmLinksmith::setQuitHook([this] { ++quits; });
+        ProgramEnd::setHook([this] { ++quits; });
     }
     void cleanup()
     {
-        frmLinksmith::setQuitHook({});
+        ProgramEnd::setHook({});
         ui.reset();
         env.reset();
     }

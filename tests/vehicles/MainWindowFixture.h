@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataFolder.h"
+#include "ProgramEnd.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
 #include "frmAutoMain.h"
@@ -63,13 +64,13 @@ protected slots:
         env = std::make_unique<TestEnvironment>();
         dialogs = std::make_unique<ScriptedPlatform>();
         quits = 0;
-        frmAutoMain::setQuitHook([this] { ++quits; });
+        ProgramEnd::setHook([this] { ++quits; });
     }
 
     void cleanup()
     {
         w.reset();
-        frmAutoMain::setQuitHook({});
+        ProgramEnd::setHook({});
         dialogs.reset();
         env.reset();
     }

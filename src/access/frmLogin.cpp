@@ -12,7 +12,6 @@
 #include "modGlobalVars.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDir>
 #include <QKeyEvent>
 

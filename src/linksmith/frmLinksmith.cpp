@@ -6,7 +6,6 @@
 #include "ShellLink.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace {

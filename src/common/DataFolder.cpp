@@ -110,9 +110,34 @@ QStringList ownFiles(const QString& vehicle)
     return {vehicleFile(vehicle), maintListFile(vehicle), partsListFile(vehicle), pictureFile(vehicle)};
 }
 
+QString clashingFile(const QString& vehicle, const QStringList& vehicles)
+{
+    const QStringList mine = ownFiles(vehicle);
+    if (mine.contains(listFile()))
+        return listFile();
+    for (const QString& other : vehicles) {
+        if (other == vehicle)
+            continue;
+        for (const QString& file : ownFiles(other))
+            if (mine.contains(file))
+                return file;
+        // Only a vehicle whose name begins one of our file names can have a record among them.
+        for (const QString& file : mine) {
+            if (!file.startsWith(other))
+                continue;
+            for (const QString& list : {maintListFile(other), partsListFile(other)})
+                if (const auto bytes = RecordFile::readFile(inData(list)))
+                    for (const QString& entry : RecordFile::parseListFile(*bytes))
+                        if (recordFile(other, entry) == file)
+                            return file;
+        }
+    }
+    return QString();
+}
+
 void RemoveVehicleFiles(const QString& vehicle, const QStringList& otherVehicles)
 {
-    QSet<QString> protectedFiles;
+    QSet<QString> protectedFiles{listFile()};
     for (const QString& other : otherVehicles)
         if (other != vehicle)
             for (const QString& f : ownFiles(other))

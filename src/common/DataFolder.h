@@ -45,6 +45,12 @@ WriteResult SaveVehicleList(const QStringList& names);
 // A vehicle's own files: its vehicle file, its two list files, its picture file.
 QStringList ownFiles(const QString& vehicle);
 
+// A file of the new vehicle `vehicle` that would be a file already holding
+// other records: the vehicle list file, an own file of a vehicle of another
+// name, or a record file named in another vehicle's lists. Empty when none.
+// A vehicle of the same name shares its twin's files, as it always has.
+QString clashingFile(const QString& vehicle, const QStringList& vehicles);
+
 // Deletes the vehicle's own files and the record files named in its two lists,
 // never a file that is one of the own files of a vehicle in `otherVehicles`.
 // Failures are ignored.

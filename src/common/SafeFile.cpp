@@ -3,6 +3,8 @@
 #include "PlatformServices.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
 
@@ -25,6 +27,16 @@ WriteResult writeFileSafely(const QString& path, const QByteArray& bytes,
     if (!file.commit())
         return {false, file.errorString()};
     return {true, QString()};
+}
+
+std::optional<QString> setAside(const QString& path)
+{
+    QString target = path + QStringLiteral(".unreadable");
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = path + QStringLiteral(".unreadable.%1").arg(n);
+    if (!QFile::rename(path, target))
+        return std::nullopt;
+    return target;
 }
 
 bool reportSave(const QString& path, const WriteResult& result)

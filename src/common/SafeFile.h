@@ -18,6 +18,11 @@ struct WriteResult {
 WriteResult writeFileSafely(const QString& path, const QByteArray& bytes,
                             std::optional<QFileDevice::Permissions> permissions = std::nullopt);
 
+// Moves a file that exists but cannot be read out of the way, to
+// "<path>.unreadable" (numbered if taken), so that nothing is ever written
+// over it. Returns the new name, or nothing when it could not be moved.
+std::optional<QString> setAside(const QString& path);
+
 // Reports a failed save once in a message box naming the file and the reason;
 // the same file is not reported again until a save of it has succeeded.
 // Returns result.ok so callers can write `if (!reportSave(path, writeFileSafely(...)))`.

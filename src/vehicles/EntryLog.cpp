@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
@@ -215,12 +216,28 @@ void EntryLog::LoadRecord()
     if (selected.isEmpty())
         return;
     const QString path = VehicleFiles::inData(VehicleFiles::recordFile(vehicle(), selected.first()->text()));
+    m_keptRecordFile.clear();
     const auto bytes = RecordFile::readFile(path);
     if (!bytes)
         return;
     const auto values = RecordFile::parseTextRecord(*bytes, m_kind.fieldCount);
-    if (!values)
+    if (!values) {
+        // Too few values: moved aside before the next save writes a fresh record,
+        // or, when it cannot be moved, never written over.
+        const auto target = setAside(path);
+        if (!target)
+            m_keptRecordFile = path;
+        platform().messageBox(
+            target ? QStringLiteral("The record file \"%1\" could not be read, so Gearbook has moved it aside to\n\n"
+                                    "\"%2\"\n\nand starts this entry afresh. The old file is kept there unchanged.")
+                         .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(*target))
+                   : QStringLiteral("The record file \"%1\" could not be read, and it could not be moved aside "
+                                    "either.\n\nGearbook leaves it unchanged and will not save this entry until "
+                                    "the file is moved or repaired.")
+                         .arg(QDir::toNativeSeparators(path)),
+            QString(), MsgButtons::Ok, MsgIcon::Warning);
         return;
+    }
     for (int i = 0; i < m_kind.fieldCount; ++i)
         setFieldText(m_widgets.fields.at(i), values->at(i));
 }
@@ -236,6 +253,8 @@ void EntryLog::SaveRecord()
     for (const QWidget* field : std::as_const(m_widgets.fields))
         values << FieldGuard::clean(fieldText(field));
     const QString path = VehicleFiles::inData(VehicleFiles::recordFile(m_currentVehicle, m_current));
+    if (path == m_keptRecordFile)
+        return; // unreadable and not movable: never written over
     if (reportSave(path, writeFileSafely(path, RecordFile::textRecord(values))))
         emit recordSaved(path);
 }
@@ -264,6 +283,10 @@ void EntryLog::onSelectionChanged()
     // through the focus change; a selection made by the program has not).
     if (QWidget* focus = QApplication::focusWidget(); focus && m_widgets.fields.contains(focus))
         saveFromField(focus);
+    // From here on the fields are not the old entry's: a save set off meanwhile
+    // (a message box taking the focus) must not write them into its record.
+    m_current.clear();
+    m_currentVehicle.clear();
 
     const QString name = selected.first()->text();
     ClearFields();
@@ -301,7 +324,7 @@ bool EntryLog::writeList()
 bool EntryLog::recordFileShared(const QString& v, const QString& name) const
 {
     const QString file = VehicleFiles::recordFile(v, name);
-    if (VehicleFiles::ownFiles(v).contains(file))
+    if (file == VehicleFiles::listFile() || VehicleFiles::ownFiles(v).contains(file))
         return true;
     if (names().contains(name) || (m_sibling && m_sibling->names().contains(name)))
         return true;
@@ -387,7 +410,7 @@ void EntryLog::remove()
     // vehicle or of another vehicle. A failed deletion does not stop the removal.
     const QString file = VehicleFiles::recordFile(v, name);
     bool shared = names().contains(name) || (m_sibling && m_sibling->names().contains(name)) ||
-                  VehicleFiles::ownFiles(v).contains(file);
+                  file == VehicleFiles::listFile() || VehicleFiles::ownFiles(v).contains(file);
     if (m_hooks.vehicles && !shared)
         for (const QString& other : m_hooks.vehicles())
             if (other != v && VehicleFiles::ownFiles(other).contains(file))

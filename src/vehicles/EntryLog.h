@@ -121,5 +121,6 @@ private:
     QPointer<EntryLog> m_sibling;
     QString m_current;
     QString m_currentVehicle; // the vehicle m_current belongs to
+    QString m_keptRecordFile; // a record that could not be read nor moved aside
     bool m_selecting = false;
 };

@@ -353,6 +353,16 @@ void frmAutoMain::cmdAddVehicle_Click()
         platform().messageBox(*problem, QStringLiteral("Add Vehicle"), MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
+    QStringList vehicles;
+    for (int i = 0; i < cboVehicle->count(); ++i)
+        vehicles << cboVehicle->itemText(i);
+    if (const QString file = VehicleFiles::clashingFile(name, vehicles); !file.isEmpty()) {
+        platform().messageBox(QStringLiteral("The name \"%1\" cannot be used: its file \"%2\" would be a file that "
+                                             "already holds other records.\n\nPlease choose another name.")
+                                  .arg(name, file),
+                              QStringLiteral("Add Vehicle"), MsgButtons::Ok, MsgIcon::Warning);
+        return;
+    }
     insertVehicleSorted(name);
     cboVehicle_Click();
     frmAutoPic::instance()->picItem->hide();
@@ -377,7 +387,9 @@ void frmAutoMain::cmdRemove_Click()
     for (int i = 0; i < cboVehicle->count(); ++i)
         if (i != index)
             remaining << cboVehicle->itemText(i);
-    VehicleFiles::RemoveVehicleFiles(vehicle, remaining);
+    // A twin of the same name lives on in the same files: only the entry goes.
+    if (!remaining.contains(vehicle))
+        VehicleFiles::RemoveVehicleFiles(vehicle, remaining);
 
     cboVehicle->removeItem(index);
     cboVehicle->setCurrentIndex(-1);
@@ -480,6 +492,15 @@ void frmAutoMain::LoadVehicleInfo()
 {
     if (selectedVehicle().isEmpty())
         return; // no vehicle, no file
+    fillVehiclePage();
+    // The lists are loaded whatever became of the vehicle file: a list left
+    // unloaded would be written back without its entries at the next add.
+    LoadMaintList();
+    LoadPartsList();
+}
+
+void frmAutoMain::fillVehiclePage()
+{
     const QString path = vehicleFilePath();
     if (path != m_keptVehicleFile)
         m_keptVehicleFile.clear();
@@ -519,21 +540,15 @@ void frmAutoMain::LoadVehicleInfo()
             options[i]->setChecked(true); // unchooses its partner
     }
     FieldGuard::setStoredText(txtINotes, values[VehicleFields - 1]);
-
-    LoadMaintList();
-    LoadPartsList();
 }
 
 void frmAutoMain::setAsideUnreadable(const QString& path)
 {
-    QString target = path + QStringLiteral(".unreadable");
-    for (int n = 2; QFileInfo::exists(target); ++n)
-        target = path + QStringLiteral(".unreadable.%1").arg(n);
-    if (QFile::rename(path, target)) {
+    if (const auto target = setAside(path)) {
         platform().messageBox(QStringLiteral("The vehicle file \"%1\" could not be read, so Gearbook has moved it "
                                              "aside to\n\n\"%2\"\n\nand starts this vehicle's page afresh. The old "
                                              "file is kept there unchanged.")
-                                  .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(target)),
+                                  .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(*target)),
                               QString(), MsgButtons::Ok, MsgIcon::Warning);
         return;
     }

@@ -109,6 +109,8 @@ private:
     void insertVehicleSorted(const QString& name);
     void placePages();
     QString vehicleFilePath() const;
+    // Fills the vehicle page from the vehicle file; a file that cannot be read is set aside.
+    void fillVehiclePage();
     void setAsideUnreadable(const QString& path);
     void setOption(QRadioButton* button, bool chosen);
 

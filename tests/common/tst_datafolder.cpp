@@ -95,6 +95,38 @@ private slots:
         QVERIFY(!QFileInfo::exists(data + "FordMaint.gbx"));
     }
 
+    void clashingFiles()
+    {
+        const QString data = env->dataFolder();
+        writeAll(data + "FordMaint.gbx", RecordFile::listFile({"Oil"}));
+        const QStringList vehicles{"Ford", "Van"};
+        QCOMPARE(VehicleFiles::clashingFile("MainList", vehicles), QString("MainList.gbx"));
+        QCOMPARE(VehicleFiles::clashingFile("FordPic", vehicles), QString("FordPic.gbx"));
+        QCOMPARE(VehicleFiles::clashingFile("FordOil", vehicles), QString("FordOil.gbx"));
+        QCOMPARE(VehicleFiles::clashingFile("Ford", vehicles), QString()); // a twin shares its files
+        QCOMPARE(VehicleFiles::clashingFile("Ford Truck", vehicles), QString());
+    }
+
+    void removalNeverTakesTheVehicleList()
+    {
+        const QString data = env->dataFolder();
+        writeAll(data + "MainMaint.gbx", RecordFile::listFile({"List"}));
+        writeAll(data + "MainList.gbx", RecordFile::listFile({"Main", "Van"}));
+        VehicleFiles::RemoveVehicleFiles("Main", {"Van"});
+        QCOMPARE(readAll(data + "MainList.gbx"), RecordFile::listFile({"Main", "Van"}));
+    }
+
+    void setAsideNumbersItsTargets()
+    {
+        const QString data = env->dataFolder();
+        writeAll(data + "Van.gbx", "one");
+        QCOMPARE(setAside(data + "Van.gbx"), std::optional<QString>(data + "Van.gbx.unreadable"));
+        writeAll(data + "Van.gbx", "two");
+        QCOMPARE(setAside(data + "Van.gbx"), std::optional<QString>(data + "Van.gbx.unreadable.2"));
+        QCOMPARE(readAll(data + "Van.gbx.unreadable"), QByteArray("one"));
+        QVERIFY(!setAside(data + "Missing.gbx"));
+    }
+
     void failedWriteKeepsTheOldFileAndSaysWhy()
     {
         const QString data = env->dataFolder();

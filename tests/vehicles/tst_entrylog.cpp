@@ -467,6 +467,34 @@ private slots:
         QVERIFY(QFile::exists(data("VanOil.gbx")));
     }
 
+    void anUnreadableRecordIsSetAsideNotOverwritten()
+    {
+        writeAll(data("VanParts.gbx"), "\"Pump\"\r\n");
+        const QByteArray shortRecord("\"1\",\"2\",\"3\",\"4\",\"5\",\"6\"\r\n");
+        writeAll(data("VanPump.gbx"), shortRecord);
+        Pages p;
+        p.parts.select("Pump");
+        QCOMPARE(m_ui->messages().size(), 1);
+        QVERIFY(m_ui->messages().first().contains(data("VanPump.gbx.unreadable")));
+        QCOMPARE(readAll(data("VanPump.gbx.unreadable")), shortRecord);
+        p.parts.type(2, "Bosch");
+        p.parts.log->SaveRecord();
+        QCOMPARE(readAll(data("VanPump.gbx")), QByteArray("\"\",\"\",\"Bosch\",\"\",\"\",\"\",\"\",\"\"\r\n"));
+        QCOMPARE(readAll(data("VanPump.gbx.unreadable")), shortRecord);
+    }
+
+    void theVehicleListIsNobodysRecord()
+    {
+        writeAll(data("MainList.gbx"), "\"Main\"\r\n");
+        Pages p;
+        p.vehicle = QStringLiteral("Main");
+        p.vehicles = {QStringLiteral("Main")};
+        m_ui->inputAnswers << QStringLiteral("List");
+        p.maint.add->click();
+        QCOMPARE(p.maint.log->names(), QStringList());
+        QCOMPARE(readAll(data("MainList.gbx")), QByteArray("\"Main\"\r\n"));
+    }
+
     void refusedNames_data()
     {
         QTest::addColumn<QString>("name");

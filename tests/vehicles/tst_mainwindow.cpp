@@ -219,6 +219,54 @@ private slots:
         QVERIFY(w->txtIMake->isEnabled());
     }
 
+    void removingOneOfTwinsKeepsTheirFiles()
+    {
+        QVERIFY(open());
+        add("Ford");
+        w->txtIMake->setText("Ford");
+        w->SaveVehicleInfo();
+        add("Ford");
+        QCOMPARE(w->cboVehicle->count(), 2);
+        const QByteArray record = readAll(data("Ford.gbx"));
+        dialogs->messageAnswers.enqueue(MsgAnswer::Yes);
+        w->cmdRemove->click();
+        QCOMPARE(w->cboVehicle->count(), 1);
+        QCOMPARE(readAll(data("MainList.gbx")), QByteArray("\"Ford\"\r\n"));
+        QCOMPARE(readAll(data("Ford.gbx")), record); // the twin still lives in it
+    }
+
+    void aNameWhoseFilesHoldOtherRecordsIsRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("vehicle list") << QStringLiteral("MainList") << true;
+        QTest::newRow("another vehicle's list") << QStringLiteral("FordMaint") << true;
+        QTest::newRow("another vehicle's picture") << QStringLiteral("FordPic") << true;
+        QTest::newRow("another vehicle's entry") << QStringLiteral("FordOil") << true;
+        QTest::newRow("shares nothing") << QStringLiteral("Ford Truck") << false;
+    }
+    void aNameWhoseFilesHoldOtherRecordsIsRefused()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, refused);
+        QVERIFY(open());
+        add("Ford");
+        writeAll(data("FordMaint.gbx"), "\"Oil\"\r\n");
+        const QStringList before = QDir(env->dataFolder()).entryList(QDir::Files, QDir::Name);
+        const QByteArray list = readAll(data("MainList.gbx"));
+        dialogs->clear();
+        add(name);
+        if (!refused) {
+            QCOMPARE(w->cboVehicle->count(), 2);
+            QVERIFY(dialogs->messages().isEmpty());
+            return;
+        }
+        QCOMPARE(dialogs->messages().size(), 1);
+        QCOMPARE(w->cboVehicle->count(), 1);
+        QCOMPARE(readAll(data("MainList.gbx")), list);
+        QCOMPARE(QDir(env->dataFolder()).entryList(QDir::Files, QDir::Name), before);
+    }
+
     void answeringYesRemovesOnlyThatVehicle()
     {
         QVERIFY(open());

@@ -146,6 +146,19 @@ private slots:
         QCOMPARE(fieldsOf(vanFile()).size(), 17); // nothing shifted
     }
 
+    void addingAnEntryAfterASetAsideKeepsTheListsEntries()
+    {
+        env->dataFolder();
+        writeAll(data("MainList.gbx"), "\"Van\"\r\n");
+        writeAll(data("Van.gbx"), "\"too\",\"short\"\r\n");
+        writeAll(data("VanMaint.gbx"), "\"Oil\"\r\n");
+        QVERIFY(open());
+        pick("Van");
+        dialogs->inputAnswers.enqueue("Brakes");
+        w->cmdAddMaint->click();
+        QCOMPARE(readAll(data("VanMaint.gbx")), QByteArray("\"Brakes\"\r\n\"Oil\"\r\n"));
+    }
+
     void aSixteenFieldFileLoadsNothingAndIsSetAside()
     {
         env->dataFolder();
@@ -159,8 +172,9 @@ private slots:
         QVERIFY(open());
         pick("Van");
         QVERIFY(w->txtIMake->text().isEmpty());
-        QCOMPARE(w->lstMaintList->count(), 0); // the lists are not loaded
-        QCOMPARE(w->lstPParts->count(), 0);
+        // The lists still load: left empty, the next add would write them back without their entries.
+        QCOMPARE(w->lstMaintList->count(), 1);
+        QCOMPARE(w->lstPParts->count(), 1);
         QCOMPARE(readAll(data("Van.gbx.unreadable")), QByteArray("an older one"));
         QCOMPARE(readAll(data("Van.gbx.unreadable.2")), broken);
         QCOMPARE(vanFile(), EmptyVehicleRecord);

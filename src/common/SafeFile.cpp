@@ -39,6 +39,21 @@ std::optional<QString> setAside(const QString& path)
     return target;
 }
 
+bool setAsideAndTell(const QString& path)
+{
+    const auto target = setAside(path);
+    platform().messageBox(
+        target ? QStringLiteral("The file \"%1\" could not be read, so Gearbook has moved it aside to\n\n\"%2\"\n\n"
+                                "and starts afresh. The old file is kept there unchanged.")
+                     .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(*target))
+               : QStringLiteral("The file \"%1\" could not be read, and it could not be moved aside either.\n\n"
+                                "Gearbook leaves it unchanged and will not save over it until the file is moved "
+                                "or repaired.")
+                     .arg(QDir::toNativeSeparators(path)),
+        QString(), MsgButtons::Ok, MsgIcon::Warning);
+    return target.has_value();
+}
+
 bool reportSave(const QString& path, const WriteResult& result)
 {
     static QSet<QString> reported;

@@ -22,6 +22,9 @@ WriteResult writeFileSafely(const QString& path, const QByteArray& bytes,
 // "<path>.unreadable" (numbered if taken), so that nothing is ever written
 // over it. Returns the new name, or nothing when it could not be moved.
 std::optional<QString> setAside(const QString& path);
+// setAside, and tells the user where the file went or that it stays untouched.
+// Returns false when it could not be moved: the caller must then never write it.
+bool setAsideAndTell(const QString& path);
 
 // Reports a failed save once in a message box naming the file and the reason;
 // the same file is not reported again until a save of it has succeeded.

@@ -9,7 +9,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
@@ -224,18 +223,8 @@ void EntryLog::LoadRecord()
     if (!values) {
         // Too few values: moved aside before the next save writes a fresh record,
         // or, when it cannot be moved, never written over.
-        const auto target = setAside(path);
-        if (!target)
+        if (!setAsideAndTell(path))
             m_keptRecordFile = path;
-        platform().messageBox(
-            target ? QStringLiteral("The record file \"%1\" could not be read, so Gearbook has moved it aside to\n\n"
-                                    "\"%2\"\n\nand starts this entry afresh. The old file is kept there unchanged.")
-                         .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(*target))
-                   : QStringLiteral("The record file \"%1\" could not be read, and it could not be moved aside "
-                                    "either.\n\nGearbook leaves it unchanged and will not save this entry until "
-                                    "the file is moved or repaired.")
-                         .arg(QDir::toNativeSeparators(path)),
-            QString(), MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
     for (int i = 0; i < m_kind.fieldCount; ++i)

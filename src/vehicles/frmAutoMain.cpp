@@ -21,7 +21,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QListView>
 #include <QScreen>
 #include <QStringListModel>
@@ -544,21 +543,8 @@ void frmAutoMain::fillVehiclePage()
 
 void frmAutoMain::setAsideUnreadable(const QString& path)
 {
-    if (const auto target = setAside(path)) {
-        platform().messageBox(QStringLiteral("The vehicle file \"%1\" could not be read, so Gearbook has moved it "
-                                             "aside to\n\n\"%2\"\n\nand starts this vehicle's page afresh. The old "
-                                             "file is kept there unchanged.")
-                                  .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(*target)),
-                              QString(), MsgButtons::Ok, MsgIcon::Warning);
-        return;
-    }
-    // Never overwrite what could not be read.
-    m_keptVehicleFile = path;
-    platform().messageBox(QStringLiteral("The vehicle file \"%1\" could not be read, and it could not be moved "
-                                         "aside either.\n\nGearbook leaves it unchanged and will not save this "
-                                         "vehicle's page until the file is moved or repaired.")
-                              .arg(QDir::toNativeSeparators(path)),
-                          QString(), MsgButtons::Ok, MsgIcon::Warning);
+    if (!setAsideAndTell(path))
+        m_keptVehicleFile = path; // never overwrite what could not be read
 }
 
 void frmAutoMain::SaveVehicleInfo()

@@ -3,6 +3,7 @@
 #include "CheckBoxValue.h"
 #include "CredentialStore.h"
 #include "PlatformServices.h"
+#include "SaveReport.h"
 #include "Win1252.h"
 #include "modGlobalVars.h"
 

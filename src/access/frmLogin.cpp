@@ -5,6 +5,7 @@
 #include "MenuShortcutFilter.h"
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
+#include "SaveReport.h"
 #include "frmAutoAbout.h"
 #include "frmAutoMain.h"
 #include "frmBrowser.h"
@@ -69,9 +70,9 @@ void frmLogin::start()
     txtUserName->setFocus();
 }
 
-bool frmLogin::readStoredLogin()
+bool frmLogin::readStoredLogin(QString* problem)
 {
-    const auto login = CredentialStore::readPasswordFile();
+    const auto login = CredentialStore::readPasswordFile(QString(), problem);
     if (!login)
         return false;
     StoredName = login->name;
@@ -122,8 +123,19 @@ void frmLogin::Form_Load()
 void frmLogin::cmdOK_Click()
 {
     [this] {
-        if (!readStoredLogin())
+        QString problem;
+        if (!readStoredLogin(&problem)) {
+            // Without the file no login can ever succeed: say how to get one back.
+            if (!problem.isEmpty())
+                platform().messageBox(
+                    QStringLiteral("The login files are missing or damaged: \"%1\" cannot be read.\n\n%2\n\n"
+                                   "To reset the login to admin / admin, run (see the README):\n\n"
+                                   "gearbook_credentials --reset \"%3\"")
+                        .arg(QDir::toNativeSeparators(CredentialStore::filePath(CredentialStore::PasswordFileName)),
+                             problem, QDir::toNativeSeparators(QDir::currentPath())),
+                    QStringLiteral("Login"), MsgButtons::Ok, MsgIcon::Warning);
             return;
+        }
         if (StoredName.isEmpty() || StoredPwd.isEmpty()) {
             platform().messageBox(QStringLiteral("Invalid Login, try again!"), QStringLiteral("Login"));
             return;

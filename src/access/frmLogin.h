@@ -19,7 +19,6 @@ public:
     // Destroys the window so the next instance() starts afresh (tests, end of run).
     static void discard();
 
-
     // Runs the start-up sequence, then shows the window unless the login was skipped.
     void start();
 
@@ -49,7 +48,7 @@ private:
 
     void chkLoginScreen_Click();
     bool SaveLoginOptions();
-    bool readStoredLogin();
+    bool readStoredLogin(QString* problem = nullptr);
     void showMainWindow();
     void showHelpBrowser();
 

@@ -9,7 +9,7 @@
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
 #include "RecordFile.h"
-#include "SafeFile.h"
+#include "SaveReport.h"
 #include "frmAutoAbout.h"
 #include "frmAutoPic.h"
 #include "frmBrowser.h"
@@ -99,8 +99,8 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
     m_pageStack->installEventFilter(this);
     placePages();
 
-    for (QLineEdit* field : {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage,
-                             txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate}) {
+    for (QLineEdit* field : {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, txtILocation,
+                             txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate}) {
         FieldGuard::install(field);
         registerFieldSaver(field, [this] { SaveVehicleInfo(); });
     }
@@ -273,7 +273,10 @@ QString frmAutoMain::selectedVehicle() const
 
 void frmAutoMain::LoadVehicleList()
 {
-    QStringList names = VehicleFiles::LoadVehicleList();
+    m_listUnreadable.clear();
+    QStringList names = VehicleFiles::LoadVehicleList(&m_listUnreadable);
+    if (!m_listUnreadable.isEmpty())
+        tellListUnreadable(VehicleFiles::inData(VehicleFiles::listFile()), m_listUnreadable);
     const int room = VehicleFiles::MaxVehicles - cboVehicle->count();
     if (names.size() > room)
         names.resize(std::max(room, 0));
@@ -290,8 +293,18 @@ void frmAutoMain::LoadVehicleList()
     cboVehicle->setCurrentIndex(-1);
 }
 
+bool frmAutoMain::vehicleListChangeable()
+{
+    if (m_listUnreadable.isEmpty())
+        return true;
+    tellListLocked(VehicleFiles::inData(VehicleFiles::listFile()), m_listUnreadable, QString());
+    return false;
+}
+
 void frmAutoMain::SaveVehicleList()
 {
+    if (!m_listUnreadable.isEmpty())
+        return; // what could not be read is never written over
     QStringList names;
     names.reserve(cboVehicle->count());
     for (int i = 0; i < cboVehicle->count(); ++i)
@@ -335,6 +348,8 @@ void frmAutoMain::cboVehicle_Click()
 
 void frmAutoMain::cmdAddVehicle_Click()
 {
+    if (!vehicleListChangeable())
+        return;
     if (cboVehicle->count() >= VehicleFiles::MaxVehicles) {
         platform().messageBox(QStringLiteral("The vehicle list is full: Gearbook keeps at most %L1 vehicles.\n\n"
                                              "Please remove a vehicle before adding another one.")
@@ -375,9 +390,11 @@ void frmAutoMain::cmdRemove_Click()
         platform().messageBox(QStringLiteral("Please select a vehicle to remove."));
         return;
     }
-    if (platform().messageBox(QStringLiteral("You are about to remove %1. Are you sure you want to do this?")
-                                  .arg(vehicle),
-                              QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
+    if (!vehicleListChangeable())
+        return;
+    if (platform().messageBox(
+            QStringLiteral("You are about to remove %1. Are you sure you want to do this?").arg(vehicle),
+            QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
         return;
 
     FieldSaveHold hold(this);
@@ -447,9 +464,9 @@ void frmAutoMain::ClearAllFields()
 void frmAutoMain::EnableVehicleControls()
 {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual,
-             chkPic, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed,
-             txtINotes, lstMaintList, lstPParts, cmdAddMaint, cmdRemMaint})
+             txtIMake,   txtIModel, txtIYear,     txtIColor,     txtIEngine,   txtIDoors,   txtIMileage, optIAuto,
+             optIManual, chkPic,    txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew,
+             optIUsed,   txtINotes, lstMaintList, lstPParts,     cmdAddMaint,  cmdRemMaint})
         control->setEnabled(true);
     mnuAddMaint->setEnabled(true);
     mnuRemMaint->setEnabled(true);
@@ -462,9 +479,8 @@ void frmAutoMain::EnableVehicleControls()
 void frmAutoMain::DisableEntryDetails()
 {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes, txtPLocation,
-             txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes, cmdRemMaint,
-             cmdPRemPart})
+             txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes, txtPLocation, txtPDatePurch,
+             txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes, cmdRemMaint, cmdPRemPart})
         control->setEnabled(false);
     mnuRemMaint->setEnabled(false);
     mnuRemPart->setEnabled(false);
@@ -473,9 +489,8 @@ void frmAutoMain::DisableEntryDetails()
 void frmAutoMain::DisableVehicleInfo()
 {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual,
-             chkPic, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed,
-             txtINotes})
+             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual, chkPic,
+             txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed, txtINotes})
         control->setEnabled(false);
 }
 
@@ -503,7 +518,11 @@ void frmAutoMain::fillVehiclePage()
     const QString path = vehicleFilePath();
     if (path != m_keptVehicleFile)
         m_keptVehicleFile.clear();
-    const auto bytes = RecordFile::readFile(path);
+    const auto bytes = VehicleFiles::readRecord(path);
+    if (bytes.unreadable()) {
+        setAsideUnreadable(path, bytes.error);
+        return;
+    }
     if (!bytes)
         return; // a new vehicle has no file yet
 
@@ -519,10 +538,10 @@ void frmAutoMain::fillVehiclePage()
         values << std::move(*value);
     }
 
-    QLineEdit* const texts[] = {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage,
-                                nullptr, nullptr, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName,
-                                txtIInsDate, nullptr, nullptr};
-    QRadioButton* const options[] = {nullptr, nullptr, nullptr,  nullptr,   nullptr, nullptr, nullptr,  optIAuto,
+    QLineEdit* const texts[] = {txtIMake,    txtIModel,   txtIYear, txtIColor,    txtIEngine,    txtIDoors,
+                                txtIMileage, nullptr,     nullptr,  txtILocation, txtIDatePurch, txtIWarranty,
+                                txtIInsName, txtIInsDate, nullptr,  nullptr};
+    QRadioButton* const options[] = {nullptr,    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, optIAuto,
                                      optIManual, nullptr, nullptr, nullptr, nullptr, nullptr, optINew, optIUsed};
     for (int i = 0; i < VehicleFields - 1; ++i) {
         if (texts[i]) {
@@ -541,9 +560,9 @@ void frmAutoMain::fillVehiclePage()
     FieldGuard::setStoredText(txtINotes, values[VehicleFields - 1]);
 }
 
-void frmAutoMain::setAsideUnreadable(const QString& path)
+void frmAutoMain::setAsideUnreadable(const QString& path, const QString& reason)
 {
-    if (!setAsideAndTell(path))
+    if (!setAsideAndTell(path, reason))
         m_keptVehicleFile = path; // never overwrite what could not be read
 }
 
@@ -563,7 +582,7 @@ void frmAutoMain::SaveVehicleInfo()
     record.truth(optINew->isChecked()).truth(optIUsed->isChecked());
     record.text(FieldGuard::storedText(txtINotes));
     record.endRecord();
-    reportSave(path, writeFileSafely(path, record.bytes()));
+    reportSave(path, VehicleFiles::writeRecord(path, record.bytes()));
 }
 
 // ---------------------------------------------------------------------------
@@ -653,16 +672,16 @@ void frmAutoMain::setUpEntryLogs()
                                lblMaintSelected,
                                {txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes}},
                               hooks, this);
-    m_partsLog = new EntryLog(EntryLogKind::parts(),
-                              {lstPParts,
-                               cmdPAddPart,
-                               cmdPRemPart,
-                               mnuAddPart,
-                               mnuRemPart,
-                               lblPPartSelected,
-                               {txtPLocation, txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst,
-                                txtPNumParts, txtPNotes}},
-                              hooks, this);
+    m_partsLog = new EntryLog(
+        EntryLogKind::parts(),
+        {lstPParts,
+         cmdPAddPart,
+         cmdPRemPart,
+         mnuAddPart,
+         mnuRemPart,
+         lblPPartSelected,
+         {txtPLocation, txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes}},
+        hooks, this);
     m_maintLog->setSibling(m_partsLog);
     m_partsLog->setSibling(m_maintLog);
 }
@@ -676,13 +695,13 @@ void frmAutoMain::setUpEntryLogs()
 void frmAutoMain::repairTabOrder()
 {
     const QList<QWidget*> order = {
-        cboVehicle,   cmdAddVehicle, cmdRemove,    SSTab1->tabBar(), txtIMake,      txtIModel,    txtIYear,
-        txtIColor,    txtIEngine,    txtIDoors,    txtIMileage,      optIAuto,      optIManual,   chkPic,
-        txtILocation, txtIDatePurch, txtIWarranty, txtIInsName,      txtIInsDate,   optINew,      optIUsed,
-        txtINotes,    lstMaintList,  cmdAddMaint,  cmdRemMaint,      txtMLastInsp,  txtMNextInsp, txtMPMileage,
-        txtMNMileage, txtMShop,      txtMNotes,    lstPParts,        cmdPAddPart,   cmdPRemPart,  txtPLocation,
-        txtPDatePurch, txtPBrand,    txtPWarranty, txtPSpecs,        txtPNumParts,  txtPNotes,    txtPDateInst,
-        cmdPrint,     cmdClose};
+        cboVehicle,    cmdAddVehicle, cmdRemove,    SSTab1->tabBar(), txtIMake,     txtIModel,    txtIYear,
+        txtIColor,     txtIEngine,    txtIDoors,    txtIMileage,      optIAuto,     optIManual,   chkPic,
+        txtILocation,  txtIDatePurch, txtIWarranty, txtIInsName,      txtIInsDate,  optINew,      optIUsed,
+        txtINotes,     lstMaintList,  cmdAddMaint,  cmdRemMaint,      txtMLastInsp, txtMNextInsp, txtMPMileage,
+        txtMNMileage,  txtMShop,      txtMNotes,    lstPParts,        cmdPAddPart,  cmdPRemPart,  txtPLocation,
+        txtPDatePurch, txtPBrand,     txtPWarranty, txtPSpecs,        txtPNumParts, txtPNotes,    txtPDateInst,
+        cmdPrint,      cmdClose};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }

@@ -16,6 +16,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace modGlobalVars;
 
 namespace {
@@ -134,9 +136,8 @@ private slots:
 
         QVERIFY(activate(w));
         w->txtUserName->setFocus();
-        QCOMPARE(focusChain(w->txtUserName, 7),
-                 (QStringList{"txtUserName", "txtPassword", "chkLoginScreen", "chkRemPass", "cmdOK", "cmdCancel",
-                              "txtUserName"}));
+        QCOMPARE(focusChain(w->txtUserName, 7), (QStringList{"txtUserName", "txtPassword", "chkLoginScreen",
+                                                             "chkRemPass", "cmdOK", "cmdCancel", "txtUserName"}));
     }
 
     void rememberedLoginIsPrefilled()
@@ -256,9 +257,12 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("password");
-        QTest::newRow("password in other case") << "me" << "SECRET";
-        QTest::newRow("wrong name") << "Me" << "secret";
-        QTest::newRow("password with a trailing blank") << "me" << "secret ";
+        QTest::newRow("password in other case") << "me"
+                                                << "SECRET";
+        QTest::newRow("wrong name") << "Me"
+                                    << "secret";
+        QTest::newRow("password with a trailing blank") << "me"
+                                                        << "secret ";
     }
     void wrongLoginSelectsThePassword()
     {
@@ -306,22 +310,41 @@ private slots:
         QVERIFY(!w->LoginSucceeded);
     }
 
-    void missingPasswordFileDoesNothingVisible()
+    void missingPasswordFileNamesTheReset_data()
     {
+        QTest::addColumn<bool>("fifo");
+        QTest::newRow("missing") << false;
+        QTest::newRow("a FIFO") << true;
+    }
+    void missingPasswordFileNamesTheReset()
+    {
+        QFETCH(bool, fifo);
         QVERIFY(CredentialStore::writeOptions(0, 0, StartDir));
+        if (fifo)
+            QCOMPARE(::mkfifo(QFile::encodeName(work("logdata.gbx")).constData(), 0600), 0);
         frmLogin* w = startLogin();
         w->txtUserName->setText("admin");
         w->cmdOK->click();
-        QVERIFY(ui->shown.isEmpty());
+        QCOMPARE(ui->messages().size(), 1);
+        QVERIFY(ui->messages()[0].contains(QStringLiteral("gearbook_credentials --reset \"%1\"").arg(StartDir)));
         QVERIFY(w->isVisible());
+        QVERIFY(!w->LoginSucceeded);
+        if (fifo)
+            QVERIFY(QFileInfo(work("logdata.gbx")).exists()); // never replaced
+        else
+            QVERIFY(!QFileInfo::exists(work("logdata.gbx")));
 
         // Every step ends in the start folder, wherever something else left the working folder.
+        ui->clear();
+        QFile::remove(work("logdata.gbx"));
         writeLogin(QStringLiteral("admin"), QStringLiteral("admin"), 0, 0);
         QVERIFY(QDir(StartDir).mkdir("elsewhere"));
         QVERIFY(QDir::setCurrent(work("elsewhere")));
         w->cmdOK->click();
         QCOMPARE(QDir::currentPath(), StartDir);
-        QVERIFY(ui->shown.isEmpty()); // the files were looked for where the working folder was
+        // The files were looked for where the working folder was.
+        QCOMPARE(ui->messages().size(), 1);
+        QVERIFY(ui->messages()[0].contains(work("elsewhere")));
     }
 
     void successfulLogin_data()
@@ -474,8 +497,8 @@ private slots:
         QVERIFY(activate(d));
         d->txtOldName->setFocus();
         QCOMPARE(focusChain(d->txtOldName, 11),
-                 (QStringList{"txtOldName", "txtOldPass", "chkLoginScreen", "chkRemPass", "chkChangePass",
-                              "txtNewName", "txtNewPass1", "txtNewPass2", "OKButton", "CancelButton", "txtOldName"}));
+                 (QStringList{"txtOldName", "txtOldPass", "chkLoginScreen", "chkRemPass", "chkChangePass", "txtNewName",
+                              "txtNewPass1", "txtNewPass2", "OKButton", "CancelButton", "txtOldName"}));
         // Esc is bound to nothing.
         QTest::keyClick(d->txtOldName, Qt::Key_Escape);
         QVERIFY(d->isVisible());
@@ -496,9 +519,8 @@ private slots:
         d->OKButton->click();
         d->txtNewPass1->setText(QStringLiteral("new"));
         d->OKButton->click();
-        QCOMPARE(ui->messages(),
-                 (QStringList{QStringLiteral("Please choose a User Name."), QStringLiteral("Please choose a password."),
-                              Mismatch}));
+        QCOMPARE(ui->messages(), (QStringList{QStringLiteral("Please choose a User Name."),
+                                              QStringLiteral("Please choose a password."), Mismatch}));
         for (const auto& s : ui->shown)
             QVERIFY(s.title.isEmpty()); // the application title
         QCOMPARE(QApplication::focusWidget(), d->txtOldName);
@@ -579,7 +601,8 @@ private slots:
         d->txtNewPass1->setText(QStringLiteral("new, \"pw\""));
         d->txtNewPass2->setText(QStringLiteral("new, \"pw\""));
         d->OKButton->click();
-        QCOMPARE(ui->messages(), QStringList{QStringLiteral("Login/Password and Login Preferences successfully changed!")});
+        QCOMPARE(ui->messages(),
+                 QStringList{QStringLiteral("Login/Password and Login Preferences successfully changed!")});
         QVERIFY(ui->shown[0].title.isEmpty());
         QVERIFY(!frmChangePass::exists());
         QCOMPARE(CredentialStore::readPasswordFile(StartDir)->password, QStringLiteral("new, \"pw\""));

@@ -1,6 +1,7 @@
 #include "DataFolder.h"
 #include "RecordFile.h"
 #include "SafeFile.h"
+#include "SaveReport.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
 
@@ -80,8 +81,8 @@ private slots:
         VehicleFiles::RemoveVehicleFiles("Ford", {"Ford", "Ford Truck"});
 
         const QStringList left = QDir(data).entryList(QDir::Files, QDir::Name);
-        QCOMPARE(left, QStringList({"Ford Truck.gbx", "Ford TruckMaint.gbx", "Ford TruckOil.gbx",
-                                    "Ford TruckPic.gbx", "FordUnlisted.gbx"}));
+        QCOMPARE(left, QStringList({"Ford Truck.gbx", "Ford TruckMaint.gbx", "Ford TruckOil.gbx", "Ford TruckPic.gbx",
+                                    "FordUnlisted.gbx"}));
     }
 
     void removalKeepsAnotherVehiclesOwnFiles()

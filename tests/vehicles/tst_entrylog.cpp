@@ -547,9 +547,9 @@ private slots:
     void failedSaveIsReportedOnceAndWorkGoesOn()
     {
         writeAll(data("VanMaint.gbx"), "\"Oil\"\r\n");
-        QVERIFY(QDir().mkdir(data("VanOil.gbx"))); // a folder where the record should go
         Pages p;
         p.maint.select("Oil");
+        QVERIFY(QDir().mkdir(data("VanOil.gbx"))); // a folder where the record should go
         p.maint.type(1, QStringLiteral("soon"));
         QSignalSpy saved(p.maint.log, &EntryLog::recordSaved);
         p.maint.log->SaveRecord();
@@ -568,8 +568,8 @@ private slots:
 
     void failedListWriteIsReportedAndTheEntryStays()
     {
-        QVERIFY(QDir().mkdir(data("VanParts.gbx")));
         Pages p;
+        QVERIFY(QDir().mkdir(data("VanParts.gbx"))); // after the load: a folder there is unreadable
         m_ui->inputAnswers << QStringLiteral("Belt");
         p.parts.add->click();
         QCOMPARE(m_ui->messages().size(), 1);

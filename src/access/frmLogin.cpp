@@ -2,6 +2,7 @@
 
 #include "CheckBoxValue.h"
 #include "CredentialStore.h"
+#include "LengthLimits.h"
 #include "MenuShortcutFilter.h"
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
@@ -35,6 +36,7 @@ void frmLogin::discard()
 frmLogin::frmLogin(QWidget* parent) : QMainWindow(parent)
 {
     setupUi(this);
+    liftLengthLimits(this);
     // Sizes between whole points that the form file cannot hold.
     QFont f = Label2->font();
     f.setPointSizeF(8.25);

@@ -3,6 +3,7 @@
 #include "ui_frmBrowser.h"
 
 #include "Icon.h"
+#include "LengthLimits.h"
 #include "modGlobalVars.h"
 
 #include <QApplication>
@@ -62,6 +63,7 @@ void frmBrowser::showBrowser()
 frmBrowser::frmBrowser(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmBrowser>())
 {
     ui->setupUi(this);
+    liftLengthLimits(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(gearbookIcon());
     QFont f = font();

@@ -4,6 +4,7 @@
 #include "DataFolder.h"
 #include "EntryLog.h"
 #include "FieldGuard.h"
+#include "LengthLimits.h"
 #include "MenuShortcutFilter.h"
 #include "NameRules.h"
 #include "PlatformServices.h"
@@ -71,6 +72,7 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
     if (!g_instance)
         g_instance = this;
     setupUi(this);
+    liftLengthLimits(this);
 
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

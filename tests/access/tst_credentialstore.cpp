@@ -91,9 +91,12 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("password");
-        QTest::newRow("commas") << "Smith, John" << "a,b,,c";
-        QTest::newRow("quotes") << "\"quoted\"" << "pa\"ss";
-        QTest::newRow("spaces") << "  lead and trail  " << " ";
+        QTest::newRow("commas") << "Smith, John"
+                                << "a,b,,c";
+        QTest::newRow("quotes") << "\"quoted\""
+                                << "pa\"ss";
+        QTest::newRow("spaces") << "  lead and trail  "
+                                << " ";
         QTest::newRow("long") << QString(70, QLatin1Char('n')) << QStringLiteral("Ünïcødé ÿ €");
     }
     void namesWithCommasAndQuotesRoundTrip()
@@ -235,6 +238,22 @@ private slots:
         const StoreWrite p = writePasswordFile(QStringLiteral("a"), QStringLiteral("b"));
         QVERIFY(!p);
         QCOMPARE(p.path, work(PasswordFileName));
+    }
+
+    void aFullDiskKeepsTheOldLogin()
+    {
+        const QString folder = env->workDir();
+        QVERIFY(CredentialStore::writePasswordFile("admin", "admin", folder));
+        const QByteArray before = readAll(folder + "/logdata.gbx");
+        CredentialStore::StoreWrite w;
+        {
+            FileSizeLimit limit(16); // the new file fits in the write buffer: only the flush fails
+            w = CredentialStore::writePasswordFile("someone", "a longer password", folder);
+        }
+        QVERIFY(!w);
+        QCOMPARE(w.path, folder + "/logdata.gbx");
+        QCOMPARE(readAll(folder + "/logdata.gbx"), before);
+        QCOMPARE(CredentialStore::readPasswordFile(folder)->name, QStringLiteral("admin"));
     }
 
     void defaultLoginIsWrittenButNeverOverwritten()

@@ -16,6 +16,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <limits>
 #include <sys/stat.h>
 
 using namespace modGlobalVars;
@@ -121,7 +122,7 @@ private slots:
         QCOMPARE(w->txtUserName->geometry(), QRect(104, 88, 155, 23));
         QCOMPARE(w->chkRemPass->geometry(), QRect(104, 176, 161, 21));
         QCOMPARE(w->txtPassword->echoMode(), QLineEdit::Password);
-        QCOMPARE(w->txtUserName->maxLength(), 32767); // no length limit
+        QCOMPARE(w->txtUserName->maxLength(), std::numeric_limits<int>::max()); // no length limit
         QVERIFY(w->cmdOK->isDefault());
         QCOMPARE(w->cmdOK->text(), QStringLiteral("&Login"));
         QCOMPARE(w->chkLoginScreen->toolTip(),

@@ -155,6 +155,20 @@ private slots:
                  QFileDevice::Permissions());
     }
 
+    void aSecondCopySaysSoAndWritesNothing()
+    {
+        ScriptedPlatform ui;
+        DataFolder::Lock first;
+        QVERIFY(takeDataFolderOrTell(first));
+        QCOMPARE(ui.messages(), QStringList());
+        const QStringList before = QDir(DataFolder::programFolder()).entryList(QDir::AllEntries | QDir::Hidden);
+        DataFolder::Lock second;
+        QVERIFY(!takeDataFolderOrTell(second));
+        QCOMPARE(ui.messages().size(), 1);
+        QVERIFY(ui.messages()[0].contains(QDir::toNativeSeparators(DataFolder::path())));
+        QCOMPARE(QDir(DataFolder::programFolder()).entryList(QDir::AllEntries | QDir::Hidden), before);
+    }
+
     void failedSaveIsReportedOnceUntilItSucceeds()
     {
         ScriptedPlatform ui;

@@ -51,6 +51,21 @@ private slots:
         QCOMPARE(dialogs->messages(), QStringList());
     }
 
+    void aValueOfAnyLengthLoadsAndSavesWhole()
+    {
+        env->dataFolder();
+        const QByteArray make(40000, 'M');
+        const QByteArray record = "\"" + make + "\"" + EmptyVehicleRecord.mid(2);
+        writeAll(data("MainList.gbx"), "\"Van\"\r\n");
+        writeAll(data("Van.gbx"), record);
+        QVERIFY(open());
+        pick("Van");
+        QCOMPARE(w->txtIMake->text().size(), make.size());
+        QCOMPARE(vanFile(), record); // the selection's save wrote it back whole
+        for (const QLineEdit* edit : w->findChildren<QLineEdit*>())
+            QVERIFY2(edit->maxLength() > make.size(), qPrintable(edit->objectName()));
+    }
+
     void tabbingThroughTheFieldsRewritesTheSameContent()
     {
         QVERIFY(open());
@@ -102,8 +117,9 @@ private slots:
     {
         env->dataFolder();
         writeAll(data("MainList.gbx"), "\"Van\"\r\n");
-        writeAll(data("Van.gbx"), "\"\",\"\",\"\",\"\",\"\",\"\",\"\",#TRUE#,#TRUE#,\"\",\"\",\"\",\"\",\"\",#TRUE#,#TRUE#,"
-                                  "\"\"\r\n");
+        writeAll(data("Van.gbx"),
+                 "\"\",\"\",\"\",\"\",\"\",\"\",\"\",#TRUE#,#TRUE#,\"\",\"\",\"\",\"\",\"\",#TRUE#,#TRUE#,"
+                 "\"\"\r\n");
         QVERIFY(open());
         pick("Van");
         QVERIFY(!w->optIAuto->isChecked());
@@ -127,7 +143,8 @@ private slots:
             QTest::keyClicks(w->txtINotes, lines[i]);
         }
         QTest::keyClick(w->txtINotes, Qt::Key_Tab);
-        QVERIFY(vanFile().endsWith(",\"Bought from a friend, cheap.\r\nNew tyres, 2019\r\n\r\n  indented, \x94quoted\x94\"\r\n"));
+        QVERIFY(vanFile().endsWith(
+            ",\"Bought from a friend, cheap.\r\nNew tyres, 2019\r\n\r\n  indented, \x94quoted\x94\"\r\n"));
         pick("Car");
         QVERIFY(w->txtINotes->toPlainText().isEmpty());
         pick("Van");

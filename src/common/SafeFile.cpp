@@ -4,9 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <cerrno>
 #include <cstdio>
-#include <unistd.h>
 
 WriteResult writeFileSafely(const QString& path, const QByteArray& bytes,
                             std::optional<QFileDevice::Permissions> permissions)
@@ -24,11 +22,9 @@ WriteResult writeFileSafely(const QString& path, const QByteArray& bytes,
         return fail(file.errorString());
     // write() only fills a buffer, and commit() ignores a failed flush (a full
     // disk): it would rename a short temporary over the file and report success.
-    // So every byte must reach the disk first.
+    // So every byte must be handed to the system, and that checked, first.
     if (!file.flush())
         return fail(file.errorString());
-    if (::fdatasync(file.handle()) != 0)
-        return fail(qt_error_string(errno));
     if (!file.commit())
         return {false, file.errorString()};
     return {true, QString()};

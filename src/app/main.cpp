@@ -1,5 +1,6 @@
 #include "Fonts.h"
 #include "Icon.h"
+#include "QuitAfterFirstPaint.h"
 #include "frmLogin.h"
 #include "modGlobalVars.h"
 
@@ -9,6 +10,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    QuitAfterFirstPaint::installIfRequested(&app);
     QApplication::setApplicationName(QStringLiteral("Gearbook"));
     modGlobalVars::StartDir = QDir::currentPath();
     modGlobalVars::ApplicationTitle = QStringLiteral("Venbry's Gearbook");

@@ -1,5 +1,7 @@
 #include "Icon.h"
 
+#include "AppId.h"
+
 #include <QString>
 
 namespace {
@@ -30,7 +32,9 @@ QIcon gearbookIcon()
     QIcon icon;
     for (int size : kSizes)
         icon.addFile(resourcePath(size), QSize(size, size));
-    return icon;
+    // The installed icon by its name, as the menu entries show it; the same
+    // drawings from the resources where it is not installed.
+    return QIcon::fromTheme(AppId::iconName(), icon);
 }
 
 QPixmap gearbookPixmap(int size)

@@ -84,8 +84,12 @@ for page in "$prefix"/man/man1/*.1; do
     check "man --warnings $(basename "$page")" silent env LC_ALL=C.UTF-8 MANWIDTH=80 \
         sh -c 'man --warnings -l "$1" >/dev/null' sh "$page"
 done
-check "man finds the pages with bin/ on PATH" \
-    env -u MANPATH PATH="$prefix/bin:/usr/bin:/bin" man -w Linksmith
+man_finds() { # man_finds NAME PAGE: with bin/ on PATH, `man NAME` shows PAGE
+    test "$(env -u MANPATH PATH="$prefix/bin:/usr/bin:/bin" man -w "$1")" = "$prefix/man/man1/$2"
+}
+check "man gearbook finds its page with bin/ on PATH" man_finds gearbook Gearbook.1
+check "man Linksmith finds its page with bin/ on PATH" man_finds Linksmith Linksmith.1
+check "man gearbook_credentials finds its page with bin/ on PATH" man_finds gearbook_credentials gearbook_credentials.1
 
 # The command runs the program in its program folder, with file arguments made
 # absolute from the caller's folder: tried on a copy of the tree whose Gearbook

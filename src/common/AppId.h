@@ -18,7 +18,9 @@ inline QString linksmith()
     return QStringLiteral(LINKSMITH_APP_ID);
 }
 
-// The icon every Gearbook window, menu entry and shortcut to Gearbook shows.
+// The icon the menu entries and shortcuts to Gearbook name; shells show it for
+// our windows too, finding the entry by the desktop file name. (The windows'
+// own icon draws the same pictures from the resources: no theme look-up at start.)
 inline QString iconName()
 {
     return gearbook();

@@ -1,7 +1,5 @@
 #include "Icon.h"
 
-#include "AppId.h"
-
 #include <QString>
 
 namespace {
@@ -32,9 +30,7 @@ QIcon gearbookIcon()
     QIcon icon;
     for (int size : kSizes)
         icon.addFile(resourcePath(size), QSize(size, size));
-    // The installed icon by its name, as the menu entries show it; the same
-    // drawings from the resources where it is not installed.
-    return QIcon::fromTheme(AppId::iconName(), icon);
+    return icon;
 }
 
 QPixmap gearbookPixmap(int size)

@@ -77,6 +77,11 @@ done
 check "the Gearbook entry starts the installed Gearbook" \
     grep -qxF "Exec=\"$folder/Gearbook\"" "$prefix/applications/$id.desktop"
 check "appstreamcli validate --no-net" appstreamcli validate --no-net "$prefix/metainfo/$id.metainfo.xml"
+# The tree as a software centre reads it (metainfo, entry and icon together),
+# seen through a usr/share that is the prefix.
+mkdir -p "$scratch/root/usr"
+ln -s "$prefix" "$scratch/root/usr/share"
+check "appstreamcli validate-tree --no-net" appstreamcli validate-tree --no-net "$scratch/root"
 check "the metainfo launches the Gearbook entry" \
     grep -qF "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$prefix/metainfo/$id.metainfo.xml"
 

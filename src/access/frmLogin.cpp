@@ -2,6 +2,8 @@
 
 #include "CheckBoxValue.h"
 #include "CredentialStore.h"
+#include "HelpBrowser.h"
+#include "HelpBrowserInterface.h"
 #include "LengthLimits.h"
 #include "MenuShortcutFilter.h"
 #include "PlatformServices.h"
@@ -9,7 +11,6 @@
 #include "SaveReport.h"
 #include "frmAutoAbout.h"
 #include "frmAutoMain.h"
-#include "frmBrowser.h"
 #include "frmChangePass.h"
 #include "modGlobalVars.h"
 
@@ -215,19 +216,19 @@ void frmLogin::mnuReadMe_Click()
 
 void frmLogin::mnuVenbry_Click()
 {
-    CurrentAddress = frmBrowser::VendorHomePage;
+    CurrentAddress = QString::fromLatin1(VendorHomePageAddress);
     showHelpBrowser();
 }
 
 void frmLogin::lblVenbrySoftware_DblClick()
 {
-    CurrentAddress = frmBrowser::VendorHomePage;
+    CurrentAddress = QString::fromLatin1(VendorHomePageAddress);
     showHelpBrowser();
 }
 
 void frmLogin::showHelpBrowser()
 {
-    frmBrowser::showBrowser();
+    HelpBrowser::showAddress(CurrentAddress);
 }
 
 void frmLogin::mnuAbout_Click()

@@ -14,12 +14,16 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QtPlugin>
 #include <QtTest>
 
 #include <limits>
 #include <sys/stat.h>
 
 using namespace modGlobalVars;
+
+// The browser is built in: the help commands open this copy, which the test reads.
+Q_IMPORT_PLUGIN(BrowserPlugin)
 
 namespace {
 

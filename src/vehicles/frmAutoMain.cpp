@@ -14,6 +14,7 @@
 #include "frmAutoPic.h"
 #include "frmBrowser.h"
 #include "frmChangePass.h"
+#include "frmDueMaint.h"
 #include "modGlobalVars.h"
 
 #include <QAbstractItemView>
@@ -31,6 +32,7 @@
 namespace {
 
 frmAutoMain* g_instance = nullptr;
+bool g_dueCheckAtStart = false;
 
 constexpr int VehicleFields = 17;
 
@@ -148,6 +150,7 @@ void frmAutoMain::connectHandlers()
     connect(mnuPassword, &QAction::triggered, this, &frmAutoMain::mnuPassword_Click);
     connect(mnuReadme, &QAction::triggered, this, &frmAutoMain::mnuReadme_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmAutoMain::mnuAbout_Click);
+    connect(mnuDueMaint, &QAction::triggered, this, &frmAutoMain::mnuDueMaint_Click);
 
     // Option buttons save on every click (and only then: loading sets them quietly).
     for (QRadioButton* option : {optIAuto, optIManual, optINew, optIUsed})
@@ -230,6 +233,13 @@ void frmAutoMain::Form_Load()
     DataFolder::CreateMakerFolder();
     LoadVehicleList();
     LoadVehiclePicture();
+    if (g_dueCheckAtStart)
+        frmDueMaint::checkAtStart(this, [this](const DueScan::Result& result) { dueWindow()->showResult(result); });
+}
+
+void frmAutoMain::setDueCheckAtStart(bool check)
+{
+    g_dueCheckAtStart = check;
 }
 
 void frmAutoMain::endProgram()
@@ -600,6 +610,43 @@ void frmAutoMain::mnuReadme_Click()
 void frmAutoMain::mnuAbout_Click()
 {
     frmAutoAbout::showAbout();
+}
+
+void frmAutoMain::mnuDueMaint_Click()
+{
+    dueWindow()->showAndRefresh();
+}
+
+frmDueMaint* frmAutoMain::dueWindow()
+{
+    frmDueMaint* window = frmDueMaint::instance();
+    connect(window, &frmDueMaint::entryChosen, this, &frmAutoMain::selectMaintEntry, Qt::UniqueConnection);
+    return window;
+}
+
+bool frmAutoMain::selectMaintEntry(const QString& vehicle, const QString& entry)
+{
+    const int index = cboVehicle->findText(vehicle, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0)
+        return false;
+    commitPendingEdit();
+    if (index != cboVehicle->currentIndex()) {
+        cboVehicle->setCurrentIndex(index);
+        cboVehicle_Click();
+    }
+    SSTab1->setCurrentWidget(tabMaint);
+    show();
+    raise();
+    activateWindow();
+    if (entry.isEmpty())
+        return true;
+    const QList<QListWidgetItem*> found = lstMaintList->findItems(entry, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (found.isEmpty())
+        return false;
+    lstMaintList->setCurrentItem(found.first());
+    lstMaintList->scrollToItem(found.first());
+    lstMaintList->setFocus();
+    return true;
 }
 
 // ---------------------------------------------------------------------------

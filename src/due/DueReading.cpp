@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 
@@ -79,6 +80,46 @@ std::array<char, 3> fieldOrder(const QString& format)
     return order;
 }
 
+// The names and orders of one locale, made once per thread and locale: a
+// scan reads thousands of dates.
+struct LocaleNames {
+    QLocale locale;
+    std::array<char, 3> shortOrder{};
+    std::array<char, 3> longOrder{};
+    QList<std::pair<QString, int>> months; // every spelling, folded, with its month
+    QStringList weekdays;                  // every spelling, folded
+};
+
+const LocaleNames& namesOf(const QLocale& locale)
+{
+    thread_local std::optional<LocaleNames> cached;
+    if (cached && cached->locale == locale)
+        return *cached;
+    LocaleNames names{locale,
+                      fieldOrder(locale.dateFormat(QLocale::ShortFormat)),
+                      fieldOrder(locale.dateFormat(QLocale::LongFormat)),
+                      {},
+                      {}};
+    const auto fold = [](QString name) {
+        while (name.endsWith(u'.'))
+            name.chop(1);
+        return name.toCaseFolded();
+    };
+    const QLocale english(QLocale::English);
+    for (const QLocale& l : {locale, english}) {
+        for (QLocale::FormatType type : {QLocale::LongFormat, QLocale::ShortFormat}) {
+            for (int m = 1; m <= 12; ++m) {
+                names.months.append({fold(l.monthName(m, type)), m});
+                names.months.append({fold(l.standaloneMonthName(m, type)), m});
+            }
+            for (int d = 1; d <= 7; ++d)
+                names.weekdays << fold(l.dayName(d, type)) << fold(l.standaloneDayName(d, type));
+        }
+    }
+    cached = std::move(names);
+    return *cached;
+}
+
 // A year as typed: four digits as they are; two digits in the century that
 // puts the date nearest to today.
 QDate dateWithYear(const Token& year, int month, int day, QDate today)
@@ -100,12 +141,12 @@ QDate dateWithYear(const Token& year, int month, int day, QDate today)
 // Three numbers joined by one kind of separator: year first when it has four
 // digits, otherwise in the locale's order; when that order gives no date but
 // the swapped day and month do ("13/05/2025" where months come first), that.
-std::optional<QDate> readNumeric(const QList<Token>& t, const QLocale& locale, QDate today)
+std::optional<QDate> readNumeric(const QList<Token>& t, const LocaleNames& names, QDate today)
 {
     if (t.size() != 5 || t[0].kind != Token::Number || t[2].kind != Token::Number || t[4].kind != Token::Number ||
         t[1].kind != Token::Separator || t[3].kind != Token::Separator || t[1].text != t[3].text || t[1].text == u",")
         return std::nullopt;
-    std::array<char, 3> order = fieldOrder(locale.dateFormat(QLocale::ShortFormat));
+    std::array<char, 3> order = names.shortOrder;
     if (t[0].text.size() == 4)
         order = {'y', 'M', 'd'};
     const Token* year = nullptr;
@@ -128,35 +169,20 @@ std::optional<QDate> readNumeric(const QList<Token>& t, const QLocale& locale, Q
     return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
 }
 
-bool sameWord(QStringView word, const QString& name)
-{
-    QStringView n(name);
-    while (n.endsWith(u'.'))
-        n.chop(1);
-    return !n.isEmpty() && word.compare(n, Qt::CaseInsensitive) == 0;
-}
-
 // 1 to 12 for a month name of the locale or of English, long or short; 0 if none.
-int monthOf(QStringView word, const QLocale& locale)
+int monthOf(QStringView word, const LocaleNames& names)
 {
-    static const QLocale english(QLocale::English);
-    for (const QLocale* l : {&locale, &english})
-        for (int m = 1; m <= 12; ++m)
-            for (QLocale::FormatType type : {QLocale::LongFormat, QLocale::ShortFormat})
-                if (sameWord(word, l->monthName(m, type)) || sameWord(word, l->standaloneMonthName(m, type)))
-                    return m;
+    const QString folded = word.toString().toCaseFolded();
+    for (const auto& [name, month] : names.months)
+        if (!name.isEmpty() && name == folded)
+            return month;
     return 0;
 }
 
-bool isWeekday(QStringView word, const QLocale& locale)
+bool isWeekday(QStringView word, const LocaleNames& names)
 {
-    static const QLocale english(QLocale::English);
-    for (const QLocale* l : {&locale, &english})
-        for (int d = 1; d <= 7; ++d)
-            for (QLocale::FormatType type : {QLocale::LongFormat, QLocale::ShortFormat})
-                if (sameWord(word, l->dayName(d, type)) || sameWord(word, l->standaloneDayName(d, type)))
-                    return true;
-    return false;
+    const QString folded = word.toString().toCaseFolded();
+    return !folded.isEmpty() && names.weekdays.contains(folded);
 }
 
 bool isOrdinalSuffix(QStringView word)
@@ -170,7 +196,7 @@ bool isOrdinalSuffix(QStringView word)
 // A month by name with a day and a year ("14 March 2025", "Friday, March 14,
 // 2025", "14. März 2025"): the four-digit number is the year; with two short
 // numbers the locale's long format says which comes first.
-std::optional<QDate> readWithMonthName(const QList<Token>& t, const QLocale& locale, QDate today)
+std::optional<QDate> readWithMonthName(const QList<Token>& t, const LocaleNames& names, QDate today)
 {
     int month = 0;
     QList<Token> numbers;
@@ -178,21 +204,20 @@ std::optional<QDate> readWithMonthName(const QList<Token>& t, const QLocale& loc
         if (t[i].kind == Token::Number) {
             numbers.append(t[i]);
         } else if (t[i].kind == Token::Word) {
-            if (const int m = monthOf(t[i].text, locale); m && !month)
+            if (const int m = monthOf(t[i].text, names); m && !month)
                 month = m;
             else if (i > 0 && t[i - 1].kind == Token::Number && isOrdinalSuffix(t[i].text))
                 continue;
-            else if (!isWeekday(t[i].text, locale))
+            else if (!isWeekday(t[i].text, names))
                 return std::nullopt;
         }
     }
     if (!month || numbers.size() != 2)
         return std::nullopt;
-    const bool yearFirst =
-        numbers[0].text.size() == 4 || (numbers[1].text.size() != 4 && [&] {
-            const auto order = fieldOrder(locale.dateFormat(QLocale::LongFormat));
-            return std::find(order.begin(), order.end(), 'y') < std::find(order.begin(), order.end(), 'd');
-        }());
+    const auto& order = names.longOrder;
+    const bool yearFirst = numbers[0].text.size() == 4 ||
+                           (numbers[1].text.size() != 4 &&
+                            std::find(order.begin(), order.end(), 'y') < std::find(order.begin(), order.end(), 'd'));
     const Token& year = numbers[yearFirst ? 0 : 1];
     const Token& day = numbers[yearFirst ? 1 : 0];
     if (day.text.size() > 2)
@@ -212,9 +237,10 @@ std::optional<QDate> readDate(QStringView text, const QLocale& locale, QDate tod
     if (text.size() > 10 && text.at(10) == u'T')
         text = text.first(10);
     if (const auto tokens = tokenize(text)) {
-        if (auto date = readNumeric(*tokens, locale, today))
+        const LocaleNames& names = namesOf(locale);
+        if (auto date = readNumeric(*tokens, names, today))
             return date;
-        if (auto date = readWithMonthName(*tokens, locale, today))
+        if (auto date = readWithMonthName(*tokens, names, today))
             return date;
     }
     // Whatever else the locale writes (for instance "2025年3月14日").

@@ -3,14 +3,13 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
 frmDueMaint* g_instance = nullptr;
 
-constexpr int VehicleRole = Qt::UserRole;
-constexpr int EntryRole = Qt::UserRole + 1;
 enum Column { ColVehicle, ColEntry, ColNextDate, ColNextMileage, ColLastMileage };
 
 const QString ShowAtStartKey = QStringLiteral("DueMaintenance/ShowAtStart");
@@ -25,6 +24,40 @@ std::unique_ptr<QSettings> settings()
                                            QStringLiteral("/Venbry Software/Gearbook.conf"),
                                        QSettings::IniFormat);
 }
+
+// Runs `then` once after the window's first paint, so that the worker never
+// competes with the window's first appearance; or after a while when no
+// paint comes (a window shown minimised).
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWidget* window, std::function<void()> then) : QObject(window), m_then(std::move(then))
+    {
+        window->installEventFilter(this);
+        QTimer::singleShot(2000, this, [this] { run(); });
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            QTimer::singleShot(0, this, [this] { run(); }); // once this paint is on screen
+        return false;
+    }
+
+private:
+    void run()
+    {
+        if (m_done)
+            return;
+        m_done = true;
+        parent()->removeEventFilter(this);
+        m_then();
+        deleteLater();
+    }
+
+    std::function<void()> m_then;
+    bool m_done = false;
+};
 
 struct StartCheck {
     bool wanted = false;
@@ -46,7 +79,6 @@ frmDueMaint::frmDueMaint(QWidget* parent) : QWidget(parent, Qt::Window)
     if (!g_instance)
         g_instance = this;
     setupUi(this);
-    tvwDue->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
     const auto stored = settings();
     chkShowAtStart->setChecked(stored->value(ShowAtStartKey, true).toBool());
@@ -101,26 +133,28 @@ void frmDueMaint::showResult(const DueScan::Result& result)
     activateWindow();
 }
 
-void frmDueMaint::checkAtStart(QObject* context, std::function<void(const DueScan::Result&)> whenDue)
+void frmDueMaint::checkAtStart(QWidget* window, std::function<void(const DueScan::Result&)> whenDue)
 {
-    auto* watcher = new QFutureWatcher<StartCheck>(context);
-    connect(watcher, &QFutureWatcherBase::finished, context, [watcher, whenDue = std::move(whenDue)] {
+    auto* watcher = new QFutureWatcher<StartCheck>(window);
+    connect(watcher, &QFutureWatcherBase::finished, window, [watcher, whenDue = std::move(whenDue)] {
         const StartCheck check = watcher->result();
         watcher->deleteLater();
         if (check.wanted && DueScan::anythingDue(DueScan::rows(check.result, QDate::currentDate(), check.span)))
             whenDue(check.result);
     });
-    const QLocale locale;
-    const QDate today = QDate::currentDate();
-    watcher->setFuture(QtConcurrent::run([locale, today] {
-        StartCheck check;
-        const auto stored = settings();
-        check.wanted = stored->value(ShowAtStartKey, true).toBool();
-        check.span = stored->value(SpanKey, DefaultSpan).toInt();
-        if (check.wanted)
-            check.result = DueScan::scan(locale, today);
-        return check;
-    }));
+    new AfterFirstPaint(window, [watcher] {
+        const QLocale locale;
+        const QDate today = QDate::currentDate();
+        watcher->setFuture(QtConcurrent::run([locale, today] {
+            StartCheck check;
+            const auto stored = settings();
+            check.wanted = stored->value(ShowAtStartKey, true).toBool();
+            check.span = stored->value(SpanKey, DefaultSpan).toInt();
+            if (check.wanted)
+                check.result = DueScan::scan(locale, today);
+            return check;
+        }));
+    });
 }
 
 void frmDueMaint::fill()
@@ -131,35 +165,38 @@ void frmDueMaint::fill()
     const QDate today = QDate::currentDate();
     const QList<DueScan::Row> rows = DueScan::rows(m_result, today, spnDays->value());
 
+    // Built apart from the view and handed over whole: thousands of rows
+    // inserted one by one into a shown tree would each update it.
     QFont bold = tvwDue->font();
     bold.setBold(true);
-    QTreeWidgetItem* group = nullptr;
+    static const char* const captions[] = {"Due", "Next date not understood", "Files that could not be read"};
+    QList<QTreeWidgetItem*> groups;
+    QList<QTreeWidgetItem*> children;
+    const auto closeGroup = [&] {
+        if (!children.isEmpty())
+            groups.last()->addChildren(children);
+        children.clear();
+    };
+    int kind = -1;
     int dueCount = 0;
     for (const DueScan::Row& row : rows) {
-        if (!group || group->data(0, Qt::UserRole + 2).toInt() != row.kind) {
-            static const char* const captions[] = {"Due", "Next date not understood", "Files that could not be read"};
-            group = new QTreeWidgetItem(tvwDue, {QString::fromLatin1(captions[row.kind])});
-            group->setData(0, Qt::UserRole + 2, row.kind);
+        if (row.kind != kind) {
+            closeGroup();
+            kind = row.kind;
+            auto* group = new QTreeWidgetItem({QString::fromLatin1(captions[kind])});
             group->setFirstColumnSpanned(true);
             group->setFont(0, bold);
             group->setFlags(Qt::ItemIsEnabled);
+            groups.append(group);
         }
-        auto* item = new QTreeWidgetItem(group);
-        item->setText(ColVehicle, row.vehicle);
-        item->setText(ColEntry, row.entry);
-        item->setData(0, VehicleRole, row.vehicle);
-        item->setData(0, EntryRole, row.entry);
         if (row.kind == DueScan::Row::FileUnreadable) {
-            const QString text = QStringLiteral("\"%1\" %2").arg(row.file, row.reason);
-            item->setText(ColNextDate, text);
-            item->setToolTip(ColNextDate, text);
+            const QString problem = QStringLiteral("\"%1\" %2").arg(row.file, row.reason);
+            auto* item = new QTreeWidgetItem({row.vehicle, row.entry, problem});
+            item->setToolTip(ColNextDate, problem);
+            children.append(item);
             continue;
         }
-        item->setText(ColNextDate, row.nextDate);
-        item->setText(ColNextMileage, row.nextMileage);
-        item->setText(ColLastMileage, row.lastMileage);
-        if (row.date)
-            item->setToolTip(ColNextDate, QLocale().toString(*row.date, QLocale::LongFormat));
+        auto* item = new QTreeWidgetItem({row.vehicle, row.entry, row.nextDate, row.nextMileage, row.lastMileage});
         if (row.kind == DueScan::Row::Due) {
             ++dueCount;
             // What makes it due stands out: a date already past, a mileage reached.
@@ -168,8 +205,12 @@ void frmDueMaint::fill()
             if (row.byMileage)
                 item->setFont(ColNextMileage, bold);
         }
+        children.append(item);
     }
+    closeGroup();
+    tvwDue->addTopLevelItems(groups);
     tvwDue->expandAll();
+    tvwDue->header()->resizeSections(QHeaderView::ResizeToContents);
     lblStatus->setText(dueCount == 0   ? QStringLiteral("Nothing is due within %1 days.").arg(spnDays->value())
                        : dueCount == 1 ? QStringLiteral("1 inspection is due.")
                                        : QStringLiteral("%1 inspections are due.").arg(dueCount));
@@ -177,7 +218,7 @@ void frmDueMaint::fill()
 
 void frmDueMaint::rowActivated(QTreeWidgetItem* item)
 {
-    const QString vehicle = item ? item->data(0, VehicleRole).toString() : QString();
-    if (!vehicle.isEmpty())
-        emit entryChosen(vehicle, item->data(0, EntryRole).toString());
+    // Group captions have no parent and name no vehicle.
+    if (item && item->parent() && !item->text(ColVehicle).isEmpty())
+        emit entryChosen(item->text(ColVehicle), item->text(ColEntry));
 }

@@ -31,10 +31,10 @@ public:
     // Shows the window with a scan made elsewhere (the one at start).
     void showResult(const DueScan::Result& result);
 
-    // After the main window is shown: when "Show at start" is on, reads the
-    // files on a worker thread and calls `whenDue` (on the thread of
-    // `context`) if something is due by date or mileage.
-    static void checkAtStart(QObject* context, std::function<void(const DueScan::Result&)> whenDue);
+    // Once `window` (the main window, being shown) has painted: when "Show at
+    // start" is on, reads the files on a worker thread and then calls
+    // `whenDue` if something is due by date or mileage.
+    static void checkAtStart(QWidget* window, std::function<void(const DueScan::Result&)> whenDue);
 
 signals:
     void entryChosen(const QString& vehicle, const QString& entry);

@@ -52,7 +52,7 @@ const QString TooFewValues = QStringLiteral("holds too few values");
 
 } // namespace
 
-Result scan(const QLocale& locale, QDate today)
+Result scan(const QLocale& locale, QDate today, const std::function<bool()>& stop)
 {
     Result result;
     const QString folder = DataFolder::path();
@@ -71,6 +71,8 @@ Result scan(const QLocale& locale, QDate today)
 
     QSet<QString> seen;
     for (const QString& vehicle : RecordFile::parseListFile(*list)) {
+        if (stop && stop())
+            break;
         if (seen.contains(vehicle))
             continue; // a twin of the same name shares the same files
         seen.insert(vehicle);

@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // What is due across all vehicles: every maintenance entry with a next
@@ -39,7 +40,8 @@ struct Result {
 
 // Reads the vehicle list, each vehicle file, maintenance list and entry
 // record of the data folder. Dates are read in `locale` around `today`.
-Result scan(const QLocale& locale, QDate today);
+// `stop`, when given, is asked between vehicles whether to end early.
+Result scan(const QLocale& locale, QDate today, const std::function<bool()>& stop = {});
 
 // One line of the overview.
 struct Row {

@@ -1,5 +1,6 @@
 #include "frmDueMaint.h"
 
+#include <QApplication>
 #include <QSettings>
 #include <QShortcut>
 #include <QStandardPaths>
@@ -25,11 +26,13 @@ std::unique_ptr<QSettings> settings()
                                        QSettings::IniFormat);
 }
 
-// Runs `then` once after the window's first paint, so that the worker never
-// competes with the window's first appearance; or after a while when no
-// paint comes (a window shown minimised).
+// Runs `then` a moment after the window's first paint, so that the worker
+// never competes with the window's first appearance and the events that
+// follow it; or after a while when no paint comes (a window shown minimised).
 class AfterFirstPaint : public QObject {
 public:
+    static constexpr int SettleMs = 100;
+
     AfterFirstPaint(QWidget* window, std::function<void()> then) : QObject(window), m_then(std::move(then))
     {
         window->installEventFilter(this);
@@ -40,7 +43,7 @@ protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
         if (event->type() == QEvent::Paint)
-            QTimer::singleShot(0, this, [this] { run(); }); // once this paint is on screen
+            QTimer::singleShot(SettleMs, this, [this] { run(); });
         return false;
     }
 
@@ -59,11 +62,25 @@ private:
     bool m_done = false;
 };
 
-struct StartCheck {
-    bool wanted = false;
-    int span = DefaultSpan;
-    DueScan::Result result;
-};
+// Reads what is due on a worker thread, watched by `watcher`. The program's
+// end waits for its workers, so ending it stops the scan between two vehicles.
+void scanInBackground(QFutureWatcher<DueScan::Result>* watcher)
+{
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, watcher, &QFutureWatcherBase::cancel, Qt::UniqueConnection);
+    const QLocale locale;
+    const QDate today = QDate::currentDate();
+    watcher->setFuture(QtConcurrent::run([locale, today](QPromise<DueScan::Result>& promise) {
+        promise.addResult(DueScan::scan(locale, today, [&promise] { return promise.isCanceled(); }));
+    }));
+}
+
+// The result of a finished scan; nothing when it was stopped.
+std::optional<DueScan::Result> resultOf(const QFutureWatcher<DueScan::Result>& watcher)
+{
+    if (watcher.isCanceled() || watcher.future().resultCount() == 0)
+        return std::nullopt;
+    return watcher.result();
+}
 
 } // namespace
 
@@ -93,10 +110,12 @@ frmDueMaint::frmDueMaint(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
     connect(&m_watcher, &QFutureWatcherBase::finished, this, [this] {
-        m_result = m_watcher.result();
-        m_haveResult = true;
-        fill();
-        emit scanFinished();
+        if (const auto result = resultOf(m_watcher)) {
+            m_result = *result;
+            m_haveResult = true;
+            fill();
+            emit scanFinished();
+        }
     });
 }
 
@@ -117,10 +136,9 @@ void frmDueMaint::showAndRefresh()
 void frmDueMaint::refresh()
 {
     lblStatus->setText(QStringLiteral("Reading the records..."));
-    const QLocale locale;
-    const QDate today = QDate::currentDate();
-    // A scan still running is left to finish; the watcher reports the newest.
-    m_watcher.setFuture(QtConcurrent::run([locale, today] { return DueScan::scan(locale, today); }));
+    // A scan still running is stopped; the watcher reports the newest.
+    m_watcher.cancel();
+    scanInBackground(&m_watcher);
 }
 
 void frmDueMaint::showResult(const DueScan::Result& result)
@@ -135,25 +153,19 @@ void frmDueMaint::showResult(const DueScan::Result& result)
 
 void frmDueMaint::checkAtStart(QWidget* window, std::function<void(const DueScan::Result&)> whenDue)
 {
-    auto* watcher = new QFutureWatcher<StartCheck>(window);
+    auto* watcher = new QFutureWatcher<DueScan::Result>(window);
     connect(watcher, &QFutureWatcherBase::finished, window, [watcher, whenDue = std::move(whenDue)] {
-        const StartCheck check = watcher->result();
+        const auto result = resultOf(*watcher);
         watcher->deleteLater();
-        if (check.wanted && DueScan::anythingDue(DueScan::rows(check.result, QDate::currentDate(), check.span)))
-            whenDue(check.result);
+        const int span = settings()->value(SpanKey, DefaultSpan).toInt();
+        if (result && DueScan::anythingDue(DueScan::rows(*result, QDate::currentDate(), span)))
+            whenDue(*result);
     });
     new AfterFirstPaint(window, [watcher] {
-        const QLocale locale;
-        const QDate today = QDate::currentDate();
-        watcher->setFuture(QtConcurrent::run([locale, today] {
-            StartCheck check;
-            const auto stored = settings();
-            check.wanted = stored->value(ShowAtStartKey, true).toBool();
-            check.span = stored->value(SpanKey, DefaultSpan).toInt();
-            if (check.wanted)
-                check.result = DueScan::scan(locale, today);
-            return check;
-        }));
+        if (settings()->value(ShowAtStartKey, true).toBool())
+            scanInBackground(watcher);
+        else
+            watcher->deleteLater();
     });
 }
 

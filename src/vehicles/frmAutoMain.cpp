@@ -635,6 +635,7 @@ bool frmAutoMain::selectMaintEntry(const QString& vehicle, const QString& entry)
         cboVehicle_Click();
     }
     SSTab1->setCurrentWidget(tabMaint);
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();

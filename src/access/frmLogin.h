@@ -19,6 +19,7 @@ public:
     // Destroys the window so the next instance() starts afresh (tests, end of run).
     static void discard();
 
+
     // Runs the start-up sequence, then shows the window unless the login was skipped.
     void start();
 

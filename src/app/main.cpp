@@ -4,6 +4,7 @@
 #include "Icon.h"
 #include "QuitAfterFirstPaint.h"
 #include "SaveReport.h"
+#include "frmAutoMain.h"
 #include "frmLogin.h"
 #include "modGlobalVars.h"
 
@@ -27,6 +28,9 @@ int main(int argc, char* argv[])
     if (!takeDataFolderOrTell(lock))
         return 1;
 
+    // Once the main window is shown, a worker reads what is due and the
+    // overview opens when something is.
+    frmAutoMain::setDueCheckAtStart(true);
     // The login window is the only way in; it shows the main window itself.
     frmLogin::instance()->start();
     return app.exec();

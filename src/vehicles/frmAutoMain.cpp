@@ -15,6 +15,7 @@
 #include "frmAutoAbout.h"
 #include "frmAutoPic.h"
 #include "frmChangePass.h"
+#include "frmDueMaint.h"
 #include "modGlobalVars.h"
 
 #include <QAbstractItemView>
@@ -32,6 +33,7 @@
 namespace {
 
 frmAutoMain* g_instance = nullptr;
+bool g_dueCheckAtStart = false;
 
 constexpr int VehicleFields = 17;
 
@@ -101,8 +103,8 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
     m_pageStack->installEventFilter(this);
     placePages();
 
-    for (QLineEdit* field : {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, txtILocation,
-                             txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate}) {
+    for (QLineEdit* field : {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage,
+                             txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate}) {
         FieldGuard::install(field);
         registerFieldSaver(field, [this] { SaveVehicleInfo(); });
     }
@@ -150,6 +152,7 @@ void frmAutoMain::connectHandlers()
     connect(mnuPassword, &QAction::triggered, this, &frmAutoMain::mnuPassword_Click);
     connect(mnuReadme, &QAction::triggered, this, &frmAutoMain::mnuReadme_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmAutoMain::mnuAbout_Click);
+    connect(mnuDueMaint, &QAction::triggered, this, &frmAutoMain::mnuDueMaint_Click);
 
     // Option buttons save on every click (and only then: loading sets them quietly).
     for (QRadioButton* option : {optIAuto, optIManual, optINew, optIUsed})
@@ -232,6 +235,13 @@ void frmAutoMain::Form_Load()
     DataFolder::CreateMakerFolder();
     LoadVehicleList();
     LoadVehiclePicture();
+    if (g_dueCheckAtStart)
+        frmDueMaint::checkAtStart(this, [this](const DueScan::Result& result) { dueWindow()->showResult(result); });
+}
+
+void frmAutoMain::setDueCheckAtStart(bool check)
+{
+    g_dueCheckAtStart = check;
 }
 
 void frmAutoMain::endProgram()
@@ -394,9 +404,9 @@ void frmAutoMain::cmdRemove_Click()
     }
     if (!vehicleListChangeable())
         return;
-    if (platform().messageBox(
-            QStringLiteral("You are about to remove %1. Are you sure you want to do this?").arg(vehicle),
-            QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
+    if (platform().messageBox(QStringLiteral("You are about to remove %1. Are you sure you want to do this?")
+                                  .arg(vehicle),
+                              QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
         return;
 
     FieldSaveHold hold(this);
@@ -466,9 +476,9 @@ void frmAutoMain::ClearAllFields()
 void frmAutoMain::EnableVehicleControls()
 {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             txtIMake,   txtIModel, txtIYear,     txtIColor,     txtIEngine,   txtIDoors,   txtIMileage, optIAuto,
-             optIManual, chkPic,    txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew,
-             optIUsed,   txtINotes, lstMaintList, lstPParts,     cmdAddMaint,  cmdRemMaint})
+             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual,
+             chkPic, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed,
+             txtINotes, lstMaintList, lstPParts, cmdAddMaint, cmdRemMaint})
         control->setEnabled(true);
     mnuAddMaint->setEnabled(true);
     mnuRemMaint->setEnabled(true);
@@ -481,8 +491,9 @@ void frmAutoMain::EnableVehicleControls()
 void frmAutoMain::DisableEntryDetails()
 {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes, txtPLocation, txtPDatePurch,
-             txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes, cmdRemMaint, cmdPRemPart})
+             txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes, txtPLocation,
+             txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes, cmdRemMaint,
+             cmdPRemPart})
         control->setEnabled(false);
     mnuRemMaint->setEnabled(false);
     mnuRemPart->setEnabled(false);
@@ -491,8 +502,9 @@ void frmAutoMain::DisableEntryDetails()
 void frmAutoMain::DisableVehicleInfo()
 {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual, chkPic,
-             txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed, txtINotes})
+             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual,
+             chkPic, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed,
+             txtINotes})
         control->setEnabled(false);
 }
 
@@ -540,10 +552,10 @@ void frmAutoMain::fillVehiclePage()
         values << std::move(*value);
     }
 
-    QLineEdit* const texts[] = {txtIMake,    txtIModel,   txtIYear, txtIColor,    txtIEngine,    txtIDoors,
-                                txtIMileage, nullptr,     nullptr,  txtILocation, txtIDatePurch, txtIWarranty,
-                                txtIInsName, txtIInsDate, nullptr,  nullptr};
-    QRadioButton* const options[] = {nullptr,    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, optIAuto,
+    QLineEdit* const texts[] = {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage,
+                                nullptr, nullptr, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName,
+                                txtIInsDate, nullptr, nullptr};
+    QRadioButton* const options[] = {nullptr, nullptr, nullptr,  nullptr,   nullptr, nullptr, nullptr,  optIAuto,
                                      optIManual, nullptr, nullptr, nullptr, nullptr, nullptr, optINew, optIUsed};
     for (int i = 0; i < VehicleFields - 1; ++i) {
         if (texts[i]) {
@@ -623,6 +635,44 @@ void frmAutoMain::mnuAbout_Click()
     frmAutoAbout::showAbout();
 }
 
+void frmAutoMain::mnuDueMaint_Click()
+{
+    dueWindow()->showAndRefresh();
+}
+
+frmDueMaint* frmAutoMain::dueWindow()
+{
+    frmDueMaint* window = frmDueMaint::instance();
+    connect(window, &frmDueMaint::entryChosen, this, &frmAutoMain::selectMaintEntry, Qt::UniqueConnection);
+    return window;
+}
+
+bool frmAutoMain::selectMaintEntry(const QString& vehicle, const QString& entry)
+{
+    const int index = cboVehicle->findText(vehicle, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0)
+        return false;
+    commitPendingEdit();
+    if (index != cboVehicle->currentIndex()) {
+        cboVehicle->setCurrentIndex(index);
+        cboVehicle_Click();
+    }
+    SSTab1->setCurrentWidget(tabMaint);
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    if (entry.isEmpty())
+        return true;
+    const QList<QListWidgetItem*> found = lstMaintList->findItems(entry, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (found.isEmpty())
+        return false;
+    lstMaintList->setCurrentItem(found.first());
+    lstMaintList->scrollToItem(found.first());
+    lstMaintList->setFocus();
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // Calls into the other pages and windows
 
@@ -674,16 +724,16 @@ void frmAutoMain::setUpEntryLogs()
                                lblMaintSelected,
                                {txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes}},
                               hooks, this);
-    m_partsLog = new EntryLog(
-        EntryLogKind::parts(),
-        {lstPParts,
-         cmdPAddPart,
-         cmdPRemPart,
-         mnuAddPart,
-         mnuRemPart,
-         lblPPartSelected,
-         {txtPLocation, txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes}},
-        hooks, this);
+    m_partsLog = new EntryLog(EntryLogKind::parts(),
+                              {lstPParts,
+                               cmdPAddPart,
+                               cmdPRemPart,
+                               mnuAddPart,
+                               mnuRemPart,
+                               lblPPartSelected,
+                               {txtPLocation, txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst,
+                                txtPNumParts, txtPNotes}},
+                              hooks, this);
     m_maintLog->setSibling(m_partsLog);
     m_partsLog->setSibling(m_maintLog);
 }
@@ -697,13 +747,13 @@ void frmAutoMain::setUpEntryLogs()
 void frmAutoMain::repairTabOrder()
 {
     const QList<QWidget*> order = {
-        cboVehicle,    cmdAddVehicle, cmdRemove,    SSTab1->tabBar(), txtIMake,     txtIModel,    txtIYear,
-        txtIColor,     txtIEngine,    txtIDoors,    txtIMileage,      optIAuto,     optIManual,   chkPic,
-        txtILocation,  txtIDatePurch, txtIWarranty, txtIInsName,      txtIInsDate,  optINew,      optIUsed,
-        txtINotes,     lstMaintList,  cmdAddMaint,  cmdRemMaint,      txtMLastInsp, txtMNextInsp, txtMPMileage,
-        txtMNMileage,  txtMShop,      txtMNotes,    lstPParts,        cmdPAddPart,  cmdPRemPart,  txtPLocation,
-        txtPDatePurch, txtPBrand,     txtPWarranty, txtPSpecs,        txtPNumParts, txtPNotes,    txtPDateInst,
-        cmdPrint,      cmdClose};
+        cboVehicle,   cmdAddVehicle, cmdRemove,    SSTab1->tabBar(), txtIMake,      txtIModel,    txtIYear,
+        txtIColor,    txtIEngine,    txtIDoors,    txtIMileage,      optIAuto,      optIManual,   chkPic,
+        txtILocation, txtIDatePurch, txtIWarranty, txtIInsName,      txtIInsDate,   optINew,      optIUsed,
+        txtINotes,    lstMaintList,  cmdAddMaint,  cmdRemMaint,      txtMLastInsp,  txtMNextInsp, txtMPMileage,
+        txtMNMileage, txtMShop,      txtMNotes,    lstPParts,        cmdPAddPart,   cmdPRemPart,  txtPLocation,
+        txtPDatePurch, txtPBrand,    txtPWarranty, txtPSpecs,        txtPNumParts,  txtPNotes,    txtPDateInst,
+        cmdPrint,     cmdClose};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }

@@ -80,7 +80,7 @@ Lock::Result Lock::take()
     // Only a lock whose program has ended is stale, however old it is.
     m_file->setStaleLockTime(0);
     if (m_file->tryLock(0)) {
-        RemoveSaveLeftovers();
+        RemoveSaveLeftovers(path());
         return Result::Held;
     }
     switch (m_file->error()) {
@@ -96,11 +96,21 @@ Lock::Result Lock::take()
     }
 }
 
-void RemoveSaveLeftovers()
+void Lock::removeSaveLeftovers(const QString& folder, const QStringList& fileNames) const
+{
+    if (m_file && m_file->isLocked())
+        RemoveSaveLeftovers(folder, fileNames);
+}
+
+void RemoveSaveLeftovers(const QString& folder, const QStringList& fileNames)
 {
     // QSaveFile names its temporary after the file with six random letters or digits.
-    static const QRegularExpression leftover(QStringLiteral("\\.gbx\\.[A-Za-z0-9]{6}$"));
-    QDirIterator it(path(), QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    QStringList names;
+    for (const QString& name : fileNames)
+        names << QRegularExpression::escape(name);
+    const QRegularExpression leftover(
+        QStringLiteral("^(%1)\\.[A-Za-z0-9]{6}$").arg(names.isEmpty() ? QStringLiteral(".*\\.gbx") : names.join(u'|')));
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     while (it.hasNext()) {
         const QString file = it.next();
         if (leftover.match(it.fileName()).hasMatch())

@@ -11,6 +11,8 @@
 #include <QSet>
 #include <QStandardPaths>
 
+#include <sys/stat.h>
+
 namespace DataFolder {
 
 namespace {
@@ -159,9 +161,11 @@ QString inData(const QString& fileName)
 
 QString linkProblem(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.isSymLink())
+    // Every record read asks: a plain lstat() keeps QFileInfo's bookkeeping for the rare link.
+    struct stat entry;
+    if (::lstat(QFile::encodeName(path).constData(), &entry) != 0 || !S_ISLNK(entry.st_mode))
         return QString();
+    const QFileInfo info(path);
     const QString target = info.canonicalFilePath();
     if (target.isEmpty())
         return QStringLiteral("It is a link to \"%1\", which does not exist.").arg(info.symLinkTarget());

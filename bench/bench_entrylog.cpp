@@ -2,13 +2,14 @@
 
 #include "DataFolder.h"
 #include "EntryLog.h"
+#include "NameOrder.h"
 #include "RecordFile.h"
 #include "frmAutoMain.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QWidget>
 #include <benchmark/benchmark.h>
@@ -33,7 +34,7 @@ QStringList names(int count, const QString& stem, bool sorted)
         out << ((i % 2 ? stem.toUpper() : stem) + QStringLiteral(" %1, item").arg(scrambled, 6, 10, QLatin1Char('0')));
     }
     if (sorted)
-        std::stable_sort(out.begin(), out.end(), &EntryLog::lessThan);
+        std::stable_sort(out.begin(), out.end(), &NameOrder::lessThan);
     return out;
 }
 
@@ -47,7 +48,7 @@ void writeLists(int count, bool sorted = true)
 }
 
 struct Page {
-    QListWidget list;
+    QListView list;
     QPushButton add, rem;
     QAction addAction, remAction;
     QLabel label;
@@ -95,13 +96,13 @@ void BM_LoadBothLists(benchmark::State& state)
     Page parts(EntryLogKind::parts());
     for (auto _ : state) {
         state.PauseTiming();
-        maint.list.clear();
-        parts.list.clear();
+        maint.log->clearList();
+        parts.log->clearList();
         state.ResumeTiming();
         maint.log->LoadList();
         parts.log->LoadList();
     }
-    if (maint.list.count() != count || parts.list.count() != count)
+    if (maint.log->names().size() != count || parts.log->names().size() != count)
         state.SkipWithError("lists not loaded");
     state.SetItemsProcessed(state.iterations() * 2 * count);
 }
@@ -125,7 +126,7 @@ void BM_SelectVehicleWithLongLists(benchmark::State& state)
     window.cboVehicle_Click(); // a new vehicle: this first choice writes its vehicle file
     for (auto _ : state)
         window.cboVehicle_Click();
-    if (window.lstMaintList->count() != count || window.lstPParts->count() != count)
+    if (window.maintLog()->names().size() != count || window.partsLog()->names().size() != count)
         state.SkipWithError("lists not loaded");
     state.SetItemsProcessed(state.iterations() * 2 * count);
 }

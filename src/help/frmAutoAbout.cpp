@@ -5,6 +5,7 @@
 #include "Icon.h"
 #include "PlatformServices.h"
 #include "Win1252.h"
+#include "WindowLook.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -77,6 +78,7 @@ frmAutoAbout::frmAutoAbout(QWidget* parent)
             s_instance = nullptr;
         deleteLater();
     });
+    WindowLook::apply(this);
 }
 
 frmAutoAbout::~frmAutoAbout() = default;
@@ -166,9 +168,9 @@ void frmAutoAbout::StartSysInfo()
     QString SysInfoPath;
     bool found = GetKeyValue(Registry::HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
                              QStringLiteral("PATH"), SysInfoPath);
-    if (!found && GetKeyValue(Registry::HKEY_LOCAL_MACHINE,
-                              QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"), QStringLiteral("MSINFO"),
-                              SysInfoPath)) {
+    if (!found &&
+        GetKeyValue(Registry::HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
+                    QStringLiteral("MSINFO"), SysInfoPath)) {
         const QString tool = SysInfoPath + QStringLiteral("/MSINFO32.EXE");
         if (QFileInfo(tool).isFile()) {
             SysInfoPath = tool;

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 #include <QPoint>
 
 #include <functional>
@@ -24,7 +25,6 @@ public:
     // A window made directly (tests) becomes the instance when there is none yet.
     explicit frmAutoMain(QWidget* parent = nullptr);
     ~frmAutoMain() override;
-
 
     // The selection: the chosen vehicle's name, empty when none is chosen.
     QString selectedVehicle() const;
@@ -117,6 +117,8 @@ private:
     void setUpEntryLogs();
     void repairTabOrder();
     void refreshAfterEntryRemoval();
+    bool holdAfterFailedSave();
+    void forgetFailedSaves();
 
     QHash<QObject*, std::function<void()>> m_savers;
     // The "Maintenance" and "Parts" pages.
@@ -126,6 +128,9 @@ private:
     bool m_saving = false;
     bool m_loaded = false;
     bool m_ending = false;
+    // The vehicle the pages show, and whether its last save failed.
+    QPersistentModelIndex m_shownVehicle;
+    bool m_vehicleSaveFailed = false;
     // A vehicle file that could not be read nor moved aside: never overwritten.
     QString m_keptVehicleFile;
     // Page controls where the form puts them, measured from SSTab1's corner.

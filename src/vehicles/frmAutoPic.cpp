@@ -7,6 +7,7 @@
 #include "RecordFile.h"
 #include "SafeFile.h"
 #include "Win1252.h"
+#include "WindowLook.h"
 #include "modGlobalVars.h"
 
 #include <QCloseEvent>
@@ -72,9 +73,7 @@ frmAutoPic* frmAutoPic::instance()
     return s_instance;
 }
 
-frmAutoPic::frmAutoPic(QWidget* parent)
-    : QWidget(parent, Qt::Window)
-    , ui(std::make_unique<Ui::frmAutoPic>())
+frmAutoPic::frmAutoPic(QWidget* parent) : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::frmAutoPic>())
 {
     ui->setupUi(this);
     picItem = ui->picItem;
@@ -98,6 +97,7 @@ frmAutoPic::frmAutoPic(QWidget* parent)
     connect(escape, &QShortcut::activated, cmdClose, &QPushButton::click);
 
     applyLayout();
+    WindowLook::apply(this);
 }
 
 frmAutoPic::~frmAutoPic() = default;
@@ -126,6 +126,13 @@ bool frmAutoPic::loadPicture(const QString& vehicle)
     }
     showPicture(image);
     return true;
+}
+
+void frmAutoPic::showNoVehicle()
+{
+    setVehicle(QString());
+    clearPicture();
+    setWindowTitle(QString());
 }
 
 void frmAutoPic::cmdAddPic_Click()

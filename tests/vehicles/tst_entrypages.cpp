@@ -20,12 +20,7 @@ class TestEntryPages : public MainWindowFixture {
                 w->txtPSpecs,    w->txtPDateInst,  w->txtPNumParts, w->txtPNotes};
     }
 
-    static void selectEntry(QListWidget* list, const QString& name)
-    {
-        const auto found = list->findItems(name, Qt::MatchExactly);
-        QVERIFY(!found.isEmpty());
-        list->setCurrentItem(found.first());
-    }
+    static void selectEntry(QListView* list, const QString& name) { ListRows::select(list, name); }
 
     // The state after choosing a vehicle or removing an entry: lists usable, nothing selected.
     void verifyNoEntrySelected()
@@ -48,8 +43,8 @@ class TestEntryPages : public MainWindowFixture {
         QVERIFY(w->mnuAddPart->isEnabled());
         QVERIFY(w->lstMaintList->isEnabled());
         QVERIFY(w->lstPParts->isEnabled());
-        QVERIFY(w->lstMaintList->selectedItems().isEmpty());
-        QVERIFY(w->lstPParts->selectedItems().isEmpty());
+        QVERIFY(ListRows::selected(w->lstMaintList).isEmpty());
+        QVERIFY(ListRows::selected(w->lstPParts).isEmpty());
         QVERIFY(w->CurrentMaint().isEmpty());
         QVERIFY(w->CurrentPart().isEmpty());
     }
@@ -255,8 +250,8 @@ private slots:
         selectEntry(w->lstMaintList, "Oil");
         dialogs->messageAnswers << MsgAnswer::Yes;
         w->cmdRemove->click();
-        QCOMPARE(w->lstMaintList->count(), 0);
-        QCOMPARE(w->lstPParts->count(), 0);
+        QCOMPARE(ListRows::count(w->lstMaintList), 0);
+        QCOMPARE(ListRows::count(w->lstPParts), 0);
         QVERIFY(w->CurrentMaint().isEmpty());
         for (QAction* a : {w->mnuAddMaint, w->mnuRemMaint, w->mnuAddPart, w->mnuRemPart})
             QVERIFY(!a->isEnabled());

@@ -102,8 +102,9 @@ private slots:
     {
         env->dataFolder();
         writeAll(data("MainList.gbx"), "\"Van\"\r\n");
-        writeAll(data("Van.gbx"), "\"\",\"\",\"\",\"\",\"\",\"\",\"\",#TRUE#,#TRUE#,\"\",\"\",\"\",\"\",\"\",#TRUE#,#TRUE#,"
-                                  "\"\"\r\n");
+        writeAll(data("Van.gbx"),
+                 "\"\",\"\",\"\",\"\",\"\",\"\",\"\",#TRUE#,#TRUE#,\"\",\"\",\"\",\"\",\"\",#TRUE#,#TRUE#,"
+                 "\"\"\r\n");
         QVERIFY(open());
         pick("Van");
         QVERIFY(!w->optIAuto->isChecked());
@@ -127,7 +128,8 @@ private slots:
             QTest::keyClicks(w->txtINotes, lines[i]);
         }
         QTest::keyClick(w->txtINotes, Qt::Key_Tab);
-        QVERIFY(vanFile().endsWith(",\"Bought from a friend, cheap.\r\nNew tyres, 2019\r\n\r\n  indented, \x94quoted\x94\"\r\n"));
+        QVERIFY(vanFile().endsWith(
+            ",\"Bought from a friend, cheap.\r\nNew tyres, 2019\r\n\r\n  indented, \x94quoted\x94\"\r\n"));
         pick("Car");
         QVERIFY(w->txtINotes->toPlainText().isEmpty());
         pick("Van");
@@ -173,8 +175,8 @@ private slots:
         pick("Van");
         QVERIFY(w->txtIMake->text().isEmpty());
         // The lists still load: left empty, the next add would write them back without their entries.
-        QCOMPARE(w->lstMaintList->count(), 1);
-        QCOMPARE(w->lstPParts->count(), 1);
+        QCOMPARE(ListRows::count(w->lstMaintList), 1);
+        QCOMPARE(ListRows::count(w->lstPParts), 1);
         QCOMPARE(readAll(data("Van.gbx.unreadable")), QByteArray("an older one"));
         QCOMPARE(readAll(data("Van.gbx.unreadable.2")), broken);
         QCOMPARE(vanFile(), EmptyVehicleRecord);

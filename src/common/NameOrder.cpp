@@ -11,6 +11,7 @@ namespace {
 
 constexpr char16_t FirstPrintable = 0x20;
 constexpr char16_t LastPrintable = 0x7e;
+constexpr int NoRank = -1;
 
 // The collator of the current locale, and for English (and the C locale) the
 // place of every printable ASCII character in its order. There a name of
@@ -54,9 +55,39 @@ Order& order()
     return *current;
 }
 
-bool printableAscii(QStringView s)
+bool printable(QChar c)
 {
-    return std::all_of(s.begin(), s.end(), [](QChar c) { return c >= FirstPrintable && c <= LastPrintable; });
+    return c.unicode() >= FirstPrintable && c.unicode() <= LastPrintable;
+}
+
+int compareIn(const Order& o, QStringView a, QStringView b)
+{
+    if (!o.asciiRank)
+        return o.collator.compare(a, b);
+    const auto& rank = *o.asciiRank;
+    // The place of a character, or NoRank when it is not printable ASCII.
+    auto place = [&rank](QChar c) { return printable(c) ? int(rank[c.unicode() - FirstPrintable]) : NoRank; };
+    const qsizetype n = std::min(a.size(), b.size());
+    // Names of one list often share long beginnings: the equal part is passed first.
+    const qsizetype same = std::mismatch(a.begin(), a.begin() + n, b.begin()).first - a.begin();
+    if (!std::all_of(a.begin(), a.begin() + same, printable))
+        return o.collator.compare(a, b);
+    // Then, as far as both are printable ASCII, the first character of a different place decides.
+    for (qsizetype i = same; i < n; ++i) {
+        const int x = place(a[i]);
+        const int y = place(b[i]);
+        if (x == NoRank || y == NoRank)
+            return o.collator.compare(a, b);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size())
+        return 0;
+    // One begins the other: the shorter goes first unless the rest weighs nothing.
+    const QStringView rest = a.size() > n ? a.sliced(n) : b.sliced(n);
+    if (!std::all_of(rest.begin(), rest.end(), printable))
+        return o.collator.compare(a, b);
+    return a.size() < b.size() ? -1 : 1;
 }
 
 } // namespace
@@ -65,24 +96,19 @@ namespace NameOrder {
 
 int compare(QStringView a, QStringView b)
 {
-    Order& o = order();
-    if (o.asciiRank && printableAscii(a) && printableAscii(b)) {
-        const auto& rank = *o.asciiRank;
-        const qsizetype n = std::min(a.size(), b.size());
-        for (qsizetype i = 0; i < n; ++i) {
-            const int x = rank[a[i].unicode() - FirstPrintable];
-            const int y = rank[b[i].unicode() - FirstPrintable];
-            if (x != y)
-                return x < y ? -1 : 1;
-        }
-        return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-    }
-    return o.collator.compare(a, b);
+    return compareIn(order(), a, b);
 }
 
 bool lessThan(const QString& a, const QString& b)
 {
     return compare(a, b) < 0;
+}
+
+Less::Less() : m_order(&order()) {}
+
+bool Less::operator()(const QString& a, const QString& b) const
+{
+    return compareIn(*static_cast<const Order*>(m_order), a, b) < 0;
 }
 
 } // namespace NameOrder

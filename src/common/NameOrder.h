@@ -12,4 +12,15 @@ namespace NameOrder {
 int compare(QStringView a, QStringView b);
 bool lessThan(const QString& a, const QString& b);
 
+// lessThan for sorting or searching many names at once: the locale is looked
+// up once, when it is made.
+class Less {
+public:
+    Less();
+    bool operator()(const QString& a, const QString& b) const;
+
+private:
+    const void* m_order;
+};
+
 } // namespace NameOrder

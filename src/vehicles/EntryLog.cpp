@@ -185,8 +185,9 @@ void EntryLog::LoadList()
     // usual case only checks the order.
     if (m_model->rowCount() > 0)
         loaded = names() + loaded;
-    if (!std::is_sorted(loaded.cbegin(), loaded.cend(), &NameOrder::lessThan))
-        std::stable_sort(loaded.begin(), loaded.end(), &NameOrder::lessThan);
+    const NameOrder::Less less;
+    if (!std::is_sorted(loaded.cbegin(), loaded.cend(), less))
+        std::stable_sort(loaded.begin(), loaded.end(), less);
 
     const QSignalBlocker block(m_widgets.list->selectionModel());
     m_model->setStringList(loaded);
@@ -380,8 +381,7 @@ void EntryLog::add()
 
     // Its sorted place: after every name that does not sort after it.
     const QStringList current = names();
-    const int row =
-        int(std::upper_bound(current.cbegin(), current.cend(), name, &NameOrder::lessThan) - current.cbegin());
+    const int row = int(std::upper_bound(current.cbegin(), current.cend(), name, NameOrder::Less()) - current.cbegin());
     m_model->insertRows(row, 1);
     m_model->setData(m_model->index(row), name);
     // Runs the selection: fields, label, remove command.

@@ -275,8 +275,9 @@ void frmAutoMain::LoadVehicleList()
     if (cboVehicle->count() == 0) {
         // The file is normally in the selector's order already; only a file
         // written by hand needs sorting. Equal names keep the file's order.
-        if (!std::is_sorted(names.cbegin(), names.cend(), NameOrder::lessThan))
-            std::stable_sort(names.begin(), names.end(), NameOrder::lessThan);
+        const NameOrder::Less less;
+        if (!std::is_sorted(names.cbegin(), names.cend(), less))
+            std::stable_sort(names.begin(), names.end(), less);
         static_cast<QStringListModel*>(cboVehicle->model())->setStringList(names);
     } else {
         for (const QString& name : std::as_const(names))
@@ -298,11 +299,12 @@ void frmAutoMain::insertVehicleSorted(const QString& name)
 {
     // After every entry that sorts before or equal to it: a duplicate goes
     // after its twin.
+    const NameOrder::Less less;
     int low = 0;
     int high = cboVehicle->count();
     while (low < high) {
         const int mid = low + (high - low) / 2;
-        if (NameOrder::lessThan(name, cboVehicle->itemText(mid)))
+        if (less(name, cboVehicle->itemText(mid)))
             high = mid;
         else
             low = mid + 1;

@@ -134,9 +134,8 @@ private slots:
 
         QVERIFY(activate(w));
         w->txtUserName->setFocus();
-        QCOMPARE(focusChain(w->txtUserName, 7),
-                 (QStringList{"txtUserName", "txtPassword", "chkLoginScreen", "chkRemPass", "cmdOK", "cmdCancel",
-                              "txtUserName"}));
+        QCOMPARE(focusChain(w->txtUserName, 7), (QStringList{"txtUserName", "txtPassword", "chkLoginScreen",
+                                                             "chkRemPass", "cmdOK", "cmdCancel", "txtUserName"}));
     }
 
     void rememberedLoginIsPrefilled()
@@ -256,9 +255,12 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("password");
-        QTest::newRow("password in other case") << "me" << "SECRET";
-        QTest::newRow("wrong name") << "Me" << "secret";
-        QTest::newRow("password with a trailing blank") << "me" << "secret ";
+        QTest::newRow("password in other case") << "me"
+                                                << "SECRET";
+        QTest::newRow("wrong name") << "Me"
+                                    << "secret";
+        QTest::newRow("password with a trailing blank") << "me"
+                                                        << "secret ";
     }
     void wrongLoginSelectsThePassword()
     {
@@ -474,8 +476,8 @@ private slots:
         QVERIFY(activate(d));
         d->txtOldName->setFocus();
         QCOMPARE(focusChain(d->txtOldName, 11),
-                 (QStringList{"txtOldName", "txtOldPass", "chkLoginScreen", "chkRemPass", "chkChangePass",
-                              "txtNewName", "txtNewPass1", "txtNewPass2", "OKButton", "CancelButton", "txtOldName"}));
+                 (QStringList{"txtOldName", "txtOldPass", "chkLoginScreen", "chkRemPass", "chkChangePass", "txtNewName",
+                              "txtNewPass1", "txtNewPass2", "OKButton", "CancelButton", "txtOldName"}));
         // Esc is bound to nothing.
         QTest::keyClick(d->txtOldName, Qt::Key_Escape);
         QVERIFY(d->isVisible());
@@ -496,9 +498,8 @@ private slots:
         d->OKButton->click();
         d->txtNewPass1->setText(QStringLiteral("new"));
         d->OKButton->click();
-        QCOMPARE(ui->messages(),
-                 (QStringList{QStringLiteral("Please choose a User Name."), QStringLiteral("Please choose a password."),
-                              Mismatch}));
+        QCOMPARE(ui->messages(), (QStringList{QStringLiteral("Please choose a User Name."),
+                                              QStringLiteral("Please choose a password."), Mismatch}));
         for (const auto& s : ui->shown)
             QVERIFY(s.title.isEmpty()); // the application title
         QCOMPARE(QApplication::focusWidget(), d->txtOldName);
@@ -579,7 +580,8 @@ private slots:
         d->txtNewPass1->setText(QStringLiteral("new, \"pw\""));
         d->txtNewPass2->setText(QStringLiteral("new, \"pw\""));
         d->OKButton->click();
-        QCOMPARE(ui->messages(), QStringList{QStringLiteral("Login/Password and Login Preferences successfully changed!")});
+        QCOMPARE(ui->messages(),
+                 QStringList{QStringLiteral("Login/Password and Login Preferences successfully changed!")});
         QVERIFY(ui->shown[0].title.isEmpty());
         QVERIFY(!frmChangePass::exists());
         QCOMPARE(CredentialStore::readPasswordFile(StartDir)->password, QStringLiteral("new, \"pw\""));
@@ -652,6 +654,30 @@ private slots:
         QVERIFY(d->chkRemPass->isChecked());
         QVERIFY(!d->chkRemPass->isEnabled());
         QVERIFY(ui->shown.isEmpty());
+    }
+
+    // Enter on a focused button clicks that button; the default only when no button has the focus.
+    void enterClicksTheFocusedButton()
+    {
+        writeLogin(QStringLiteral("me"), QStringLiteral("secret"), 1, 0);
+        QStringList files{"logdata.gbx", "logdata2.gbx", "logdata3.gbx"};
+        QList<QByteArray> before;
+        for (const QString& file : files)
+            before << readAll(work(file));
+        frmChangePass* d = openPreferences();
+        QVERIFY(activate(d));
+        d->txtOldName->setText("me");
+        d->txtOldPass->setText("secret");
+        d->chkChangePass->setChecked(true);
+        d->txtNewName->setText("other");
+        d->txtNewPass1->setText("pw");
+        d->txtNewPass2->setText("pw");
+        d->CancelButton->setFocus();
+        QTest::keyClick(d->CancelButton, Qt::Key_Return);
+        QVERIFY(!d->isVisible());
+        QVERIFY(ui->shown.isEmpty());
+        for (int i = 0; i < files.size(); ++i)
+            QCOMPARE(readAll(work(files.at(i))), before.at(i));
     }
 
     void closingByTheFrameDiscardsTheDialog()

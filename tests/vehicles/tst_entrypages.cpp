@@ -84,6 +84,45 @@ private slots:
         verifyNoEntrySelected();
     }
 
+    // After a save fails, the first attempt to leave keeps the text on screen; the second moves on.
+    void aFailedSaveHoldsTheSelectionOnce()
+    {
+        prepareVan();
+        writeAll(data("MainList.gbx"), "\"Car\"\r\n\"Van\"\r\n");
+        QVERIFY(open());
+        pick("Van");
+        w->SSTab1->setCurrentIndex(1);
+        selectEntry(w->lstMaintList, "Oil");
+        QVERIFY(QFile::remove(data("VanOil.gbx")));
+        QVERIFY(QDir().mkdir(data("VanOil.gbx"))); // the record cannot be written
+        w->txtMShop->setFocus();
+        QTest::keyClicks(w->txtMShop, "Garage");
+        QTest::mouseClick(w->lstMaintList->viewport(), Qt::LeftButton, {}, ListRows::centre(w->lstMaintList, "Tires"));
+        QCOMPARE(dialogs->shown.size(), 2); // the failure, then the hold
+        QVERIFY(dialogs->shown.at(1).text.contains(QStringLiteral("\"Oil\" is still on screen and not stored")));
+        QCOMPARE(ListRows::selected(w->lstMaintList), QStringList{"Oil"});
+        QCOMPARE(w->CurrentMaint(), QStringLiteral("Oil"));
+        QCOMPARE(w->txtMShop->text(), QStringLiteral("5Garage"));
+        QTest::mouseClick(w->lstMaintList->viewport(), Qt::LeftButton, {}, ListRows::centre(w->lstMaintList, "Tires"));
+        QCOMPARE(w->CurrentMaint(), QStringLiteral("Tires"));
+
+        // The vehicle the same way.
+        dialogs->shown.clear();
+        w->SSTab1->setCurrentIndex(0);
+        QVERIFY(QFile::remove(data("Van.gbx")));
+        QVERIFY(QDir().mkdir(data("Van.gbx")));
+        w->txtIMake->setFocus();
+        QTest::keyClicks(w->txtIMake, "Ford");
+        w->cboVehicle->setFocus();
+        pick("Car");
+        QCOMPARE(dialogs->shown.size(), 2);
+        QCOMPARE(w->selectedVehicle(), QStringLiteral("Van"));
+        QCOMPARE(w->txtIMake->text(), QStringLiteral("Ford"));
+        pick("Car");
+        QCOMPARE(w->selectedVehicle(), QStringLiteral("Car"));
+        QVERIFY(w->txtIMake->text().isEmpty());
+    }
+
     void removalOnEitherPageResetsBothPages_data()
     {
         QTest::addColumn<bool>("onParts");

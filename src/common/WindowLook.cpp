@@ -14,6 +14,8 @@
 #include <QStyleFactory>
 #include <QStyleOption>
 
+#include <qdrawutil.h>
+
 #include <cmath>
 
 namespace {
@@ -97,18 +99,14 @@ public:
             return;
         }
         const QRect label = proxy()->subControlRect(CC_GroupBox, box, SC_GroupBoxLabel, widget);
+        // An etched line from the middle of the caption down, broken where the caption stands.
         painter->save();
-        QStyleOptionFrame frame;
-        frame.QStyleOption::operator=(*box);
-        frame.features = box->features;
-        frame.lineWidth = box->lineWidth;
-        frame.midLineWidth = box->midLineWidth;
-        frame.rect = box->rect;
-        frame.rect.setTop(label.center().y());
         QRegion around(box->rect);
         around -= label.adjusted(-2, 0, 2, 0);
         painter->setClipRegion(around);
-        proxy()->drawPrimitive(PE_FrameGroupBox, &frame, painter, widget);
+        QRect frame = box->rect;
+        frame.setTop(label.center().y());
+        qDrawShadeRect(painter, frame, box->palette, true, 1);
         painter->restore();
         int flags = Qt::AlignCenter | Qt::TextShowMnemonic;
         if (!proxy()->styleHint(SH_UnderlineShortcut, box, widget))

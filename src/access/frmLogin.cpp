@@ -2,13 +2,14 @@
 
 #include "CheckBoxValue.h"
 #include "CredentialStore.h"
+#include "HelpBrowser.h"
+#include "HelpBrowserInterface.h"
 #include "MenuShortcutFilter.h"
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
 #include "WindowLook.h"
 #include "frmAutoAbout.h"
 #include "frmAutoMain.h"
-#include "frmBrowser.h"
 #include "frmChangePass.h"
 #include "modGlobalVars.h"
 
@@ -203,19 +204,19 @@ void frmLogin::mnuReadMe_Click()
 
 void frmLogin::mnuVenbry_Click()
 {
-    CurrentAddress = frmBrowser::VendorHomePage;
+    CurrentAddress = QString::fromLatin1(VendorHomePageAddress);
     showHelpBrowser();
 }
 
 void frmLogin::lblVenbrySoftware_DblClick()
 {
-    CurrentAddress = frmBrowser::VendorHomePage;
+    CurrentAddress = QString::fromLatin1(VendorHomePageAddress);
     showHelpBrowser();
 }
 
 void frmLogin::showHelpBrowser()
 {
-    frmBrowser::showBrowser();
+    HelpBrowser::showAddress(CurrentAddress);
 }
 
 void frmLogin::mnuAbout_Click()

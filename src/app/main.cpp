@@ -1,5 +1,7 @@
+#include "AppId.h"
 #include "Fonts.h"
 #include "Icon.h"
+#include "QuitAfterFirstPaint.h"
 #include "frmLogin.h"
 #include "modGlobalVars.h"
 
@@ -9,7 +11,10 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    QuitAfterFirstPaint::installIfRequested(&app);
     QApplication::setApplicationName(QStringLiteral("Gearbook"));
+    // Shells find the menu entry, and so the icon, of our windows by this name.
+    QApplication::setDesktopFileName(AppId::gearbook());
     modGlobalVars::StartDir = QDir::currentPath();
     modGlobalVars::ApplicationTitle = QStringLiteral("Venbry's Gearbook");
     registerFontSubstitutions();

@@ -118,12 +118,16 @@ public:
 
 void installCaptionStyle()
 {
-    if (dynamic_cast<CaptionStyle*>(QApplication::style()))
+    // Marked by a property rather than its type: the help browser module has its own copy of this code.
+    static const char* const Mark = "gearbookCaptionStyle";
+    if (QApplication::style()->property(Mark).toBool())
         return;
     QStyle* base = QStyleFactory::create(QApplication::style()->name());
     if (!base)
         return;
-    QApplication::setStyle(new CaptionStyle(base));
+    auto* style = new CaptionStyle(base);
+    style->setProperty(Mark, true);
+    QApplication::setStyle(style);
 }
 
 bool roleSet(const QPalette& palette, QPalette::ColorRole role)

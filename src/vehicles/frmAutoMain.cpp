@@ -4,6 +4,7 @@
 #include "DataFolder.h"
 #include "EntryLog.h"
 #include "FieldGuard.h"
+#include "HelpBrowser.h"
 #include "MenuShortcutFilter.h"
 #include "NameOrder.h"
 #include "NameRules.h"
@@ -14,7 +15,6 @@
 #include "WindowLook.h"
 #include "frmAutoAbout.h"
 #include "frmAutoPic.h"
-#include "frmBrowser.h"
 #include "frmChangePass.h"
 #include "modGlobalVars.h"
 
@@ -617,7 +617,7 @@ void frmAutoMain::mnuPassword_Click()
 void frmAutoMain::mnuReadme_Click()
 {
     modGlobalVars::CurrentAddress = QDir::currentPath() + QStringLiteral("/ReadMe.htm");
-    frmBrowser::showBrowser(); // modeless; a browser not yet loaded opens CurrentAddress
+    HelpBrowser::showAddress(modGlobalVars::CurrentAddress); // modeless; a browser not yet loaded opens it
     modGlobalVars::RestoreStartDir();
 }
 

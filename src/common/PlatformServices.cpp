@@ -190,8 +190,6 @@ std::unique_ptr<QFileDialog> makeOpenFileDialog(const QString& filter, const QSt
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     const QString qtFilter = qtFilterFromPipeFilter(filter);
     dialog->setNameFilters(qtFilter.split(QStringLiteral(";;")));
-    if (!initialFileName.isEmpty())
-        dialog->selectFile(initialFileName);
     if (std::any_of(dialog->nameFilters().cbegin(), dialog->nameFilters().cend(), isExecutableFilter)) {
         // The executable test needs Qt's own dialog: a desktop's dialog filters by name only.
         dialog->setOption(QFileDialog::DontUseNativeDialog);
@@ -205,6 +203,9 @@ std::unique_ptr<QFileDialog> makeOpenFileDialog(const QString& filter, const QSt
     dialog->selectNameFilter(first);
     if (auto* proxy = dialog->findChild<ExecutableFilter*>())
         applyFilter(proxy, first);
+    // The folder is read only now, under the filter's own rule from the start.
+    if (!initialFileName.isEmpty())
+        dialog->selectFile(initialFileName);
     return dialog;
 }
 

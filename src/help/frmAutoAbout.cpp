@@ -168,9 +168,9 @@ void frmAutoAbout::StartSysInfo()
     QString SysInfoPath;
     bool found = GetKeyValue(Registry::HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
                              QStringLiteral("PATH"), SysInfoPath);
-    if (!found &&
-        GetKeyValue(Registry::HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
-                    QStringLiteral("MSINFO"), SysInfoPath)) {
+    if (!found && GetKeyValue(Registry::HKEY_LOCAL_MACHINE,
+                              QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"), QStringLiteral("MSINFO"),
+                              SysInfoPath)) {
         const QString tool = SysInfoPath + QStringLiteral("/MSINFO32.EXE");
         if (QFileInfo(tool).isFile()) {
             SysInfoPath = tool;

@@ -73,7 +73,9 @@ frmAutoPic* frmAutoPic::instance()
     return s_instance;
 }
 
-frmAutoPic::frmAutoPic(QWidget* parent) : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::frmAutoPic>())
+frmAutoPic::frmAutoPic(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , ui(std::make_unique<Ui::frmAutoPic>())
 {
     ui->setupUi(this);
     picItem = ui->picItem;

@@ -21,6 +21,8 @@
 namespace {
 
 constexpr double MinimumContrast = 4.5;
+// Large text (18 pt, or 14 pt bold) reads at a lower contrast, as the same guideline says.
+constexpr double MinimumContrastLarge = 3.0;
 
 // Enter that no control took, in a window that is not a dialog: the focused
 // button is clicked, else the window's default button.
@@ -168,8 +170,9 @@ void makeReadable(QWidget* widget)
             changed = true;
         } else if (text && !background) {
             const QColor wanted = palette.color(QPalette::Active, pair.text);
-            const QColor shown = WindowLook::readableText(wanted, palette.color(QPalette::Active, pair.background),
-                                                          theme.color(QPalette::Active, pair.text));
+            const QColor shown =
+                WindowLook::readableText(wanted, palette.color(QPalette::Active, pair.background),
+                                         theme.color(QPalette::Active, pair.text), WindowLook::isLarge(widget->font()));
             if (shown != wanted) {
                 for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
                     palette.setColor(group, pair.text, theme.color(group, pair.text));
@@ -187,7 +190,9 @@ void fitCaption(QWidget* widget)
 {
     auto overflow = [widget]() -> bool {
         if (auto* label = qobject_cast<QLabel*>(widget))
-            return label->fontMetrics().horizontalAdvance(label->text()) > label->contentsRect().width();
+            return label->fontMetrics().horizontalAdvance(label->buddy()
+                                                              ? QString(label->text()).remove(QLatin1Char('&'))
+                                                              : label->text()) > label->contentsRect().width();
         return widget->sizeHint().width() > widget->width();
     };
     if (auto* label = qobject_cast<QLabel*>(widget)) {
@@ -243,9 +248,15 @@ double contrast(const QColor& a, const QColor& b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-QColor readableText(const QColor& wanted, const QColor& background, const QColor& themeText)
+bool isLarge(const QFont& font)
 {
-    return contrast(wanted, background) >= MinimumContrast ? wanted : themeText;
+    const qreal points = font.pointSizeF();
+    return points >= 18 || (points >= 14 && font.bold());
+}
+
+QColor readableText(const QColor& wanted, const QColor& background, const QColor& themeText, bool large)
+{
+    return contrast(wanted, background) >= (large ? MinimumContrastLarge : MinimumContrast) ? wanted : themeText;
 }
 
 void setFixedBackground(QWidget* box, const QColor& background, const QColor& text)

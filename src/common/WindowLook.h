@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 
 class QWidget;
 
@@ -25,8 +26,10 @@ void apply(QWidget* window);
 // WCAG contrast ratio of two colours, 1 to 21.
 double contrast(const QColor& a, const QColor& b);
 // The wanted text colour where it stands out from background by at least
-// 4.5:1; otherwise the theme's own text colour.
-QColor readableText(const QColor& wanted, const QColor& background, const QColor& themeText);
+// 4.5:1 (3:1 for large text); otherwise the theme's own text colour.
+QColor readableText(const QColor& wanted, const QColor& background, const QColor& themeText, bool large = false);
+// 18 pt and more, or 14 pt bold: text that stays readable at a lower contrast.
+bool isLarge(const QFont& font);
 // A box painted with a fixed background shows its text in the colour that goes with it.
 void setFixedBackground(QWidget* box, const QColor& background, const QColor& text = Qt::black);
 

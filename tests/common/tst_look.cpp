@@ -53,6 +53,10 @@ private slots:
         const QColor navy(0, 0, 128), darkGrey(53, 53, 53), light(240, 240, 240), themeText(Qt::white);
         QCOMPARE(WindowLook::readableText(navy, light, Qt::black), navy);
         QCOMPARE(WindowLook::readableText(navy, darkGrey, themeText), themeText);
+        // Green on a light grey theme: 4.47:1, enough for a large title only.
+        const QColor green(0, 128, 0), lightGrey(239, 239, 239);
+        QCOMPARE(WindowLook::readableText(green, lightGrey, Qt::black), QColor(Qt::black));
+        QCOMPARE(WindowLook::readableText(green, lightGrey, Qt::black, true), green);
     }
 
     // Under a dark theme: a fixed white box shows black text, a fixed navy caption turns light.

@@ -2,6 +2,7 @@
 #include "Fonts.h"
 #include "Icon.h"
 #include "QuitAfterFirstPaint.h"
+#include "frmAutoMain.h"
 #include "frmLogin.h"
 #include "modGlobalVars.h"
 
@@ -20,6 +21,9 @@ int main(int argc, char* argv[])
     registerFontSubstitutions();
     QApplication::setWindowIcon(gearbookIcon());
 
+    // Once the main window is shown, a worker reads what is due and the
+    // overview opens when something is.
+    frmAutoMain::setDueCheckAtStart(true);
     // The login window is the only way in; it shows the main window itself.
     frmLogin::instance()->start();
     return app.exec();

@@ -16,6 +16,7 @@
 #include "frmAutoAbout.h"
 #include "frmAutoPic.h"
 #include "frmChangePass.h"
+#include "frmDueMaint.h"
 #include "modGlobalVars.h"
 
 #include <QAbstractItemView>
@@ -33,6 +34,7 @@
 namespace {
 
 frmAutoMain* g_instance = nullptr;
+bool g_dueCheckAtStart = false;
 
 constexpr int VehicleFields = 17;
 
@@ -143,6 +145,7 @@ void frmAutoMain::connectHandlers()
     connect(mnuPassword, &QAction::triggered, this, &frmAutoMain::mnuPassword_Click);
     connect(mnuReadme, &QAction::triggered, this, &frmAutoMain::mnuReadme_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmAutoMain::mnuAbout_Click);
+    connect(mnuDueMaint, &QAction::triggered, this, &frmAutoMain::mnuDueMaint_Click);
 
     // Option buttons save on every click (and only then: loading sets them quietly).
     for (QRadioButton* option : {optIAuto, optIManual, optINew, optIUsed})
@@ -225,6 +228,13 @@ void frmAutoMain::Form_Load()
     DataFolder::CreateMakerFolder();
     LoadVehicleList();
     LoadVehiclePicture();
+    if (g_dueCheckAtStart)
+        frmDueMaint::checkAtStart(this, [this](const DueScan::Result& result) { dueWindow()->showResult(result); });
+}
+
+void frmAutoMain::setDueCheckAtStart(bool check)
+{
+    g_dueCheckAtStart = check;
 }
 
 void frmAutoMain::endProgram()
@@ -626,6 +636,47 @@ void frmAutoMain::mnuReadme_Click()
 void frmAutoMain::mnuAbout_Click()
 {
     frmAutoAbout::showAbout();
+}
+
+void frmAutoMain::mnuDueMaint_Click()
+{
+    dueWindow()->showAndRefresh();
+}
+
+frmDueMaint* frmAutoMain::dueWindow()
+{
+    frmDueMaint* window = frmDueMaint::instance();
+    connect(window, &frmDueMaint::entryChosen, this, &frmAutoMain::selectMaintEntry, Qt::UniqueConnection);
+    return window;
+}
+
+bool frmAutoMain::selectMaintEntry(const QString& vehicle, const QString& entry)
+{
+    const int index = cboVehicle->findText(vehicle, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0)
+        return false;
+    commitPendingEdit();
+    if (index != cboVehicle->currentIndex()) {
+        cboVehicle->setCurrentIndex(index);
+        cboVehicle_Click();
+        if (cboVehicle->currentIndex() != index)
+            return false; // held: the shown vehicle's text could not be stored
+    }
+    SSTab1->setCurrentWidget(tabMaint);
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    if (entry.isEmpty())
+        return true;
+    if (!m_maintLog->names().contains(entry))
+        return false;
+    m_maintLog->select(entry);
+    if (m_maintLog->selectedName() != entry)
+        return false; // held: the shown entry's text could not be stored
+    lstMaintList->scrollTo(lstMaintList->currentIndex());
+    lstMaintList->setFocus();
+    return true;
 }
 
 // ---------------------------------------------------------------------------

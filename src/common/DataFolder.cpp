@@ -111,7 +111,8 @@ void RemoveSaveLeftovers(const QString& folder, const QStringList& fileNames)
     for (const QString& name : fileNames)
         names << QRegularExpression::escape(name);
     const QRegularExpression leftover(
-        QStringLiteral("^(%1)\\.[A-Za-z0-9]{6}$").arg(names.isEmpty() ? QStringLiteral(".*\\.gbx") : names.join(u'|')));
+        QStringLiteral("^(%1)\\.[A-Za-z0-9]{6}$").arg(names.isEmpty() ? QStringLiteral(".*\\.gbx") : names.join(u'|')),
+        QRegularExpression::DotMatchesEverythingOption);
     QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     while (it.hasNext()) {
         const QString file = it.next();

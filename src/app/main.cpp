@@ -2,8 +2,8 @@
 #include "DataFolder.h"
 #include "Fonts.h"
 #include "Icon.h"
-#include "frmLogin.h"
 #include "Restore.h"
+#include "frmLogin.h"
 #include "modGlobalVars.h"
 
 #include <QApplication>

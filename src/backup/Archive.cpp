@@ -229,7 +229,8 @@ std::optional<QString> buildArchive(const Manifest& manifest, const QList<Folder
 {
     ArchivePtr a(archive_write_new());
     const auto problem = [&a] {
-        return QStringLiteral("The archive could not be made: %1").arg(QString::fromUtf8(archive_error_string(a.get())));
+        return QStringLiteral("The archive could not be made: %1")
+            .arg(QString::fromUtf8(archive_error_string(a.get())));
     };
     // Names are stored as the bytes they are, whatever the locale.
     if (archive_write_add_filter_gzip(a.get()) != ARCHIVE_OK || archive_write_set_format_pax_restricted(a.get()) ||
@@ -445,8 +446,9 @@ bool isSaveTemporary(QByteArrayView name)
     const qsizetype dot = name.size() - Suffix - 1;
     if (dot < 4 || name.at(dot) != '.' || !name.first(dot).endsWith(".gbx"))
         return false;
-    return std::all_of(name.begin() + dot + 1, name.end(),
-                       [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); });
+    return std::all_of(name.begin() + dot + 1, name.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+    });
 }
 
 qint64 Manifest::totalSize() const
@@ -522,8 +524,8 @@ Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
     Manifest manifest;
     manifest.programVersion = QStringLiteral(GEARBOOK_VERSION);
     manifest.created = QDateTime::currentDateTimeUtc();
-    manifest.created.setTime(QTime(manifest.created.time().hour(), manifest.created.time().minute(),
-                                   manifest.created.time().second()));
+    manifest.created.setTime(
+        QTime(manifest.created.time().hour(), manifest.created.time().minute(), manifest.created.time().second()));
     manifest.members.reserve(files.size());
     for (const FolderFile& f : std::as_const(files))
         manifest.members.append(f.member);
@@ -578,9 +580,9 @@ Outcome checkArchive(const QString& archivePath, const QString& unpackInto)
         index.insert(manifest->members[i].name, i);
     QList<bool> seen(manifest->members.size(), false);
 
-    Descriptor outDir(unpackInto.isEmpty() ? -1
-                                           : ::open(QFile::encodeName(unpackInto).constData(),
-                                                    O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Descriptor outDir(unpackInto.isEmpty()
+                          ? -1
+                          : ::open(QFile::encodeName(unpackInto).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!unpackInto.isEmpty() && outDir.get() < 0)
         return failure(QStringLiteral("The folder \"%1\" to unpack into could not be opened: %2")
                            .arg(QDir::toNativeSeparators(unpackInto), reasonOf(errno)));
@@ -639,8 +641,8 @@ Outcome checkArchive(const QString& archivePath, const QString& unpackInto)
         return failure(*problem);
     const auto missing = std::find(seen.cbegin(), seen.cend(), false);
     if (missing != seen.cend())
-        return failure(QStringLiteral("\"%1\" is missing from it.")
-                           .arg(shown(manifest->members[missing - seen.cbegin()].name)));
+        return failure(
+            QStringLiteral("\"%1\" is missing from it.").arg(shown(manifest->members[missing - seen.cbegin()].name)));
     o.ok = true;
     return o;
 }

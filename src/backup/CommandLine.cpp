@@ -90,8 +90,8 @@ std::optional<int> run(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Gearbook"));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Venbry's Gearbook keeps the records of your vehicles. Without options it opens its window."));
+    parser.setApplicationDescription(
+        QStringLiteral("Venbry's Gearbook keeps the records of your vehicles. Without options it opens its window."));
     parser.addHelpOption();
     const QCommandLineOption backup(
         QStringLiteral("backup"),

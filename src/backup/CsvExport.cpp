@@ -17,24 +17,31 @@ namespace {
 constexpr QByteArrayView ByteOrderMark = "\xEF\xBB\xBF";
 
 // The captions of the window's fields, in the order their records hold them.
-const QStringList VehicleCaptions = {
-    QStringLiteral("Make"),           QStringLiteral("Model"),
-    QStringLiteral("Year"),           QStringLiteral("Color"),
-    QStringLiteral("Engine"),         QStringLiteral("Doors"),
-    QStringLiteral("Original Mileage"), QStringLiteral("Automatic"),
-    QStringLiteral("Manual (Stick)"), QStringLiteral("Vehicle was Purchased at"),
-    QStringLiteral("Date Purchased"), QStringLiteral("Warranty"),
-    QStringLiteral("Insurance Company"), QStringLiteral("Insured since"),
-    QStringLiteral("New"),            QStringLiteral("Used"),
-    QStringLiteral("Notes")};
+const QStringList VehicleCaptions = {QStringLiteral("Make"),
+                                     QStringLiteral("Model"),
+                                     QStringLiteral("Year"),
+                                     QStringLiteral("Color"),
+                                     QStringLiteral("Engine"),
+                                     QStringLiteral("Doors"),
+                                     QStringLiteral("Original Mileage"),
+                                     QStringLiteral("Automatic"),
+                                     QStringLiteral("Manual (Stick)"),
+                                     QStringLiteral("Vehicle was Purchased at"),
+                                     QStringLiteral("Date Purchased"),
+                                     QStringLiteral("Warranty"),
+                                     QStringLiteral("Insurance Company"),
+                                     QStringLiteral("Insured since"),
+                                     QStringLiteral("New"),
+                                     QStringLiteral("Used"),
+                                     QStringLiteral("Notes")};
 const QStringList MaintenanceCaptions = {
     QStringLiteral("Last Inspection date"),    QStringLiteral("Next Inspection date"),
     QStringLiteral("Mileage last inspection"), QStringLiteral("Mileage Next Inspection"),
     QStringLiteral("Location Inspected"),      QStringLiteral("Notes")};
-const QStringList PartCaptions = {
-    QStringLiteral("Location Purchased"),  QStringLiteral("Date Purchased"), QStringLiteral("Brand/Manufacturer"),
-    QStringLiteral("Warranty Expiration"), QStringLiteral("Size/Specs"),     QStringLiteral("Date Installed"),
-    QStringLiteral("# of Parts"),          QStringLiteral("Notes")};
+const QStringList PartCaptions = {QStringLiteral("Location Purchased"), QStringLiteral("Date Purchased"),
+                                  QStringLiteral("Brand/Manufacturer"), QStringLiteral("Warranty Expiration"),
+                                  QStringLiteral("Size/Specs"),         QStringLiteral("Date Installed"),
+                                  QStringLiteral("# of Parts"),         QStringLiteral("Notes")};
 
 struct Missing {};
 using Read = std::variant<Missing, QByteArray, QString>; // nothing there, the bytes, or why they cannot be read
@@ -52,7 +59,8 @@ Read readRecord(const QString& folder, const QString& fileName)
     if (!info.isFile())
         return why.arg(QDir::toNativeSeparators(path), QStringLiteral("it is not a file."));
     if (info.isSymLink() && QFileInfo(info.canonicalFilePath()).absolutePath() != QFileInfo(folder).canonicalFilePath())
-        return why.arg(QDir::toNativeSeparators(path), QStringLiteral("it is a link that leads out of the data folder."));
+        return why.arg(QDir::toNativeSeparators(path),
+                       QStringLiteral("it is a link that leads out of the data folder."));
     if (auto bytes = RecordFile::readFile(path))
         return std::move(*bytes);
     return why.arg(QDir::toNativeSeparators(path), QStringLiteral("it could not be opened."));
@@ -116,8 +124,8 @@ QByteArray row(const QStringList& fields)
         if (i > 0)
             line += ',';
         const QByteArray value = fields[i].toUtf8();
-        const bool quote = value.contains(',') || value.contains('"') || value.contains('\r') ||
-                           value.contains('\n') || value.startsWith(' ') || value.endsWith(' ');
+        const bool quote = value.contains(',') || value.contains('"') || value.contains('\r') || value.contains('\n') ||
+                           value.startsWith(' ') || value.endsWith(' ');
         if (quote)
             line += '"' + QByteArray(value).replace('"', "\"\"") + '"';
         else
@@ -142,8 +150,9 @@ Outcome exportTo(const QString& dataFolder, const QString& targetFolder)
         result.error = *why;
         return result;
     }
-    const QStringList vehicles =
-        std::holds_alternative<QByteArray>(list) ? RecordFile::parseListFile(std::get<QByteArray>(list)) : QStringList();
+    const QStringList vehicles = std::holds_alternative<QByteArray>(list)
+                                     ? RecordFile::parseListFile(std::get<QByteArray>(list))
+                                     : QStringList();
 
     Table vehicleTable(QStringList{QStringLiteral("Vehicle")} + VehicleCaptions);
     Table maintTable(QStringList{QStringLiteral("Vehicle"), QStringLiteral("Maintenance")} + MaintenanceCaptions);
@@ -155,11 +164,11 @@ Outcome exportTo(const QString& dataFolder, const QString& targetFolder)
             return result;
         }
         vehicleTable.add(QStringList{vehicle} + std::get<QStringList>(values));
-        auto why = addEntries(folder, vehicle, VehicleFiles::maintListFile(vehicle),
-                              int(MaintenanceCaptions.size()), &maintTable);
+        auto why = addEntries(folder, vehicle, VehicleFiles::maintListFile(vehicle), int(MaintenanceCaptions.size()),
+                              &maintTable);
         if (!why)
-            why = addEntries(folder, vehicle, VehicleFiles::partsListFile(vehicle), int(PartCaptions.size()),
-                             &partTable);
+            why =
+                addEntries(folder, vehicle, VehicleFiles::partsListFile(vehicle), int(PartCaptions.size()), &partTable);
         if (why) {
             result.error = *why;
             return result;
@@ -176,7 +185,8 @@ Outcome exportTo(const QString& dataFolder, const QString& targetFolder)
             return result;
         }
         if (RecordFile::readFile(path) != tables[i]->bytes()) {
-            result.error = QStringLiteral("\"%1\" did not read back as it was written.").arg(QDir::toNativeSeparators(path));
+            result.error =
+                QStringLiteral("\"%1\" did not read back as it was written.").arg(QDir::toNativeSeparators(path));
             return result;
         }
     }

@@ -57,8 +57,8 @@ void removeUnfinished(const QString& dataFolder)
 QString safetyBackupPath(const QString& dataFolder, const QDateTime& when)
 {
     const QString beside = QFileInfo(QDir::cleanPath(dataFolder)).absolutePath();
-    const QString stem = beside + QStringLiteral("/Gearbook safety backup ") +
-                         when.toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
+    const QString stem =
+        beside + QStringLiteral("/Gearbook safety backup ") + when.toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
     QString path = stem + QStringLiteral(".tar.gz");
     for (int n = 2; QFileInfo::exists(path); ++n)
         path = stem + QStringLiteral(" (%1).tar.gz").arg(n);
@@ -70,7 +70,8 @@ Outcome restore(const QString& archivePath, const QString& dataFolder, const QSt
     Outcome result;
     const QString current = realFolder(dataFolder);
     if (!QFileInfo(current).isDir() && !QDir().mkpath(current)) {
-        result.error = QStringLiteral("The data folder \"%1\" could not be made.").arg(QDir::toNativeSeparators(current));
+        result.error =
+            QStringLiteral("The data folder \"%1\" could not be made.").arg(QDir::toNativeSeparators(current));
         return result;
     }
     const QString incoming = unpackFolder(dataFolder);
@@ -103,10 +104,10 @@ Outcome restore(const QString& archivePath, const QString& dataFolder, const QSt
     // must find them on the disk, not a safe save per file.
     if (!syncFileSystem(incoming))
         return giveUp(QStringLiteral("The unpacked records could not be written to the disk: %1").arg(reasonOf(errno)));
-    if (::renameat2(AT_FDCWD, QFile::encodeName(incoming).constData(), AT_FDCWD,
-                    QFile::encodeName(current).constData(), RENAME_EXCHANGE) != 0)
-        return giveUp(QStringLiteral("The data folder could not be exchanged for the restored one: %1")
-                          .arg(reasonOf(errno)));
+    if (::renameat2(AT_FDCWD, QFile::encodeName(incoming).constData(), AT_FDCWD, QFile::encodeName(current).constData(),
+                    RENAME_EXCHANGE) != 0)
+        return giveUp(
+            QStringLiteral("The data folder could not be exchanged for the restored one: %1").arg(reasonOf(errno)));
     syncFileSystem(current); // the exchange itself, on the disk
 
     removeUnfinished(dataFolder); // the old records: the safety backup holds them

@@ -5,6 +5,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QTimeZone>
 
@@ -435,6 +436,12 @@ bool writeAll(int fd, const char* data, size_t size)
 
 // ---------------------------------------------------------------------------
 
+bool isDataFolder(const QString& folder, const QString& dataFolder)
+{
+    const QString data = QFileInfo(dataFolder).canonicalFilePath();
+    return !data.isEmpty() && QFileInfo(folder).canonicalFilePath() == data;
+}
+
 bool isPlainName(QByteArrayView name)
 {
     return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') && !name.contains('\0');
@@ -517,6 +524,9 @@ std::optional<Manifest> Manifest::parse(const QByteArray& bytes, QString* error)
 
 Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
 {
+    if (isDataFolder(QFileInfo(archivePath).absolutePath(), dataFolder))
+        return failure(QStringLiteral("A backup cannot be kept in the data folder it backs up. Please choose another "
+                                      "folder."));
     QList<FolderFile> files;
     if (auto problem = readFolder(dataFolder, &files))
         return failure(*problem);

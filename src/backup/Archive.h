@@ -48,8 +48,8 @@ struct Outcome {
 // Writes every file of `dataFolder` (save temporaries left out) into a new
 // archive at `archivePath`, saved atomically, then reads the written archive
 // back and checks it against what was read from the folder. A failed check
-// deletes the archive. A file of the folder that cannot be read fails the
-// backup, naming it: a backup is whole or it is nothing.
+// deletes the archive. An archive path in the data folder is refused. A file of the folder that cannot be read fails
+// the backup, naming it: a backup is whole or it is nothing.
 Outcome writeBackup(const QString& dataFolder, const QString& archivePath);
 
 // Checks an archive in full: the gzip checksum, the manifest, each member's
@@ -61,6 +61,10 @@ Outcome checkArchive(const QString& archivePath, const QString& unpackInto = QSt
 
 // Reads only the manifest, to tell the user what an archive holds.
 Outcome readManifest(const QString& archivePath);
+
+// Whether `folder` is the data folder itself (through any link): backups and
+// exports are never written among the records they are made of.
+bool isDataFolder(const QString& folder, const QString& dataFolder);
 
 // A name an archive member may have: one file of one folder.
 bool isPlainName(QByteArrayView name);

@@ -22,19 +22,8 @@ void print(FILE* stream, const QString& text)
     std::fflush(stream);
 }
 
-// Whether a file written into `folder` would land among the records.
-bool insideDataFolder(const QString& folder)
-{
-    const QString data = QFileInfo(DataFolder::path()).canonicalFilePath();
-    return !data.isEmpty() && QFileInfo(folder).canonicalFilePath() == data;
-}
-
 int backUp(const QString& file)
 {
-    if (insideDataFolder(QFileInfo(file).absolutePath())) {
-        print(stderr, QStringLiteral("Gearbook: a backup cannot be kept in the data folder it backs up."));
-        return 1;
-    }
     if (!QFileInfo(DataFolder::path()).isDir()) {
         print(stderr, QStringLiteral("Gearbook: there is no data folder to back up at \"%1\".")
                           .arg(QDir::toNativeSeparators(DataFolder::path())));
@@ -55,10 +44,6 @@ int exportTo(const QString& folder)
 {
     if (!QFileInfo(folder).isDir()) {
         print(stderr, QStringLiteral("Gearbook: \"%1\" is not a folder.").arg(QDir::toNativeSeparators(folder)));
-        return 1;
-    }
-    if (insideDataFolder(folder)) {
-        print(stderr, QStringLiteral("Gearbook: the export cannot be written into the data folder."));
         return 1;
     }
     const CsvExport::Outcome result = CsvExport::exportTo(DataFolder::path(), folder);

@@ -1,5 +1,6 @@
 #include "CsvExport.h"
 
+#include "Archive.h"
 #include "DataFolder.h"
 #include "RecordFile.h"
 #include "SafeFile.h"
@@ -144,6 +145,11 @@ const QStringList& fileNames()
 Outcome exportTo(const QString& dataFolder, const QString& targetFolder)
 {
     Outcome result;
+    if (Backup::isDataFolder(targetFolder, dataFolder)) {
+        result.error =
+            QStringLiteral("The export cannot be written into the data folder. Please choose another folder.");
+        return result;
+    }
     const QString folder = QDir(dataFolder).absolutePath() + QLatin1Char('/');
     const Read list = readRecord(folder, VehicleFiles::listFile());
     if (const auto* why = std::get_if<QString>(&list)) {

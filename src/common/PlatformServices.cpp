@@ -33,10 +33,18 @@ public:
         box.setWindowTitle(title.isEmpty() ? modGlobalVars::ApplicationTitle : title);
         box.setText(text);
         switch (icon) {
-        case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-        case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-        case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+        case MsgIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case MsgIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MsgIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MsgIcon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
         }
         if (buttons == MsgButtons::YesNo) {
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -66,6 +74,25 @@ public:
         QString selected = first;
         const QString path = QFileDialog::getOpenFileName(dialogParent(), title, initialFileName, qtFilter, &selected);
         if (path.isNull())
+            return std::nullopt;
+        return path;
+    }
+
+    std::optional<QString> saveFileDialog(const QString& filter, const QString& initialPath,
+                                          const QString& title) override
+    {
+        const QString qtFilter = qtFilterFromPipeFilter(filter);
+        QString selected = qtFilter.section(QStringLiteral(";;"), 0, 0);
+        const QString path = QFileDialog::getSaveFileName(dialogParent(), title, initialPath, qtFilter, &selected);
+        if (path.isEmpty())
+            return std::nullopt;
+        return path;
+    }
+
+    std::optional<QString> chooseFolderDialog(const QString& initialFolder, const QString& title) override
+    {
+        const QString path = QFileDialog::getExistingDirectory(dialogParent(), title, initialFolder);
+        if (path.isEmpty())
             return std::nullopt;
         return path;
     }

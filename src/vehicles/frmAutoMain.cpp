@@ -99,8 +99,8 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
     m_pageStack->installEventFilter(this);
     placePages();
 
-    for (QLineEdit* field : {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage,
-                             txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate}) {
+    for (QLineEdit* field : {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, txtILocation,
+                             txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate}) {
         FieldGuard::install(field);
         registerFieldSaver(field, [this] { SaveVehicleInfo(); });
     }
@@ -148,6 +148,9 @@ void frmAutoMain::connectHandlers()
     connect(mnuPassword, &QAction::triggered, this, &frmAutoMain::mnuPassword_Click);
     connect(mnuReadme, &QAction::triggered, this, &frmAutoMain::mnuReadme_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmAutoMain::mnuAbout_Click);
+    connect(mnuBackup, &QAction::triggered, this, &frmAutoMain::mnuBackup_Click);
+    connect(mnuRestore, &QAction::triggered, this, &frmAutoMain::mnuRestore_Click);
+    connect(mnuExport, &QAction::triggered, this, &frmAutoMain::mnuExport_Click);
 
     // Option buttons save on every click (and only then: loading sets them quietly).
     for (QRadioButton* option : {optIAuto, optIManual, optINew, optIUsed})
@@ -375,9 +378,9 @@ void frmAutoMain::cmdRemove_Click()
         platform().messageBox(QStringLiteral("Please select a vehicle to remove."));
         return;
     }
-    if (platform().messageBox(QStringLiteral("You are about to remove %1. Are you sure you want to do this?")
-                                  .arg(vehicle),
-                              QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
+    if (platform().messageBox(
+            QStringLiteral("You are about to remove %1. Are you sure you want to do this?").arg(vehicle),
+            QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
         return;
 
     FieldSaveHold hold(this);
@@ -395,7 +398,11 @@ void frmAutoMain::cmdRemove_Click()
     SaveVehicleList();
     ClearAllFields();
     LoadVehicleInfo();
+    showNoVehicle();
+}
 
+void frmAutoMain::showNoVehicle()
+{
     cmdRemove->setEnabled(false);
     mnuRemVehicle->setEnabled(false);
     for (QWidget* control : std::initializer_list<QWidget*>{cmdAddMaint, cmdPAddPart, cmdRemMaint, cmdPRemPart})
@@ -447,9 +454,9 @@ void frmAutoMain::ClearAllFields()
 void frmAutoMain::EnableVehicleControls()
 {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual,
-             chkPic, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed,
-             txtINotes, lstMaintList, lstPParts, cmdAddMaint, cmdRemMaint})
+             txtIMake,   txtIModel, txtIYear,     txtIColor,     txtIEngine,   txtIDoors,   txtIMileage, optIAuto,
+             optIManual, chkPic,    txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew,
+             optIUsed,   txtINotes, lstMaintList, lstPParts,     cmdAddMaint,  cmdRemMaint})
         control->setEnabled(true);
     mnuAddMaint->setEnabled(true);
     mnuRemMaint->setEnabled(true);
@@ -462,9 +469,8 @@ void frmAutoMain::EnableVehicleControls()
 void frmAutoMain::DisableEntryDetails()
 {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes, txtPLocation,
-             txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes, cmdRemMaint,
-             cmdPRemPart})
+             txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes, txtPLocation, txtPDatePurch,
+             txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes, cmdRemMaint, cmdPRemPart})
         control->setEnabled(false);
     mnuRemMaint->setEnabled(false);
     mnuRemPart->setEnabled(false);
@@ -473,9 +479,8 @@ void frmAutoMain::DisableEntryDetails()
 void frmAutoMain::DisableVehicleInfo()
 {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual,
-             chkPic, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed,
-             txtINotes})
+             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual, chkPic,
+             txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed, txtINotes})
         control->setEnabled(false);
 }
 
@@ -519,10 +524,10 @@ void frmAutoMain::fillVehiclePage()
         values << std::move(*value);
     }
 
-    QLineEdit* const texts[] = {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage,
-                                nullptr, nullptr, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName,
-                                txtIInsDate, nullptr, nullptr};
-    QRadioButton* const options[] = {nullptr, nullptr, nullptr,  nullptr,   nullptr, nullptr, nullptr,  optIAuto,
+    QLineEdit* const texts[] = {txtIMake,    txtIModel,   txtIYear, txtIColor,    txtIEngine,    txtIDoors,
+                                txtIMileage, nullptr,     nullptr,  txtILocation, txtIDatePurch, txtIWarranty,
+                                txtIInsName, txtIInsDate, nullptr,  nullptr};
+    QRadioButton* const options[] = {nullptr,    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, optIAuto,
                                      optIManual, nullptr, nullptr, nullptr, nullptr, nullptr, optINew, optIUsed};
     for (int i = 0; i < VehicleFields - 1; ++i) {
         if (texts[i]) {
@@ -653,16 +658,16 @@ void frmAutoMain::setUpEntryLogs()
                                lblMaintSelected,
                                {txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes}},
                               hooks, this);
-    m_partsLog = new EntryLog(EntryLogKind::parts(),
-                              {lstPParts,
-                               cmdPAddPart,
-                               cmdPRemPart,
-                               mnuAddPart,
-                               mnuRemPart,
-                               lblPPartSelected,
-                               {txtPLocation, txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst,
-                                txtPNumParts, txtPNotes}},
-                              hooks, this);
+    m_partsLog = new EntryLog(
+        EntryLogKind::parts(),
+        {lstPParts,
+         cmdPAddPart,
+         cmdPRemPart,
+         mnuAddPart,
+         mnuRemPart,
+         lblPPartSelected,
+         {txtPLocation, txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes}},
+        hooks, this);
     m_maintLog->setSibling(m_partsLog);
     m_partsLog->setSibling(m_maintLog);
 }
@@ -676,13 +681,13 @@ void frmAutoMain::setUpEntryLogs()
 void frmAutoMain::repairTabOrder()
 {
     const QList<QWidget*> order = {
-        cboVehicle,   cmdAddVehicle, cmdRemove,    SSTab1->tabBar(), txtIMake,      txtIModel,    txtIYear,
-        txtIColor,    txtIEngine,    txtIDoors,    txtIMileage,      optIAuto,      optIManual,   chkPic,
-        txtILocation, txtIDatePurch, txtIWarranty, txtIInsName,      txtIInsDate,   optINew,      optIUsed,
-        txtINotes,    lstMaintList,  cmdAddMaint,  cmdRemMaint,      txtMLastInsp,  txtMNextInsp, txtMPMileage,
-        txtMNMileage, txtMShop,      txtMNotes,    lstPParts,        cmdPAddPart,   cmdPRemPart,  txtPLocation,
-        txtPDatePurch, txtPBrand,    txtPWarranty, txtPSpecs,        txtPNumParts,  txtPNotes,    txtPDateInst,
-        cmdPrint,     cmdClose};
+        cboVehicle,    cmdAddVehicle, cmdRemove,    SSTab1->tabBar(), txtIMake,     txtIModel,    txtIYear,
+        txtIColor,     txtIEngine,    txtIDoors,    txtIMileage,      optIAuto,     optIManual,   chkPic,
+        txtILocation,  txtIDatePurch, txtIWarranty, txtIInsName,      txtIInsDate,  optINew,      optIUsed,
+        txtINotes,     lstMaintList,  cmdAddMaint,  cmdRemMaint,      txtMLastInsp, txtMNextInsp, txtMPMileage,
+        txtMNMileage,  txtMShop,      txtMNotes,    lstPParts,        cmdPAddPart,  cmdPRemPart,  txtPLocation,
+        txtPDatePurch, txtPBrand,     txtPWarranty, txtPSpecs,        txtPNumParts, txtPNotes,    txtPDateInst,
+        cmdPrint,      cmdClose};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }

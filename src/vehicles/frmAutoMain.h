@@ -25,7 +25,6 @@ public:
     explicit frmAutoMain(QWidget* parent = nullptr);
     ~frmAutoMain() override;
 
-
     // The selection: the chosen vehicle's name, empty when none is chosen.
     QString selectedVehicle() const;
 
@@ -70,6 +69,10 @@ public:
     void mnuReadme_Click();
     // Shows the about window (help windows).
     void mnuAbout_Click();
+    // File > "Back Up Data...", "Restore Data..." and "Export to CSV..." (BackupMenu.cpp).
+    void mnuBackup_Click();
+    void mnuRestore_Click();
+    void mnuExport_Click();
 
     // Field saves. A registered field runs `save` when it loses the focus,
     // before whatever the focus change leads to (a click on a list entry, a
@@ -117,6 +120,10 @@ private:
     void setUpEntryLogs();
     void repairTabOrder();
     void refreshAfterEntryRemoval();
+    // No vehicle selected: fields empty, vehicle and entry controls disabled.
+    void showNoVehicle();
+    // After a restore: the window as at start, showing the restored records.
+    void reloadAsAtStart();
 
     QHash<QObject*, std::function<void()>> m_savers;
     // The "Maintenance" and "Parts" pages.

@@ -22,6 +22,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 #ifndef GEARBOOK_VERSION
@@ -42,7 +43,7 @@ constexpr QByteArrayView FilesKey = "Files: ";
 
 QString reasonOf(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return qt_error_string(error);
 }
 
 QString shown(QByteArrayView name)
@@ -73,6 +74,12 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return m_fd; }
+    void reset(int fd)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
     // Closes now, so that a failing close is seen (it can report a write that did not reach the disk).
     bool close()
     {
@@ -92,22 +99,31 @@ using ArchivePtr = std::unique_ptr<archive, ArchiveFree>;
 
 // CRC-32 as gzip's trailer holds it; libarchive does not check it, so a
 // damaged byte in the padding between members would otherwise go unseen.
+// Four bytes a step (the "slicing" tables): the stream is some 1 KiB a file.
 quint32 crc32(quint32 crc, const void* data, size_t size)
 {
-    static const std::array<quint32, 256> table = [] {
-        std::array<quint32, 256> t{};
+    using Tables = std::array<std::array<quint32, 256>, 4>;
+    static const Tables table = [] {
+        Tables t{};
         for (quint32 i = 0; i < 256; ++i) {
             quint32 c = i;
             for (int k = 0; k < 8; ++k)
                 c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
+            t[0][i] = c;
         }
+        for (quint32 i = 0; i < 256; ++i)
+            for (int k = 1; k < 4; ++k)
+                t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
         return t;
     }();
     const auto* p = static_cast<const unsigned char*>(data);
     crc = ~crc;
-    for (size_t i = 0; i < size; ++i)
-        crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+    for (; size >= 4; size -= 4, p += 4) {
+        crc ^= quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
+        crc = table[3][crc & 0xFF] ^ table[2][(crc >> 8) & 0xFF] ^ table[1][(crc >> 16) & 0xFF] ^ table[0][crc >> 24];
+    }
+    for (; size > 0; --size)
+        crc = table[0][(crc ^ *p++) & 0xFF] ^ (crc >> 8);
     return ~crc;
 }
 
@@ -133,18 +149,19 @@ std::optional<QString> readEntry(int dirFd, const QByteArray& folder, const QByt
     const auto unreadable = [&name](const QString& why) {
         return QStringLiteral("The file \"%1\" of the data folder could not be read: %2").arg(shown(name), why);
     };
-    struct stat st;
-    if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return unreadable(reasonOf(errno));
-    if (S_ISLNK(st.st_mode)) {
+    // Never blocks on a FIFO: it is opened without waiting, then refused as not a file.
+    constexpr int Flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    Descriptor fd(::openat(dirFd, name.constData(), Flags | O_NOFOLLOW));
+    if (fd.get() < 0 && errno == ELOOP) {
+        // A link is read only when it leads to a file of the data folder itself.
         const QByteArray target = canonicalPath(folder + '/' + name);
         if (target.isEmpty() || !target.startsWith(folder + '/') || target.indexOf('/', folder.size() + 1) >= 0)
             return unreadable(QStringLiteral("it is a link that leads out of the data folder."));
+        fd.reset(::openat(dirFd, name.constData(), Flags));
     }
-    // Never blocks on a FIFO: it is opened without waiting, then refused as not a file.
-    Descriptor fd(::openat(dirFd, name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0)
         return unreadable(reasonOf(errno));
+    struct stat st;
     if (::fstat(fd.get(), &st) != 0)
         return unreadable(reasonOf(errno));
     if (!S_ISREG(st.st_mode))
@@ -199,21 +216,32 @@ std::optional<QString> readFolder(const QString& dataFolder, QList<FolderFile>* 
                 .arg(QDir::toNativeSeparators(dataFolder), reasonOf(error));
     }
     std::sort(names.begin(), names.end());
-    qint64 total = 0;
-    files->reserve(names.size());
-    for (const QByteArray& name : std::as_const(names)) {
+    names.removeIf([&dirFd](const QByteArray& name) {
         struct stat st;
-        if (isSaveTemporary(name) && ::fstatat(dirFd.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(st.st_mode))
-            continue;
-        FolderFile file;
-        if (auto problem = readEntry(dirFd.get(), folder, name, &file))
-            return problem;
-        total += file.member.size;
-        if (total > MaxUnpackedBytes)
-            return QStringLiteral("The data folder holds more than a backup may hold (1 GiB).");
-        files->append(std::move(file));
+        return isSaveTemporary(name) && ::fstatat(dirFd.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+               S_ISREG(st.st_mode);
+    });
+
+    // Two readers, each taking every other file: reading many small files is
+    // mostly waiting on the system, which two can share.
+    files->resize(names.size());
+    QList<std::optional<QString>> problems(names.size());
+    const auto readEvery = [&](qsizetype first) {
+        for (qsizetype i = first; i < names.size(); i += 2)
+            if ((problems[i] = readEntry(dirFd.get(), folder, names[i], &(*files)[i])))
+                return;
+    };
+    std::thread second(readEvery, 1);
+    readEvery(0);
+    second.join();
+    qint64 total = 0;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (problems[i])
+            return problems[i];
+        total += (*files)[i].member.size;
     }
+    if (total > MaxUnpackedBytes)
+        return QStringLiteral("The data folder holds more than a backup may hold (1 GiB).");
     return std::nullopt;
 }
 
@@ -233,9 +261,10 @@ std::optional<QString> buildArchive(const Manifest& manifest, const QList<Folder
         return QStringLiteral("The archive could not be made: %1")
             .arg(QString::fromUtf8(archive_error_string(a.get())));
     };
-    // Names are stored as the bytes they are, whatever the locale.
+    // Names are stored as the bytes they are, whatever the locale. The fastest
+    // compression: records are small texts, the archive is mostly tar headers.
     if (archive_write_add_filter_gzip(a.get()) != ARCHIVE_OK || archive_write_set_format_pax_restricted(a.get()) ||
-        archive_write_set_options(a.get(), "hdrcharset=BINARY") != ARCHIVE_OK ||
+        archive_write_set_options(a.get(), "hdrcharset=BINARY,gzip:compression-level=1") != ARCHIVE_OK ||
         archive_write_set_bytes_in_last_block(a.get(), 1) != ARCHIVE_OK ||
         archive_write_open(a.get(), out, nullptr, appendToBuffer, nullptr) != ARCHIVE_OK)
         return problem();

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace Restore {
@@ -19,7 +20,34 @@ namespace {
 
 QString reasonOf(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return qt_error_string(error);
+}
+
+// The old records are removed after the exchange on a thread of their own:
+// the user has the restored records at once. The next restore and the end of
+// the program wait for it; a removal cut short is finished at the next start.
+class Cleaner {
+public:
+    ~Cleaner() { wait(); }
+    void start(const QString& folder)
+    {
+        wait();
+        m_thread = std::thread([folder] { QDir(folder).removeRecursively(); });
+    }
+    void wait()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    std::thread m_thread;
+};
+
+Cleaner& cleaner()
+{
+    static Cleaner c;
+    return c;
 }
 
 // The data folder itself, with any link to it followed.
@@ -47,8 +75,14 @@ QString unpackFolder(const QString& dataFolder)
     return realFolder(dataFolder) + QStringLiteral(".restoring");
 }
 
+void waitForCleanup()
+{
+    cleaner().wait();
+}
+
 void removeUnfinished(const QString& dataFolder)
 {
+    waitForCleanup();
     const QString leftover = unpackFolder(dataFolder);
     if (QFileInfo(leftover).isDir() && !QFileInfo(leftover).isSymLink())
         QDir(leftover).removeRecursively();
@@ -87,13 +121,18 @@ Outcome restore(const QString& archivePath, const QString& dataFolder, const QSt
         return result;
     };
 
-    // Checked in full while it is unpacked; nothing of the records has changed yet.
+    // Checked in full while it is unpacked, and meanwhile the records as they
+    // are backed up; nothing of the records has changed yet.
+    Backup::Outcome safety;
+    std::thread safetyThread([&] { safety = Backup::writeBackup(current, safetyBackup); });
     const Backup::Outcome unpacked = Backup::checkArchive(archivePath, incoming);
-    if (!unpacked)
+    safetyThread.join();
+    if (!unpacked) {
+        if (safety)
+            QFile::remove(safetyBackup); // nothing is restored, so nothing needs it
         return giveUp(QStringLiteral("The backup \"%1\" cannot be restored.\n\n%2")
                           .arg(QDir::toNativeSeparators(archivePath), unpacked.error));
-
-    const Backup::Outcome safety = Backup::writeBackup(current, safetyBackup);
+    }
     if (!safety)
         return giveUp(QStringLiteral("The records as they are could not be backed up first, so nothing has been "
                                      "restored.\n\n%1")
@@ -110,7 +149,7 @@ Outcome restore(const QString& archivePath, const QString& dataFolder, const QSt
             QStringLiteral("The data folder could not be exchanged for the restored one: %1").arg(reasonOf(errno)));
     syncFileSystem(current); // the exchange itself, on the disk
 
-    removeUnfinished(dataFolder); // the old records: the safety backup holds them
+    cleaner().start(incoming); // the old records: the safety backup holds them
     result.ok = true;
     result.fileCount = int(unpacked.manifest.members.size());
     return result;

@@ -4,8 +4,8 @@
 #include <QString>
 
 // Putting a backup's records in place of the data folder. The archive is
-// unpacked and checked in a new folder beside the data folder, the current
-// records are backed up, and then the two folders are exchanged in one step,
+// unpacked and checked in a new folder beside the data folder while the
+// current records are backed up, and then the two folders are exchanged in one step,
 // so there is never a moment without a whole data folder. The caller holds
 // the data-folder lock throughout.
 namespace Restore {
@@ -26,7 +26,12 @@ QString unpackFolder(const QString& dataFolder);
 // Removes what an interrupted restore left beside the data folder: either the
 // part of an unpack that never took place, or the old records after the
 // exchange (they are in the safety backup). Call with the lock held.
+// Waits for the removal of the last restore's old records first.
 void removeUnfinished(const QString& dataFolder);
+
+// Waits until the old records of the last restore are removed (which runs on
+// after restore() returns).
+void waitForCleanup();
 
 // Where the safety backup of a restore at `when` goes: beside the data folder,
 // numbered when the name is taken.

@@ -133,6 +133,7 @@ private slots:
         QCOMPARE(QFileInfo(data + "Ford.gbx.unreadable").lastModified(), written);
         // The records as they were are in the safety backup, which checks; nothing else is left beside the data.
         QCOMPARE(r.safetyBackup, safety);
+        Restore::waitForCleanup();
         const Backup::Outcome s = Backup::checkArchive(safety);
         QVERIFY2(s.ok, qPrintable(s.error));
         QCOMPARE(s.manifest.members.size(), current.size());

@@ -1,8 +1,11 @@
+#include "AppId.h"
 #include "CommandLine.h"
 #include "DataFolder.h"
 #include "Fonts.h"
 #include "Icon.h"
+#include "QuitAfterFirstPaint.h"
 #include "Restore.h"
+#include "frmAutoMain.h"
 #include "frmLogin.h"
 #include "modGlobalVars.h"
 
@@ -16,7 +19,10 @@ int main(int argc, char* argv[])
         return *status;
 
     QApplication app(argc, argv);
+    QuitAfterFirstPaint::installIfRequested(&app);
     QApplication::setApplicationName(QStringLiteral("Gearbook"));
+    // Shells find the menu entry, and so the icon, of our windows by this name.
+    QApplication::setDesktopFileName(AppId::gearbook());
     modGlobalVars::StartDir = QDir::currentPath();
     modGlobalVars::ApplicationTitle = QStringLiteral("Venbry's Gearbook");
     registerFontSubstitutions();
@@ -25,6 +31,9 @@ int main(int argc, char* argv[])
     // A restore that was interrupted leaves a folder beside the records; the records themselves are whole.
     Restore::removeUnfinished(DataFolder::path());
 
+    // Once the main window is shown, a worker reads what is due and the
+    // overview opens when something is.
+    frmAutoMain::setDueCheckAtStart(true);
     // The login window is the only way in; it shows the main window itself.
     frmLogin::instance()->start();
     return app.exec();

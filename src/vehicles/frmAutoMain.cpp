@@ -4,6 +4,7 @@
 #include "DataFolder.h"
 #include "EntryLog.h"
 #include "FieldGuard.h"
+#include "HelpBrowser.h"
 #include "MenuShortcutFilter.h"
 #include "NameRules.h"
 #include "PlatformServices.h"
@@ -12,8 +13,8 @@
 #include "SafeFile.h"
 #include "frmAutoAbout.h"
 #include "frmAutoPic.h"
-#include "frmBrowser.h"
 #include "frmChangePass.h"
+#include "frmDueMaint.h"
 #include "modGlobalVars.h"
 
 #include <QAbstractItemView>
@@ -31,6 +32,7 @@
 namespace {
 
 frmAutoMain* g_instance = nullptr;
+bool g_dueCheckAtStart = false;
 
 constexpr int VehicleFields = 17;
 
@@ -151,6 +153,7 @@ void frmAutoMain::connectHandlers()
     connect(mnuBackup, &QAction::triggered, this, &frmAutoMain::mnuBackup_Click);
     connect(mnuRestore, &QAction::triggered, this, &frmAutoMain::mnuRestore_Click);
     connect(mnuExport, &QAction::triggered, this, &frmAutoMain::mnuExport_Click);
+    connect(mnuDueMaint, &QAction::triggered, this, &frmAutoMain::mnuDueMaint_Click);
 
     // Option buttons save on every click (and only then: loading sets them quietly).
     for (QRadioButton* option : {optIAuto, optIManual, optINew, optIUsed})
@@ -233,6 +236,13 @@ void frmAutoMain::Form_Load()
     DataFolder::CreateMakerFolder();
     LoadVehicleList();
     LoadVehiclePicture();
+    if (g_dueCheckAtStart)
+        frmDueMaint::checkAtStart(this, [this](const DueScan::Result& result) { dueWindow()->showResult(result); });
+}
+
+void frmAutoMain::setDueCheckAtStart(bool check)
+{
+    g_dueCheckAtStart = check;
 }
 
 void frmAutoMain::endProgram()
@@ -598,13 +608,51 @@ void frmAutoMain::mnuPassword_Click()
 void frmAutoMain::mnuReadme_Click()
 {
     modGlobalVars::CurrentAddress = QDir::currentPath() + QStringLiteral("/ReadMe.htm");
-    frmBrowser::showBrowser(); // modeless; a browser not yet loaded opens CurrentAddress
+    HelpBrowser::showAddress(modGlobalVars::CurrentAddress); // modeless; a browser not yet loaded opens it
     modGlobalVars::RestoreStartDir();
 }
 
 void frmAutoMain::mnuAbout_Click()
 {
     frmAutoAbout::showAbout();
+}
+
+void frmAutoMain::mnuDueMaint_Click()
+{
+    dueWindow()->showAndRefresh();
+}
+
+frmDueMaint* frmAutoMain::dueWindow()
+{
+    frmDueMaint* window = frmDueMaint::instance();
+    connect(window, &frmDueMaint::entryChosen, this, &frmAutoMain::selectMaintEntry, Qt::UniqueConnection);
+    return window;
+}
+
+bool frmAutoMain::selectMaintEntry(const QString& vehicle, const QString& entry)
+{
+    const int index = cboVehicle->findText(vehicle, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0)
+        return false;
+    commitPendingEdit();
+    if (index != cboVehicle->currentIndex()) {
+        cboVehicle->setCurrentIndex(index);
+        cboVehicle_Click();
+    }
+    SSTab1->setCurrentWidget(tabMaint);
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    if (entry.isEmpty())
+        return true;
+    const QList<QListWidgetItem*> found = lstMaintList->findItems(entry, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (found.isEmpty())
+        return false;
+    lstMaintList->setCurrentItem(found.first());
+    lstMaintList->scrollToItem(found.first());
+    lstMaintList->setFocus();
+    return true;
 }
 
 // ---------------------------------------------------------------------------

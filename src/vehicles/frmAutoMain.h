@@ -9,6 +9,7 @@
 #include <functional>
 
 class EntryLog;
+class frmDueMaint;
 
 // The main window: the vehicle selector with its buttons, the tabbed pages
 // "Vehicle Info.", "Maintenance" and "Parts", printing and ending the program.
@@ -74,6 +75,16 @@ public:
     void mnuRestore_Click();
     void mnuExport_Click();
 
+    // Opens the overview of the maintenance that is due.
+    void mnuDueMaint_Click();
+
+    // Chooses `vehicle` and shows its maintenance entry `entry` selected on the
+    // "Maintenance" page, as the user would. False when either is not listed.
+    bool selectMaintEntry(const QString& vehicle, const QString& entry);
+    // The program's start asks for the overview to be shown after this window
+    // opens when something is due (read on a worker thread, after the show).
+    static void setDueCheckAtStart(bool check);
+
     // Field saves. A registered field runs `save` when it loses the focus,
     // before whatever the focus change leads to (a click on a list entry, a
     // button's action). Disabled fields, and fields that lose the focus while
@@ -124,6 +135,7 @@ private:
     void showNoVehicle();
     // After a restore: the window as at start, showing the restored records.
     void reloadAsAtStart();
+    frmDueMaint* dueWindow();
 
     QHash<QObject*, std::function<void()>> m_savers;
     // The "Maintenance" and "Parts" pages.

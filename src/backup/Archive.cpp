@@ -20,6 +20,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <memory>
 #include <sys/stat.h>
 #include <thread>
@@ -90,6 +91,31 @@ public:
 
 private:
     int m_fd;
+};
+
+// libarchive converts names by the thread's locale, and in the C locale (cron
+// jobs often run in it) it fails on any name that is not ASCII. A UTF-8 locale
+// for this thread while it works keeps names as the file system holds them.
+class Utf8Names {
+public:
+    Utf8Names() : m_utf8(::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr)))
+    {
+        if (m_utf8)
+            m_previous = ::uselocale(m_utf8);
+    }
+    ~Utf8Names()
+    {
+        if (m_utf8) {
+            ::uselocale(m_previous);
+            ::freelocale(m_utf8);
+        }
+    }
+    Utf8Names(const Utf8Names&) = delete;
+    Utf8Names& operator=(const Utf8Names&) = delete;
+
+private:
+    locale_t m_utf8;
+    locale_t m_previous = nullptr;
 };
 
 struct ArchiveFree {
@@ -261,10 +287,10 @@ std::optional<QString> buildArchive(const Manifest& manifest, const QList<Folder
         return QStringLiteral("The archive could not be made: %1")
             .arg(QString::fromUtf8(archive_error_string(a.get())));
     };
-    // Names are stored as the bytes they are, whatever the locale. The fastest
+    // Names are stored in UTF-8 (as the file system holds them), whatever the locale. The fastest
     // compression: records are small texts, the archive is mostly tar headers.
     if (archive_write_add_filter_gzip(a.get()) != ARCHIVE_OK || archive_write_set_format_pax_restricted(a.get()) ||
-        archive_write_set_options(a.get(), "hdrcharset=BINARY,gzip:compression-level=1") != ARCHIVE_OK ||
+        archive_write_set_options(a.get(), "gzip:compression-level=1") != ARCHIVE_OK ||
         archive_write_set_bytes_in_last_block(a.get(), 1) != ARCHIVE_OK ||
         archive_write_open(a.get(), out, nullptr, appendToBuffer, nullptr) != ARCHIVE_OK)
         return problem();
@@ -272,7 +298,7 @@ std::optional<QString> buildArchive(const Manifest& manifest, const QList<Folder
     std::unique_ptr<archive_entry, decltype(&archive_entry_free)> entry(archive_entry_new(), archive_entry_free);
     const auto add = [&](const char* name, const QByteArray& bytes, const struct timespec& mtime, mode_t perm) {
         archive_entry_clear(entry.get());
-        archive_entry_copy_pathname(entry.get(), name);
+        archive_entry_set_pathname_utf8(entry.get(), name);
         archive_entry_set_filetype(entry.get(), AE_IFREG);
         archive_entry_set_perm(entry.get(), perm);
         archive_entry_set_size(entry.get(), bytes.size());
@@ -306,7 +332,8 @@ public:
             archive_read_support_format_raw(m_outer.get()) != ARCHIVE_OK ||
             archive_read_open_filename(m_outer.get(), QFile::encodeName(path).constData(), 65536) != ARCHIVE_OK ||
             archive_filter_code(m_outer.get(), 0) != ARCHIVE_FILTER_GZIP)
-            return QStringLiteral("It is not a Gearbook backup (a .tar.gz file): %1").arg(outerError());
+            return QStringLiteral("It is not a Gearbook backup (a .tar.gz file), or it is damaged: %1")
+                .arg(outerError());
         archive_entry* raw = nullptr;
         if (archive_read_next_header(m_outer.get(), &raw) != ARCHIVE_OK)
             return QStringLiteral("It is damaged: %1").arg(outerError());
@@ -419,7 +446,7 @@ std::optional<QString> openWithManifest(const QString& path, ArchiveReader* read
         return problem;
     std::optional<QString> error;
     archive_entry* entry = reader->next(&error);
-    if (!entry || qstrcmp(archive_entry_pathname(entry), ManifestName) != 0 ||
+    if (!entry || qstrcmp(archive_entry_pathname_utf8(entry), ManifestName) != 0 ||
         archive_entry_filetype(entry) != AE_IFREG)
         return error.value_or(QStringLiteral("It is not a Gearbook backup: it has no manifest."));
     const auto bytes = readData(reader->tar(), MaxManifestBytes);
@@ -435,7 +462,7 @@ std::optional<QString> openWithManifest(const QString& path, ArchiveReader* read
 
 std::optional<QString> checkMember(archive_entry* entry)
 {
-    const char* name = archive_entry_pathname(entry);
+    const char* name = archive_entry_pathname_utf8(entry);
     if (!name || !isPlainName(name))
         return QStringLiteral("It holds \"%1\", which is not a file name of the data folder.")
             .arg(name ? shown(name) : QString());
@@ -553,6 +580,7 @@ std::optional<Manifest> Manifest::parse(const QByteArray& bytes, QString* error)
 
 Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
 {
+    const Utf8Names names;
     if (isDataFolder(QFileInfo(archivePath).absolutePath(), dataFolder))
         return failure(QStringLiteral("A backup cannot be kept in the data folder it backs up. Please choose another "
                                       "folder."));
@@ -595,6 +623,7 @@ Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
 
 Outcome readManifest(const QString& archivePath)
 {
+    const Utf8Names names;
     ArchiveReader reader;
     Outcome o;
     if (auto problem = openWithManifest(archivePath, &reader, &o.manifest))
@@ -605,6 +634,7 @@ Outcome readManifest(const QString& archivePath)
 
 Outcome checkArchive(const QString& archivePath, const QString& unpackInto)
 {
+    const Utf8Names names;
     ArchiveReader reader;
     Outcome o;
     if (auto problem = openWithManifest(archivePath, &reader, &o.manifest))
@@ -632,7 +662,7 @@ Outcome checkArchive(const QString& archivePath, const QString& unpackInto)
     while (archive_entry* entry = reader.next(&error)) {
         if (auto problem = checkMember(entry))
             return failure(*problem);
-        const QByteArray name(archive_entry_pathname(entry));
+        const QByteArray name(archive_entry_pathname_utf8(entry));
         const auto at = index.constFind(name);
         if (at == index.constEnd())
             return failure(QStringLiteral("It holds \"%1\", which its manifest does not list.").arg(shown(name)));

@@ -66,7 +66,7 @@ std::optional<int> run(int argc, char* argv[])
     bool wanted = false;
     for (int i = 1; i < argc; ++i) {
         const QByteArrayView arg(argv[i]);
-        for (const QByteArrayView option : {"--backup", "--export", "--help", "-h", "-?"})
+        for (const QByteArrayView option : {"--backup", "--export", "--help", "--help-all", "-h", "-?"})
             wanted = wanted || arg == option || arg.startsWith(option.toByteArray() + '=');
     }
     if (!wanted)
@@ -92,7 +92,7 @@ std::optional<int> run(int argc, char* argv[])
         print(stderr, QStringLiteral("Gearbook: %1").arg(parser.errorText()));
         return 2;
     }
-    if (parser.isSet(QStringLiteral("help"))) {
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         print(stdout, parser.helpText());
         return 0;
     }

@@ -6,10 +6,12 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <clocale>
 #include <sys/stat.h>
 
 namespace {
@@ -108,6 +110,10 @@ private slots:
 
     void backupThenRestoreGivesTheSameFolder()
     {
+        // Scheduled backups often run in the C locale: names that are not ASCII stay as they are.
+        const QByteArray locale = setlocale(LC_CTYPE, nullptr);
+        setlocale(LC_CTYPE, "C");
+        const auto restoreLocale = qScopeGuard([&locale] { setlocale(LC_CTYPE, locale.constData()); });
         writeAll(data + "Ford.gbx.AbCdEf", "half a save"); // an interrupted save's temporary
         const QDateTime written = QDateTime(QDate(2020, 5, 6), QTime(7, 8, 9));
         QFile unreadable(data + "Ford.gbx.unreadable");

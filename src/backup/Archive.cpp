@@ -17,7 +17,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <locale.h>
@@ -676,7 +675,7 @@ Outcome checkArchive(const QString& archivePath, const QString& unpackInto)
         Descriptor out(outDir.get() < 0 ? -1
                                         : ::openat(outDir.get(), name.constData(),
                                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                                                   archive_entry_perm(entry) & 0666));
+                                                   0666)); // as every save makes them: the umask decides
         if (outDir.get() >= 0 && out.get() < 0)
             return failure(QStringLiteral("\"%1\" could not be unpacked: %2").arg(shown(name), reasonOf(errno)));
         hash.reset();

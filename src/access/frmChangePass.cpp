@@ -2,7 +2,9 @@
 
 #include "CheckBoxValue.h"
 #include "CredentialStore.h"
+#include "LengthLimits.h"
 #include "PlatformServices.h"
+#include "SaveReport.h"
 #include "Win1252.h"
 #include "modGlobalVars.h"
 
@@ -49,6 +51,7 @@ void frmChangePass::discard()
 frmChangePass::frmChangePass(QWidget* parent) : QDialog(parent)
 {
     setupUi(this);
+    liftLengthLimits(this);
     setFixedSize(size());
 
     connect(chkLoginScreen, &QCheckBox::stateChanged, this, &frmChangePass::chkLoginScreen_Click);

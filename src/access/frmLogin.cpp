@@ -4,9 +4,11 @@
 #include "CredentialStore.h"
 #include "HelpBrowser.h"
 #include "HelpBrowserInterface.h"
+#include "LengthLimits.h"
 #include "MenuShortcutFilter.h"
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
+#include "SaveReport.h"
 #include "frmAutoAbout.h"
 #include "frmAutoMain.h"
 #include "frmChangePass.h"
@@ -35,6 +37,7 @@ void frmLogin::discard()
 frmLogin::frmLogin(QWidget* parent) : QMainWindow(parent)
 {
     setupUi(this);
+    liftLengthLimits(this);
     // Sizes between whole points that the form file cannot hold.
     QFont f = Label2->font();
     f.setPointSizeF(8.25);
@@ -70,9 +73,9 @@ void frmLogin::start()
     txtUserName->setFocus();
 }
 
-bool frmLogin::readStoredLogin()
+bool frmLogin::readStoredLogin(QString* problem)
 {
-    const auto login = CredentialStore::readPasswordFile();
+    const auto login = CredentialStore::readPasswordFile(QString(), problem);
     if (!login)
         return false;
     StoredName = login->name;
@@ -123,8 +126,19 @@ void frmLogin::Form_Load()
 void frmLogin::cmdOK_Click()
 {
     [this] {
-        if (!readStoredLogin())
+        QString problem;
+        if (!readStoredLogin(&problem)) {
+            // Without the file no login can ever succeed: say how to get one back.
+            if (!problem.isEmpty())
+                platform().messageBox(
+                    QStringLiteral("The login files are missing or damaged: \"%1\" cannot be read.\n\n%2\n\n"
+                                   "To reset the login to admin / admin, run (see the README):\n\n"
+                                   "gearbook_credentials --reset \"%3\"")
+                        .arg(QDir::toNativeSeparators(CredentialStore::filePath(CredentialStore::PasswordFileName)),
+                             problem, QDir::toNativeSeparators(QDir::currentPath())),
+                    QStringLiteral("Login"), MsgButtons::Ok, MsgIcon::Warning);
             return;
+        }
         if (StoredName.isEmpty() || StoredPwd.isEmpty()) {
             platform().messageBox(QStringLiteral("Invalid Login, try again!"), QStringLiteral("Login"));
             return;

@@ -49,7 +49,7 @@ private:
 
     void chkLoginScreen_Click();
     bool SaveLoginOptions();
-    bool readStoredLogin();
+    bool readStoredLogin(QString* problem = nullptr);
     void showMainWindow();
     void showHelpBrowser();
 

@@ -5,6 +5,7 @@
 #include "Icon.h"
 #include "QuitAfterFirstPaint.h"
 #include "Restore.h"
+#include "SaveReport.h"
 #include "frmAutoMain.h"
 #include "frmLogin.h"
 #include "modGlobalVars.h"
@@ -28,7 +29,12 @@ int main(int argc, char* argv[])
     registerFontSubstitutions();
     QApplication::setWindowIcon(gearbookIcon());
 
-    // A restore that was interrupted leaves a folder beside the records; the records themselves are whole.
+    // Before anything can be written, credential files included: one copy per data folder.
+    DataFolder::Lock lock;
+    if (!takeDataFolderOrTell(lock))
+        return 1;
+    // With the lock held: a restore that was interrupted leaves a folder beside
+    // the records (the records themselves are whole), which goes now.
     Restore::removeUnfinished(DataFolder::path());
 
     // Once the main window is shown, a worker reads what is due and the

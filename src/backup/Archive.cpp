@@ -1,5 +1,6 @@
 #include "Archive.h"
 
+#include "DataFolder.h"
 #include "SafeFile.h"
 
 #include <QCryptographicHash>
@@ -243,8 +244,8 @@ std::optional<QString> readFolder(const QString& dataFolder, QList<FolderFile>* 
     std::sort(names.begin(), names.end());
     names.removeIf([&dirFd](const QByteArray& name) {
         struct stat st;
-        return isSaveTemporary(name) && ::fstatat(dirFd.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-               S_ISREG(st.st_mode);
+        return DataFolder::isSaveLeftover(QFile::decodeName(name)) &&
+               ::fstatat(dirFd.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
     });
 
     // Two readers, each taking every other file: reading many small files is
@@ -500,17 +501,6 @@ bool isDataFolder(const QString& folder, const QString& dataFolder)
 bool isPlainName(QByteArrayView name)
 {
     return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') && !name.contains('\0');
-}
-
-bool isSaveTemporary(QByteArrayView name)
-{
-    constexpr qsizetype Suffix = 6;
-    const qsizetype dot = name.size() - Suffix - 1;
-    if (dot < 4 || name.at(dot) != '.' || !name.first(dot).endsWith(".gbx"))
-        return false;
-    return std::all_of(name.begin() + dot + 1, name.end(), [](char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-    });
 }
 
 qint64 Manifest::totalSize() const

@@ -68,7 +68,5 @@ bool isDataFolder(const QString& folder, const QString& dataFolder);
 
 // A name an archive member may have: one file of one folder.
 bool isPlainName(QByteArrayView name);
-// A temporary left by an interrupted save ("<record>.gbx.XXXXXX"): never a record.
-bool isSaveTemporary(QByteArrayView name);
 
 } // namespace Backup

@@ -46,7 +46,7 @@ int exportTo(const QString& folder)
         print(stderr, QStringLiteral("Gearbook: \"%1\" is not a folder.").arg(QDir::toNativeSeparators(folder)));
         return 1;
     }
-    const CsvExport::Outcome result = CsvExport::exportTo(DataFolder::path(), folder);
+    const CsvExport::Outcome result = CsvExport::exportTo(folder);
     if (!result) {
         print(stderr, QStringLiteral("Gearbook: %1").arg(result.error));
         return 1;

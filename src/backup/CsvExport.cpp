@@ -6,7 +6,6 @@
 #include "SafeFile.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 #include <optional>
 #include <variant>
@@ -44,29 +43,6 @@ const QStringList PartCaptions = {QStringLiteral("Location Purchased"), QStringL
                                   QStringLiteral("Size/Specs"),         QStringLiteral("Date Installed"),
                                   QStringLiteral("# of Parts"),         QStringLiteral("Notes")};
 
-struct Missing {};
-using Read = std::variant<Missing, QByteArray, QString>; // nothing there, the bytes, or why they cannot be read
-
-// A missing file is a record never saved; one that exists but cannot be read
-// (not a file, a link out of the folder, an error) is a reason. Nothing opens
-// a FIFO, which would block.
-Read readRecord(const QString& folder, const QString& fileName)
-{
-    const QString path = folder + fileName;
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
-        return Missing{};
-    const QString why = QStringLiteral("The record file \"%1\" cannot be read: %2");
-    if (!info.isFile())
-        return why.arg(QDir::toNativeSeparators(path), QStringLiteral("it is not a file."));
-    if (info.isSymLink() && QFileInfo(info.canonicalFilePath()).absolutePath() != QFileInfo(folder).canonicalFilePath())
-        return why.arg(QDir::toNativeSeparators(path),
-                       QStringLiteral("it is a link that leads out of the data folder."));
-    if (auto bytes = RecordFile::readFile(path))
-        return std::move(*bytes);
-    return why.arg(QDir::toNativeSeparators(path), QStringLiteral("it could not be opened."));
-}
-
 class Table {
 public:
     explicit Table(const QStringList& header) : m_bytes(ByteOrderMark.toByteArray() + row(header)) {}
@@ -83,32 +59,35 @@ private:
     int m_rows = 0;
 };
 
-// A record's `count` values: empty ones for a record never saved; the reason when it cannot be read.
-std::variant<QStringList, QString> valuesOf(const QString& folder, const QString& file, int count)
+QString unreadable(const QString& path, const QString& why)
 {
-    const Read record = readRecord(folder, file);
-    if (const auto* why = std::get_if<QString>(&record))
-        return *why;
-    if (std::holds_alternative<Missing>(record))
+    return QStringLiteral("The record file \"%1\" cannot be read: %2").arg(QDir::toNativeSeparators(path), why);
+}
+
+// A record's `count` values: empty ones for a record never saved; the reason when it cannot be read.
+std::variant<QStringList, QString> valuesOf(const QString& file, int count)
+{
+    const QString path = VehicleFiles::inData(file);
+    const RecordFile::ReadResult record = VehicleFiles::readRecord(path);
+    if (record.unreadable())
+        return unreadable(path, record.error);
+    if (record.missing())
         return QStringList(count);
-    auto parsed = RecordFile::parseTextRecord(std::get<QByteArray>(record), count);
+    auto parsed = RecordFile::parseTextRecord(*record, count);
     if (!parsed)
-        return QStringLiteral("The record file \"%1\" cannot be read: it holds fewer values than it should.")
-            .arg(QDir::toNativeSeparators(folder + file));
+        return unreadable(path, QStringLiteral("it holds fewer values than it should."));
     return std::move(*parsed);
 }
 
 // Adds a row per entry of one of a vehicle's lists; the reason when a file cannot be read.
-std::optional<QString> addEntries(const QString& folder, const QString& vehicle, const QString& listFile,
-                                  int fieldCount, Table* table)
+std::optional<QString> addEntries(const QString& vehicle, const QString& listFile, int fieldCount, Table* table)
 {
-    const Read list = readRecord(folder, listFile);
-    if (const auto* why = std::get_if<QString>(&list))
-        return *why;
-    if (std::holds_alternative<Missing>(list))
-        return std::nullopt;
-    for (const QString& entry : RecordFile::parseListFile(std::get<QByteArray>(list))) {
-        auto values = valuesOf(folder, VehicleFiles::recordFile(vehicle, entry), fieldCount);
+    const QString path = VehicleFiles::inData(listFile);
+    const RecordFile::ReadResult list = VehicleFiles::readRecord(path);
+    if (list.unreadable())
+        return unreadable(path, list.error);
+    for (const QString& entry : RecordFile::parseListFile(list.bytes)) {
+        auto values = valuesOf(VehicleFiles::recordFile(vehicle, entry), fieldCount);
         if (const auto* why = std::get_if<QString>(&values))
             return *why;
         table->add(QStringList{vehicle, entry} + std::get<QStringList>(values));
@@ -142,39 +121,35 @@ const QStringList& fileNames()
     return names;
 }
 
-Outcome exportTo(const QString& dataFolder, const QString& targetFolder)
+Outcome exportTo(const QString& targetFolder)
 {
     Outcome result;
-    if (Backup::isDataFolder(targetFolder, dataFolder)) {
+    if (Backup::isDataFolder(targetFolder, DataFolder::path())) {
         result.error =
             QStringLiteral("The export cannot be written into the data folder. Please choose another folder.");
         return result;
     }
-    const QString folder = QDir(dataFolder).absolutePath() + QLatin1Char('/');
-    const Read list = readRecord(folder, VehicleFiles::listFile());
-    if (const auto* why = std::get_if<QString>(&list)) {
-        result.error = *why;
+    QString whyUnreadable;
+    const QStringList vehicles = VehicleFiles::LoadVehicleList(&whyUnreadable);
+    if (!whyUnreadable.isEmpty()) {
+        result.error = unreadable(VehicleFiles::inData(VehicleFiles::listFile()), whyUnreadable);
         return result;
     }
-    const QStringList vehicles = std::holds_alternative<QByteArray>(list)
-                                     ? RecordFile::parseListFile(std::get<QByteArray>(list))
-                                     : QStringList();
 
     Table vehicleTable(QStringList{QStringLiteral("Vehicle")} + VehicleCaptions);
     Table maintTable(QStringList{QStringLiteral("Vehicle"), QStringLiteral("Maintenance")} + MaintenanceCaptions);
     Table partTable(QStringList{QStringLiteral("Vehicle"), QStringLiteral("Part")} + PartCaptions);
     for (const QString& vehicle : vehicles) {
-        auto values = valuesOf(folder, VehicleFiles::vehicleFile(vehicle), int(VehicleCaptions.size()));
+        auto values = valuesOf(VehicleFiles::vehicleFile(vehicle), int(VehicleCaptions.size()));
         if (const auto* why = std::get_if<QString>(&values)) {
             result.error = *why;
             return result;
         }
         vehicleTable.add(QStringList{vehicle} + std::get<QStringList>(values));
-        auto why = addEntries(folder, vehicle, VehicleFiles::maintListFile(vehicle), int(MaintenanceCaptions.size()),
-                              &maintTable);
+        auto why =
+            addEntries(vehicle, VehicleFiles::maintListFile(vehicle), int(MaintenanceCaptions.size()), &maintTable);
         if (!why)
-            why =
-                addEntries(folder, vehicle, VehicleFiles::partsListFile(vehicle), int(PartCaptions.size()), &partTable);
+            why = addEntries(vehicle, VehicleFiles::partsListFile(vehicle), int(PartCaptions.size()), &partTable);
         if (why) {
             result.error = *why;
             return result;
@@ -190,7 +165,7 @@ Outcome exportTo(const QString& dataFolder, const QString& targetFolder)
                 QStringLiteral("\"%1\" could not be saved: %2").arg(QDir::toNativeSeparators(path), written.error);
             return result;
         }
-        if (RecordFile::readFile(path) != tables[i]->bytes()) {
+        if (RecordFile::readFile(path).bytes != tables[i]->bytes()) {
             result.error =
                 QStringLiteral("\"%1\" did not read back as it was written.").arg(QDir::toNativeSeparators(path));
             return result;

@@ -24,9 +24,9 @@ struct Outcome {
     explicit operator bool() const { return ok; }
 };
 
-// Reads every record of `dataFolder` and writes the three files into
+// Reads every record of the data folder and writes the three files into
 // `targetFolder`, each saved atomically and read back. A record that exists
 // but cannot be read fails the export, naming it, before any file is written.
-Outcome exportTo(const QString& dataFolder, const QString& targetFolder);
+Outcome exportTo(const QString& targetFolder);
 
 } // namespace CsvExport

@@ -4,6 +4,7 @@
 
 #include "HelpBrowserInterface.h"
 #include "Icon.h"
+#include "LengthLimits.h"
 #include "modGlobalVars.h"
 
 #include <QApplication>
@@ -63,6 +64,7 @@ void frmBrowser::showBrowser()
 frmBrowser::frmBrowser(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmBrowser>())
 {
     ui->setupUi(this);
+    liftLengthLimits(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(gearbookIcon());
     QFont f = font();

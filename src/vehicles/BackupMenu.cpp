@@ -125,7 +125,7 @@ void frmAutoMain::mnuExport_Click()
     CsvExport::Outcome result;
     {
         BusyCursor busy;
-        result = CsvExport::exportTo(DataFolder::path(), *folder);
+        result = CsvExport::exportTo(*folder);
     }
     if (!result) {
         platform().messageBox(QStringLiteral("The records could not be exported.\n\n%1").arg(result.error), QString(),

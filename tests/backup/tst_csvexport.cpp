@@ -78,7 +78,7 @@ private slots:
 
     void recordsBecomeThreeSpreadsheets()
     {
-        const CsvExport::Outcome r = CsvExport::exportTo(data, out());
+        const CsvExport::Outcome r = CsvExport::exportTo(out());
         QVERIFY2(r.ok, qPrintable(r.error));
         QCOMPARE(r.vehicles, 2);
         QCOMPARE(r.entries, 2);
@@ -123,7 +123,7 @@ private slots:
             QVERIFY(QDir().mkdir(data + file));
         else
             put(file, {"only one"});
-        const CsvExport::Outcome r = CsvExport::exportTo(data, out());
+        const CsvExport::Outcome r = CsvExport::exportTo(out());
         QVERIFY(!r.ok);
         QVERIFY2(r.error.contains(file), qPrintable(r.error));
         for (const QString& name : CsvExport::fileNames())

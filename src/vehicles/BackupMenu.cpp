@@ -148,6 +148,7 @@ void frmAutoMain::reloadAsAtStart()
     static_cast<QStringListModel*>(cboVehicle->model())->setStringList({});
     cboVehicle->setCurrentIndex(-1);
     m_keptVehicleFile.clear();
+    forgetFailedSaves(); // the records they were about are gone
     chkPic->setChecked(false);
     ClearAllFields();
     m_maintLog->resetToNoEntry();

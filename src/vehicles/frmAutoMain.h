@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 #include <QPoint>
 
 #include <functional>
@@ -137,6 +138,8 @@ private:
     void showNoVehicle();
     // After a restore: the window as at start, showing the restored records.
     void reloadAsAtStart();
+    bool holdAfterFailedSave();
+    void forgetFailedSaves();
     frmDueMaint* dueWindow();
 
     QHash<QObject*, std::function<void()>> m_savers;
@@ -147,6 +150,9 @@ private:
     bool m_saving = false;
     bool m_loaded = false;
     bool m_ending = false;
+    // The vehicle the pages show, and whether its last save failed.
+    QPersistentModelIndex m_shownVehicle;
+    bool m_vehicleSaveFailed = false;
     // A vehicle file that could not be read nor moved aside: never overwritten.
     QString m_keptVehicleFile;
     // Why the vehicle list file could not be read; while set, it is never written.

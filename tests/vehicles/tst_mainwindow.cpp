@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QTabWidget>
 
@@ -22,15 +21,16 @@ class TestMainWindow : public MainWindowFixture {
     // The rows of the enabled-state table.
     QList<QWidget*> pageInfoControls() const
     {
-        return {w->txtIMake,    w->txtIModel,   w->txtIYear,   w->txtIColor,    w->txtIEngine,    w->txtIDoors,
-                w->txtIMileage, w->optIAuto,    w->optIManual, w->txtILocation, w->txtIDatePurch, w->txtIWarranty,
-                w->txtIInsName, w->txtIInsDate, w->optINew,    w->optIUsed,     w->txtINotes,     w->chkPic};
+        return {w->txtIMake,      w->txtIModel,     w->txtIYear,     w->txtIColor,    w->txtIEngine,
+                w->txtIDoors,     w->txtIMileage,   w->optIAuto,     w->optIManual,   w->txtILocation,
+                w->txtIDatePurch, w->txtIWarranty,  w->txtIInsName,  w->txtIInsDate,  w->optINew,
+                w->optIUsed,      w->txtINotes,     w->chkPic};
     }
     QList<QWidget*> detailFields() const
     {
-        return {w->txtMLastInsp, w->txtMNextInsp, w->txtMPMileage,  w->txtMNMileage, w->txtMShop,
-                w->txtMNotes,    w->txtPLocation, w->txtPDatePurch, w->txtPBrand,    w->txtPWarranty,
-                w->txtPSpecs,    w->txtPDateInst, w->txtPNumParts,  w->txtPNotes};
+        return {w->txtMLastInsp, w->txtMNextInsp, w->txtMPMileage, w->txtMNMileage, w->txtMShop,
+                w->txtMNotes,    w->txtPLocation, w->txtPDatePurch, w->txtPBrand,   w->txtPWarranty,
+                w->txtPSpecs,    w->txtPDateInst, w->txtPNumParts, w->txtPNotes};
     }
 
     // Checks one column of the table: always-enabled rows, then the rows that
@@ -86,8 +86,8 @@ private slots:
         dialogs->messageAnswers.enqueue(MsgAnswer::Yes);
         w->cmdRemove->click();
         checkStates(false, false, true, false);
-        QCOMPARE(w->lstMaintList->count(), 0);
-        QCOMPARE(w->lstPParts->count(), 0);
+        QCOMPARE(ListRows::count(w->lstMaintList), 0);
+        QCOMPARE(ListRows::count(w->lstPParts), 0);
         for (QWidget* c : detailFields()) {
             if (auto* line = qobject_cast<QLineEdit*>(c))
                 QVERIFY(line->text().isEmpty());
@@ -137,8 +137,8 @@ private slots:
         QVERIFY(open());
         add("Car");
         const QByteArray list = readAll(data("MainList.gbx"));
-        add(QString()); // Cancel
-        add("    ");    // blanks only
+        add(QString());  // Cancel
+        add("    ");     // blanks only
         QCOMPARE(w->cboVehicle->count(), 1);
         QCOMPARE(w->selectedVehicle(), QString("Car"));
         QCOMPARE(readAll(data("MainList.gbx")), list);
@@ -421,16 +421,15 @@ private slots:
         QVERIFY(open());
         add("Van");
         QStringList log;
-        w->lstMaintList->addItems({"Brakes", "Oil"});
+        ListRows::model(w->lstMaintList)->setStringList({"Brakes", "Oil"});
         w->txtMShop->setEnabled(true);
         w->registerFieldSaver(w->txtMShop, [&] { log << "save " + w->txtMShop->text(); });
-        connect(w->lstMaintList, &QListWidget::currentRowChanged, this,
-                [&](int row) { log << "select " + QString::number(row); });
+        connect(w->lstMaintList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [&](const QModelIndex& row) { log << "select " + QString::number(row.row()); });
         w->SSTab1->setCurrentIndex(1);
         w->txtMShop->setFocus();
         QTest::keyClicks(w->txtMShop, "Garage");
-        const QRect item = w->lstMaintList->visualItemRect(w->lstMaintList->item(1));
-        QTest::mouseClick(w->lstMaintList->viewport(), Qt::LeftButton, {}, item.center());
+        QTest::mouseClick(w->lstMaintList->viewport(), Qt::LeftButton, {}, ListRows::centre(w->lstMaintList, "Oil"));
         QCOMPARE(log, QStringList({"save Garage", "select 1"}));
 
         // A disabled field saves nothing when it loses the focus.
@@ -516,11 +515,11 @@ private slots:
         for (QAction* menu : w->menuBar()->actions()) {
             seen << menu->text();
             for (QAction* a : menu->menu()->actions())
-                seen << (a->isSeparator()
-                             ? QString("-") + a->objectName()
-                             : QString("%1|%2|%3|%4")
-                                   .arg(a->objectName(), a->text(), a->shortcut().toString(QKeySequence::PortableText))
-                                   .arg(a->isEnabled()));
+                seen << (a->isSeparator() ? QString("-") + a->objectName()
+                                          : QString("%1|%2|%3|%4")
+                                                .arg(a->objectName(), a->text(),
+                                                     a->shortcut().toString(QKeySequence::PortableText))
+                                                .arg(a->isEnabled()));
         }
         QCOMPARE(seen, QStringList({"&File",
                                     "mnuPrint|Print Page|Ctrl+P|1",
@@ -552,7 +551,7 @@ private slots:
     {
         QVERIFY(open());
         add("Van");
-        const QList<QWidget*> chain{w->txtIMake,   w->txtIModel, w->txtIYear,   w->txtIColor,
+        const QList<QWidget*> chain{w->txtIMake,   w->txtIModel, w->txtIYear,  w->txtIColor,
                                     w->txtIEngine, w->txtIDoors, w->txtIMileage};
         QWidget* next = w->cboVehicle;
         for (const char* name : {"cmdAddVehicle", "cmdRemove"}) {

@@ -1,9 +1,11 @@
 #include "AppId.h"
+#include "CommandLine.h"
 #include "CredentialStore.h"
 #include "DataFolder.h"
 #include "Fonts.h"
 #include "Icon.h"
 #include "QuitAfterFirstPaint.h"
+#include "Restore.h"
 #include "SaveReport.h"
 #include "frmAutoMain.h"
 #include "frmLogin.h"
@@ -14,6 +16,10 @@
 
 int main(int argc, char* argv[])
 {
+    // --backup, --export and --help run without a window, and need no display.
+    if (const auto status = CommandLine::run(argc, argv))
+        return *status;
+
     QApplication app(argc, argv);
     QuitAfterFirstPaint::installIfRequested(&app);
     QApplication::setApplicationName(QStringLiteral("Gearbook"));
@@ -30,6 +36,9 @@ int main(int argc, char* argv[])
         return 1;
     // The credential files are saved the same way, in the working folder they are read from.
     lock.removeSaveLeftovers(modGlobalVars::StartDir, CredentialStore::FileNames);
+    // With the lock held: a restore that was interrupted leaves a folder beside
+    // the records (the records themselves are whole), which goes now.
+    Restore::removeUnfinished(DataFolder::path());
 
     // Once the main window is shown, a worker reads what is due and the
     // overview opens when something is.

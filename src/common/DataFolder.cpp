@@ -98,6 +98,13 @@ Lock::Result Lock::take()
     }
 }
 
+bool isSaveLeftover(const QString& fileName)
+{
+    // QSaveFile names its temporary after the file with six random letters or digits.
+    static const QRegularExpression leftover(QStringLiteral("\\.gbx\\.[A-Za-z0-9]{6}$"));
+    return leftover.match(fileName).hasMatch();
+}
+
 void Lock::removeSaveLeftovers(const QString& folder, const QStringList& fileNames) const
 {
     if (m_file && m_file->isLocked())
@@ -106,17 +113,18 @@ void Lock::removeSaveLeftovers(const QString& folder, const QStringList& fileNam
 
 void RemoveSaveLeftovers(const QString& folder, const QStringList& fileNames)
 {
-    // QSaveFile names its temporary after the file with six random letters or digits.
     QStringList names;
     for (const QString& name : fileNames)
         names << QRegularExpression::escape(name);
-    const QRegularExpression leftover(
-        QStringLiteral("^(%1)\\.[A-Za-z0-9]{6}$").arg(names.isEmpty() ? QStringLiteral(".*\\.gbx") : names.join(u'|')),
-        QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpression named(QStringLiteral("^(%1)\\.[A-Za-z0-9]{6}$").arg(names.join(u'|')),
+                                   QRegularExpression::DotMatchesEverythingOption);
+    const auto isLeftover = [&](const QString& fileName) {
+        return names.isEmpty() ? isSaveLeftover(fileName) : named.match(fileName).hasMatch();
+    };
     QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     while (it.hasNext()) {
         const QString file = it.next();
-        if (leftover.match(it.fileName()).hasMatch())
+        if (isLeftover(it.fileName()))
             QFile::remove(file);
     }
 }

@@ -53,6 +53,8 @@ private:
     QString m_error;
 };
 
+// A temporary of an interrupted save ("<name>.gbx.XXXXXX"): never a record.
+bool isSaveLeftover(const QString& fileName);
 // Removes the temporaries of interrupted saves ("<name>.XXXXXX") from `folder`:
 // of every ".gbx" file, or of `fileNames` only when given. Only safe while the
 // lock is held: another copy could be saving.

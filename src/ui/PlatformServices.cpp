@@ -122,6 +122,25 @@ public:
         return dialog->selectedFiles().constFirst();
     }
 
+    std::optional<QString> saveFileDialog(const QString& filter, const QString& initialPath,
+                                          const QString& title) override
+    {
+        const QString qtFilter = qtFilterFromPipeFilter(filter);
+        QString selected = qtFilter.section(QStringLiteral(";;"), 0, 0);
+        const QString path = QFileDialog::getSaveFileName(dialogParent(), title, initialPath, qtFilter, &selected);
+        if (path.isEmpty())
+            return std::nullopt;
+        return path;
+    }
+
+    std::optional<QString> chooseFolderDialog(const QString& initialFolder, const QString& title) override
+    {
+        const QString path = QFileDialog::getExistingDirectory(dialogParent(), title, initialFolder);
+        if (path.isEmpty())
+            return std::nullopt;
+        return path;
+    }
+
     bool printImage(const QImage& image, QString* error) override
     {
         const QPrinterInfo info = QPrinterInfo::defaultPrinter();

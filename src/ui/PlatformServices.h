@@ -11,7 +11,7 @@ class QFileDialog;
 #include <optional>
 
 // Everything a window asks of the desktop that a test must be able to answer:
-// message boxes, input boxes, the file-open dialog, printing, starting a
+// message boxes, input boxes, the file and folder dialogs, printing, starting a
 // program and the registry. Windows reach it only through platform(); tests
 // install a scripted double (tests/support) so no real dialog ever opens.
 
@@ -54,6 +54,14 @@ public:
     // first choice is preselected. Returns the chosen full path, or nothing on Cancel.
     virtual std::optional<QString> openFileDialog(const QString& filter, const QString& initialFileName = QString(),
                                                   const QString& title = QString()) = 0;
+
+    // The file-save dialog, in the same filter form; it asks before replacing a
+    // file. initialPath proposes a folder and a name. The chosen path, or nothing on Cancel.
+    virtual std::optional<QString> saveFileDialog(const QString& filter, const QString& initialPath,
+                                                  const QString& title) = 0;
+
+    // Chooses an existing folder, starting in initialFolder. Nothing on Cancel.
+    virtual std::optional<QString> chooseFolderDialog(const QString& initialFolder, const QString& title) = 0;
 
     // Prints one page image on the default printer, without a dialog.
     // On failure returns false and a reason for the user.

@@ -147,6 +147,9 @@ void frmAutoMain::connectHandlers()
     connect(mnuPassword, &QAction::triggered, this, &frmAutoMain::mnuPassword_Click);
     connect(mnuReadme, &QAction::triggered, this, &frmAutoMain::mnuReadme_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmAutoMain::mnuAbout_Click);
+    connect(mnuBackup, &QAction::triggered, this, &frmAutoMain::mnuBackup_Click);
+    connect(mnuRestore, &QAction::triggered, this, &frmAutoMain::mnuRestore_Click);
+    connect(mnuExport, &QAction::triggered, this, &frmAutoMain::mnuExport_Click);
     connect(mnuDueMaint, &QAction::triggered, this, &frmAutoMain::mnuDueMaint_Click);
 
     // Option buttons save on every click (and only then: loading sets them quietly).
@@ -450,7 +453,11 @@ void frmAutoMain::cmdRemove_Click()
     SaveVehicleList();
     ClearAllFields();
     LoadVehicleInfo();
+    showNoVehicle();
+}
 
+void frmAutoMain::showNoVehicle()
+{
     cmdRemove->setEnabled(false);
     mnuRemVehicle->setEnabled(false);
     for (QWidget* control : std::initializer_list<QWidget*>{cmdAddMaint, cmdPAddPart, cmdRemMaint, cmdPRemPart})

@@ -71,6 +71,11 @@ public:
     void mnuReadme_Click();
     // Shows the about window (help windows).
     void mnuAbout_Click();
+    // File > "Back Up Data...", "Restore Data..." and "Export to CSV..." (BackupMenu.cpp).
+    void mnuBackup_Click();
+    void mnuRestore_Click();
+    void mnuExport_Click();
+
     // Opens the overview of the maintenance that is due.
     void mnuDueMaint_Click();
 
@@ -129,6 +134,10 @@ private:
     void setUpEntryLogs();
     void repairTabOrder();
     void refreshAfterEntryRemoval();
+    // No vehicle selected: fields empty, vehicle and entry controls disabled.
+    void showNoVehicle();
+    // After a restore: the window as at start, showing the restored records.
+    void reloadAsAtStart();
     bool holdAfterFailedSave();
     void forgetFailedSaves();
     frmDueMaint* dueWindow();

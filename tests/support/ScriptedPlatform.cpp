@@ -101,6 +101,19 @@ std::optional<QString> ScriptedPlatform::openFileDialog(const QString& filter, c
     return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.dequeue();
 }
 
+std::optional<QString> ScriptedPlatform::saveFileDialog(const QString& filter, const QString& initialPath,
+                                                        const QString& title)
+{
+    record({Kind::FileSave, filter, title, MsgButtons::Ok, MsgIcon::None, initialPath});
+    return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.dequeue();
+}
+
+std::optional<QString> ScriptedPlatform::chooseFolderDialog(const QString& initialFolder, const QString& title)
+{
+    record({Kind::Folder, {}, title, MsgButtons::Ok, MsgIcon::None, initialFolder});
+    return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.dequeue();
+}
+
 bool ScriptedPlatform::printImage(const QImage& image, QString* error)
 {
     record({Kind::Print, {}, {}, MsgButtons::Ok, MsgIcon::None, {}});

@@ -37,24 +37,24 @@ private:
 // ever opens a real modal dialog. Installs itself for its lifetime.
 class ScriptedPlatform final : public PlatformServices {
 public:
-    enum class Kind { Message, Input, FileOpen, Print, Start };
+    enum class Kind { Message, Input, FileOpen, FileSave, Folder, Print, Start };
     struct Shown {
         Kind kind;
         QString text;  // message, prompt, file filter, program path
         QString title; // as passed: empty means the application title
         MsgButtons buttons = MsgButtons::Ok;
         MsgIcon icon = MsgIcon::None;
-        QString initial; // file dialog: initial file name
+        QString initial; // file and folder dialogs: initial file name, path or folder
     };
 
     ScriptedPlatform();
     ~ScriptedPlatform() override;
 
     // Answers, taken in order. When a queue is empty: message boxes answer
-    // Ok (or No for Yes/No), input boxes Cancel (empty text), file dialogs Cancel.
+    // Ok (or No for Yes/No), input boxes Cancel (empty text), file and folder dialogs Cancel.
     QQueue<MsgAnswer> messageAnswers;
     QQueue<QString> inputAnswers;
-    QQueue<std::optional<QString>> fileAnswers;
+    QQueue<std::optional<QString>> fileAnswers; // the open, save and folder dialogs alike
     // Called as each dialog is shown, before it is answered (to look at the windows then).
     std::function<void(const Shown&)> onShown;
 
@@ -74,6 +74,9 @@ public:
     QString inputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
     std::optional<QString> openFileDialog(const QString& filter, const QString& initialFileName,
                                           const QString& title) override;
+    std::optional<QString> saveFileDialog(const QString& filter, const QString& initialPath,
+                                          const QString& title) override;
+    std::optional<QString> chooseFolderDialog(const QString& initialFolder, const QString& title) override;
     bool printImage(const QImage& image, QString* error) override;
     bool startProgram(const QString& path, const QStringList& arguments) override;
     Registry& registry() override { return fakeRegistry; }

@@ -523,6 +523,9 @@ private slots:
         }
         QCOMPARE(seen, QStringList({"&File",
                                     "mnuPrint|Print Page|Ctrl+P|1",
+                                    "mnuBackup|Back Up Data...|Ctrl+B|1",
+                                    "mnuRestore|Restore Data...||1",
+                                    "mnuExport|Export to CSV...||1",
                                     "-mnuHyphen1",
                                     "mnuExit|Exit|Ctrl+X|1",
                                     "&Edit",

@@ -1,0 +1,708 @@
+#include "Archive.h"
+
+#include "DataFolder.h"
+#include "SafeFile.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QTimeZone>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <locale.h>
+#include <memory>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#ifndef GEARBOOK_VERSION
+#define GEARBOOK_VERSION "0"
+#endif
+
+namespace Backup {
+
+const char* const ManifestName = "Gearbook backup manifest.txt";
+
+namespace {
+
+constexpr qint64 MaxManifestBytes = qint64(64) << 20;
+constexpr QByteArrayView ManifestTitle = "Gearbook backup";
+constexpr QByteArrayView VersionKey = "Program version: ";
+constexpr QByteArrayView CreatedKey = "Created: ";
+constexpr QByteArrayView FilesKey = "Files: ";
+
+QString reasonOf(int error)
+{
+    return qt_error_string(error);
+}
+
+QString shown(QByteArrayView name)
+{
+    return QFile::decodeName(name.toByteArray());
+}
+
+QByteArray sha256Hex(QByteArrayView bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+Outcome failure(QString error)
+{
+    Outcome o;
+    o.error = std::move(error);
+    return o;
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+    void reset(int fd)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+    // Closes now, so that a failing close is seen (it can report a write that did not reach the disk).
+    bool close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+// libarchive converts names by the thread's locale, and in the C locale (cron
+// jobs often run in it) it fails on any name that is not ASCII. A UTF-8 locale
+// for this thread while it works keeps names as the file system holds them.
+class Utf8Names {
+public:
+    Utf8Names() : m_utf8(::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr)))
+    {
+        if (m_utf8)
+            m_previous = ::uselocale(m_utf8);
+    }
+    ~Utf8Names()
+    {
+        if (m_utf8) {
+            ::uselocale(m_previous);
+            ::freelocale(m_utf8);
+        }
+    }
+    Utf8Names(const Utf8Names&) = delete;
+    Utf8Names& operator=(const Utf8Names&) = delete;
+
+private:
+    locale_t m_utf8;
+    locale_t m_previous = nullptr;
+};
+
+struct ArchiveFree {
+    void operator()(archive* a) const { archive_free(a); }
+};
+using ArchivePtr = std::unique_ptr<archive, ArchiveFree>;
+
+// CRC-32 as gzip's trailer holds it; libarchive does not check it, so a
+// damaged byte in the padding between members would otherwise go unseen.
+// Four bytes a step (the "slicing" tables): the stream is some 1 KiB a file.
+quint32 crc32(quint32 crc, const void* data, size_t size)
+{
+    using Tables = std::array<std::array<quint32, 256>, 4>;
+    static const Tables table = [] {
+        Tables t{};
+        for (quint32 i = 0; i < 256; ++i) {
+            quint32 c = i;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[0][i] = c;
+        }
+        for (quint32 i = 0; i < 256; ++i)
+            for (int k = 1; k < 4; ++k)
+                t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
+        return t;
+    }();
+    const auto* p = static_cast<const unsigned char*>(data);
+    crc = ~crc;
+    for (; size >= 4; size -= 4, p += 4) {
+        crc ^= quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
+        crc = table[3][crc & 0xFF] ^ table[2][(crc >> 8) & 0xFF] ^ table[1][(crc >> 16) & 0xFF] ^ table[0][crc >> 24];
+    }
+    for (; size > 0; --size)
+        crc = table[0][(crc ^ *p++) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
+// ---------------------------------------------------------------------------
+// Reading the data folder
+
+struct FolderFile {
+    Member member;
+    QByteArray bytes;
+    struct timespec mtime {};
+    mode_t perm = 0600;
+};
+
+QByteArray canonicalPath(const QByteArray& path)
+{
+    char resolved[PATH_MAX];
+    return ::realpath(path.constData(), resolved) ? QByteArray(resolved) : QByteArray();
+}
+
+// Reads one entry of the folder; the reason, naming it, when it cannot be.
+std::optional<QString> readEntry(int dirFd, const QByteArray& folder, const QByteArray& name, FolderFile* out)
+{
+    const auto unreadable = [&name](const QString& why) {
+        return QStringLiteral("The file \"%1\" of the data folder could not be read: %2").arg(shown(name), why);
+    };
+    // Never blocks on a FIFO: it is opened without waiting, then refused as not a file.
+    constexpr int Flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    Descriptor fd(::openat(dirFd, name.constData(), Flags | O_NOFOLLOW));
+    if (fd.get() < 0 && errno == ELOOP) {
+        // A link is read only when it leads to a file of the data folder itself.
+        const QByteArray target = canonicalPath(folder + '/' + name);
+        if (target.isEmpty() || !target.startsWith(folder + '/') || target.indexOf('/', folder.size() + 1) >= 0)
+            return unreadable(QStringLiteral("it is a link that leads out of the data folder."));
+        fd.reset(::openat(dirFd, name.constData(), Flags));
+    }
+    if (fd.get() < 0)
+        return unreadable(reasonOf(errno));
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0)
+        return unreadable(reasonOf(errno));
+    if (!S_ISREG(st.st_mode))
+        return unreadable(QStringLiteral("it is not a file."));
+    if (st.st_size > MaxUnpackedBytes)
+        return unreadable(QStringLiteral("it is larger than a backup may hold."));
+    QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
+    qsizetype done = 0;
+    for (;;) {
+        if (done == bytes.size())
+            bytes.resize(done + 65536); // the file grew while it was read
+        const ssize_t n = ::read(fd.get(), bytes.data() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return unreadable(reasonOf(errno));
+        if (n == 0)
+            break;
+        done += n;
+    }
+    bytes.truncate(done);
+    out->member = {name, done, sha256Hex(bytes)};
+    out->bytes = std::move(bytes);
+    out->mtime = st.st_mtim;
+    out->perm = st.st_mode & 0777;
+    return std::nullopt;
+}
+
+std::optional<QString> readFolder(const QString& dataFolder, QList<FolderFile>* files)
+{
+    const QByteArray folder = canonicalPath(QFile::encodeName(dataFolder));
+    Descriptor dirFd(folder.isEmpty() ? -1 : ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.get() < 0)
+        return QStringLiteral("The data folder \"%1\" could not be opened: %2")
+            .arg(QDir::toNativeSeparators(dataFolder), reasonOf(errno));
+    QList<QByteArray> names;
+    {
+        DIR* dir = ::fdopendir(::dup(dirFd.get()));
+        if (!dir)
+            return QStringLiteral("The data folder \"%1\" could not be read: %2")
+                .arg(QDir::toNativeSeparators(dataFolder), reasonOf(errno));
+        errno = 0;
+        while (const dirent* e = ::readdir(dir)) {
+            const QByteArray name(e->d_name);
+            if (name != "." && name != "..")
+                names << name;
+        }
+        const int error = errno;
+        ::closedir(dir);
+        if (error)
+            return QStringLiteral("The data folder \"%1\" could not be read: %2")
+                .arg(QDir::toNativeSeparators(dataFolder), reasonOf(error));
+    }
+    std::sort(names.begin(), names.end());
+    names.removeIf([&dirFd](const QByteArray& name) {
+        struct stat st;
+        return DataFolder::isSaveLeftover(QFile::decodeName(name)) &&
+               ::fstatat(dirFd.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+    });
+
+    // Two readers, each taking every other file: reading many small files is
+    // mostly waiting on the system, which two can share.
+    files->resize(names.size());
+    QList<std::optional<QString>> problems(names.size());
+    const auto readEvery = [&](qsizetype first) {
+        for (qsizetype i = first; i < names.size(); i += 2)
+            if ((problems[i] = readEntry(dirFd.get(), folder, names[i], &(*files)[i])))
+                return;
+    };
+    std::thread second(readEvery, 1);
+    readEvery(0);
+    second.join();
+    qint64 total = 0;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (problems[i])
+            return problems[i];
+        total += (*files)[i].member.size;
+    }
+    if (total > MaxUnpackedBytes)
+        return QStringLiteral("The data folder holds more than a backup may hold (1 GiB).");
+    return std::nullopt;
+}
+
+// ---------------------------------------------------------------------------
+// Writing an archive
+
+la_ssize_t appendToBuffer(archive*, void* buffer, const void* data, size_t size)
+{
+    static_cast<QByteArray*>(buffer)->append(static_cast<const char*>(data), qsizetype(size));
+    return la_ssize_t(size);
+}
+
+std::optional<QString> buildArchive(const Manifest& manifest, const QList<FolderFile>& files, QByteArray* out)
+{
+    ArchivePtr a(archive_write_new());
+    const auto problem = [&a] {
+        return QStringLiteral("The archive could not be made: %1")
+            .arg(QString::fromUtf8(archive_error_string(a.get())));
+    };
+    // Names are stored in UTF-8 (as the file system holds them), whatever the locale. The fastest
+    // compression: records are small texts, the archive is mostly tar headers.
+    if (archive_write_add_filter_gzip(a.get()) != ARCHIVE_OK || archive_write_set_format_pax_restricted(a.get()) ||
+        archive_write_set_options(a.get(), "gzip:compression-level=1") != ARCHIVE_OK ||
+        archive_write_set_bytes_in_last_block(a.get(), 1) != ARCHIVE_OK ||
+        archive_write_open(a.get(), out, nullptr, appendToBuffer, nullptr) != ARCHIVE_OK)
+        return problem();
+
+    std::unique_ptr<archive_entry, decltype(&archive_entry_free)> entry(archive_entry_new(), archive_entry_free);
+    const auto add = [&](const char* name, const QByteArray& bytes, const struct timespec& mtime, mode_t perm) {
+        archive_entry_clear(entry.get());
+        archive_entry_set_pathname_utf8(entry.get(), name);
+        archive_entry_set_filetype(entry.get(), AE_IFREG);
+        archive_entry_set_perm(entry.get(), perm);
+        archive_entry_set_size(entry.get(), bytes.size());
+        archive_entry_set_mtime(entry.get(), mtime.tv_sec, mtime.tv_nsec);
+        return archive_write_header(a.get(), entry.get()) == ARCHIVE_OK &&
+               archive_write_data(a.get(), bytes.constData(), size_t(bytes.size())) == la_ssize_t(bytes.size());
+    };
+    const struct timespec created = {time_t(manifest.created.toSecsSinceEpoch()), 0};
+    if (!add(ManifestName, manifest.toBytes(), created, 0600))
+        return problem();
+    for (const FolderFile& file : files)
+        if (!add(file.member.name.constData(), file.bytes, file.mtime, file.perm))
+            return problem();
+    if (archive_write_close(a.get()) != ARCHIVE_OK)
+        return problem();
+    return std::nullopt;
+}
+
+// ---------------------------------------------------------------------------
+// Reading an archive: gzip is undone by one reader whose output is checked
+// against the gzip trailer and fed to a second reader that walks the tar.
+
+class ArchiveReader {
+public:
+    std::optional<QString> open(const QString& path)
+    {
+        m_path = path;
+        m_outer.reset(archive_read_new());
+        m_inner.reset(archive_read_new());
+        if (archive_read_support_filter_gzip(m_outer.get()) != ARCHIVE_OK ||
+            archive_read_support_format_raw(m_outer.get()) != ARCHIVE_OK ||
+            archive_read_open_filename(m_outer.get(), QFile::encodeName(path).constData(), 65536) != ARCHIVE_OK ||
+            archive_filter_code(m_outer.get(), 0) != ARCHIVE_FILTER_GZIP)
+            return QStringLiteral("It is not a Gearbook backup (a .tar.gz file), or it is damaged: %1")
+                .arg(outerError());
+        archive_entry* raw = nullptr;
+        if (archive_read_next_header(m_outer.get(), &raw) != ARCHIVE_OK)
+            return QStringLiteral("It is damaged: %1").arg(outerError());
+        if (archive_read_support_format_tar(m_inner.get()) != ARCHIVE_OK ||
+            archive_read_open(m_inner.get(), this, nullptr, &ArchiveReader::pull, nullptr) != ARCHIVE_OK)
+            return damaged();
+        return std::nullopt;
+    }
+
+    // The next member; nothing at the end (check `error` then).
+    archive_entry* next(std::optional<QString>* error)
+    {
+        archive_entry* entry = nullptr;
+        const int rc = archive_read_next_header(m_inner.get(), &entry);
+        if (rc == ARCHIVE_OK)
+            return entry;
+        if (rc != ARCHIVE_EOF)
+            *error = damaged();
+        return nullptr;
+    }
+
+    archive* tar() const { return m_inner.get(); }
+
+    QString damaged() const
+    {
+        return QStringLiteral("It is damaged: %1")
+            .arg(m_outerFailed ? outerError() : QString::fromUtf8(archive_error_string(m_inner.get())));
+    }
+
+    // After the last member: the rest of the stream read, and its CRC and
+    // length compared with the gzip trailer (the file's last 8 bytes).
+    std::optional<QString> checkTrailer()
+    {
+        const void* block = nullptr;
+        while (pull(nullptr, this, &block) > 0) {
+        }
+        if (m_outerFailed)
+            return damaged();
+        QFile file(m_path);
+        QByteArray trailer;
+        if (file.open(QIODevice::ReadOnly) && file.size() >= 8 && file.seek(file.size() - 8))
+            trailer = file.read(8);
+        if (trailer.size() != 8)
+            return QStringLiteral("It could not be read again: %1").arg(file.errorString());
+        const auto le32 = [&trailer](int at) {
+            return quint32(quint8(trailer[at])) | quint32(quint8(trailer[at + 1])) << 8 |
+                   quint32(quint8(trailer[at + 2])) << 16 | quint32(quint8(trailer[at + 3])) << 24;
+        };
+        if (le32(0) != m_crc || le32(4) != quint32(m_length))
+            return QStringLiteral("It is damaged: its checksum does not match its contents.");
+        return std::nullopt;
+    }
+
+private:
+    static la_ssize_t pull(archive*, void* self, const void** block)
+    {
+        auto* r = static_cast<ArchiveReader*>(self);
+        if (r->m_outerDone || r->m_outerFailed)
+            return r->m_outerFailed ? -1 : 0;
+        size_t size = 0;
+        la_int64_t offset = 0;
+        const int rc = archive_read_data_block(r->m_outer.get(), block, &size, &offset);
+        if (rc == ARCHIVE_EOF) {
+            r->m_outerDone = true;
+            return 0;
+        }
+        if (rc != ARCHIVE_OK) {
+            r->m_outerFailed = true;
+            return -1;
+        }
+        r->m_crc = crc32(r->m_crc, *block, size);
+        r->m_length += size;
+        return la_ssize_t(size);
+    }
+
+    QString outerError() const
+    {
+        const char* text = archive_error_string(m_outer.get());
+        return text ? QString::fromUtf8(text) : QStringLiteral("unknown error.");
+    }
+
+    QString m_path;
+    ArchivePtr m_outer;
+    ArchivePtr m_inner;
+    quint32 m_crc = 0;
+    quint64 m_length = 0;
+    bool m_outerDone = false;
+    bool m_outerFailed = false;
+};
+
+// The member's data, as long as it is no longer than `limit`.
+std::optional<QByteArray> readData(archive* tar, qint64 limit)
+{
+    QByteArray bytes;
+    char buffer[65536];
+    for (;;) {
+        const la_ssize_t n = archive_read_data(tar, buffer, sizeof buffer);
+        if (n < 0 || bytes.size() + n > limit)
+            return std::nullopt;
+        if (n == 0)
+            return bytes;
+        bytes.append(buffer, n);
+    }
+}
+
+// Opens an archive and reads its first member, the manifest.
+std::optional<QString> openWithManifest(const QString& path, ArchiveReader* reader, Manifest* manifest)
+{
+    if (auto problem = reader->open(path))
+        return problem;
+    std::optional<QString> error;
+    archive_entry* entry = reader->next(&error);
+    if (!entry || qstrcmp(archive_entry_pathname_utf8(entry), ManifestName) != 0 ||
+        archive_entry_filetype(entry) != AE_IFREG)
+        return error.value_or(QStringLiteral("It is not a Gearbook backup: it has no manifest."));
+    const auto bytes = readData(reader->tar(), MaxManifestBytes);
+    if (!bytes)
+        return reader->damaged();
+    QString why;
+    auto parsed = Manifest::parse(*bytes, &why);
+    if (!parsed)
+        return why;
+    *manifest = std::move(*parsed);
+    return std::nullopt;
+}
+
+std::optional<QString> checkMember(archive_entry* entry)
+{
+    const char* name = archive_entry_pathname_utf8(entry);
+    if (!name || !isPlainName(name))
+        return QStringLiteral("It holds \"%1\", which is not a file name of the data folder.")
+            .arg(name ? shown(name) : QString());
+    if (archive_entry_filetype(entry) != AE_IFREG || archive_entry_hardlink(entry) || archive_entry_symlink(entry))
+        return QStringLiteral("It holds \"%1\", which is not a plain file (a folder, a link or a device).")
+            .arg(shown(name));
+    if (!archive_entry_size_is_set(entry))
+        return QStringLiteral("It holds \"%1\" without a size.").arg(shown(name));
+    return std::nullopt;
+}
+
+bool writeAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+bool isDataFolder(const QString& folder, const QString& dataFolder)
+{
+    const QString data = QFileInfo(dataFolder).canonicalFilePath();
+    return !data.isEmpty() && QFileInfo(folder).canonicalFilePath() == data;
+}
+
+bool isPlainName(QByteArrayView name)
+{
+    return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') && !name.contains('\0');
+}
+
+qint64 Manifest::totalSize() const
+{
+    qint64 total = 0;
+    for (const Member& m : members)
+        total += m.size;
+    return total;
+}
+
+QByteArray Manifest::toBytes() const
+{
+    QByteArray out;
+    out += ManifestTitle.toByteArray() + '\n';
+    out += VersionKey.toByteArray() + programVersion.toUtf8() + '\n';
+    out += CreatedKey.toByteArray() + created.toUTC().toString(Qt::ISODate).toUtf8() + '\n';
+    out += FilesKey.toByteArray() + QByteArray::number(members.size()) + '\n';
+    for (const Member& m : members)
+        out += m.sha256 + ' ' + QByteArray::number(m.size) + ' ' + m.name.toPercentEncoding(" ") + '\n';
+    return out;
+}
+
+std::optional<Manifest> Manifest::parse(const QByteArray& bytes, QString* error)
+{
+    const auto fail = [error](const QString& why) {
+        if (error)
+            *error = QStringLiteral("Its manifest is damaged: %1").arg(why);
+        return std::nullopt;
+    };
+    QList<QByteArray> lines = bytes.split('\n');
+    if (lines.size() < 5 || !lines.last().isEmpty() || lines[0] != ManifestTitle || !lines[1].startsWith(VersionKey) ||
+        !lines[2].startsWith(CreatedKey) || !lines[3].startsWith(FilesKey))
+        return fail(QStringLiteral("its heading is not a Gearbook backup's."));
+    lines.removeLast();
+    Manifest m;
+    m.programVersion = QString::fromUtf8(lines[1].mid(VersionKey.size()));
+    m.created = QDateTime::fromString(QString::fromUtf8(lines[2].mid(CreatedKey.size())), Qt::ISODate);
+    bool countOk = false;
+    const qint64 count = lines[3].mid(FilesKey.size()).toLongLong(&countOk);
+    if (!m.created.isValid() || !countOk || count != lines.size() - 4)
+        return fail(QStringLiteral("its date or file count is wrong."));
+    QSet<QByteArray> names;
+    m.members.reserve(count);
+    for (qsizetype i = 4; i < lines.size(); ++i) {
+        const QByteArray& line = lines[i];
+        const qsizetype space1 = line.indexOf(' ');
+        const qsizetype space2 = line.indexOf(' ', space1 + 1);
+        Member member;
+        bool sizeOk = false;
+        if (space1 == 64 && space2 > space1) {
+            member.sha256 = line.first(64);
+            member.size = line.mid(space1 + 1, space2 - space1 - 1).toLongLong(&sizeOk);
+            member.name = QByteArray::fromPercentEncoding(line.mid(space2 + 1));
+        }
+        const bool hex = std::all_of(member.sha256.cbegin(), member.sha256.cend(),
+                                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+        if (!sizeOk || member.size < 0 || member.sha256.size() != 64 || !hex || !isPlainName(member.name))
+            return fail(QStringLiteral("line %1 is not a file's checksum, size and name.").arg(i + 1));
+        if (names.contains(member.name))
+            return fail(QStringLiteral("it lists \"%1\" twice.").arg(shown(member.name)));
+        names.insert(member.name);
+        m.members.append(std::move(member));
+    }
+    return m;
+}
+
+Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
+{
+    const Utf8Names names;
+    if (isDataFolder(QFileInfo(archivePath).absolutePath(), dataFolder))
+        return failure(QStringLiteral("A backup cannot be kept in the data folder it backs up. Please choose another "
+                                      "folder."));
+    QList<FolderFile> files;
+    if (auto problem = readFolder(dataFolder, &files))
+        return failure(*problem);
+
+    Manifest manifest;
+    manifest.programVersion = QStringLiteral(GEARBOOK_VERSION);
+    manifest.created = QDateTime::currentDateTimeUtc();
+    manifest.created.setTime(
+        QTime(manifest.created.time().hour(), manifest.created.time().minute(), manifest.created.time().second()));
+    manifest.members.reserve(files.size());
+    for (const FolderFile& f : std::as_const(files))
+        manifest.members.append(f.member);
+
+    QByteArray bytes;
+    if (auto problem = buildArchive(manifest, files, &bytes))
+        return failure(*problem);
+    files.clear(); // the archive holds them now
+
+    const WriteResult written = writeFileSafely(archivePath, bytes);
+    if (!written)
+        return failure(QStringLiteral("The backup \"%1\" could not be saved: %2")
+                           .arg(QDir::toNativeSeparators(archivePath), written.error));
+
+    Outcome check = checkArchive(archivePath);
+    if (check && (check.manifest.members != manifest.members || check.manifest.created != manifest.created)) {
+        check.ok = false;
+        check.error = QStringLiteral("It does not hold the files that were read from the data folder.");
+    }
+    if (!check) {
+        QFile::remove(archivePath);
+        return failure(QStringLiteral("The backup \"%1\" did not read back as it was written, so it has been "
+                                      "deleted.\n\n%2")
+                           .arg(QDir::toNativeSeparators(archivePath), check.error));
+    }
+    return check;
+}
+
+Outcome readManifest(const QString& archivePath)
+{
+    const Utf8Names names;
+    ArchiveReader reader;
+    Outcome o;
+    if (auto problem = openWithManifest(archivePath, &reader, &o.manifest))
+        return failure(*problem);
+    o.ok = true;
+    return o;
+}
+
+Outcome checkArchive(const QString& archivePath, const QString& unpackInto)
+{
+    const Utf8Names names;
+    ArchiveReader reader;
+    Outcome o;
+    if (auto problem = openWithManifest(archivePath, &reader, &o.manifest))
+        return failure(*problem);
+    const Manifest* manifest = &o.manifest;
+    if (manifest->totalSize() > MaxUnpackedBytes)
+        return failure(QStringLiteral("It would unpack to more than 1 GiB, more than Gearbook's records can be."));
+
+    QHash<QByteArray, qsizetype> index;
+    index.reserve(manifest->members.size());
+    for (qsizetype i = 0; i < manifest->members.size(); ++i)
+        index.insert(manifest->members[i].name, i);
+    QList<bool> seen(manifest->members.size(), false);
+
+    Descriptor outDir(unpackInto.isEmpty()
+                          ? -1
+                          : ::open(QFile::encodeName(unpackInto).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!unpackInto.isEmpty() && outDir.get() < 0)
+        return failure(QStringLiteral("The folder \"%1\" to unpack into could not be opened: %2")
+                           .arg(QDir::toNativeSeparators(unpackInto), reasonOf(errno)));
+
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    char buffer[65536];
+    std::optional<QString> error;
+    while (archive_entry* entry = reader.next(&error)) {
+        if (auto problem = checkMember(entry))
+            return failure(*problem);
+        const QByteArray name(archive_entry_pathname_utf8(entry));
+        const auto at = index.constFind(name);
+        if (at == index.constEnd())
+            return failure(QStringLiteral("It holds \"%1\", which its manifest does not list.").arg(shown(name)));
+        if (seen[*at])
+            return failure(QStringLiteral("It holds \"%1\" twice.").arg(shown(name)));
+        seen[*at] = true;
+        const Member& expected = manifest->members[*at];
+        if (archive_entry_size(entry) != expected.size)
+            return failure(QStringLiteral("The size of \"%1\" is not the size its manifest gives.").arg(shown(name)));
+
+        Descriptor out(outDir.get() < 0 ? -1
+                                        : ::openat(outDir.get(), name.constData(),
+                                                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                                                   0666)); // as every save makes them: the umask decides
+        if (outDir.get() >= 0 && out.get() < 0)
+            return failure(QStringLiteral("\"%1\" could not be unpacked: %2").arg(shown(name), reasonOf(errno)));
+        hash.reset();
+        qint64 size = 0;
+        for (;;) {
+            const la_ssize_t n = archive_read_data(reader.tar(), buffer, sizeof buffer);
+            if (n < 0)
+                return failure(reader.damaged());
+            if (n == 0)
+                break;
+            size += n;
+            if (size > expected.size)
+                return failure(QStringLiteral("\"%1\" is longer than its manifest says.").arg(shown(name)));
+            hash.addData(QByteArrayView(buffer, n));
+            if (out.get() >= 0 && !writeAll(out.get(), buffer, size_t(n)))
+                return failure(QStringLiteral("\"%1\" could not be unpacked: %2").arg(shown(name), reasonOf(errno)));
+        }
+        if (size != expected.size || hash.result().toHex() != expected.sha256)
+            return failure(QStringLiteral("\"%1\" is damaged: its checksum does not match.").arg(shown(name)));
+        if (out.get() >= 0) {
+            const struct timespec times[2] = {{0, UTIME_OMIT},
+                                              {time_t(archive_entry_mtime(entry)), archive_entry_mtime_nsec(entry)}};
+            ::futimens(out.get(), times);
+            if (!out.close())
+                return failure(QStringLiteral("\"%1\" could not be unpacked: %2").arg(shown(name), reasonOf(errno)));
+        }
+    }
+    if (error)
+        return failure(*error);
+    if (auto problem = reader.checkTrailer())
+        return failure(*problem);
+    const auto missing = std::find(seen.cbegin(), seen.cend(), false);
+    if (missing != seen.cend())
+        return failure(
+            QStringLiteral("\"%1\" is missing from it.").arg(shown(manifest->members[missing - seen.cbegin()].name)));
+    o.ok = true;
+    return o;
+}
+
+} // namespace Backup

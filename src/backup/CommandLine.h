@@ -1,0 +1,16 @@
+#pragma once
+
+#include <optional>
+
+// Gearbook's command-line tasks, run without a window or a display:
+// `--backup FILE`, `--export FOLDER` and `--help`. They only read the records
+// and every file they write is saved atomically, so they run while Gearbook is
+// open (a scheduled backup, for example).
+namespace CommandLine {
+
+// When the arguments ask for a task, runs it with a QCoreApplication and
+// returns the exit status: 0 only for a checked, complete result; otherwise the
+// reason is on standard error. Nothing when the window is wanted.
+std::optional<int> run(int argc, char* argv[]);
+
+} // namespace CommandLine

@@ -1,0 +1,181 @@
+#include "CsvExport.h"
+
+#include "Archive.h"
+#include "DataFolder.h"
+#include "RecordFile.h"
+#include "SafeFile.h"
+
+#include <QDir>
+
+#include <optional>
+#include <variant>
+
+namespace CsvExport {
+
+namespace {
+
+constexpr QByteArrayView ByteOrderMark = "\xEF\xBB\xBF";
+
+// The captions of the window's fields, in the order their records hold them.
+const QStringList VehicleCaptions = {QStringLiteral("Make"),
+                                     QStringLiteral("Model"),
+                                     QStringLiteral("Year"),
+                                     QStringLiteral("Color"),
+                                     QStringLiteral("Engine"),
+                                     QStringLiteral("Doors"),
+                                     QStringLiteral("Original Mileage"),
+                                     QStringLiteral("Automatic"),
+                                     QStringLiteral("Manual (Stick)"),
+                                     QStringLiteral("Vehicle was Purchased at"),
+                                     QStringLiteral("Date Purchased"),
+                                     QStringLiteral("Warranty"),
+                                     QStringLiteral("Insurance Company"),
+                                     QStringLiteral("Insured since"),
+                                     QStringLiteral("New"),
+                                     QStringLiteral("Used"),
+                                     QStringLiteral("Notes")};
+const QStringList MaintenanceCaptions = {
+    QStringLiteral("Last Inspection date"),    QStringLiteral("Next Inspection date"),
+    QStringLiteral("Mileage last inspection"), QStringLiteral("Mileage Next Inspection"),
+    QStringLiteral("Location Inspected"),      QStringLiteral("Notes")};
+const QStringList PartCaptions = {QStringLiteral("Location Purchased"), QStringLiteral("Date Purchased"),
+                                  QStringLiteral("Brand/Manufacturer"), QStringLiteral("Warranty Expiration"),
+                                  QStringLiteral("Size/Specs"),         QStringLiteral("Date Installed"),
+                                  QStringLiteral("# of Parts"),         QStringLiteral("Notes")};
+
+class Table {
+public:
+    explicit Table(const QStringList& header) : m_bytes(ByteOrderMark.toByteArray() + row(header)) {}
+    void add(const QStringList& fields)
+    {
+        m_bytes += row(fields);
+        ++m_rows;
+    }
+    const QByteArray& bytes() const { return m_bytes; }
+    int rows() const { return m_rows; }
+
+private:
+    QByteArray m_bytes;
+    int m_rows = 0;
+};
+
+QString unreadable(const QString& path, const QString& why)
+{
+    return QStringLiteral("The record file \"%1\" cannot be read: %2").arg(QDir::toNativeSeparators(path), why);
+}
+
+// A record's `count` values: empty ones for a record never saved; the reason when it cannot be read.
+std::variant<QStringList, QString> valuesOf(const QString& file, int count)
+{
+    const QString path = VehicleFiles::inData(file);
+    const RecordFile::ReadResult record = VehicleFiles::readRecord(path);
+    if (record.unreadable())
+        return unreadable(path, record.error);
+    if (record.missing())
+        return QStringList(count);
+    auto parsed = RecordFile::parseTextRecord(*record, count);
+    if (!parsed)
+        return unreadable(path, QStringLiteral("it holds fewer values than it should."));
+    return std::move(*parsed);
+}
+
+// Adds a row per entry of one of a vehicle's lists; the reason when a file cannot be read.
+std::optional<QString> addEntries(const QString& vehicle, const QString& listFile, int fieldCount, Table* table)
+{
+    const QString path = VehicleFiles::inData(listFile);
+    const RecordFile::ReadResult list = VehicleFiles::readRecord(path);
+    if (list.unreadable())
+        return unreadable(path, list.error);
+    for (const QString& entry : RecordFile::parseListFile(list.bytes)) {
+        auto values = valuesOf(VehicleFiles::recordFile(vehicle, entry), fieldCount);
+        if (const auto* why = std::get_if<QString>(&values))
+            return *why;
+        table->add(QStringList{vehicle, entry} + std::get<QStringList>(values));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+QByteArray row(const QStringList& fields)
+{
+    QByteArray line;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            line += ',';
+        const QByteArray value = fields[i].toUtf8();
+        const bool quote = value.contains(',') || value.contains('"') || value.contains('\r') || value.contains('\n') ||
+                           value.startsWith(' ') || value.endsWith(' ');
+        if (quote)
+            line += '"' + QByteArray(value).replace('"', "\"\"") + '"';
+        else
+            line += value;
+    }
+    return line + "\r\n";
+}
+
+const QStringList& fileNames()
+{
+    static const QStringList names = {QStringLiteral("vehicles.csv"), QStringLiteral("maintenance.csv"),
+                                      QStringLiteral("parts.csv")};
+    return names;
+}
+
+Outcome exportTo(const QString& targetFolder)
+{
+    Outcome result;
+    if (Backup::isDataFolder(targetFolder, DataFolder::path())) {
+        result.error =
+            QStringLiteral("The export cannot be written into the data folder. Please choose another folder.");
+        return result;
+    }
+    QString whyUnreadable;
+    const QStringList vehicles = VehicleFiles::LoadVehicleList(&whyUnreadable);
+    if (!whyUnreadable.isEmpty()) {
+        result.error = unreadable(VehicleFiles::inData(VehicleFiles::listFile()), whyUnreadable);
+        return result;
+    }
+
+    Table vehicleTable(QStringList{QStringLiteral("Vehicle")} + VehicleCaptions);
+    Table maintTable(QStringList{QStringLiteral("Vehicle"), QStringLiteral("Maintenance")} + MaintenanceCaptions);
+    Table partTable(QStringList{QStringLiteral("Vehicle"), QStringLiteral("Part")} + PartCaptions);
+    for (const QString& vehicle : vehicles) {
+        auto values = valuesOf(VehicleFiles::vehicleFile(vehicle), int(VehicleCaptions.size()));
+        if (const auto* why = std::get_if<QString>(&values)) {
+            result.error = *why;
+            return result;
+        }
+        vehicleTable.add(QStringList{vehicle} + std::get<QStringList>(values));
+        auto why =
+            addEntries(vehicle, VehicleFiles::maintListFile(vehicle), int(MaintenanceCaptions.size()), &maintTable);
+        if (!why)
+            why = addEntries(vehicle, VehicleFiles::partsListFile(vehicle), int(PartCaptions.size()), &partTable);
+        if (why) {
+            result.error = *why;
+            return result;
+        }
+    }
+
+    const Table* tables[] = {&vehicleTable, &maintTable, &partTable};
+    for (int i = 0; i < 3; ++i) {
+        const QString path = QDir(targetFolder).filePath(fileNames()[i]);
+        const WriteResult written = writeFileSafely(path, tables[i]->bytes());
+        if (!written) {
+            result.error =
+                QStringLiteral("\"%1\" could not be saved: %2").arg(QDir::toNativeSeparators(path), written.error);
+            return result;
+        }
+        if (RecordFile::readFile(path).bytes != tables[i]->bytes()) {
+            result.error =
+                QStringLiteral("\"%1\" did not read back as it was written.").arg(QDir::toNativeSeparators(path));
+            return result;
+        }
+    }
+    result.ok = true;
+    result.vehicles = vehicleTable.rows();
+    result.entries = maintTable.rows();
+    result.parts = partTable.rows();
+    return result;
+}
+
+} // namespace CsvExport

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// Putting a backup's records in place of the data folder. The archive is
+// unpacked and checked in a new folder beside the data folder while the
+// current records are backed up, and then the two folders are exchanged in one step,
+// so there is never a moment without a whole data folder. The caller holds
+// the data-folder lock throughout.
+namespace Restore {
+
+struct Outcome {
+    bool ok = false;
+    QString error;        // why not, for the user; nothing has changed then
+    QString safetyBackup; // the backup of the records as they were, when one was written
+    int fileCount = 0;    // files restored
+
+    explicit operator bool() const { return ok; }
+};
+
+// The folder a restore unpacks into: beside the data folder (through any link
+// to it), so the exchange stays on one file system.
+QString unpackFolder(const QString& dataFolder);
+
+// Removes what an interrupted restore left beside the data folder: either the
+// part of an unpack that never took place, or the old records after the
+// exchange (they are in the safety backup). Call with the lock held.
+// Waits for the removal of the last restore's old records first.
+void removeUnfinished(const QString& dataFolder);
+
+// Waits until the old records of the last restore are removed (which runs on
+// after restore() returns).
+void waitForCleanup();
+
+// Where the safety backup of a restore at `when` goes: beside the data folder,
+// numbered when the name is taken.
+QString safetyBackupPath(const QString& dataFolder, const QDateTime& when);
+
+// Replaces the records of `dataFolder` with those of the archive.
+Outcome restore(const QString& archivePath, const QString& dataFolder, const QString& safetyBackup);
+
+} // namespace Restore

@@ -1,0 +1,89 @@
+#include "Archive.h"
+#include "DataFolder.h"
+#include "TestEnvironment.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QProcess>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+// Gearbook started as a scheduled backup would start it: no display at all.
+class TestCommandLine : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestEnvironment> env;
+
+    struct Run {
+        int status = -1;
+        QString out, err;
+    };
+    Run gearbook(const QStringList& arguments, rlim_t fileSizeLimit = RLIM_INFINITY)
+    {
+        QProcess p;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.remove("DISPLAY");
+        e.remove("WAYLAND_DISPLAY");
+        e.remove("QT_QPA_PLATFORM");
+        p.setProcessEnvironment(e);
+        // A full disk: writes past the limit fail with EFBIG instead of ending the program.
+        p.setChildProcessModifier([fileSizeLimit] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        p.start(GEARBOOK_PROGRAM, arguments);
+        p.waitForFinished(60000);
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+                p.readAllStandardError()};
+    }
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<TestEnvironment>();
+        const QString data = env->dataFolder();
+        writeAll(data + "MainList.gbx", "\"Ford\"\r\n");
+        QByteArray big;
+        for (int i = 0; i < 20000; ++i)
+            big += QByteArray::number(i * 7919) + ",";
+        writeAll(data + "Ford.gbx", big); // does not compress to nothing
+    }
+    void cleanup() { env.reset(); }
+
+    void helpListsTheTasks()
+    {
+        const Run r = gearbook({"--help"});
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.out.contains("--backup <FILE>"));
+        QVERIFY(r.out.contains("--export <FOLDER>"));
+    }
+
+    void backupExitsZeroOnlyWhenCheckedAndWhole()
+    {
+        const QString file = env->home() + "/b.tar.gz";
+        Run r = gearbook({"--backup", file});
+        QCOMPARE(r.status, 0);
+        QVERIFY(Backup::checkArchive(file));
+
+        // The disk fills while the archive is written: the old backup stays as it was.
+        const QByteArray before = readAll(file);
+        r = gearbook({"--backup", file}, 4096);
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains("could not be saved"), qPrintable(r.err));
+        QCOMPARE(readAll(file), before);
+    }
+
+    void exportNamesAnUnreadableRecord()
+    {
+        QVERIFY(QDir().mkdir(DataFolder::path() + "FordMaint.gbx"));
+        const Run r = gearbook({"--export", env->home()});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains("FordMaint.gbx"), qPrintable(r.err));
+        QVERIFY(!QFileInfo::exists(env->home() + "/vehicles.csv"));
+    }
+};
+
+GEARBOOK_TEST_MAIN(TestCommandLine)
+#include "tst_commandline.moc"

@@ -1,0 +1,82 @@
+#include "Archive.h"
+#include "MainWindowFixture.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+// File > "Back Up Data...", "Restore Data..." and "Export to CSV..." through the real window.
+class TestBackupMenu : public MainWindowFixture {
+    Q_OBJECT
+
+    QString documents() const { return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation); }
+
+private slots:
+    void backUpThenRestoreReloadsTheWindow()
+    {
+        QVERIFY(open());
+        add("Ford");
+        w->txtIMake->setFocus();
+        QTest::keyClicks(w->txtIMake, "Model T"); // still being edited when the backup starts
+        dialogs->clear();
+        const QString archive = env->home() + "/b.tar.gz";
+        dialogs->fileAnswers.enqueue(archive);
+        w->mnuBackup->trigger();
+        QCOMPARE(dialogs->shown.first().kind, ScriptedPlatform::Kind::FileSave);
+        QCOMPARE(dialogs->shown.first().initial,
+                 documents() + QDate::currentDate().toString("/'Gearbook backup 'yyyy-MM-dd'.tar.gz'"));
+        QVERIFY2(dialogs->messages().last().contains("backed up to"), qPrintable(dialogs->messages().last()));
+        const QByteArray saved = readAll(data("Ford.gbx"));
+        QVERIFY(saved.startsWith("\"Model T\""));
+
+        add("Chevy");
+        dialogs->clear();
+        dialogs->fileAnswers.enqueue(archive);
+        dialogs->messageAnswers.enqueue(MsgAnswer::Yes);
+        w->mnuRestore->trigger();
+        QVERIFY2(dialogs->messages().last().contains("safety backup"), qPrintable(dialogs->messages().last()));
+        QCOMPARE(w->cboVehicle->count(), 1);
+        QCOMPARE(w->cboVehicle->currentIndex(), -1);
+        QVERIFY(!w->txtIMake->isEnabled());
+        QVERIFY(w->txtIMake->text().isEmpty());
+        QVERIFY(!QFileInfo::exists(data("Chevy.gbx")));
+        QCOMPARE(readAll(data("Ford.gbx")), saved);
+        pick("Ford");
+        QCOMPARE(w->txtIMake->text(), "Model T");
+    }
+
+    void restoreOfADamagedFileChangesNothing()
+    {
+        QVERIFY(open());
+        add("Ford");
+        writeAll(env->home() + "/bad.tar.gz", "not an archive");
+        dialogs->fileAnswers.enqueue(env->home() + "/bad.tar.gz");
+        w->mnuRestore->trigger();
+        QCOMPARE(dialogs->messages().size(), 1);
+        QVERIFY(dialogs->messages().first().contains("cannot be restored"));
+        QCOMPARE(w->cboVehicle->currentText(), "Ford");
+        QVERIFY(w->txtIMake->isEnabled());
+    }
+
+    void exportWritesTheThreeFiles()
+    {
+        QVERIFY(open());
+        add("Ford");
+        dialogs->clear();
+        dialogs->fileAnswers.enqueue(env->home());
+        w->mnuExport->trigger();
+        QCOMPARE(dialogs->shown.first().kind, ScriptedPlatform::Kind::Folder);
+        QVERIFY2(dialogs->messages().last().startsWith("1 vehicles"), qPrintable(dialogs->messages().last()));
+        for (const char* name : {"vehicles.csv", "maintenance.csv", "parts.csv"})
+            QVERIFY(QFileInfo::exists(env->home() + "/" + name));
+        // A second export asks before it replaces them; No keeps them.
+        writeAll(env->home() + "/parts.csv", "mine");
+        dialogs->fileAnswers.enqueue(env->home());
+        w->mnuExport->trigger();
+        QVERIFY(dialogs->messages().last().contains("already holds"));
+        QCOMPARE(readAll(env->home() + "/parts.csv"), "mine");
+    }
+};
+
+GEARBOOK_TEST_MAIN(TestBackupMenu)
+#include "tst_backupmenu.moc"

@@ -5,8 +5,8 @@
 #include "MenuShortcutFilter.h"
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
+#include "StoredLogin.h"
 #include "frmAutoAbout.h"
-#include "frmAutoMain.h"
 #include "frmBrowser.h"
 #include "frmChangePass.h"
 #include "modGlobalVars.h"
@@ -14,22 +14,9 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QKeyEvent>
+#include <QScopeGuard>
 
 using namespace modGlobalVars;
-
-frmLogin* frmLogin::s_instance = nullptr;
-
-frmLogin* frmLogin::instance()
-{
-    if (!s_instance)
-        s_instance = new frmLogin;
-    return s_instance;
-}
-
-void frmLogin::discard()
-{
-    delete s_instance;
-}
 
 frmLogin::frmLogin(QWidget* parent) : QMainWindow(parent)
 {
@@ -53,11 +40,7 @@ frmLogin::frmLogin(QWidget* parent) : QMainWindow(parent)
     new MenuShortcutFilter(this);
 }
 
-frmLogin::~frmLogin()
-{
-    if (s_instance == this)
-        s_instance = nullptr;
-}
+frmLogin::~frmLogin() = default;
 
 void frmLogin::start()
 {
@@ -69,80 +52,66 @@ void frmLogin::start()
     txtUserName->setFocus();
 }
 
-bool frmLogin::readStoredLogin()
-{
-    const auto login = CredentialStore::readPasswordFile();
-    if (!login)
-        return false;
-    StoredName = login->name;
-    StoredPwd = login->password;
-    return true;
-}
-
 void frmLogin::Form_Load()
 {
     StartDir = QDir::currentPath();
+    const auto restore = qScopeGuard(RestoreStartDir);
     // Whatever cannot be read ends the reading there; the window shows what was reached.
-    [this] {
-        const auto remember = CredentialStore::readRememberFlag();
-        if (!remember)
+    const auto remember = CredentialStore::readRememberFlag();
+    if (!remember)
+        return;
+    RememberFlag = *remember;
+    const auto rememberValue = CredentialStore::numericValue(RememberFlag);
+    if (!rememberValue)
+        return;
+    if (*rememberValue == 1) {
+        chkRemPass->setCheckState(Qt::Checked);
+        if (!StoredLogin::read(StoredName, StoredPwd))
             return;
-        RememberFlag = *remember;
-        const auto rememberValue = CredentialStore::numericValue(RememberFlag);
-        if (!rememberValue)
-            return;
-        if (*rememberValue == 1) {
-            chkRemPass->setCheckState(Qt::Checked);
-            if (!readStoredLogin())
-                return;
-            txtUserName->setText(StoredName);
-            txtPassword->setText(StoredPwd);
-        }
+        txtUserName->setText(StoredName);
+        txtPassword->setText(StoredPwd);
+    }
 
-        const auto skip = CredentialStore::readSkipFlag();
-        if (!skip)
-            return;
-        SkipLoginFlag = *skip;
-        const auto skipValue = CredentialStore::checkBoxValue(*skip);
-        if (!skipValue)
-            return;
-        CheckBoxValue::set(chkLoginScreen, *skipValue);
+    const auto skip = CredentialStore::readSkipFlag();
+    if (!skip)
+        return;
+    SkipLoginFlag = *skip;
+    const auto skipValue = CredentialStore::checkBoxValue(*skip);
+    if (!skipValue)
+        return;
+    CheckBoxValue::set(chkLoginScreen, *skipValue);
 
-        FillPreferencesDialog();
+    FillPreferencesDialog();
 
-        if (chkLoginScreen->checkState() == Qt::Checked) {
-            LoginSucceeded = true;
-            hide();
-            showMainWindow();
-        }
-    }();
-    RestoreStartDir();
+    if (chkLoginScreen->checkState() == Qt::Checked) {
+        LoginSucceeded = true;
+        hide();
+        emit loggedIn();
+    }
 }
 
 void frmLogin::cmdOK_Click()
 {
-    [this] {
-        if (!readStoredLogin())
-            return;
-        if (StoredName.isEmpty() || StoredPwd.isEmpty()) {
-            platform().messageBox(QStringLiteral("Invalid Login, try again!"), QStringLiteral("Login"));
-            return;
-        }
-        if (StoredName == txtUserName->text() && StoredPwd == txtPassword->text()) {
-            if (!SaveLoginOptions())
-                return;
-            FillPreferencesDialog();
-            LoginSucceeded = true;
-            hide();
-            showMainWindow();
-            return;
-        }
+    const auto restore = qScopeGuard(RestoreStartDir);
+    if (!StoredLogin::read(StoredName, StoredPwd))
+        return;
+    if (StoredName.isEmpty() || StoredPwd.isEmpty()) {
         platform().messageBox(QStringLiteral("Invalid Login, try again!"), QStringLiteral("Login"));
-        // The whole password is selected so that typing replaces it.
-        txtPassword->setFocus();
-        txtPassword->selectAll();
-    }();
-    RestoreStartDir();
+        return;
+    }
+    if (StoredName == txtUserName->text() && StoredPwd == txtPassword->text()) {
+        if (!SaveLoginOptions())
+            return;
+        FillPreferencesDialog();
+        LoginSucceeded = true;
+        hide();
+        emit loggedIn();
+        return;
+    }
+    platform().messageBox(QStringLiteral("Invalid Login, try again!"), QStringLiteral("Login"));
+    // The whole password is selected so that typing replaces it.
+    txtPassword->setFocus();
+    txtPassword->selectAll();
 }
 
 void frmLogin::cmdCancel_Click()
@@ -154,14 +123,7 @@ void frmLogin::cmdCancel_Click()
 
 bool frmLogin::SaveLoginOptions()
 {
-    const int remember = CheckBoxValue::get(chkRemPass);
-    const int skip = CheckBoxValue::get(chkLoginScreen);
-    const CredentialStore::StoreWrite w = CredentialStore::writeOptions(remember, skip);
-    const bool ok = reportSave(w.path, w.result);
-    if (ok) {
-        RememberFlag = QString::number(remember);
-        SkipLoginFlag = QString::number(skip);
-    }
+    const bool ok = StoredLogin::saveOptions(chkRemPass, chkLoginScreen);
     RestoreStartDir();
     return ok;
 }
@@ -183,14 +145,6 @@ void frmLogin::FillPreferencesDialog()
 void frmLogin::chkLoginScreen_Click()
 {
     CheckBoxValue::applySkipRule(chkLoginScreen, chkRemPass);
-}
-
-void frmLogin::showMainWindow()
-{
-    frmAutoMain* main = frmAutoMain::instance();
-    main->show();
-    main->raise();
-    main->activateWindow();
 }
 
 void frmLogin::mnuReadMe_Click()

@@ -1,6 +1,6 @@
 #include "Fonts.h"
 #include "Icon.h"
-#include "frmLogin.h"
+#include "StartUp.h"
 #include "modGlobalVars.h"
 
 #include <QApplication>
@@ -15,7 +15,6 @@ int main(int argc, char* argv[])
     registerFontSubstitutions();
     QApplication::setWindowIcon(gearbookIcon());
 
-    // The login window is the only way in; it shows the main window itself.
-    frmLogin::instance()->start();
+    startGearbook();
     return app.exec();
 }

@@ -30,10 +30,6 @@
 
 namespace {
 
-frmAutoMain* g_instance = nullptr;
-
-constexpr int VehicleFields = 17;
-
 // Alphabetical order ignoring letter case. The common prefix is skipped by a
 // plain comparison first: names of one list often share long beginnings, and
 // folding them character by character would dominate loading a full list.
@@ -59,17 +55,9 @@ std::optional<bool> truthOf(const QString& value)
 
 } // namespace
 
-frmAutoMain* frmAutoMain::instance()
-{
-    if (!g_instance)
-        new frmAutoMain; // registers itself
-    return g_instance;
-}
-
 frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
 {
-    if (!g_instance)
-        g_instance = this;
+    adoptAsInstance();
     setupUi(this);
 
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -99,13 +87,34 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
     m_pageStack->installEventFilter(this);
     placePages();
 
-    for (QLineEdit* field : {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage,
-                             txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate}) {
-        FieldGuard::install(field);
-        registerFieldSaver(field, [this] { SaveVehicleInfo(); });
+    m_infoPage = {
+        {txtIMake, InfoControl::Text},     {txtIModel, InfoControl::Text},    {txtIYear, InfoControl::Text},
+        {txtIColor, InfoControl::Text},    {txtIEngine, InfoControl::Text},   {txtIDoors, InfoControl::Text},
+        {txtIMileage, InfoControl::Text},  {optIAuto, InfoControl::Choice},   {optIManual, InfoControl::Choice},
+        {chkPic, InfoControl::NotStored},  {txtILocation, InfoControl::Text}, {txtIDatePurch, InfoControl::Text},
+        {txtIWarranty, InfoControl::Text}, {txtIInsName, InfoControl::Text},  {txtIInsDate, InfoControl::Text},
+        {optINew, InfoControl::Choice},    {optIUsed, InfoControl::Choice},   {txtINotes, InfoControl::Notes},
+    };
+    // Text boxes save when they lose the focus; option buttons save on every
+    // click (and only then: loading sets them quietly).
+    for (const InfoControl& info : std::as_const(m_infoPage)) {
+        switch (info.kind) {
+        case InfoControl::Text:
+            FieldGuard::install(static_cast<QLineEdit*>(info.control));
+            registerFieldSaver(info.control, [this] { SaveVehicleInfo(); });
+            break;
+        case InfoControl::Notes:
+            FieldGuard::install(static_cast<QPlainTextEdit*>(info.control));
+            registerFieldSaver(info.control, [this] { SaveVehicleInfo(); });
+            break;
+        case InfoControl::Choice:
+            connect(static_cast<QRadioButton*>(info.control), &QRadioButton::clicked, this,
+                    &frmAutoMain::SaveVehicleInfo);
+            break;
+        case InfoControl::NotStored:
+            break;
+        }
     }
-    FieldGuard::install(txtINotes);
-    registerFieldSaver(txtINotes, [this] { SaveVehicleInfo(); });
 
     // Ctrl+X ends the program even while the user types in a text box.
     m_menuShortcuts = new MenuShortcutFilter(this);
@@ -123,8 +132,6 @@ frmAutoMain::~frmAutoMain()
     for (auto it = m_savers.keyBegin(); it != m_savers.keyEnd(); ++it)
         disconnect(*it, &QObject::destroyed, this, nullptr);
     m_savers.clear();
-    if (g_instance == this)
-        g_instance = nullptr;
 }
 
 void frmAutoMain::connectHandlers()
@@ -148,10 +155,6 @@ void frmAutoMain::connectHandlers()
     connect(mnuPassword, &QAction::triggered, this, &frmAutoMain::mnuPassword_Click);
     connect(mnuReadme, &QAction::triggered, this, &frmAutoMain::mnuReadme_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmAutoMain::mnuAbout_Click);
-
-    // Option buttons save on every click (and only then: loading sets them quietly).
-    for (QRadioButton* option : {optIAuto, optIManual, optINew, optIUsed})
-        connect(option, &QRadioButton::clicked, this, &frmAutoMain::SaveVehicleInfo);
 
     // A check box's rule runs whenever its value changes, by the user or the program.
     connect(chkPic, &QCheckBox::toggled, this, &frmAutoMain::chkPic_Click);
@@ -375,9 +378,9 @@ void frmAutoMain::cmdRemove_Click()
         platform().messageBox(QStringLiteral("Please select a vehicle to remove."));
         return;
     }
-    if (platform().messageBox(QStringLiteral("You are about to remove %1. Are you sure you want to do this?")
-                                  .arg(vehicle),
-                              QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
+    if (platform().messageBox(
+            QStringLiteral("You are about to remove %1. Are you sure you want to do this?").arg(vehicle),
+            QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
         return;
 
     FieldSaveHold hold(this);
@@ -422,15 +425,21 @@ void frmAutoMain::setOption(QRadioButton* button, bool chosen)
 
 void frmAutoMain::ClearAllFields()
 {
-    for (QLineEdit* field : {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage})
-        field->clear();
-    setOption(optIAuto, false);
-    setOption(optIManual, false);
-    for (QLineEdit* field : {txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate})
-        field->clear();
-    setOption(optINew, false);
-    setOption(optIUsed, false);
-    txtINotes->clear();
+    for (const InfoControl& info : std::as_const(m_infoPage)) {
+        switch (info.kind) {
+        case InfoControl::Text:
+            static_cast<QLineEdit*>(info.control)->clear();
+            break;
+        case InfoControl::Choice:
+            setOption(static_cast<QRadioButton*>(info.control), false);
+            break;
+        case InfoControl::Notes:
+            static_cast<QPlainTextEdit*>(info.control)->clear();
+            break;
+        case InfoControl::NotStored:
+            break;
+        }
+    }
     lstMaintList->clear();
     for (QLineEdit* field : {txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop})
         field->clear();
@@ -446,10 +455,9 @@ void frmAutoMain::ClearAllFields()
 
 void frmAutoMain::EnableVehicleControls()
 {
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual,
-             chkPic, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed,
-             txtINotes, lstMaintList, lstPParts, cmdAddMaint, cmdRemMaint})
+    for (const InfoControl& info : std::as_const(m_infoPage))
+        info.control->setEnabled(true);
+    for (QWidget* control : std::initializer_list<QWidget*>{lstMaintList, lstPParts, cmdAddMaint, cmdRemMaint})
         control->setEnabled(true);
     mnuAddMaint->setEnabled(true);
     mnuRemMaint->setEnabled(true);
@@ -462,9 +470,8 @@ void frmAutoMain::EnableVehicleControls()
 void frmAutoMain::DisableEntryDetails()
 {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes, txtPLocation,
-             txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes, cmdRemMaint,
-             cmdPRemPart})
+             txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes, txtPLocation, txtPDatePurch,
+             txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes, cmdRemMaint, cmdPRemPart})
         control->setEnabled(false);
     mnuRemMaint->setEnabled(false);
     mnuRemPart->setEnabled(false);
@@ -472,11 +479,8 @@ void frmAutoMain::DisableEntryDetails()
 
 void frmAutoMain::DisableVehicleInfo()
 {
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual,
-             chkPic, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed,
-             txtINotes})
-        control->setEnabled(false);
+    for (const InfoControl& info : std::as_const(m_infoPage))
+        info.control->setEnabled(false);
 }
 
 // ---------------------------------------------------------------------------
@@ -510,7 +514,9 @@ void frmAutoMain::fillVehiclePage()
     // The whole record is read before any control is filled: a short record fills nothing.
     RecordFile::Reader reader(*bytes);
     QStringList values;
-    for (int i = 0; i < VehicleFields; ++i) {
+    for (const InfoControl& info : std::as_const(m_infoPage)) {
+        if (info.kind == InfoControl::NotStored)
+            continue;
         auto value = reader.text();
         if (!value) {
             setAsideUnreadable(path);
@@ -519,26 +525,30 @@ void frmAutoMain::fillVehiclePage()
         values << std::move(*value);
     }
 
-    QLineEdit* const texts[] = {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage,
-                                nullptr, nullptr, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName,
-                                txtIInsDate, nullptr, nullptr};
-    QRadioButton* const options[] = {nullptr, nullptr, nullptr,  nullptr,   nullptr, nullptr, nullptr,  optIAuto,
-                                     optIManual, nullptr, nullptr, nullptr, nullptr, nullptr, optINew, optIUsed};
-    for (int i = 0; i < VehicleFields - 1; ++i) {
-        if (texts[i]) {
-            texts[i]->setText(values[i]);
-            continue;
+    auto value = values.cbegin();
+    for (const InfoControl& info : std::as_const(m_infoPage)) {
+        switch (info.kind) {
+        case InfoControl::Text:
+            static_cast<QLineEdit*>(info.control)->setText(*value++);
+            break;
+        case InfoControl::Notes:
+            FieldGuard::setStoredText(static_cast<QPlainTextEdit*>(info.control), *value++);
+            break;
+        case InfoControl::NotStored:
+            break;
+        case InfoControl::Choice: {
+            const auto chosen = truthOf(*value++);
+            if (!chosen) {
+                // Stops here, as a failed conversion did: earlier controls keep their values.
+                setAsideUnreadable(path);
+                return;
+            }
+            if (*chosen)
+                static_cast<QRadioButton*>(info.control)->setChecked(true); // unchooses its partner
+            break;
         }
-        const auto chosen = truthOf(values[i]);
-        if (!chosen) {
-            // Stops here, as a failed conversion did: earlier controls keep their values.
-            setAsideUnreadable(path);
-            return;
         }
-        if (*chosen)
-            options[i]->setChecked(true); // unchooses its partner
     }
-    FieldGuard::setStoredText(txtINotes, values[VehicleFields - 1]);
 }
 
 void frmAutoMain::setAsideUnreadable(const QString& path)
@@ -555,13 +565,21 @@ void frmAutoMain::SaveVehicleInfo()
     if (path == m_keptVehicleFile)
         return;
     RecordFile::Writer record;
-    for (QLineEdit* field : {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage})
-        record.text(field->text());
-    record.truth(optIAuto->isChecked()).truth(optIManual->isChecked());
-    for (QLineEdit* field : {txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate})
-        record.text(field->text());
-    record.truth(optINew->isChecked()).truth(optIUsed->isChecked());
-    record.text(FieldGuard::storedText(txtINotes));
+    for (const InfoControl& info : std::as_const(m_infoPage)) {
+        switch (info.kind) {
+        case InfoControl::Text:
+            record.text(static_cast<QLineEdit*>(info.control)->text());
+            break;
+        case InfoControl::Choice:
+            record.truth(static_cast<QRadioButton*>(info.control)->isChecked());
+            break;
+        case InfoControl::Notes:
+            record.text(FieldGuard::storedText(static_cast<QPlainTextEdit*>(info.control)));
+            break;
+        case InfoControl::NotStored:
+            break;
+        }
+    }
     record.endRecord();
     reportSave(path, writeFileSafely(path, record.bytes()));
 }
@@ -653,16 +671,16 @@ void frmAutoMain::setUpEntryLogs()
                                lblMaintSelected,
                                {txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes}},
                               hooks, this);
-    m_partsLog = new EntryLog(EntryLogKind::parts(),
-                              {lstPParts,
-                               cmdPAddPart,
-                               cmdPRemPart,
-                               mnuAddPart,
-                               mnuRemPart,
-                               lblPPartSelected,
-                               {txtPLocation, txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst,
-                                txtPNumParts, txtPNotes}},
-                              hooks, this);
+    m_partsLog = new EntryLog(
+        EntryLogKind::parts(),
+        {lstPParts,
+         cmdPAddPart,
+         cmdPRemPart,
+         mnuAddPart,
+         mnuRemPart,
+         lblPPartSelected,
+         {txtPLocation, txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes}},
+        hooks, this);
     m_maintLog->setSibling(m_partsLog);
     m_partsLog->setSibling(m_maintLog);
 }
@@ -675,14 +693,13 @@ void frmAutoMain::setUpEntryLogs()
 // not a compound widget, puts every control back into one loop.
 void frmAutoMain::repairTabOrder()
 {
-    const QList<QWidget*> order = {
-        cboVehicle,   cmdAddVehicle, cmdRemove,    SSTab1->tabBar(), txtIMake,      txtIModel,    txtIYear,
-        txtIColor,    txtIEngine,    txtIDoors,    txtIMileage,      optIAuto,      optIManual,   chkPic,
-        txtILocation, txtIDatePurch, txtIWarranty, txtIInsName,      txtIInsDate,   optINew,      optIUsed,
-        txtINotes,    lstMaintList,  cmdAddMaint,  cmdRemMaint,      txtMLastInsp,  txtMNextInsp, txtMPMileage,
-        txtMNMileage, txtMShop,      txtMNotes,    lstPParts,        cmdPAddPart,   cmdPRemPart,  txtPLocation,
-        txtPDatePurch, txtPBrand,    txtPWarranty, txtPSpecs,        txtPNumParts,  txtPNotes,    txtPDateInst,
-        cmdPrint,     cmdClose};
+    QList<QWidget*> order = {cboVehicle, cmdAddVehicle, cmdRemove, SSTab1->tabBar()};
+    for (const InfoControl& info : std::as_const(m_infoPage))
+        order << info.control;
+    order << QList<QWidget*>{lstMaintList, cmdAddMaint,   cmdRemMaint, txtMLastInsp, txtMNextInsp, txtMPMileage,
+                             txtMNMileage, txtMShop,      txtMNotes,   lstPParts,    cmdPAddPart,  cmdPRemPart,
+                             txtPLocation, txtPDatePurch, txtPBrand,   txtPWarranty, txtPSpecs,    txtPNumParts,
+                             txtPNotes,    txtPDateInst,  cmdPrint,    cmdClose};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libgl-dev
-    libbenchmark-dev desktop-file-utils
+    libbenchmark-dev desktop-file-utils appstream man-db groff-base
     fonts-comic-neue fonts-dejavu-core fonts-liberation2
     xvfb xauth xdotool imagemagick
 )

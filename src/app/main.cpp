@@ -1,3 +1,4 @@
+#include "AppId.h"
 #include "Fonts.h"
 #include "Icon.h"
 #include "StartUp.h"
@@ -10,6 +11,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Gearbook"));
+    // Shells find the menu entry, and so the icon, of our windows by this name.
+    QApplication::setDesktopFileName(AppId::gearbook());
     modGlobalVars::StartDir = QDir::currentPath();
     modGlobalVars::ApplicationTitle = QStringLiteral("Venbry's Gearbook");
     registerFontSubstitutions();

@@ -1,6 +1,6 @@
 #include "ShellLink.h"
 
-#include "DataFolder.h"
+#include "AppId.h"
 #include "SafeFile.h"
 
 #include <QDir>
@@ -40,9 +40,9 @@ QString placeFolder(const QString& folder, const QString& base)
     return result;
 }
 
-QString iconPath()
+bool startsGearbook(const QString& target)
 {
-    return DataFolder::installFolder() + QStringLiteral("gearbook.svg");
+    return QFileInfo(target).fileName() == QLatin1String("Gearbook");
 }
 
 QString quoteExecArgument(const QString& argument)
@@ -83,7 +83,7 @@ QString escapeValue(const QString& value)
     return escaped;
 }
 
-QByteArray desktopEntry(const QString& name, const QString& target, const QString& arguments, const QString& icon)
+QByteArray desktopEntry(const QString& name, const QString& target, const QString& arguments)
 {
     QString exec = quoteExecArgument(target);
     for (const QString& argument : QProcess::splitCommand(arguments))
@@ -96,7 +96,13 @@ QByteArray desktopEntry(const QString& name, const QString& target, const QStrin
     // A bare program name is looked up on PATH and has no folder of its own.
     if (target.contains(QLatin1Char('/')))
         text += QStringLiteral("Path=") + escapeValue(QFileInfo(target).absolutePath()) + QLatin1Char('\n');
-    text += QStringLiteral("Icon=") + escapeValue(icon) + QLatin1Char('\n');
+    if (startsGearbook(target)) {
+        // As in Gearbook's own menu entry, so the shell shows and groups both alike.
+        text += QStringLiteral("Icon=") + escapeValue(AppId::iconName()) + QLatin1Char('\n');
+        text += QStringLiteral("Comment=Keep the records of your vehicles\n"
+                               "Categories=Office;Database;\n"
+                               "StartupWMClass=Gearbook\n");
+    }
     return text.toUtf8();
 }
 
@@ -149,8 +155,8 @@ qint32 fCreateShellLink(const QString& folder, const QString& linkName, const QS
                       QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
 
     const QString path = dir + QLatin1Char('/') + linkName + QStringLiteral(".desktop");
-    const WriteResult result = writeFileSafely(
-        path, ShellLink::desktopEntry(linkName, program, arguments, ShellLink::iconPath()), permissions);
+    const WriteResult result =
+        writeFileSafely(path, ShellLink::desktopEntry(linkName, program, arguments), permissions);
     if (result.ok && onDesktop)
         markTrusted(path);
     return result.ok ? 1 : 0;

@@ -24,8 +24,11 @@ namespace ShellLink {
 // The folder a place argument stands for, or an empty text for a place we do not know.
 QString placeFolder(const QString& folder, const QString& base);
 
-// The icon every entry shows: Gearbook's icon in its installed program folder.
-QString iconPath();
+// Whether target starts Gearbook (its file is named "Gearbook"). Only such an
+// entry shows Gearbook's icon, by its name in the icon theme, and says what it
+// starts, where it belongs in the menu and which windows are its own; a
+// shortcut to another program shows no icon of ours.
+bool startsGearbook(const QString& target);
 
 // One argument of an Exec= line, quoted by the desktop entry rules
 // (before the string escapes of escapeValue are applied).
@@ -33,6 +36,6 @@ QString quoteExecArgument(const QString& argument);
 // The escapes of a desktop entry's string values: \\ \n \t \r, and \s for a leading space.
 QString escapeValue(const QString& value);
 // The whole file.
-QByteArray desktopEntry(const QString& name, const QString& target, const QString& arguments, const QString& icon);
+QByteArray desktopEntry(const QString& name, const QString& target, const QString& arguments);
 
 } // namespace ShellLink

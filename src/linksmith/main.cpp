@@ -1,3 +1,4 @@
+#include "AppId.h"
 #include "Fonts.h"
 #include "Icon.h"
 #include "frmLinksmith.h"
@@ -9,6 +10,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Linksmith"));
+    // Shells find the menu entry, and so the icon, of our window by this name.
+    QApplication::setDesktopFileName(AppId::linksmith());
     modGlobalVars::ApplicationTitle = QStringLiteral("Linksmith");
     registerFontSubstitutions();
     QApplication::setWindowIcon(gearbookIcon());

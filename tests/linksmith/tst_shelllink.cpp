@@ -73,7 +73,10 @@ private slots:
                                                    "Name=Shortcut to Gearbook\n"
                                                    "Exec=\"%1\"\n"
                                                    "Path=%2\n"
-                                                   "Icon=%2/gearbook.svg\n")
+                                                   "Icon=example.venbry.Gearbook\n"
+                                                   "Comment=Keep the records of your vehicles\n"
+                                                   "Categories=Office;Database;\n"
+                                                   "StartupWMClass=Gearbook\n")
                                         .arg(program, programDir)
                                         .toUtf8();
         QCOMPARE(readAll(file), expected);
@@ -185,13 +188,51 @@ private slots:
 
         QVERIFY(fCreateShellLink(Programs, "Shortcut to prog", target, arguments, -1, Programs));
         const QByteArray file = readAll(menuDir() + "/Shortcut to prog.desktop");
-        QCOMPARE(file.count('\n'), target.contains('/') ? 6 : 5); // no value spilled onto a line of its own
+        // No value spilled onto a line of its own; a shortcut to Gearbook has four lines more.
+        const bool gearbook = ShellLink::startsGearbook(target);
+        QCOMPARE(file.count('\n'), (target.contains('/') ? 5 : 4) + (gearbook ? 4 : 0));
         const auto keys = DesktopEntryReader::keys(file);
+        QCOMPARE(keys.contains("Icon"), gearbook); // another program shows no icon of ours
         QCOMPARE(DesktopEntryReader::execArguments(keys.value("Exec")), expected);
         if (target.contains('/'))
             QCOMPARE(keys.value("Path"), QFileInfo(expected.first()).path());
         else
             QVERIFY(!keys.contains("Path"));
+    }
+
+    void onlyShortcutsToGearbookLookLikeGearbook_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("gearbook");
+        QTest::newRow("installed") << "/opt/Venbry Software/Gearbook/Gearbook" << true;
+        QTest::newRow("another copy") << "/home/a/build/stage/Gearbook" << true;
+        QTest::newRow("on PATH") << "Gearbook" << true;
+        QTest::newRow("another program") << "/usr/bin/gimp" << false;
+        QTest::newRow("in Gearbook's folder") << "/opt/Venbry Software/Gearbook/Linksmith" << false;
+        QTest::newRow("in a folder named Gearbook") << "/opt/Gearbook/tool" << false;
+        QTest::newRow("a longer name") << "/opt/x/Gearbook.sh" << false;
+        QTest::newRow("other case") << "/opt/x/gearbook" << false;
+    }
+    void onlyShortcutsToGearbookLookLikeGearbook()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, gearbook);
+        QVERIFY(fCreateShellLink(Programs, "Shortcut", target, QString(), -1, Programs));
+        const auto keys = DesktopEntryReader::keys(readAll(menuDir() + "/Shortcut.desktop"));
+        for (const char* key : {"Icon", "Comment", "Categories", "StartupWMClass"})
+            QVERIFY2(keys.contains(key) == gearbook, key);
+    }
+
+    void aShortcutToGearbookMatchesItsMenuEntry()
+    {
+        // The installed entry's template: the shell must show and group both alike.
+        auto installed = DesktopEntryReader::keys(readAll(GEARBOOK_ENTRY_TEMPLATE));
+        QCOMPARE(installed.value("Icon"), QString("@GEARBOOK_APP_ID@"));
+        installed["Icon"] = GEARBOOK_APP_ID;
+        QVERIFY(fCreateShellLink(Programs, "Shortcut to Gearbook", "/opt/Gearbook", QString(), -1, Programs));
+        const auto keys = DesktopEntryReader::keys(readAll(menuDir() + "/Shortcut to Gearbook.desktop"));
+        for (const char* key : {"Icon", "Comment", "Categories", "StartupWMClass"})
+            QCOMPARE(keys.value(key), installed.value(key));
     }
 
     void namesKeepEveryCharacter()

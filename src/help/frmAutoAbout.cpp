@@ -134,7 +134,7 @@ bool frmAutoAbout::GetKeyValue(quint32 KeyRoot, const QString& KeyName, const QS
 QString frmAutoAbout::findSystemInfoProgram()
 {
     for (const QString& name : SystemInfoPrograms) {
-        const QString path = QStandardPaths::findExecutable(name);
+        QString path = QStandardPaths::findExecutable(name);
         if (!path.isEmpty())
             return path;
     }

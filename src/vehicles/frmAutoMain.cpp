@@ -169,7 +169,7 @@ void frmAutoMain::registerFieldSaver(QWidget* field, std::function<void()> save)
         field->installEventFilter(this);
         connect(field, &QObject::destroyed, this, [this](QObject* gone) { m_savers.remove(gone); });
     }
-    m_savers.insert(field, std::move(save));
+    m_savers.emplace(field, std::move(save));
 }
 
 void frmAutoMain::runSaver(QWidget* field)

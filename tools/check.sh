@@ -9,6 +9,32 @@ build="${1:-build}"
 echo "clang-format-14: checking the format"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 --dry-run --Werror
 
+echo "layers: checking that includes point down"
+# Each folder of src/ and the folders whose headers it must not include (the
+# ones above it, and linksmith, which is a program of its own).
+declare -A above=(
+    [common]="crypto help access vehicles linksmith app"
+    [crypto]="help access vehicles linksmith app"
+    [help]="access vehicles linksmith app"
+    [access]="vehicles linksmith app"
+    [vehicles]="linksmith app"
+    [linksmith]="help access vehicles app"
+)
+bad=0
+for folder in "${!above[@]}"; do
+    for other in ${above[$folder]}; do
+        for header in src/"$other"/*.h; do
+            [ -e "$header" ] || continue
+            users=$(grep -l "#include \"$(basename "$header")\"" src/"$folder"/*.{h,cpp} 2>/dev/null || true)
+            for user in $users; do
+                echo "$user includes $header, from a layer above it" >&2
+                bad=1
+            done
+        done
+    done
+done
+[ "$bad" -eq 0 ] || exit 1
+
 echo "clang-tidy-14: checking src/"
 # The generated headers (uic, moc) must exist; a built tree has them.
 run-clang-tidy-14 -p "$build" -j "$(nproc)" -quiet "$PWD/src/.*\.cpp\$" >"$build/clang-tidy.log" 2>&1 || {

@@ -5,9 +5,6 @@
 
 #include <QDialog>
 
-class QCheckBox;
-class QLineEdit;
-
 // The login preferences dialog: changes the two login options and, when
 // "Change Name/Password" is checked, the user name and password. Every change
 // is confirmed with the current name and password of the password file.

@@ -2,9 +2,9 @@
 # Compiles a library's forms with uic. A window class inherits the Ui:: class
 # made from its form, so the window's header includes ui_<form>.h, and so does
 # everything that includes the window's header (other windows, tests). The
-# generated headers go to <binary dir>/forms, which the library publishes.
+# generated headers go to <binary dir>/<target>_forms, which the target publishes.
 function(gearbook_add_forms target)
-    set(dir ${CMAKE_CURRENT_BINARY_DIR}/forms)
+    set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_forms)
     set(headers)
     foreach(form IN LISTS ARGN)
         get_filename_component(name ${form} NAME_WE)

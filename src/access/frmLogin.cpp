@@ -2,12 +2,13 @@
 
 #include "CheckBoxValue.h"
 #include "CredentialStore.h"
+#include "HelpBrowser.h"
+#include "HelpBrowserInterface.h"
 #include "MenuShortcutFilter.h"
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
 #include "StoredLogin.h"
 #include "frmAutoAbout.h"
-#include "frmBrowser.h"
 #include "frmChangePass.h"
 #include "modGlobalVars.h"
 
@@ -155,19 +156,19 @@ void frmLogin::mnuReadMe_Click()
 
 void frmLogin::mnuVenbry_Click()
 {
-    CurrentAddress = frmBrowser::VendorHomePage;
+    CurrentAddress = QString::fromLatin1(VendorHomePageAddress);
     showHelpBrowser();
 }
 
 void frmLogin::lblVenbrySoftware_DblClick()
 {
-    CurrentAddress = frmBrowser::VendorHomePage;
+    CurrentAddress = QString::fromLatin1(VendorHomePageAddress);
     showHelpBrowser();
 }
 
 void frmLogin::showHelpBrowser()
 {
-    frmBrowser::showBrowser();
+    HelpBrowser::showAddress(CurrentAddress);
 }
 
 void frmLogin::mnuAbout_Click()

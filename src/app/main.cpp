@@ -1,6 +1,7 @@
 #include "AppId.h"
 #include "Fonts.h"
 #include "Icon.h"
+#include "QuitAfterFirstPaint.h"
 #include "StartUp.h"
 #include "modGlobalVars.h"
 
@@ -10,6 +11,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    QuitAfterFirstPaint::installIfRequested(&app);
     QApplication::setApplicationName(QStringLiteral("Gearbook"));
     // Shells find the menu entry, and so the icon, of our windows by this name.
     QApplication::setDesktopFileName(AppId::gearbook());

@@ -1,5 +1,7 @@
 #include "Icon.h"
 
+#include <QIconEngine>
+#include <QPainter>
 #include <QString>
 
 namespace {
@@ -24,13 +26,76 @@ static void ensureResources()
     Q_UNUSED(done);
 }
 
-QIcon gearbookIcon()
+namespace {
+
+// Every size, decoded: adding a file to a QIcon reads and decodes its image at once.
+QIcon decodedIcon()
 {
     ensureResources();
     QIcon icon;
     for (int size : kSizes)
         icon.addFile(resourcePath(size), QSize(size, size));
     return icon;
+}
+
+// Decodes the images only when something first draws the icon or asks about it.
+// Every window gets the icon at start, but on many platforms (offscreen, Wayland)
+// nothing ever draws a window icon, and six decoded images cost a tenth of the start.
+class DeferredIconEngine final : public QIconEngine {
+public:
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        decoded().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return decoded().actualSize(size, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return decoded().pixmap(size, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override
+    {
+        return decoded().pixmap(size, scale, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return decoded().availableSizes(mode, state);
+    }
+    void addPixmap(const QPixmap& pixmap, QIcon::Mode mode, QIcon::State state) override
+    {
+        decoded().addPixmap(pixmap, mode, state);
+    }
+    void addFile(const QString& fileName, const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        decoded().addFile(fileName, size, mode, state);
+    }
+    bool isNull() override { return false; }
+    QString key() const override { return QStringLiteral("gearbook"); }
+    QIconEngine* clone() const override
+    {
+        auto* copy = new DeferredIconEngine;
+        copy->m_icon = m_icon;
+        return copy;
+    }
+
+private:
+    QIcon& decoded()
+    {
+        if (m_icon.isNull())
+            m_icon = decodedIcon();
+        return m_icon;
+    }
+
+    QIcon m_icon;
+};
+
+} // namespace
+
+QIcon gearbookIcon()
+{
+    return QIcon(new DeferredIconEngine);
 }
 
 QPixmap gearbookPixmap(int size)

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -20,7 +21,144 @@ template <typename Array> auto& at(Array& array, std::ptrdiff_t index)
 constexpr int MessageBlockBytes = 32;
 constexpr int MessageKeyWords = 8;
 
+using Byte = std::uint8_t;
+using Word = std::uint32_t;
+
+constexpr Byte gfDouble(Byte value)
+{
+    return static_cast<Byte>((value << 1) ^ ((value & 0x80) ? 0x1B : 0x00));
+}
+
+constexpr Word packBytes(Byte b0, Byte b1, Byte b2, Byte b3)
+{
+    return Word{b0} | (Word{b1} << 8) | (Word{b2} << 16) | (Word{b3} << 24);
+}
+
+constexpr Word rotateLeft(Word value, int count)
+{
+    return count == 0 ? value : (value << count) | (value >> (32 - count));
+}
+
+struct CipherTables {
+    std::array<Byte, 256> antilog{};
+    std::array<Byte, 256> log{};
+    std::array<Byte, 256> sBox{};
+    std::array<Byte, 256> inverseSBox{};
+    std::array<Word, 30> roundConstants{};
+    // Row r of a round: the column a byte of that row contributes, rotated by 8 * r bits.
+    std::array<std::array<Word, 256>, 4> forward{};
+    std::array<std::array<Word, 256>, 4> inverse{};
+};
+
+// GF(2^8) with generator 3: the log tables, the S-box (multiplicative inverse
+// and affine map), the round constants and the round tables.
+constexpr CipherTables makeTables()
+{
+    CipherTables t;
+    t.antilog[0] = 1;
+    t.antilog[1] = 3;
+    t.log[1] = 0;
+    t.log[3] = 1;
+    for (int i = 2; i <= 255; ++i) {
+        t.antilog[i] = t.antilog[i - 1] ^ gfDouble(t.antilog[i - 1]);
+        t.log[t.antilog[i]] = static_cast<Byte>(i);
+    }
+    const auto multiply = [&t](Byte x, Byte y) -> Byte {
+        return (x == 0 || y == 0) ? Byte{0} : t.antilog[(t.log[x] + t.log[y]) % 255];
+    };
+    const auto rotateByte = [](Byte v) { return static_cast<Byte>((v << 1) | (v >> 7)); };
+
+    t.sBox[0] = 0x63;
+    t.inverseSBox[0x63] = 0;
+    for (int i = 1; i <= 255; ++i) {
+        const Byte y = t.antilog[255 - t.log[i]];
+        const Byte r1 = rotateByte(y);
+        const Byte r2 = rotateByte(r1);
+        const Byte r3 = rotateByte(r2);
+        const Byte r4 = rotateByte(r3);
+        const Byte s = y ^ r1 ^ r2 ^ r3 ^ r4 ^ 0x63;
+        t.sBox[i] = s;
+        t.inverseSBox[s] = static_cast<Byte>(i);
+    }
+
+    Byte constant = 1;
+    for (Word& rc : t.roundConstants) {
+        rc = constant;
+        constant = gfDouble(constant);
+    }
+
+    for (int i = 0; i < 256; ++i) {
+        const Byte s = t.sBox[i];
+        const Byte s2 = gfDouble(s);
+        const Word forward = packBytes(s2, s, s, static_cast<Byte>(s ^ s2));
+        const Byte v = t.inverseSBox[i];
+        const Word inverse = packBytes(multiply(v, 0x0E), multiply(v, 0x09), multiply(v, 0x0D), multiply(v, 0x0B));
+        for (int row = 0; row < 4; ++row) {
+            t.forward[row][i] = rotateLeft(forward, 8 * row);
+            t.inverse[row][i] = rotateLeft(inverse, 8 * row);
+        }
+    }
+    return t;
+}
+
+constexpr CipherTables kTables = makeTables();
+
+// One round of the 256-bit block: Nb = 8, row offsets 1, 3, 4 (encryption)
+// or 7, 5, 4 (decryption), each column written out so the state stays in registers.
+using Tables4 = std::array<std::array<Word, 256>, 4>;
+
+template <int C1, int C2, int C3, int... J>
+Q_ALWAYS_INLINE void round8(const Word* a, Word* b, const Word* key, const Tables4& t, std::integer_sequence<int, J...>)
+{
+    ((b[J] = key[J] ^ t[0][a[J] & 0xFF] ^ t[1][(a[(J + C1) % 8] >> 8) & 0xFF] ^ t[2][(a[(J + C2) % 8] >> 16) & 0xFF] ^
+             t[3][a[(J + C3) % 8] >> 24]),
+     ...);
+}
+
+template <int C1, int C2, int C3, int... J>
+Q_ALWAYS_INLINE void lastRound8(const Word* a, Word* b, const Word* key, const std::array<Byte, 256>& s,
+                                std::integer_sequence<int, J...>)
+{
+    ((b[J] = key[J] ^ Word{s[a[J] & 0xFF]} ^ (Word{s[(a[(J + C1) % 8] >> 8) & 0xFF]} << 8) ^
+             (Word{s[(a[(J + C2) % 8] >> 16) & 0xFF]} << 16) ^ (Word{s[a[(J + C3) % 8] >> 24]} << 24)),
+     ...);
+}
+
+// The blocks of a message in place, 14 rounds each; the state is wiped afterwards.
+template <int C1, int C2, int C3>
+void cryptBlocks8(Byte* data, qsizetype length, const Word* key, const Tables4& t, const std::array<Byte, 256>& s)
+{
+    constexpr auto columns = std::make_integer_sequence<int, 8>();
+    Word a[8], b[8];
+    for (qsizetype offset = 0; offset < length; offset += MessageBlockBytes) {
+        Byte* p = data + offset;
+        for (int i = 0; i < 8; ++i)
+            a[i] = packBytes(p[4 * i], p[4 * i + 1], p[4 * i + 2], p[4 * i + 3]) ^ key[i];
+        // 14 rounds: 13 with the round table, the last with the S-box alone.
+        for (int round = 1; round < 13; round += 2) {
+            round8<C1, C2, C3>(a, b, key + 8 * round, t, columns);
+            round8<C1, C2, C3>(b, a, key + 8 * (round + 1), t, columns);
+        }
+        round8<C1, C2, C3>(a, b, key + 8 * 13, t, columns);
+        lastRound8<C1, C2, C3>(b, a, key + 8 * 14, s, columns);
+        for (int i = 0; i < 8; ++i) {
+            for (int byte = 0; byte < 4; ++byte)
+                p[4 * i + byte] = static_cast<Byte>(a[i] >> (8 * byte));
+        }
+    }
+    std::memset(a, 0, sizeof a);
+    std::memset(b, 0, sizeof b);
+}
+
 } // namespace
+
+const std::array<CRijndael::Byte, 256>& CRijndael::SBox = kTables.sBox;
+const std::array<CRijndael::Byte, 256>& CRijndael::InverseSBox = kTables.inverseSBox;
+const std::array<CRijndael::Byte, 256>& CRijndael::AntilogTable = kTables.antilog;
+const std::array<CRijndael::Byte, 256>& CRijndael::LogTable = kTables.log;
+const CRijndael::RoundTables& CRijndael::ForwardTables = kTables.forward;
+const CRijndael::RoundTables& CRijndael::InverseTables = kTables.inverse;
+const std::array<CRijndael::Word, 30>& CRijndael::RoundConstants = kTables.roundConstants;
 
 CRijndael::RunTimeError::RunTimeError(int number)
     : std::runtime_error(number == Overflow              ? "Overflow"
@@ -40,7 +178,6 @@ CRijndael::CRijndael()
         BytePowers[n] = static_cast<Byte>(1u << n);
         ByteLowMasks[n] = static_cast<Byte>((1u << (n + 1)) - 1);
     }
-    InverseCoefficients = {0x0B, 0x0D, 0x09, 0x0E};
 }
 
 // ---- shifts and rotations -------------------------------------------------
@@ -127,12 +264,6 @@ void CRijndael::UnpackWordAt(Word value, std::span<Byte> bytes, std::ptrdiff_t o
 
 // ---- GF(2^8) -----------------------------------------------------------------
 
-CRijndael::Byte CRijndael::GfDouble(Byte value) const
-{
-    const Byte reduction = (value & 0x80) ? 0x1B : 0x00;
-    return ByteShiftLeft(value, 1) ^ reduction;
-}
-
 CRijndael::Byte CRijndael::GfMultiply(Byte x, Byte y) const
 {
     if (x == 0 || y == 0)
@@ -146,79 +277,14 @@ CRijndael::Word CRijndael::SubstituteWord(Word value) const
            (Word{SBox[(value >> 16) & 0xFF]} << 16) | (Word{SBox[value >> 24]} << 24);
 }
 
-CRijndael::Byte CRijndael::ColumnProduct(Word x, Word y) const
-{
-    std::array<Byte, 4> xb{}, yb{};
-    UnpackWord(x, xb);
-    UnpackWord(y, yb);
-    Byte result = 0;
-    for (int i = 0; i < 4; ++i)
-        result ^= GfMultiply(xb[i], yb[i]);
-    return result;
-}
-
 CRijndael::Word CRijndael::InverseMixColumn(Word value) const
 {
-    std::array<Byte, 4> b{};
-    Word m = PackWord(InverseCoefficients);
-    b[3] = ColumnProduct(m, value);
-    m = LongRotateLeft(m, 24);
-    b[2] = ColumnProduct(m, value);
-    m = LongRotateLeft(m, 24);
-    b[1] = ColumnProduct(m, value);
-    m = LongRotateLeft(m, 24);
-    b[0] = ColumnProduct(m, value);
-    return PackWord(b);
+    // The inverse round table holds InvMixColumns of InverseSBox[x]; undo the S-box first.
+    return InverseTables[0][SBox[value & 0xFF]] ^ InverseTables[1][SBox[(value >> 8) & 0xFF]] ^
+           InverseTables[2][SBox[(value >> 16) & 0xFF]] ^ InverseTables[3][SBox[value >> 24]];
 }
 
-CRijndael::Byte CRijndael::ComputeSBoxEntry(Byte value) const
-{
-    const Byte y = AntilogTable[255 - LogTable[value]]; // multiplicative inverse
-    const Byte r1 = ByteRotateLeft(y, 1);
-    const Byte r2 = ByteRotateLeft(r1, 1);
-    const Byte r3 = ByteRotateLeft(r2, 1);
-    const Byte r4 = ByteRotateLeft(r3, 1);
-    return y ^ r1 ^ r2 ^ r3 ^ r4 ^ 0x63;
-}
-
-// ---- tables and key schedule ----------------------------------------------
-
-void CRijndael::BuildTables()
-{
-    LogTable[0] = 0;
-    AntilogTable[0] = 1;
-    LogTable[1] = 0;
-    AntilogTable[1] = 3;
-    LogTable[3] = 1;
-    for (int i = 2; i <= 255; ++i) {
-        AntilogTable[i] = AntilogTable[i - 1] ^ GfDouble(AntilogTable[i - 1]);
-        LogTable[AntilogTable[i]] = static_cast<Byte>(i);
-    }
-
-    SBox[0] = 0x63;
-    InverseSBox[0x63] = 0;
-    for (int i = 1; i <= 255; ++i) {
-        const Byte y = ComputeSBoxEntry(static_cast<Byte>(i));
-        SBox[i] = y;
-        InverseSBox[y] = static_cast<Byte>(i);
-    }
-
-    Byte y = 1;
-    for (int i = 0; i < 30; ++i) {
-        RoundConstants[i] = y;
-        y = GfDouble(y);
-    }
-
-    const std::array<Byte, 4>& c = InverseCoefficients;
-    for (int i = 0; i < 256; ++i) {
-        const Byte s = SBox[i];
-        const Byte s2 = GfDouble(s);
-        ForwardTable[i] = PackWord({s2, s, s, static_cast<Byte>(s ^ s2)});
-        const Byte v = InverseSBox[i];
-        InverseTable[i] =
-            PackWord({GfMultiply(v, c[3]), GfMultiply(v, c[2]), GfMultiply(v, c[1]), GfMultiply(v, c[0])});
-    }
-}
+// ---- key schedule ----------------------------------------------
 
 void CRijndael::ExpandKey(int32_t nb, int32_t nk, std::span<const Byte> key)
 {
@@ -291,7 +357,7 @@ void CRijndael::ExpandKey(int32_t nb, int32_t nk, std::span<const Byte> key)
 // ---- blocks ----------------------------------------------------------------
 
 void CRijndael::CryptBlock(std::span<Byte> block, const std::array<Word, MaxKeyScheduleWords>& key,
-                           const std::array<Word, 256>& table, const std::array<Byte, 24>& shifts,
+                           const RoundTables& tables, const std::array<Byte, 24>& shifts,
                            const std::array<Byte, 256>& sBox) const
 {
     // Everything the loops below index is checked once here, so the rounds
@@ -317,9 +383,8 @@ void CRijndael::CryptBlock(std::span<Byte> block, const std::array<Word, MaxKeyS
     for (int round = 1; round < Rounds; ++round) {
         for (int j = 0; j < nb; ++j) {
             const int s = 3 * j;
-            b[j] = key[k] ^ table[a[j] & 0xFF] ^ LongRotateLeft(table[(a[shifts[s]] >> 8) & 0xFF], 8) ^
-                   LongRotateLeft(table[(a[shifts[s + 1]] >> 16) & 0xFF], 16) ^
-                   LongRotateLeft(table[(a[shifts[s + 2]] >> 24) & 0xFF], 24);
+            b[j] = key[k] ^ tables[0][a[j] & 0xFF] ^ tables[1][(a[shifts[s]] >> 8) & 0xFF] ^
+                   tables[2][(a[shifts[s + 1]] >> 16) & 0xFF] ^ tables[3][a[shifts[s + 2]] >> 24];
             ++k;
         }
         std::swap(a, b);
@@ -327,9 +392,8 @@ void CRijndael::CryptBlock(std::span<Byte> block, const std::array<Word, MaxKeyS
 
     for (int j = 0; j < nb; ++j) {
         const int s = 3 * j;
-        b[j] = key[k] ^ Word { sBox[a[j] & 0xFF] } ^ LongRotateLeft(sBox[(a[shifts[s]] >> 8) & 0xFF], 8) ^
-               LongRotateLeft(sBox[(a[shifts[s + 1]] >> 16) & 0xFF], 16) ^
-               LongRotateLeft(sBox[(a[shifts[s + 2]] >> 24) & 0xFF], 24);
+        b[j] = key[k] ^ Word { sBox[a[j] & 0xFF] } ^ (Word{sBox[(a[shifts[s]] >> 8) & 0xFF]} << 8) ^
+               (Word{sBox[(a[shifts[s + 1]] >> 16) & 0xFF]} << 16) ^ (Word{sBox[a[shifts[s + 2]] >> 24]} << 24);
         ++k;
     }
 
@@ -341,12 +405,27 @@ void CRijndael::CryptBlock(std::span<Byte> block, const std::array<Word, MaxKeyS
 
 void CRijndael::EncryptBlock(std::span<Byte> block) const
 {
-    CryptBlock(block, ForwardKey, ForwardTable, ForwardShifts, SBox);
+    CryptBlock(block, ForwardKey, ForwardTables, ForwardShifts, SBox);
 }
 
 void CRijndael::DecryptBlock(std::span<Byte> block) const
 {
-    CryptBlock(block, InverseKey, InverseTable, InverseShifts, InverseSBox);
+    CryptBlock(block, InverseKey, InverseTables, InverseShifts, InverseSBox);
+}
+
+void CRijndael::EncryptMessageBlocks(Byte* data, qsizetype length) const
+{
+    // The offsets are the ones ExpandKey sets for Nb = 8; the schedule must be that size.
+    if (BlockWords != MessageKeyWords || Rounds != 14 || length % MessageBlockBytes != 0)
+        throw RunTimeError(RunTimeError::SubscriptOutOfRange);
+    cryptBlocks8<1, 3, 4>(data, length, ForwardKey.data(), ForwardTables, SBox);
+}
+
+void CRijndael::DecryptMessageBlocks(Byte* data, qsizetype length) const
+{
+    if (BlockWords != MessageKeyWords || Rounds != 14 || length % MessageBlockBytes != 0)
+        throw RunTimeError(RunTimeError::SubscriptOutOfRange);
+    cryptBlocks8<7, 5, 4>(data, length, InverseKey.data(), InverseTables, InverseSBox);
 }
 
 // ---- messages --------------------------------------------------------------
@@ -375,7 +454,6 @@ std::optional<QByteArray> CRijndael::EncryptData(const std::optional<QByteArray>
             return std::nullopt;
 
         const std::array<Byte, 32> key = MessageKey(*bytPassword);
-        BuildTables();
         ExpandKey(MessageKeyWords, MessageKeyWords, key);
 
         // The length field is a signed 32-bit number and the frame must fit
@@ -398,8 +476,7 @@ std::optional<QByteArray> CRijndael::EncryptData(const std::optional<QByteArray>
         out[3] = static_cast<Byte>(l >> 24);
         std::memcpy(out + 4, bytMessage->constData(), static_cast<std::size_t>(length));
 
-        for (qsizetype offset = 0; offset < frameLength; offset += MessageBlockBytes)
-            EncryptBlock(std::span<Byte>(out + offset, MessageBlockBytes));
+        EncryptMessageBlocks(out, frameLength);
         return output;
     } catch (const std::exception&) {
         // Our own errors and a failed allocation alike: no array.
@@ -420,13 +497,11 @@ std::optional<QByteArray> CRijndael::DecryptData(const std::optional<QByteArray>
             return std::nullopt;
 
         const std::array<Byte, 32> key = MessageKey(*bytPassword);
-        BuildTables();
         ExpandKey(MessageKeyWords, MessageKeyWords, key);
 
         QByteArray plain(bytIn->constData(), inLength);
         auto* p = reinterpret_cast<Byte*>(plain.data());
-        for (qsizetype offset = 0; offset < inLength; offset += MessageBlockBytes)
-            DecryptBlock(std::span<Byte>(p + offset, MessageBlockBytes));
+        DecryptMessageBlocks(p, inLength);
 
         const auto length =
             static_cast<int32_t>(Word{p[0]} | (Word{p[1]} << 8) | (Word{p[2]} << 16) | (Word{p[3]} << 24));

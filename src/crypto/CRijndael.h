@@ -60,13 +60,9 @@ private:
     static Word PackWordAt(std::span<const Byte> bytes, std::ptrdiff_t offset);
     static void UnpackWord(Word value, std::array<Byte, 4>& bytes);
     static void UnpackWordAt(Word value, std::span<Byte> bytes, std::ptrdiff_t offset);
-    Byte GfDouble(Byte value) const;
     Byte GfMultiply(Byte x, Byte y) const;
     Word SubstituteWord(Word value) const;
-    Byte ColumnProduct(Word x, Word y) const;
     Word InverseMixColumn(Word value) const;
-    Byte ComputeSBoxEntry(Byte value) const;
-    void BuildTables();
     void ExpandKey(int32_t nb, int32_t nk, std::span<const Byte> key);
     void EncryptBlock(std::span<Byte> block) const;
     void DecryptBlock(std::span<Byte> block) const;
@@ -74,23 +70,28 @@ private:
 
     // The 32-byte key of a password: its first 32 bytes, zero-filled.
     static std::array<Byte, 32> MessageKey(const QByteArray& password);
-    // Shared round loop of both directions.
-    void CryptBlock(std::span<Byte> block, const std::array<Word, MaxKeyScheduleWords>& key,
-                    const std::array<Word, 256>& table, const std::array<Byte, 24>& shifts,
-                    const std::array<Byte, 256>& sBox) const;
+    // A round table and its copies rotated by 8, 16 and 24 bits, one per row.
+    using RoundTables = std::array<std::array<Word, 256>, 4>;
+    // Shared round loop of both directions, for any block size.
+    void CryptBlock(std::span<Byte> block, const std::array<Word, MaxKeyScheduleWords>& key, const RoundTables& tables,
+                    const std::array<Byte, 24>& shifts, const std::array<Byte, 256>& sBox) const;
+    // The message cipher's 256-bit blocks, with their row offsets fixed, in place.
+    void EncryptMessageBlocks(Byte* data, qsizetype length) const;
+    void DecryptMessageBlocks(Byte* data, qsizetype length) const;
 
     std::array<Word, 31> LowMasks{};
     std::array<Word, 31> Powers{};
     std::array<Byte, 8> ByteLowMasks{};
     std::array<Byte, 8> BytePowers{};
-    std::array<Byte, 4> InverseCoefficients{};
-    std::array<Byte, 256> SBox{};
-    std::array<Byte, 256> InverseSBox{};
-    std::array<Byte, 256> AntilogTable{};
-    std::array<Byte, 256> LogTable{};
-    std::array<Word, 256> ForwardTable{};
-    std::array<Word, 256> InverseTable{};
-    std::array<Word, 30> RoundConstants{};
+    // The cipher's tables do not depend on the key: computed once, when the program is
+    // built, and shared by every instance.
+    static const std::array<Byte, 256>& SBox;
+    static const std::array<Byte, 256>& InverseSBox;
+    static const std::array<Byte, 256>& AntilogTable;
+    static const std::array<Byte, 256>& LogTable;
+    static const RoundTables& ForwardTables;
+    static const RoundTables& InverseTables;
+    static const std::array<Word, 30>& RoundConstants;
     int32_t KeyWords = 0;
     int32_t BlockWords = 0;
     int32_t Rounds = 0;

@@ -2,6 +2,7 @@
 
 #include "ui_frmBrowser.h"
 
+#include "HelpBrowserInterface.h"
 #include "Icon.h"
 #include "modGlobalVars.h"
 
@@ -32,7 +33,7 @@ void allowRunningAsRoot()
 
 } // namespace
 
-const QString frmBrowser::VendorHomePage = QStringLiteral("https://www.venbry.example/");
+const QString frmBrowser::VendorHomePage = QString::fromLatin1(VendorHomePageAddress);
 QPointer<frmBrowser> frmBrowser::s_instance;
 
 frmBrowser* frmBrowser::instance()

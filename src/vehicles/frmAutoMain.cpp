@@ -4,6 +4,7 @@
 #include "DataFolder.h"
 #include "EntryLog.h"
 #include "FieldGuard.h"
+#include "HelpBrowser.h"
 #include "MenuShortcutFilter.h"
 #include "NameRules.h"
 #include "PlatformServices.h"
@@ -12,7 +13,6 @@
 #include "SafeFile.h"
 #include "frmAutoAbout.h"
 #include "frmAutoPic.h"
-#include "frmBrowser.h"
 #include "frmChangePass.h"
 #include "modGlobalVars.h"
 
@@ -611,7 +611,7 @@ void frmAutoMain::mnuPassword_Click()
 void frmAutoMain::mnuReadme_Click()
 {
     modGlobalVars::CurrentAddress = QDir::currentPath() + QStringLiteral("/ReadMe.htm");
-    frmBrowser::showBrowser(); // modeless; a browser not yet loaded opens CurrentAddress
+    HelpBrowser::showAddress(modGlobalVars::CurrentAddress); // modeless; a browser not yet loaded opens it
     modGlobalVars::RestoreStartDir();
 }
 

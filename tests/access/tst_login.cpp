@@ -15,9 +15,13 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QtPlugin>
 #include <QtTest>
 
 using namespace modGlobalVars;
+
+// The browser is built in: the help commands open this copy, which the test reads.
+Q_IMPORT_PLUGIN(BrowserPlugin)
 
 namespace {
 

@@ -15,7 +15,6 @@ public:
 
     static void expand(CRijndael& c, int nb, int nk, const QByteArray& key)
     {
-        c.BuildTables();
         c.ExpandKey(nb, nk, std::span(reinterpret_cast<const Byte*>(key.constData()), key.size()));
     }
     static QByteArray encrypt(const CRijndael& c, QByteArray block)

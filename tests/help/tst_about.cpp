@@ -49,6 +49,7 @@ private slots:
     void fallsBackToProgramOnPath();
 
     void windowContents();
+    void programIconHasEverySize();
     void okEnterAndEscDiscardTheWindow_data();
     void okEnterAndEscDiscardTheWindow();
     void showingAgainReusesTheWindow();
@@ -274,6 +275,17 @@ void TestAbout::fallsBackToProgramOnPath()
     m_platform->startSucceeds = false;
     frmAutoAbout::StartSysInfo();
     QCOMPARE(m_platform->messages(), QStringList{kUnavailable});
+}
+
+void TestAbout::programIconHasEverySize()
+{
+    // The icon decodes its images only when first asked, and then gives every size as drawn.
+    const QIcon icon = gearbookIcon();
+    QVERIFY(!icon.isNull());
+    QCOMPARE(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
+    for (int size : {16, 32, 48, 64, 128, 256})
+        QCOMPARE(icon.pixmap(size).toImage(), gearbookPixmap(size).toImage());
+    QCOMPARE(icon.pixmap(40).size(), QSize(40, 40));
 }
 
 void TestAbout::windowContents()

@@ -17,8 +17,12 @@
 #include <QTest>
 #include <QUrl>
 #include <QWebEngineView>
+#include <QtPlugin>
 
 #include <unistd.h>
+
+// The browser is built in: the help commands reach this copy, whose controls the test reads.
+Q_IMPORT_PLUGIN(BrowserPlugin)
 
 // One process, one browser engine: the functions run in order and share it.
 class TestBrowser : public QObject {

@@ -88,12 +88,24 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
     placePages();
 
     m_infoPage = {
-        {txtIMake, InfoControl::Text},     {txtIModel, InfoControl::Text},    {txtIYear, InfoControl::Text},
-        {txtIColor, InfoControl::Text},    {txtIEngine, InfoControl::Text},   {txtIDoors, InfoControl::Text},
-        {txtIMileage, InfoControl::Text},  {optIAuto, InfoControl::Choice},   {optIManual, InfoControl::Choice},
-        {chkPic, InfoControl::NotStored},  {txtILocation, InfoControl::Text}, {txtIDatePurch, InfoControl::Text},
-        {txtIWarranty, InfoControl::Text}, {txtIInsName, InfoControl::Text},  {txtIInsDate, InfoControl::Text},
-        {optINew, InfoControl::Choice},    {optIUsed, InfoControl::Choice},   {txtINotes, InfoControl::Notes},
+        {txtIMake, InfoControl::Text},      // "Make:"
+        {txtIModel, InfoControl::Text},     // "Model:"
+        {txtIYear, InfoControl::Text},      // "Year:"
+        {txtIColor, InfoControl::Text},     // "Color:"
+        {txtIEngine, InfoControl::Text},    // "Engine:"
+        {txtIDoors, InfoControl::Text},     // "Doors:"
+        {txtIMileage, InfoControl::Text},   // "Original Mileage:"
+        {optIAuto, InfoControl::Choice},    // "Automatic"
+        {optIManual, InfoControl::Choice},  // "Manual (Stick)"
+        {chkPic, InfoControl::NotStored},   // the picture window, shown or not
+        {txtILocation, InfoControl::Text},  // "Vehicle was Purchased at:"
+        {txtIDatePurch, InfoControl::Text}, // "Date Purchased:"
+        {txtIWarranty, InfoControl::Text},  // "Warranty:"
+        {txtIInsName, InfoControl::Text},   // "Insurance Company:"
+        {txtIInsDate, InfoControl::Text},   // "Insured since:"
+        {optINew, InfoControl::Choice},     // "New"
+        {optIUsed, InfoControl::Choice},    // "Used"
+        {txtINotes, InfoControl::Notes},    // "Notes:"
     };
     // Text boxes save when they lose the focus; option buttons save on every
     // click (and only then: loading sets them quietly).

@@ -6,8 +6,6 @@
 #include <QString>
 #include <QWidget>
 
-#include <functional>
-
 // The shortcut tool's only window: up to three shortcuts to Gearbook, on the
 // desktop, on the applications menu and among the autostart entries. Every
 // attempt is reported in its own message box; then the program ends.

@@ -13,12 +13,13 @@ echo "layers: checking that includes point down"
 # Each folder of src/ and the folders whose headers it must not include (the
 # ones above it, and linksmith, which is a program of its own).
 declare -A above=(
-    [common]="crypto help access vehicles linksmith app"
-    [crypto]="help access vehicles linksmith app"
-    [help]="access vehicles linksmith app"
-    [access]="vehicles linksmith app"
+    [common]="crypto help due access vehicles linksmith app"
+    [crypto]="help due access vehicles linksmith app"
+    [help]="due access vehicles linksmith app"
+    [due]="help access vehicles linksmith app"
+    [access]="due vehicles linksmith app"
     [vehicles]="linksmith app"
-    [linksmith]="help access vehicles app"
+    [linksmith]="help due access vehicles app"
 )
 bad=0
 for folder in "${!above[@]}"; do

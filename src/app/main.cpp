@@ -3,6 +3,7 @@
 #include "Icon.h"
 #include "QuitAfterFirstPaint.h"
 #include "StartUp.h"
+#include "frmAutoMain.h"
 #include "modGlobalVars.h"
 
 #include <QApplication>
@@ -20,6 +21,9 @@ int main(int argc, char* argv[])
     registerFontSubstitutions();
     QApplication::setWindowIcon(gearbookIcon());
 
+    // Once the main window is shown, a worker reads what is due and the
+    // overview opens when something is.
+    frmAutoMain::setDueCheckAtStart(true);
     startGearbook();
     return app.exec();
 }

@@ -14,6 +14,7 @@
 #include "frmAutoAbout.h"
 #include "frmAutoPic.h"
 #include "frmChangePass.h"
+#include "frmDueMaint.h"
 #include "modGlobalVars.h"
 
 #include <QAbstractItemView>
@@ -29,6 +30,8 @@
 #include <algorithm>
 
 namespace {
+
+bool g_dueCheckAtStart = false;
 
 // Alphabetical order ignoring letter case. The common prefix is skipped by a
 // plain comparison first: names of one list often share long beginnings, and
@@ -167,6 +170,7 @@ void frmAutoMain::connectHandlers()
     connect(mnuPassword, &QAction::triggered, this, &frmAutoMain::mnuPassword_Click);
     connect(mnuReadme, &QAction::triggered, this, &frmAutoMain::mnuReadme_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmAutoMain::mnuAbout_Click);
+    connect(mnuDueMaint, &QAction::triggered, this, &frmAutoMain::mnuDueMaint_Click);
 
     // A check box's rule runs whenever its value changes, by the user or the program.
     connect(chkPic, &QCheckBox::toggled, this, &frmAutoMain::chkPic_Click);
@@ -245,6 +249,13 @@ void frmAutoMain::Form_Load()
     DataFolder::CreateMakerFolder();
     LoadVehicleList();
     LoadVehiclePicture();
+    if (g_dueCheckAtStart)
+        frmDueMaint::checkAtStart(this, [this](const DueScan::Result& result) { dueWindow()->showResult(result); });
+}
+
+void frmAutoMain::setDueCheckAtStart(bool check)
+{
+    g_dueCheckAtStart = check;
 }
 
 void frmAutoMain::endProgram()
@@ -630,6 +641,44 @@ void frmAutoMain::mnuReadme_Click()
 void frmAutoMain::mnuAbout_Click()
 {
     frmAutoAbout::showAbout();
+}
+
+void frmAutoMain::mnuDueMaint_Click()
+{
+    dueWindow()->showAndRefresh();
+}
+
+frmDueMaint* frmAutoMain::dueWindow()
+{
+    frmDueMaint* window = frmDueMaint::instance();
+    connect(window, &frmDueMaint::entryChosen, this, &frmAutoMain::selectMaintEntry, Qt::UniqueConnection);
+    return window;
+}
+
+bool frmAutoMain::selectMaintEntry(const QString& vehicle, const QString& entry)
+{
+    const int index = cboVehicle->findText(vehicle, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0)
+        return false;
+    commitPendingEdit();
+    if (index != cboVehicle->currentIndex()) {
+        cboVehicle->setCurrentIndex(index);
+        cboVehicle_Click();
+    }
+    SSTab1->setCurrentWidget(tabMaint);
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    if (entry.isEmpty())
+        return true;
+    const QList<QListWidgetItem*> found = lstMaintList->findItems(entry, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (found.isEmpty())
+        return false;
+    lstMaintList->setCurrentItem(found.first());
+    lstMaintList->scrollToItem(found.first());
+    lstMaintList->setFocus();
+    return true;
 }
 
 // ---------------------------------------------------------------------------

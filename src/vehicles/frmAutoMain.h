@@ -10,6 +10,7 @@
 #include <functional>
 
 class EntryLog;
+class frmDueMaint;
 
 // The main window: the vehicle selector with its buttons, the tabbed pages
 // "Vehicle Info.", "Maintenance" and "Parts", printing and ending the program.
@@ -67,6 +68,15 @@ public:
     void mnuReadme_Click();
     // Shows the about window (help windows).
     void mnuAbout_Click();
+    // Opens the overview of the maintenance that is due.
+    void mnuDueMaint_Click();
+
+    // Chooses `vehicle` and shows its maintenance entry `entry` selected on the
+    // "Maintenance" page, as the user would. False when either is not listed.
+    bool selectMaintEntry(const QString& vehicle, const QString& entry);
+    // The program's start asks for the overview to be shown after this window
+    // opens when something is due (read on a worker thread, after the show).
+    static void setDueCheckAtStart(bool check);
 
     // Field saves. A registered field runs `save` when it loses the focus,
     // before whatever the focus change leads to (a click on a list entry, a
@@ -114,6 +124,7 @@ private:
     void setUpEntryLogs();
     void repairTabOrder();
     void refreshAfterEntryRemoval();
+    frmDueMaint* dueWindow();
 
     // One control of the "Vehicle Info." page and what the vehicle file keeps of it.
     struct InfoControl {

@@ -521,6 +521,8 @@ private slots:
                                     "-mnuHyphen3",
                                     "mnuAddPart|Add Part|F5|0",
                                     "mnuRemPart|Remove Part|F6|0",
+                                    "-mnuHyphen7",
+                                    "mnuDueMaint|Due Maintenance...|Ctrl+D|1",
                                     "-mnuHyphen6",
                                     "mnuPassword|Login/Password Properties|Ctrl+L|1",
                                     "&Help",

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QLocale>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// What is due across all vehicles: every maintenance entry with a next
+// inspection planned, read from the data folder without widgets, so that it
+// can run on a worker thread while the window stays responsive.
+namespace DueScan {
+
+// One maintenance entry with a next inspection date or mileage.
+struct Planned {
+    QString vehicle;
+    QString entry;
+    QString nextDate;                     // as stored
+    QString nextMileage;                  // as stored
+    QString lastMileage;                  // as stored
+    std::optional<QDate> date;            // nextDate read as a date
+    std::optional<qint64> mileage;        // nextMileage read as a number
+    std::optional<qint64> vehicleHighest; // the vehicle's highest recorded mileage
+};
+
+// A file that exists but could not be read: listed, never an error box.
+struct Unreadable {
+    QString vehicle;
+    QString entry; // empty for a vehicle's own file or the vehicle list
+    QString file;  // name inside the data folder
+    QString reason;
+};
+
+struct Result {
+    QList<Planned> planned;
+    QList<Unreadable> unreadable;
+};
+
+// Reads the vehicle list, each vehicle file, maintenance list and entry
+// record of the data folder. Dates are read in `locale` around `today`.
+// `stop`, when given, is asked between vehicles whether to end early.
+Result scan(const QLocale& locale, QDate today, const std::function<bool()>& stop = {});
+
+// One line of the overview.
+struct Row {
+    enum Kind { Due, DateNotUnderstood, FileUnreadable };
+    Kind kind = Due;
+    QString vehicle;
+    QString entry;
+    QString nextDate;
+    QString nextMileage;
+    QString lastMileage;
+    std::optional<QDate> date;
+    bool byMileage = false;
+    QString file;
+    QString reason;
+};
+
+// The entries due by `today + spanDays` or by mileage, sorted by date (those
+// due by mileage alone without a date first), then the entries whose next
+// date could not be read, then the unreadable files. An empty next date
+// means nothing is planned.
+QList<Row> rows(const Result& result, QDate today, int spanDays);
+
+// True when a row is due by date or mileage (not merely unreadable).
+bool anythingDue(const QList<Row>& rows);
+
+} // namespace DueScan

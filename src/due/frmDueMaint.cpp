@@ -1,0 +1,222 @@
+#include "frmDueMaint.h"
+
+#include <QApplication>
+#include <QSettings>
+#include <QShortcut>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+
+enum Column { ColVehicle, ColEntry, ColNextDate, ColNextMileage, ColLastMileage };
+
+const QString ShowAtStartKey = QStringLiteral("DueMaintenance/ShowAtStart");
+const QString SpanKey = QStringLiteral("DueMaintenance/SpanDays");
+constexpr int DefaultSpan = 30;
+
+// The user's config folder, never the data folder. The file is named
+// explicitly: QSettings keeps the first config path it sees for the whole run.
+std::unique_ptr<QSettings> settings()
+{
+    return std::make_unique<QSettings>(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                                           QStringLiteral("/Venbry Software/Gearbook.conf"),
+                                       QSettings::IniFormat);
+}
+
+// Runs `then` a moment after the window's first paint, so that the worker
+// never competes with the window's first appearance and the events that
+// follow it; or after a while when no paint comes (a window shown minimised).
+class AfterFirstPaint : public QObject {
+public:
+    static constexpr int SettleMs = 100;
+
+    AfterFirstPaint(QWidget* window, std::function<void()> then) : QObject(window), m_then(std::move(then))
+    {
+        window->installEventFilter(this);
+        QTimer::singleShot(2000, this, [this] { run(); });
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            QTimer::singleShot(SettleMs, this, [this] { run(); });
+        return false;
+    }
+
+private:
+    void run()
+    {
+        if (m_done)
+            return;
+        m_done = true;
+        parent()->removeEventFilter(this);
+        m_then();
+        deleteLater();
+    }
+
+    std::function<void()> m_then;
+    bool m_done = false;
+};
+
+// Reads what is due on a worker thread, watched by `watcher`. The program's
+// end waits for its workers, so ending it stops the scan between two vehicles.
+void scanInBackground(QFutureWatcher<DueScan::Result>* watcher)
+{
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, watcher, &QFutureWatcherBase::cancel, Qt::UniqueConnection);
+    const QLocale locale;
+    const QDate today = QDate::currentDate();
+    watcher->setFuture(QtConcurrent::run([locale, today](QPromise<DueScan::Result>& promise) {
+        promise.addResult(DueScan::scan(locale, today, [&promise] { return promise.isCanceled(); }));
+    }));
+}
+
+// The result of a finished scan; nothing when it was stopped.
+std::optional<DueScan::Result> resultOf(const QFutureWatcher<DueScan::Result>& watcher)
+{
+    if (watcher.isCanceled() || watcher.future().resultCount() == 0)
+        return std::nullopt;
+    return watcher.result();
+}
+
+} // namespace
+
+frmDueMaint::frmDueMaint(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    adoptAsInstance();
+    setupUi(this);
+
+    const auto stored = settings();
+    chkShowAtStart->setChecked(stored->value(ShowAtStartKey, true).toBool());
+    spnDays->setValue(stored->value(SpanKey, DefaultSpan).toInt());
+
+    connect(chkShowAtStart, &QCheckBox::toggled, this, [](bool on) { settings()->setValue(ShowAtStartKey, on); });
+    connect(spnDays, &QSpinBox::valueChanged, this, [this](int days) {
+        settings()->setValue(SpanKey, days);
+        fill();
+    });
+    connect(tvwDue, &QTreeWidget::itemActivated, this, &frmDueMaint::rowActivated);
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
+    connect(&m_watcher, &QFutureWatcherBase::finished, this, [this] {
+        if (const auto result = resultOf(m_watcher)) {
+            m_result = *result;
+            m_haveResult = true;
+            fill();
+            emit scanFinished();
+        }
+    });
+}
+
+frmDueMaint::~frmDueMaint() = default;
+
+void frmDueMaint::showAndRefresh()
+{
+    show();
+    raise();
+    activateWindow();
+    refresh();
+}
+
+void frmDueMaint::refresh()
+{
+    lblStatus->setText(QStringLiteral("Reading the records..."));
+    // A scan still running is stopped; the watcher reports the newest.
+    m_watcher.cancel();
+    scanInBackground(&m_watcher);
+}
+
+void frmDueMaint::showResult(const DueScan::Result& result)
+{
+    m_result = result;
+    m_haveResult = true;
+    fill();
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmDueMaint::checkAtStart(QWidget* window, std::function<void(const DueScan::Result&)> whenDue)
+{
+    auto* watcher = new QFutureWatcher<DueScan::Result>(window);
+    connect(watcher, &QFutureWatcherBase::finished, window, [watcher, whenDue = std::move(whenDue)] {
+        const auto result = resultOf(*watcher);
+        watcher->deleteLater();
+        const int span = settings()->value(SpanKey, DefaultSpan).toInt();
+        if (result && DueScan::anythingDue(DueScan::rows(*result, QDate::currentDate(), span)))
+            whenDue(*result);
+    });
+    new AfterFirstPaint(window, [watcher] {
+        if (settings()->value(ShowAtStartKey, true).toBool())
+            scanInBackground(watcher);
+        else
+            watcher->deleteLater();
+    });
+}
+
+void frmDueMaint::fill()
+{
+    tvwDue->clear();
+    if (!m_haveResult)
+        return;
+    const QDate today = QDate::currentDate();
+    const QList<DueScan::Row> rows = DueScan::rows(m_result, today, spnDays->value());
+
+    // Built apart from the view and handed over whole: thousands of rows
+    // inserted one by one into a shown tree would each update it.
+    QFont bold = tvwDue->font();
+    bold.setBold(true);
+    static const char* const captions[] = {"Due", "Next date not understood", "Files that could not be read"};
+    QList<QTreeWidgetItem*> groups;
+    QList<QTreeWidgetItem*> children;
+    const auto closeGroup = [&] {
+        if (!children.isEmpty())
+            groups.last()->addChildren(children);
+        children.clear();
+    };
+    int kind = -1;
+    int dueCount = 0;
+    for (const DueScan::Row& row : rows) {
+        if (row.kind != kind) {
+            closeGroup();
+            kind = row.kind;
+            auto* group = new QTreeWidgetItem({QString::fromLatin1(captions[kind])});
+            group->setFirstColumnSpanned(true);
+            group->setFont(0, bold);
+            group->setFlags(Qt::ItemIsEnabled);
+            groups.append(group);
+        }
+        if (row.kind == DueScan::Row::FileUnreadable) {
+            const QString problem = QStringLiteral("\"%1\" %2").arg(row.file, row.reason);
+            auto* item = new QTreeWidgetItem({row.vehicle, row.entry, problem});
+            item->setToolTip(ColNextDate, problem);
+            children.append(item);
+            continue;
+        }
+        auto* item = new QTreeWidgetItem({row.vehicle, row.entry, row.nextDate, row.nextMileage, row.lastMileage});
+        if (row.kind == DueScan::Row::Due) {
+            ++dueCount;
+            // What makes it due stands out: a date already past, a mileage reached.
+            if (row.date && *row.date <= today)
+                item->setFont(ColNextDate, bold);
+            if (row.byMileage)
+                item->setFont(ColNextMileage, bold);
+        }
+        children.append(item);
+    }
+    closeGroup();
+    tvwDue->addTopLevelItems(groups);
+    tvwDue->expandAll();
+    tvwDue->header()->resizeSections(QHeaderView::ResizeToContents);
+    lblStatus->setText(dueCount == 0   ? QStringLiteral("Nothing is due within %1 days.").arg(spnDays->value())
+                       : dueCount == 1 ? QStringLiteral("1 inspection is due.")
+                                       : QStringLiteral("%1 inspections are due.").arg(dueCount));
+}
+
+void frmDueMaint::rowActivated(QTreeWidgetItem* item)
+{
+    // Group captions have no parent and name no vehicle.
+    if (item && item->parent() && !item->text(ColVehicle).isEmpty())
+        emit entryChosen(item->text(ColVehicle), item->text(ColEntry));
+}

@@ -1,0 +1,221 @@
+#include "DueScan.h"
+#include "MainWindowFixture.h"
+#include "RecordFile.h"
+#include "frmDueMaint.h"
+
+#include <QDir>
+#include <QFutureWatcherBase>
+#include <QTreeWidget>
+
+#include <sys/stat.h>
+
+// What is due across all vehicles: the scan on its own, and the window as the
+// main window opens it.
+class TestDueMaint : public MainWindowFixture {
+    Q_OBJECT
+
+    using Row = DueScan::Row;
+    static QString inDays(int days) { return QDate::currentDate().addDays(days).toString(Qt::ISODate); }
+
+    void vehicles(const QByteArray& list) { writeAll(data("MainList.gbx"), list); }
+    void vehicle(const QString& name, const QString& mileageWhenBought)
+    {
+        QStringList fields(17);
+        fields[6] = mileageWhenBought;
+        writeAll(data(name + ".gbx"), RecordFile::textRecord(fields));
+    }
+    // Entries as {name, next date, last mileage, next mileage}.
+    void entries(const QString& vehicle, const QList<QStringList>& records)
+    {
+        QStringList names;
+        for (const QStringList& r : records) {
+            names << r[0];
+            writeAll(data(vehicle + r[0] + ".gbx"), RecordFile::textRecord({"", r[1], r[2], r[3], "", ""}));
+        }
+        writeAll(data(vehicle + "Maint.gbx"), RecordFile::listFile(names));
+    }
+
+    static QStringList summary(const QList<Row>& rows)
+    {
+        QStringList out;
+        for (const Row& r : rows)
+            out << QStringLiteral("%1 %2/%3%4%5")
+                       .arg(r.kind)
+                       .arg(r.vehicle, r.entry, r.byMileage ? QStringLiteral(" miles") : QString(),
+                            r.file.isEmpty() ? QString() : QStringLiteral(" \"%1\" %2").arg(r.file, r.reason));
+        return out;
+    }
+    static QList<Row> rowsNow(int span = 30)
+    {
+        return DueScan::rows(DueScan::scan(QLocale(), QDate::currentDate()), QDate::currentDate(), span);
+    }
+
+    QTreeWidgetItem* dueItem(QTreeWidget* tree, const QString& vehicle, const QString& entry)
+    {
+        for (QTreeWidgetItem* item : tree->findItems(entry, Qt::MatchExactly | Qt::MatchRecursive, 1))
+            if (item->text(0) == vehicle)
+                return item;
+        return nullptr;
+    }
+
+    // Waits until the check at start has run its course, shown or not.
+    bool startCheckDone()
+    {
+        return QTest::qWaitFor([this] { return w->findChildren<QFutureWatcherBase*>().isEmpty(); });
+    }
+    static frmDueMaint* shownDueWindow()
+    {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* due = qobject_cast<frmDueMaint*>(top); due && due->isVisible())
+                return due;
+        return nullptr;
+    }
+
+private slots:
+    void cleanup()
+    {
+        frmAutoMain::setDueCheckAtStart(false);
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (qobject_cast<frmDueMaint*>(top))
+                delete top;
+        MainWindowFixture::cleanup();
+    }
+
+    void dueByDateWithinTheSpanAndByMileage()
+    {
+        env->dataFolder();
+        vehicles("\"Van\"\r\n\"Car\"\r\n");
+        vehicle("Van", "86,000 km");
+        entries("Van", {{"Oil", "", "91 200", "90,000"},       // mileage only: reached
+                        {"Tyres", "", "", "120000"},           // mileage not reached
+                        {"Belt", inDays(400), "", "85000 km"}, // far date, mileage reached
+                        {"Brakes", inDays(10), "", ""},
+                        {"Wipers", "after winter", "", ""},
+                        {"Lights", "", "", ""}});
+        vehicle("Car", "");
+        entries("Car", {{"MOT", inDays(-3), "", ""}, {"Filter", inDays(20), "", "1"}});
+
+        QCOMPARE(summary(rowsNow()), QStringList({"0 Van/Oil miles", "0 Car/MOT", "0 Van/Brakes", "0 Car/Filter",
+                                                  "0 Van/Belt miles", "1 Van/Wipers"}));
+        // A shorter span leaves out what can wait; the mileage still counts.
+        QCOMPARE(summary(rowsNow(5)),
+                 QStringList({"0 Van/Oil miles", "0 Car/MOT", "0 Van/Belt miles", "1 Van/Wipers"}));
+    }
+
+    void unreadableDatesAloneAreNotDue()
+    {
+        env->dataFolder();
+        vehicles("\"Van\"\r\n");
+        entries("Van", {{"Wipers", "when it rains", "", ""}});
+        const QList<Row> rows = rowsNow();
+        QCOMPARE(summary(rows), QStringList{"1 Van/Wipers"});
+        QVERIFY(!DueScan::anythingDue(rows));
+    }
+
+    void unreadableFilesAreRowsNotBoxes()
+    {
+        env->dataFolder();
+        vehicles("\"Car\"\r\n\"Bike\"\r\n");
+        // A FIFO would block whoever opens it; a folder cannot be read.
+        QVERIFY(mkfifo(QFile::encodeName(data("Car.gbx")).constData(), 0600) == 0);
+        QVERIFY(QDir().mkdir(data("CarMaint.gbx")));
+        entries("Bike", {{"Chain", inDays(1), "", ""}, {"Oil", inDays(2), "", ""}, {"Seat", inDays(3), "", ""}});
+        QFile::remove(data("BikeChain.gbx"));
+        QVERIFY(QDir().mkdir(data("BikeChain.gbx")));
+        writeAll(data("BikeOil.gbx"), "\"1.1.2020\"\r\n");
+
+        QCOMPARE(summary(rowsNow()),
+                 QStringList({"0 Bike/Seat", "2 Car/ \"Car.gbx\" is not a regular file",
+                              "2 Car/ \"CarMaint.gbx\" is a folder", "2 Bike/Chain \"BikeChain.gbx\" is a folder",
+                              "2 Bike/Oil \"BikeOil.gbx\" holds too few values"}));
+        QVERIFY(dialogs->shown.isEmpty());
+        QVERIFY(QFileInfo(data("BikeOil.gbx")).isFile()); // nothing moved or written
+    }
+
+    void rowSelectsItsVehicleAndEntry()
+    {
+        env->dataFolder();
+        vehicles("\"Car\"\r\n\"Van\"\r\n");
+        entries("Car", {{"Oil", inDays(1), "", ""}});
+        entries("Van", {{"Belt", inDays(5), "", ""}, {"Oil", inDays(2), "", "9,000"}});
+        QVERIFY(open());
+        pick("Car");
+
+        QSignalSpy scanned(frmDueMaint::instance(), &frmDueMaint::scanFinished);
+        // Ctrl+D opens it even from a text box, where it would delete a character.
+        w->txtIMake->setFocus();
+        QTest::keyClick(w->txtIMake, Qt::Key_D, Qt::ControlModifier);
+        frmDueMaint* due = shownDueWindow();
+        QVERIFY(due);
+        QTRY_COMPARE(scanned.count(), 1);
+        QCOMPARE(due->tvwDue->topLevelItemCount(), 1);
+        QCOMPARE(due->tvwDue->topLevelItem(0)->childCount(), 3);
+
+        // Enter on a row.
+        QTreeWidgetItem* vanOil = dueItem(due->tvwDue, "Van", "Oil");
+        QVERIFY(vanOil);
+        QCOMPARE(vanOil->text(3), QStringLiteral("9,000"));
+        due->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(due));
+        due->tvwDue->setFocus();
+        due->tvwDue->setCurrentItem(vanOil);
+        QTest::keyClick(due->tvwDue, Qt::Key_Return);
+        QCOMPARE(w->selectedVehicle(), QStringLiteral("Van"));
+        QCOMPARE(w->SSTab1->currentWidget(), w->tabMaint);
+        QCOMPARE(w->CurrentMaint(), QStringLiteral("Oil"));
+        QCOMPARE(w->txtMNextInsp->text(), inDays(2));
+        QCOMPARE(w->lblMaintSelected->text(), QStringLiteral("Oil"));
+
+        // A double-click on another vehicle's row.
+        QTreeWidgetItem* carOil = dueItem(due->tvwDue, "Car", "Oil");
+        QVERIFY(carOil);
+        const QPoint at = due->tvwDue->visualItemRect(carOil).center();
+        QTest::mouseClick(due->tvwDue->viewport(), Qt::LeftButton, {}, at); // the first click of the two
+        QTest::mouseDClick(due->tvwDue->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(w->selectedVehicle(), QStringLiteral("Car"));
+        QCOMPARE(w->CurrentMaint(), QStringLiteral("Oil"));
+        QCOMPARE(w->txtMNextInsp->text(), inDays(1));
+    }
+
+    void shownAtStartOnlyWhenSomethingIsDue_data()
+    {
+        QTest::addColumn<QString>("nextDate");
+        QTest::addColumn<bool>("showAtStart");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("due") << inDays(3) << true << true;
+        QTest::newRow("due, not wanted at start") << inDays(3) << false << false;
+        QTest::newRow("later") << inDays(90) << true << false;
+        QTest::newRow("date not understood") << "some day" << true << false;
+    }
+
+    void shownAtStartOnlyWhenSomethingIsDue()
+    {
+        QFETCH(QString, nextDate);
+        QFETCH(bool, showAtStart);
+        QFETCH(bool, shown);
+        env->dataFolder();
+        vehicles("\"Van\"\r\n");
+        entries("Van", {{"Oil", nextDate, "", ""}});
+        if (!showAtStart) {
+            // The check box remembers its state in the user's config folder.
+            frmDueMaint box;
+            box.chkShowAtStart->setChecked(false);
+            QVERIFY(readAll(env->configHome() + "/Venbry Software/Gearbook.conf").contains("ShowAtStart=false"));
+        }
+
+        frmAutoMain::setDueCheckAtStart(true);
+        w = std::make_unique<frmAutoMain>();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(startCheckDone());
+        frmDueMaint* due = shownDueWindow();
+        QCOMPARE(due != nullptr, shown);
+        if (due) {
+            QCOMPARE(due->tvwDue->topLevelItem(0)->child(0)->text(1), QStringLiteral("Oil"));
+            QVERIFY(due->chkShowAtStart->isChecked());
+        }
+    }
+};
+
+GEARBOOK_TEST_MAIN(TestDueMaint)
+#include "tst_duemaint.moc"

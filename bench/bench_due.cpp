@@ -74,7 +74,7 @@ void BM_ParseFleetFiles(benchmark::State& state)
             if (const auto bytes = RecordFile::readFile(folder + VehicleFiles::vehicleFile(vehicle)))
                 fields += RecordFile::parseTextRecord(*bytes, 17).value_or(QStringList()).size();
             const auto list = RecordFile::readFile(folder + VehicleFiles::maintListFile(vehicle));
-            for (const QString& entry : RecordFile::parseListFile(list.value_or(QByteArray())))
+            for (const QString& entry : RecordFile::parseListFile(list.bytes))
                 if (const auto bytes = RecordFile::readFile(folder + VehicleFiles::recordFile(vehicle, entry)))
                     fields += RecordFile::parseTextRecord(*bytes, 6).value_or(QStringList()).size();
         }

@@ -6,6 +6,7 @@ packages=(
     build-essential cmake clang-format-14 clang-tidy-14
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libgl-dev
     libbenchmark-dev desktop-file-utils appstream man-db groff-base
+    clang-14 libclang-rt-14-dev
     fonts-comic-neue fonts-dejavu-core fonts-liberation2
     xvfb xauth xdotool imagemagick
 )

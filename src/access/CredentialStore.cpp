@@ -15,9 +15,11 @@ namespace {
 
 // Reads `count` fields of a credential file: split at commas and line ends,
 // blanks before a field skipped, each field kept as the text it is.
-std::optional<QStringList> readFields(const QString& path, int count)
+std::optional<QStringList> readFields(const QString& path, int count, QString* problem = nullptr)
 {
     const auto bytes = RecordFile::readFile(path);
+    if (problem && !bytes)
+        *problem = bytes.missing() ? QStringLiteral("The file is missing.") : bytes.error;
     return bytes ? RecordFile::parseTextRecord(*bytes, count) : std::nullopt;
 }
 
@@ -57,9 +59,9 @@ std::optional<QString> decodeValue(const QString& field, const QString& phrase)
     return modCryptText::DecryptText(modCryptText::HexToText(field.mid(1)), phrase);
 }
 
-std::optional<Login> readPasswordFile(const QString& folder)
+std::optional<Login> readPasswordFile(const QString& folder, QString* problem)
 {
-    const auto fields = readFields(filePath(PasswordFileName, folder), 2);
+    const auto fields = readFields(filePath(PasswordFileName, folder), 2, problem);
     if (!fields)
         return std::nullopt;
     const auto name = decodeValue(fields->at(0), NamePhrase);

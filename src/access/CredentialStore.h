@@ -39,8 +39,9 @@ struct Login {
 };
 
 // The decoded name and password; nothing when the file is missing, has fewer
-// than two fields, or a field is empty.
-std::optional<Login> readPasswordFile(const QString& folder = QString());
+// than two fields, or a field is empty. When the file is missing or cannot be
+// read, `problem` (if given) is set to say so.
+std::optional<Login> readPasswordFile(const QString& folder = QString(), QString* problem = nullptr);
 // The decoded flag of an option file; nothing when the file is missing, holds
 // no field, or its field is empty.
 std::optional<QString> readRememberFlag(const QString& folder = QString());

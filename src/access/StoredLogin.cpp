@@ -2,14 +2,14 @@
 
 #include "CheckBoxValue.h"
 #include "CredentialStore.h"
-#include "SafeFile.h"
+#include "SaveReport.h"
 #include "modGlobalVars.h"
 
 namespace StoredLogin {
 
-bool read(QString& name, QString& password)
+bool read(QString& name, QString& password, QString* problem)
 {
-    const auto login = CredentialStore::readPasswordFile();
+    const auto login = CredentialStore::readPasswordFile(QString(), problem);
     if (!login)
         return false;
     name = login->name;

@@ -2,7 +2,9 @@
 
 #include "CheckBoxValue.h"
 #include "CredentialStore.h"
+#include "LengthLimits.h"
 #include "PlatformServices.h"
+#include "SaveReport.h"
 #include "StoredLogin.h"
 #include "Win1252.h"
 #include "modGlobalVars.h"
@@ -26,6 +28,7 @@ void message(const QString& text, const QString& title = QString())
 frmChangePass::frmChangePass(QWidget* parent) : QDialog(parent)
 {
     setupUi(this);
+    liftLengthLimits(this);
     setFixedSize(size());
 
     connect(chkLoginScreen, &QCheckBox::stateChanged, this, &frmChangePass::chkLoginScreen_Click);

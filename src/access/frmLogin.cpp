@@ -4,9 +4,11 @@
 #include "CredentialStore.h"
 #include "HelpBrowser.h"
 #include "HelpBrowserInterface.h"
+#include "LengthLimits.h"
 #include "MenuShortcutFilter.h"
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
+#include "SaveReport.h"
 #include "StoredLogin.h"
 #include "frmAutoAbout.h"
 #include "frmChangePass.h"
@@ -22,6 +24,7 @@ using namespace modGlobalVars;
 frmLogin::frmLogin(QWidget* parent) : QMainWindow(parent)
 {
     setupUi(this);
+    liftLengthLimits(this);
     // Sizes between whole points that the form file cannot hold.
     QFont f = Label2->font();
     f.setPointSizeF(8.25);
@@ -94,8 +97,19 @@ void frmLogin::Form_Load()
 void frmLogin::cmdOK_Click()
 {
     const auto restore = qScopeGuard(RestoreStartDir);
-    if (!StoredLogin::read(StoredName, StoredPwd))
+    QString problem;
+    if (!StoredLogin::read(StoredName, StoredPwd, &problem)) {
+        // Without the file no login can ever succeed: say how to get one back.
+        if (!problem.isEmpty())
+            platform().messageBox(
+                QStringLiteral("The login files are missing or damaged: \"%1\" cannot be read.\n\n%2\n\n"
+                               "To reset the login to admin / admin, run (see the README):\n\n"
+                               "gearbook_credentials --reset \"%3\"")
+                    .arg(QDir::toNativeSeparators(CredentialStore::filePath(CredentialStore::PasswordFileName)),
+                         problem, QDir::toNativeSeparators(QDir::currentPath())),
+                QStringLiteral("Login"), MsgButtons::Ok, MsgIcon::Warning);
         return;
+    }
     if (StoredName.isEmpty() || StoredPwd.isEmpty()) {
         platform().messageBox(QStringLiteral("Invalid Login, try again!"), QStringLiteral("Login"));
         return;

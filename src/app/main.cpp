@@ -1,7 +1,9 @@
 #include "AppId.h"
+#include "DataFolder.h"
 #include "Fonts.h"
 #include "Icon.h"
 #include "QuitAfterFirstPaint.h"
+#include "SaveReport.h"
 #include "StartUp.h"
 #include "frmAutoMain.h"
 #include "modGlobalVars.h"
@@ -20,6 +22,11 @@ int main(int argc, char* argv[])
     modGlobalVars::ApplicationTitle = QStringLiteral("Venbry's Gearbook");
     registerFontSubstitutions();
     QApplication::setWindowIcon(gearbookIcon());
+
+    // Before anything can be written, credential files included: one copy per data folder.
+    DataFolder::Lock lock;
+    if (!takeDataFolderOrTell(lock))
+        return 1;
 
     // Once the main window is shown, a worker reads what is due and the
     // overview opens when something is.

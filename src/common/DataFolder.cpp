@@ -3,7 +3,11 @@
 #include "RecordFile.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -36,21 +40,72 @@ QString installFolder()
     return makerFolder() + QStringLiteral("Gearbook/");
 }
 
+namespace {
+constexpr QFile::Permissions Private = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+} // namespace
+
 void CreateMakerFolder()
 {
-    QDir().mkdir(makerFolder());
+    // A fresh account has no data home yet; without it no level below can be made.
+    const QString home = dataHome();
+    if (!QFileInfo::exists(home) && QDir().mkpath(home))
+        QFile::setPermissions(home, Private);
+    QDir().mkdir(makerFolder(), Private);
     CreateProgramFolder();
 }
 
 void CreateProgramFolder()
 {
-    QDir().mkdir(programFolder());
+    QDir().mkdir(programFolder(), Private);
     CreateDataFolder();
 }
 
 void CreateDataFolder()
 {
-    QDir().mkdir(path());
+    QDir().mkdir(path(), Private);
+}
+
+QString lockFile()
+{
+    return programFolder() + QStringLiteral("Data.lock");
+}
+
+Lock::Lock() = default;
+Lock::~Lock() = default;
+
+Lock::Result Lock::take()
+{
+    CreateMakerFolder();
+    m_file = std::make_unique<QLockFile>(lockFile());
+    // Only a lock whose program has ended is stale, however old it is.
+    m_file->setStaleLockTime(0);
+    if (m_file->tryLock(0)) {
+        RemoveSaveLeftovers();
+        return Result::Held;
+    }
+    switch (m_file->error()) {
+    case QLockFile::LockFailedError:
+        m_error = QStringLiteral("Another copy of Gearbook is using the data folder.");
+        return Result::InUse;
+    case QLockFile::PermissionError:
+        m_error = QStringLiteral("The lock file \"%1\" cannot be created.").arg(QDir::toNativeSeparators(lockFile()));
+        return Result::Failed;
+    default:
+        m_error = QStringLiteral("The lock file \"%1\" cannot be written.").arg(QDir::toNativeSeparators(lockFile()));
+        return Result::Failed;
+    }
+}
+
+void RemoveSaveLeftovers()
+{
+    // QSaveFile names its temporary after the file with six random letters or digits.
+    static const QRegularExpression leftover(QStringLiteral("\\.gbx\\.[A-Za-z0-9]{6}$"));
+    QDirIterator it(path(), QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        if (leftover.match(it.fileName()).hasMatch())
+            QFile::remove(file);
+    }
 }
 
 } // namespace DataFolder
@@ -92,17 +147,48 @@ QString inData(const QString& fileName)
     return DataFolder::path() + fileName;
 }
 
-QStringList LoadVehicleList()
+QString linkProblem(const QString& path)
 {
-    const auto bytes = RecordFile::readFile(inData(listFile()));
-    return bytes ? RecordFile::parseListFile(*bytes) : QStringList();
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return QString();
+    const QString target = info.canonicalFilePath();
+    if (target.isEmpty())
+        return QStringLiteral("It is a link to \"%1\", which does not exist.").arg(info.symLinkTarget());
+    // The folder itself may be reached through links: compare where both really are.
+    const QString folder = QFileInfo(DataFolder::path()).canonicalFilePath() + QLatin1Char('/');
+    if (!target.startsWith(folder))
+        return QStringLiteral("It is a link leading out of the data folder, to \"%1\".").arg(target);
+    return QString();
+}
+
+RecordFile::ReadResult readRecord(const QString& path)
+{
+    if (const QString problem = linkProblem(path); !problem.isEmpty())
+        return {RecordFile::ReadResult::Status::Unreadable, {}, problem};
+    return RecordFile::readFile(path);
+}
+
+WriteResult writeRecord(const QString& path, const QByteArray& bytes)
+{
+    if (const QString problem = linkProblem(path); !problem.isEmpty())
+        return {false, problem};
+    return writeFileSafely(path, bytes);
+}
+
+QStringList LoadVehicleList(QString* whyUnreadable)
+{
+    const auto read = readRecord(inData(listFile()));
+    if (read.unreadable() && whyUnreadable)
+        *whyUnreadable = read.error;
+    return read ? RecordFile::parseListFile(*read) : QStringList();
 }
 
 WriteResult SaveVehicleList(const QStringList& names)
 {
     if (names.size() > MaxVehicles)
         return {false, QStringLiteral("The list holds more than %1 vehicles.").arg(MaxVehicles)};
-    return writeFileSafely(inData(listFile()), RecordFile::listFile(names));
+    return writeRecord(inData(listFile()), RecordFile::listFile(names));
 }
 
 QStringList ownFiles(const QString& vehicle)
@@ -110,49 +196,56 @@ QStringList ownFiles(const QString& vehicle)
     return {vehicleFile(vehicle), maintListFile(vehicle), partsListFile(vehicle), pictureFile(vehicle)};
 }
 
+bool fileOfAnotherVehicle(const QString& file, const QString& vehicle, const QStringList& vehicles)
+{
+    for (const QString& other : vehicles) {
+        if (other == vehicle)
+            continue; // a vehicle of the same name shares every file anyway
+        if (ownFiles(other).contains(file))
+            return true;
+        // Only a vehicle whose name begins the file name can have a record of that name.
+        if (!file.startsWith(other))
+            continue;
+        for (const QString& list : {maintListFile(other), partsListFile(other)}) {
+            const auto read = readRecord(inData(list));
+            if (read.unreadable())
+                return true;
+            if (read)
+                for (const QString& entry : RecordFile::parseListFile(*read))
+                    if (recordFile(other, entry) == file)
+                        return true;
+        }
+    }
+    return false;
+}
+
 QString clashingFile(const QString& vehicle, const QStringList& vehicles)
 {
     const QStringList mine = ownFiles(vehicle);
     if (mine.contains(listFile()))
         return listFile();
-    for (const QString& other : vehicles) {
-        if (other == vehicle)
-            continue;
-        for (const QString& file : ownFiles(other))
-            if (mine.contains(file))
-                return file;
-        // Only a vehicle whose name begins one of our file names can have a record among them.
-        for (const QString& file : mine) {
-            if (!file.startsWith(other))
-                continue;
-            for (const QString& list : {maintListFile(other), partsListFile(other)})
-                if (const auto bytes = RecordFile::readFile(inData(list)))
-                    for (const QString& entry : RecordFile::parseListFile(*bytes))
-                        if (recordFile(other, entry) == file)
-                            return file;
-        }
-    }
+    for (const QString& file : mine)
+        if (fileOfAnotherVehicle(file, vehicle, vehicles))
+            return file;
     return QString();
 }
 
 void RemoveVehicleFiles(const QString& vehicle, const QStringList& otherVehicles)
 {
-    QSet<QString> protectedFiles{listFile()};
-    for (const QString& other : otherVehicles)
-        if (other != vehicle)
-            for (const QString& f : ownFiles(other))
-                protectedFiles.insert(f);
-
     QStringList doomed;
+    QSet<QString> kept{listFile()};
     for (const QString& list : {maintListFile(vehicle), partsListFile(vehicle)}) {
-        if (const auto bytes = RecordFile::readFile(inData(list)))
-            for (const QString& entry : RecordFile::parseListFile(*bytes))
+        const auto read = readRecord(inData(list));
+        if (read.unreadable())
+            kept.insert(list); // it may name records of its own: they stay with it
+        else if (read)
+            for (const QString& entry : RecordFile::parseListFile(*read))
                 doomed << recordFile(vehicle, entry);
     }
     doomed << ownFiles(vehicle);
 
     for (const QString& name : std::as_const(doomed))
-        if (!protectedFiles.contains(name))
+        if (!kept.contains(name) && !fileOfAnotherVehicle(name, vehicle, otherVehicles))
             QFile::remove(inData(name));
 }
 

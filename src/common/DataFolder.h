@@ -3,7 +3,12 @@
 #include <QString>
 #include <QStringList>
 
+#include "RecordFile.h"
 #include "SafeFile.h"
+
+#include <memory>
+
+class QLockFile;
 
 // The fixed folder that holds every vehicle record file:
 // <data home>/Venbry Software/Gearshed/Data/ (with the closing separator).
@@ -15,10 +20,39 @@ QString path();          // <data home>/Venbry Software/Gearshed/Data/
 // The program folder of an installation: <data home>/Venbry Software/Gearbook/
 QString installFolder();
 
-// Each creates one level and calls the next; every failure is ignored.
+// Each creates one level (private to the user) and calls the next; every
+// failure is ignored. The first also creates the data home when a fresh
+// account has none yet.
 void CreateMakerFolder();
 void CreateProgramFolder();
 void CreateDataFolder();
+
+// "Data.lock" beside the data folder, so that a restore can swap the folder whole.
+QString lockFile();
+
+// One copy of the program per data folder. A lock left by a run that ended
+// without releasing it is taken over.
+class Lock {
+public:
+    enum class Result { Held, InUse, Failed };
+    Lock();
+    ~Lock();
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+    // Creates the folders, takes the lock and, once it is held, removes what
+    // interrupted saves left behind. `error` says why when it fails.
+    Result take();
+    QString error() const { return m_error; }
+
+private:
+    std::unique_ptr<QLockFile> m_file;
+    QString m_error;
+};
+
+// Removes the temporaries of interrupted saves ("<name>.gbx.XXXXXX") from the
+// data folder. Only safe while the lock is held: another copy could be saving.
+void RemoveSaveLeftovers();
 
 } // namespace DataFolder
 
@@ -36,14 +70,28 @@ QString recordFile(const QString& vehicle, const QString& entry); // vehicle + e
 // Full paths inside the data folder.
 QString inData(const QString& fileName);
 
+// A record file of the data folder that is a link leading out of the folder
+// (or to nothing) is never read or written through: why, or empty when it is none.
+QString linkProblem(const QString& path);
+// readFile and writeFileSafely for files of the data folder: a link out of the
+// folder reads as unreadable and is not written.
+RecordFile::ReadResult readRecord(const QString& path);
+WriteResult writeRecord(const QString& path, const QByteArray& bytes);
+
 // The names of the vehicle list file, up to the first unreadable field; a
-// missing file gives none.
-QStringList LoadVehicleList();
+// missing file gives none, and so does one that cannot be read, whose reason
+// goes to `whyUnreadable` (left alone otherwise).
+QStringList LoadVehicleList(QString* whyUnreadable = nullptr);
 // Rewrites the vehicle list file; refuses more than MaxVehicles names.
 WriteResult SaveVehicleList(const QStringList& names);
 
 // A vehicle's own files: its vehicle file, its two list files, its picture file.
 QStringList ownFiles(const QString& vehicle);
+
+// Whether `file` is a file of a vehicle in `vehicles` not named `vehicle`: one
+// of its own files or a record named in its lists. A list that cannot be read
+// counts as naming it.
+bool fileOfAnotherVehicle(const QString& file, const QString& vehicle, const QStringList& vehicles);
 
 // A file of the new vehicle `vehicle` that would be a file already holding
 // other records: the vehicle list file, an own file of a vehicle of another
@@ -52,8 +100,8 @@ QStringList ownFiles(const QString& vehicle);
 QString clashingFile(const QString& vehicle, const QStringList& vehicles);
 
 // Deletes the vehicle's own files and the record files named in its two lists,
-// never a file that is one of the own files of a vehicle in `otherVehicles`.
-// Failures are ignored.
+// never a file of a vehicle in `otherVehicles` (fileOfAnotherVehicle), and
+// never a list that cannot be read. Failures are ignored.
 void RemoveVehicleFiles(const QString& vehicle, const QStringList& otherVehicles);
 
 } // namespace VehicleFiles

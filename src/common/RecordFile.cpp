@@ -4,7 +4,11 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace RecordFile {
 
@@ -177,12 +181,46 @@ QString parsePlainLine(const QByteArray& bytes)
     return Win1252::decode(QByteArrayView(bytes.constData(), end));
 }
 
-std::optional<QByteArray> readFile(const QString& path)
+ReadResult readFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.readAll();
+    const auto unreadable = [](const QString& why) { return ReadResult{ReadResult::Status::Unreadable, {}, why}; };
+    // Non-blocking, so that opening a FIFO returns at once; its type is checked before any read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        struct stat link;
+        // A dangling link is not a missing file: something is there that a save would write through.
+        if (error == ENOENT && ::lstat(QFile::encodeName(path).constData(), &link) != 0)
+            return ReadResult{};
+        return unreadable(qt_error_string(error));
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat info;
+    if (::fstat(fd, &info) != 0)
+        return unreadable(qt_error_string(errno));
+    if (!S_ISREG(info.st_mode))
+        return unreadable(S_ISDIR(info.st_mode) ? QStringLiteral("It is a folder, not a file.")
+                                                : QStringLiteral("It is not a regular file."));
+    QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+    qsizetype filled = 0;
+    for (;;) {
+        if (filled == bytes.size())
+            bytes.resize(bytes.size() + 4096); // the file grew since fstat
+        const ssize_t n = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return unreadable(qt_error_string(errno));
+        }
+        if (n == 0)
+            break;
+        filled += n;
+    }
+    bytes.truncate(filled);
+    return ReadResult{ReadResult::Status::Read, std::move(bytes), QString()};
 }
 
 } // namespace RecordFile

@@ -61,7 +61,25 @@ std::optional<QStringList> parseTextRecord(const QByteArray& bytes, int count);
 QByteArray plainLine(QStringView line);
 QString parsePlainLine(const QByteArray& bytes);
 
-// Reads a whole file; nothing when it is missing or unreadable.
-std::optional<QByteArray> readFile(const QString& path);
+// What reading a whole file found: its bytes, no file, or a file that is
+// there but cannot be read (with the system's reason). Only a missing file
+// may be handled as "nothing stored yet"; an unreadable one must never be
+// written over.
+struct ReadResult {
+    enum class Status { Read, Missing, Unreadable };
+    Status status = Status::Missing;
+    QByteArray bytes;
+    QString error;
+
+    bool missing() const { return status == Status::Missing; }
+    bool unreadable() const { return status == Status::Unreadable; }
+    explicit operator bool() const { return status == Status::Read; }
+    const QByteArray& operator*() const { return bytes; }
+    const QByteArray* operator->() const { return &bytes; }
+};
+
+// Reads a whole file. Never opens anything but a regular file for good (a
+// FIFO would block), and follows links.
+ReadResult readFile(const QString& path);
 
 } // namespace RecordFile

@@ -42,10 +42,12 @@ std::optional<QByteArray> readData(const QString& path, QString* problem)
         *problem = QStringLiteral("is not a regular file");
         return std::nullopt;
     }
-    auto bytes = RecordFile::readFile(path);
-    if (!bytes)
+    const auto bytes = RecordFile::readFile(path);
+    if (!bytes) {
         *problem = QStringLiteral("cannot be read");
-    return bytes;
+        return std::nullopt;
+    }
+    return *bytes;
 }
 
 const QString TooFewValues = QStringLiteral("holds too few values");

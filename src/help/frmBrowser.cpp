@@ -2,6 +2,7 @@
 
 #include "HelpBrowserInterface.h"
 #include "Icon.h"
+#include "LengthLimits.h"
 #include "modGlobalVars.h"
 
 #include <QApplication>
@@ -52,6 +53,7 @@ frmBrowser::frmBrowser(QWidget* parent) : QMainWindow(parent)
     // The window is the instance before it loads: whatever the loading reaches finds it.
     adoptAsInstance();
     setupUi(this);
+    liftLengthLimits(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(gearbookIcon());
     QFont f = font();

@@ -1,6 +1,7 @@
 #include "frmLinksmith.h"
 
 #include "DataFolder.h"
+#include "LengthLimits.h"
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
 #include "ShellLink.h"
@@ -25,6 +26,7 @@ void setPointSize(QWidget* widget, qreal points)
 frmLinksmith::frmLinksmith(QWidget* parent) : QWidget(parent)
 {
     setupUi(this);
+    liftLengthLimits(this);
     // A form file keeps whole points only.
     setPointSize(lblTitle, 15.75);
     setPointSize(Label2, 8.25);

@@ -5,7 +5,7 @@
 #include "NameRules.h"
 #include "PlatformServices.h"
 #include "RecordFile.h"
-#include "SafeFile.h"
+#include "SaveReport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -181,8 +181,13 @@ void EntryLog::LoadList()
     m_current.clear();
     m_currentVehicle.clear();
 
-    const QString v = vehicle();
-    const auto bytes = RecordFile::readFile(VehicleFiles::inData(v + m_kind.listSuffix + QStringLiteral(".gbx")));
+    m_listUnreadable.clear();
+    const auto bytes = VehicleFiles::readRecord(listPath());
+    if (bytes.unreadable()) {
+        m_listUnreadable = bytes.error;
+        tellListUnreadable(listPath(), m_listUnreadable);
+        return;
+    }
     if (!bytes)
         return;
     QStringList loaded = RecordFile::parseListFile(*bytes);
@@ -216,7 +221,12 @@ void EntryLog::LoadRecord()
         return;
     const QString path = VehicleFiles::inData(VehicleFiles::recordFile(vehicle(), selected.first()->text()));
     m_keptRecordFile.clear();
-    const auto bytes = RecordFile::readFile(path);
+    const auto bytes = VehicleFiles::readRecord(path);
+    if (bytes.unreadable()) {
+        if (!setAsideAndTell(path, bytes.error))
+            m_keptRecordFile = path;
+        return;
+    }
     if (!bytes)
         return;
     const auto values = RecordFile::parseTextRecord(*bytes, m_kind.fieldCount);
@@ -244,7 +254,7 @@ void EntryLog::SaveRecord()
     const QString path = VehicleFiles::inData(VehicleFiles::recordFile(m_currentVehicle, m_current));
     if (path == m_keptRecordFile)
         return; // unreadable and not movable: never written over
-    if (reportSave(path, writeFileSafely(path, RecordFile::textRecord(values))))
+    if (reportSave(path, VehicleFiles::writeRecord(path, RecordFile::textRecord(values))))
         emit recordSaved(path);
 }
 
@@ -302,10 +312,24 @@ void EntryLog::resetToNoEntry()
     m_widgets.removeButton->setEnabled(false);
 }
 
+QString EntryLog::listPath() const
+{
+    return VehicleFiles::inData(vehicle() + m_kind.listSuffix + QStringLiteral(".gbx"));
+}
+
 bool EntryLog::writeList()
 {
-    const QString path = VehicleFiles::inData(vehicle() + m_kind.listSuffix + QStringLiteral(".gbx"));
-    return reportSave(path, writeFileSafely(path, RecordFile::listFile(names())));
+    if (!m_listUnreadable.isEmpty())
+        return false; // what could not be read is never written over
+    return reportSave(listPath(), VehicleFiles::writeRecord(listPath(), RecordFile::listFile(names())));
+}
+
+bool EntryLog::listChangeable(const QString& title)
+{
+    if (m_listUnreadable.isEmpty())
+        return true;
+    tellListLocked(listPath(), m_listUnreadable, title);
+    return false;
 }
 
 // Whether vehicle + name + ".gbx" is already the file of something else. File
@@ -317,24 +341,7 @@ bool EntryLog::recordFileShared(const QString& v, const QString& name) const
         return true;
     if (names().contains(name) || (m_sibling && m_sibling->names().contains(name)))
         return true;
-    if (!m_hooks.vehicles)
-        return false;
-    const QString joined = v + name;
-    for (const QString& other : m_hooks.vehicles()) {
-        if (other == v) // a second vehicle of the same name shares every file anyway
-            continue;
-        if (VehicleFiles::ownFiles(other).contains(file))
-            return true;
-        // Only a vehicle whose name begins the joined name can have an entry of the same file.
-        if (!joined.startsWith(other))
-            continue;
-        const QString rest = joined.mid(other.size());
-        for (const QString& list : {VehicleFiles::maintListFile(other), VehicleFiles::partsListFile(other)})
-            if (const auto bytes = RecordFile::readFile(VehicleFiles::inData(list)))
-                if (RecordFile::parseListFile(*bytes).contains(rest))
-                    return true;
-    }
-    return false;
+    return m_hooks.vehicles && VehicleFiles::fileOfAnotherVehicle(file, v, m_hooks.vehicles());
 }
 
 QString EntryLog::refusal(const QString& name) const
@@ -351,7 +358,7 @@ QString EntryLog::refusal(const QString& name) const
 
 void EntryLog::add()
 {
-    if (vehicle().isEmpty())
+    if (vehicle().isEmpty() || !listChangeable(m_kind.addTitle))
         return;
     const QString name = platform().inputBox(m_kind.addPrompt, m_kind.addTitle, QString());
     if (name.trimmed().isEmpty())
@@ -379,7 +386,7 @@ void EntryLog::add()
 void EntryLog::remove()
 {
     const QList<QListWidgetItem*> selected = m_widgets.list->selectedItems();
-    if (selected.isEmpty() || vehicle().isEmpty())
+    if (selected.isEmpty() || vehicle().isEmpty() || !listChangeable(m_kind.removeTitle))
         return;
     QListWidgetItem* item = selected.first();
     const QString name = item->text();
@@ -396,14 +403,12 @@ void EntryLog::remove()
 
     // The record goes with the entry, unless an entry of the same name still
     // uses it (lists written before names were checked) or it is a file of the
-    // vehicle or of another vehicle. A failed deletion does not stop the removal.
+    // vehicle or of another vehicle (its own or one its lists name). A failed
+    // deletion does not stop the removal.
     const QString file = VehicleFiles::recordFile(v, name);
-    bool shared = names().contains(name) || (m_sibling && m_sibling->names().contains(name)) ||
-                  file == VehicleFiles::listFile() || VehicleFiles::ownFiles(v).contains(file);
-    if (m_hooks.vehicles && !shared)
-        for (const QString& other : m_hooks.vehicles())
-            if (other != v && VehicleFiles::ownFiles(other).contains(file))
-                shared = true;
+    const bool shared = names().contains(name) || (m_sibling && m_sibling->names().contains(name)) ||
+                        file == VehicleFiles::listFile() || VehicleFiles::ownFiles(v).contains(file) ||
+                        (m_hooks.vehicles && VehicleFiles::fileOfAnotherVehicle(file, v, m_hooks.vehicles()));
     if (!shared)
         QFile::remove(VehicleFiles::inData(file));
 

@@ -112,7 +112,10 @@ private:
     QString vehicle() const;
     QString refusal(const QString& name) const;
     bool recordFileShared(const QString& vehicle, const QString& name) const;
+    QString listPath() const;
     bool writeList();
+    // False, after telling the user, while the list file cannot be read.
+    bool listChangeable(const QString& title);
     void setFieldsEnabled(bool enabled);
 
     EntryLogKind m_kind;
@@ -122,5 +125,6 @@ private:
     QString m_current;
     QString m_currentVehicle; // the vehicle m_current belongs to
     QString m_keptRecordFile; // a record that could not be read nor moved aside
+    QString m_listUnreadable; // why the list file could not be read; never written while set
     bool m_selecting = false;
 };

@@ -5,12 +5,13 @@
 #include "EntryLog.h"
 #include "FieldGuard.h"
 #include "HelpBrowser.h"
+#include "LengthLimits.h"
 #include "MenuShortcutFilter.h"
 #include "NameRules.h"
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
 #include "RecordFile.h"
-#include "SafeFile.h"
+#include "SaveReport.h"
 #include "frmAutoAbout.h"
 #include "frmAutoPic.h"
 #include "frmChangePass.h"
@@ -62,6 +63,7 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
 {
     adoptAsInstance();
     setupUi(this);
+    liftLengthLimits(this);
 
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -299,7 +301,10 @@ QString frmAutoMain::selectedVehicle() const
 
 void frmAutoMain::LoadVehicleList()
 {
-    QStringList names = VehicleFiles::LoadVehicleList();
+    m_listUnreadable.clear();
+    QStringList names = VehicleFiles::LoadVehicleList(&m_listUnreadable);
+    if (!m_listUnreadable.isEmpty())
+        tellListUnreadable(VehicleFiles::inData(VehicleFiles::listFile()), m_listUnreadable);
     const int room = VehicleFiles::MaxVehicles - cboVehicle->count();
     if (names.size() > room)
         names.resize(std::max(room, 0));
@@ -316,8 +321,18 @@ void frmAutoMain::LoadVehicleList()
     cboVehicle->setCurrentIndex(-1);
 }
 
+bool frmAutoMain::vehicleListChangeable()
+{
+    if (m_listUnreadable.isEmpty())
+        return true;
+    tellListLocked(VehicleFiles::inData(VehicleFiles::listFile()), m_listUnreadable, QString());
+    return false;
+}
+
 void frmAutoMain::SaveVehicleList()
 {
+    if (!m_listUnreadable.isEmpty())
+        return; // what could not be read is never written over
     QStringList names;
     names.reserve(cboVehicle->count());
     for (int i = 0; i < cboVehicle->count(); ++i)
@@ -361,6 +376,8 @@ void frmAutoMain::cboVehicle_Click()
 
 void frmAutoMain::cmdAddVehicle_Click()
 {
+    if (!vehicleListChangeable())
+        return;
     if (cboVehicle->count() >= VehicleFiles::MaxVehicles) {
         platform().messageBox(QStringLiteral("The vehicle list is full: Gearbook keeps at most %L1 vehicles.\n\n"
                                              "Please remove a vehicle before adding another one.")
@@ -401,9 +418,11 @@ void frmAutoMain::cmdRemove_Click()
         platform().messageBox(QStringLiteral("Please select a vehicle to remove."));
         return;
     }
-    if (platform().messageBox(
-            QStringLiteral("You are about to remove %1. Are you sure you want to do this?").arg(vehicle),
-            QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
+    if (!vehicleListChangeable())
+        return;
+    if (platform().messageBox(QStringLiteral("You are about to remove %1. Are you sure you want to do this?")
+                                  .arg(vehicle),
+                              QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
         return;
 
     FieldSaveHold hold(this);
@@ -530,7 +549,11 @@ void frmAutoMain::fillVehiclePage()
     const QString path = vehicleFilePath();
     if (path != m_keptVehicleFile)
         m_keptVehicleFile.clear();
-    const auto bytes = RecordFile::readFile(path);
+    const auto bytes = VehicleFiles::readRecord(path);
+    if (bytes.unreadable()) {
+        setAsideUnreadable(path, bytes.error);
+        return;
+    }
     if (!bytes)
         return; // a new vehicle has no file yet
 
@@ -574,9 +597,9 @@ void frmAutoMain::fillVehiclePage()
     }
 }
 
-void frmAutoMain::setAsideUnreadable(const QString& path)
+void frmAutoMain::setAsideUnreadable(const QString& path, const QString& reason)
 {
-    if (!setAsideAndTell(path))
+    if (!setAsideAndTell(path, reason))
         m_keptVehicleFile = path; // never overwrite what could not be read
 }
 
@@ -604,7 +627,7 @@ void frmAutoMain::SaveVehicleInfo()
         }
     }
     record.endRecord();
-    reportSave(path, writeFileSafely(path, record.bytes()));
+    reportSave(path, VehicleFiles::writeRecord(path, record.bytes()));
 }
 
 // ---------------------------------------------------------------------------

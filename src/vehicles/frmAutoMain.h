@@ -118,7 +118,9 @@ private:
     QString vehicleFilePath() const;
     // Fills the vehicle page from the vehicle file; a file that cannot be read is set aside.
     void fillVehiclePage();
-    void setAsideUnreadable(const QString& path);
+    void setAsideUnreadable(const QString& path, const QString& reason = QString());
+    // False, after telling the user, while the vehicle list file cannot be read.
+    bool vehicleListChangeable();
     void setOption(QRadioButton* button, bool chosen);
 
     void setUpEntryLogs();
@@ -151,6 +153,8 @@ private:
     bool m_ending = false;
     // A vehicle file that could not be read nor moved aside: never overwritten.
     QString m_keptVehicleFile;
+    // Why the vehicle list file could not be read; while set, it is never written.
+    QString m_listUnreadable;
     // Page controls where the form puts them, measured from SSTab1's corner.
     QHash<QWidget*, QPoint> m_pagePositions;
     QWidget* m_pageStack = nullptr;

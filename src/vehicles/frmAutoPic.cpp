@@ -3,7 +3,7 @@
 #include "DataFolder.h"
 #include "PlatformServices.h"
 #include "RecordFile.h"
-#include "SafeFile.h"
+#include "SaveReport.h"
 #include "Win1252.h"
 #include "modGlobalVars.h"
 
@@ -94,7 +94,12 @@ bool frmAutoPic::loadPicture(const QString& vehicle)
     setVehicle(vehicle);
     if (m_vehicle.isEmpty())
         return false;
-    const auto bytes = RecordFile::readFile(VehicleFiles::inData(VehicleFiles::pictureFile(m_vehicle)));
+    const QString path = VehicleFiles::inData(VehicleFiles::pictureFile(m_vehicle));
+    if (path != m_keptPictureFile)
+        m_keptPictureFile.clear();
+    const auto bytes = VehicleFiles::readRecord(path);
+    if (bytes.unreadable() && !setAsideAndTell(path, bytes.error))
+        m_keptPictureFile = path; // never written over
     if (!bytes) {
         clearPicture();
         return false;
@@ -134,7 +139,10 @@ void frmAutoPic::cmdAddPic_Click()
 
     showPicture(image);
     const QString path = VehicleFiles::inData(VehicleFiles::pictureFile(m_vehicle));
-    reportSave(path, writeFileSafely(path, RecordFile::plainLine(*chosen)));
+    if (path == m_keptPictureFile)
+        reportSave(path, {false, QStringLiteral("The file could not be read and is left unchanged.")});
+    else
+        reportSave(path, VehicleFiles::writeRecord(path, RecordFile::plainLine(*chosen)));
 }
 
 void frmAutoPic::cmdClose_Click()

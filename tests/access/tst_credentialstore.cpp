@@ -237,6 +237,22 @@ private slots:
         QCOMPARE(p.path, work(PasswordFileName));
     }
 
+    void aFullDiskKeepsTheOldLogin()
+    {
+        const QString folder = env->workDir();
+        QVERIFY(CredentialStore::writePasswordFile("admin", "admin", folder));
+        const QByteArray before = readAll(folder + "/logdata.gbx");
+        CredentialStore::StoreWrite w;
+        {
+            FileSizeLimit limit(16); // the new file fits in the write buffer: only the flush fails
+            w = CredentialStore::writePasswordFile("someone", "a longer password", folder);
+        }
+        QVERIFY(!w);
+        QCOMPARE(w.path, folder + "/logdata.gbx");
+        QCOMPARE(readAll(folder + "/logdata.gbx"), before);
+        QCOMPARE(CredentialStore::readPasswordFile(folder)->name, QStringLiteral("admin"));
+    }
+
     void defaultLoginIsWrittenButNeverOverwritten()
     {
         const QString folder = env->home() + QStringLiteral("/Venbry Software/Gearbook");

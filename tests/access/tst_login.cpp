@@ -18,6 +18,9 @@
 #include <QtPlugin>
 #include <QtTest>
 
+#include <limits>
+#include <sys/stat.h>
+
 using namespace modGlobalVars;
 
 // The browser is built in: the help commands open this copy, which the test reads.
@@ -123,7 +126,7 @@ private slots:
         QCOMPARE(w->txtUserName->geometry(), QRect(104, 88, 155, 23));
         QCOMPARE(w->chkRemPass->geometry(), QRect(104, 176, 161, 21));
         QCOMPARE(w->txtPassword->echoMode(), QLineEdit::Password);
-        QCOMPARE(w->txtUserName->maxLength(), 32767); // no length limit
+        QCOMPARE(w->txtUserName->maxLength(), std::numeric_limits<int>::max()); // no length limit
         QVERIFY(w->cmdOK->isDefault());
         QCOMPARE(w->cmdOK->text(), QStringLiteral("&Login"));
         QCOMPARE(w->chkLoginScreen->toolTip(),
@@ -310,22 +313,41 @@ private slots:
         QVERIFY(!w->LoginSucceeded);
     }
 
-    void missingPasswordFileDoesNothingVisible()
+    void missingPasswordFileNamesTheReset_data()
     {
+        QTest::addColumn<bool>("fifo");
+        QTest::newRow("missing") << false;
+        QTest::newRow("a FIFO") << true;
+    }
+    void missingPasswordFileNamesTheReset()
+    {
+        QFETCH(bool, fifo);
         QVERIFY(CredentialStore::writeOptions(0, 0, StartDir));
+        if (fifo)
+            QCOMPARE(::mkfifo(QFile::encodeName(work("logdata.gbx")).constData(), 0600), 0);
         frmLogin* w = startLogin();
         w->txtUserName->setText("admin");
         w->cmdOK->click();
-        QVERIFY(ui->shown.isEmpty());
+        QCOMPARE(ui->messages().size(), 1);
+        QVERIFY(ui->messages()[0].contains(QStringLiteral("gearbook_credentials --reset \"%1\"").arg(StartDir)));
         QVERIFY(w->isVisible());
+        QVERIFY(!w->LoginSucceeded);
+        if (fifo)
+            QVERIFY(QFileInfo(work("logdata.gbx")).exists()); // never replaced
+        else
+            QVERIFY(!QFileInfo::exists(work("logdata.gbx")));
 
         // Every step ends in the start folder, wherever something else left the working folder.
+        ui->clear();
+        QFile::remove(work("logdata.gbx"));
         writeLogin(QStringLiteral("admin"), QStringLiteral("admin"), 0, 0);
         QVERIFY(QDir(StartDir).mkdir("elsewhere"));
         QVERIFY(QDir::setCurrent(work("elsewhere")));
         w->cmdOK->click();
         QCOMPARE(QDir::currentPath(), StartDir);
-        QVERIFY(ui->shown.isEmpty()); // the files were looked for where the working folder was
+        // The files were looked for where the working folder was.
+        QCOMPARE(ui->messages().size(), 1);
+        QVERIFY(ui->messages()[0].contains(work("elsewhere")));
     }
 
     void successfulLogin_data()

@@ -1,6 +1,7 @@
 #include "DataFolder.h"
 #include "RecordFile.h"
 #include "SafeFile.h"
+#include "SaveReport.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
 
@@ -152,6 +153,20 @@ private slots:
         QVERIFY(writeFileSafely(path, "a", QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         QCOMPARE(QFileInfo(path).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
                  QFileDevice::Permissions());
+    }
+
+    void aSecondCopySaysSoAndWritesNothing()
+    {
+        ScriptedPlatform ui;
+        DataFolder::Lock first;
+        QVERIFY(takeDataFolderOrTell(first));
+        QCOMPARE(ui.messages(), QStringList());
+        const QStringList before = QDir(DataFolder::programFolder()).entryList(QDir::AllEntries | QDir::Hidden);
+        DataFolder::Lock second;
+        QVERIFY(!takeDataFolderOrTell(second));
+        QCOMPARE(ui.messages().size(), 1);
+        QVERIFY(ui.messages()[0].contains(QDir::toNativeSeparators(DataFolder::path())));
+        QCOMPARE(QDir(DataFolder::programFolder()).entryList(QDir::AllEntries | QDir::Hidden), before);
     }
 
     void failedSaveIsReportedOnceUntilItSucceeds()

@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QtGlobal>
 
+#include <csignal>
+#include <sys/resource.h>
+
 TestEnvironment::TestEnvironment()
     : m_oldData(qgetenv("XDG_DATA_HOME")), m_oldConfig(qgetenv("XDG_CONFIG_HOME")), m_oldHome(qgetenv("HOME")),
       m_oldRuntime(qgetenv("XDG_RUNTIME_DIR")), m_oldCwd(QDir::currentPath())
@@ -43,6 +46,24 @@ QString TestEnvironment::dataFolder() const
 {
     DataFolder::CreateMakerFolder();
     return DataFolder::path();
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN); // the write fails instead of ending the process
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    m_oldSoft = limit.rlim_cur;
+    limit.rlim_cur = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(m_oldSoft);
+    setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 QByteArray readAll(const QString& path)

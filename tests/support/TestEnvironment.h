@@ -29,6 +29,19 @@ private:
     QString m_oldCwd;
 };
 
+// Makes every write of this process past `bytes` of a file fail (EFBIG), as a
+// full disk fails a flush; lifted again when it goes away. Root is not exempt.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    quint64 m_oldSoft = 0;
+};
+
 // Helpers for byte-exact file checks.
 QByteArray readAll(const QString& path);
 void writeAll(const QString& path, const QByteArray& bytes);

@@ -352,12 +352,12 @@ private slots:
     void unwritablePictureFileIsReported()
     {
         const QString path = makeJpeg("car.jpg", {4, 4});
-        QVERIFY(QDir().mkpath(pictureFilePath("Car")));
         ScriptedPlatform scripted;
         scripted.fileAnswers.enqueue(path);
         scripted.fileAnswers.enqueue(path);
         frmAutoPic w;
         w.loadPicture("Car");
+        QVERIFY(QDir().mkpath(pictureFilePath("Car"))); // after the load: a folder there is unreadable
         w.cmdAddPic->click();
 
         QVERIFY(!w.picItem->isHidden()); // shown, though not stored

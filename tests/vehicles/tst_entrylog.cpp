@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -467,6 +469,53 @@ private slots:
         QVERIFY(QFile::exists(data("VanOil.gbx")));
     }
 
+    void removalKeepsARecordAnotherVehicleNames()
+    {
+        // Old data: Van's " TruckOil" and Van Truck's "Oil" are one file.
+        writeAll(data("VanMaint.gbx"), "\" TruckOil\"\r\n");
+        writeAll(data("Van TruckMaint.gbx"), "\"Oil\"\r\n");
+        writeAll(data("Van TruckOil.gbx"), "\"a\",\"b\",\"c\",\"d\",\"e\",\"f\"\r\n");
+        Pages p;
+        p.vehicles << QStringLiteral("Van Truck");
+        p.maint.select(" TruckOil");
+        m_ui->messageAnswers << MsgAnswer::Yes;
+        p.maint.rem->click();
+        QCOMPARE(p.maint.log->names(), QStringList());
+        QVERIFY(QFile::exists(data("Van TruckOil.gbx")));
+    }
+
+    void anUnreadableListIsNeverWritten()
+    {
+        writeAll(data("VanParts.gbx"), "\"Pump\"\r\n");
+        QCOMPARE(::mkfifo(QFile::encodeName(data("VanMaint.gbx")).constData(), 0600), 0); // must not block
+        Pages p;
+        QCOMPARE(m_ui->messages().size(), 1);
+        QVERIFY(m_ui->messages()[0].contains(data("VanMaint.gbx")));
+        m_ui->inputAnswers << QStringLiteral("Oil");
+        p.maint.add->click();
+        QCOMPARE(m_ui->messages().size(), 2); // refused, saying why
+        QCOMPARE(m_ui->inputAnswers.size(), 1);
+        QVERIFY(!QFileInfo(data("VanMaint.gbx")).isFile());
+        // The other list goes on as before.
+        m_ui->inputAnswers.clear();
+        m_ui->inputAnswers << QStringLiteral("Belt");
+        p.parts.add->click();
+        QCOMPARE(readAll(data("VanParts.gbx")), QByteArray("\"Belt\"\r\n\"Pump\"\r\n"));
+    }
+
+    void aRecordThatIsNoFileIsSetAside()
+    {
+        writeAll(data("VanParts.gbx"), "\"Pump\"\r\n");
+        QCOMPARE(::mkfifo(QFile::encodeName(data("VanPump.gbx")).constData(), 0600), 0);
+        Pages p;
+        p.parts.select("Pump");
+        QCOMPARE(m_ui->messages().size(), 1);
+        QVERIFY(QFileInfo(data("VanPump.gbx.unreadable")).exists());
+        p.parts.type(2, "Bosch");
+        p.parts.log->SaveRecord();
+        QCOMPARE(readAll(data("VanPump.gbx")), QByteArray("\"\",\"\",\"Bosch\",\"\",\"\",\"\",\"\",\"\"\r\n"));
+    }
+
     void anUnreadableRecordIsSetAsideNotOverwritten()
     {
         writeAll(data("VanParts.gbx"), "\"Pump\"\r\n");
@@ -547,9 +596,9 @@ private slots:
     void failedSaveIsReportedOnceAndWorkGoesOn()
     {
         writeAll(data("VanMaint.gbx"), "\"Oil\"\r\n");
-        QVERIFY(QDir().mkdir(data("VanOil.gbx"))); // a folder where the record should go
         Pages p;
         p.maint.select("Oil");
+        QVERIFY(QDir().mkdir(data("VanOil.gbx"))); // a folder where the record should go
         p.maint.type(1, QStringLiteral("soon"));
         QSignalSpy saved(p.maint.log, &EntryLog::recordSaved);
         p.maint.log->SaveRecord();
@@ -568,8 +617,8 @@ private slots:
 
     void failedListWriteIsReportedAndTheEntryStays()
     {
-        QVERIFY(QDir().mkdir(data("VanParts.gbx")));
         Pages p;
+        QVERIFY(QDir().mkdir(data("VanParts.gbx"))); // after the load: a folder there is unreadable
         m_ui->inputAnswers << QStringLiteral("Belt");
         p.parts.add->click();
         QCOMPARE(m_ui->messages().size(), 1);

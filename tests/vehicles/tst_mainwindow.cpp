@@ -235,6 +235,20 @@ private slots:
         QCOMPARE(readAll(data("Ford.gbx")), record); // the twin still lives in it
     }
 
+    void anUnreadableVehicleListIsNeverWritten()
+    {
+        env->dataFolder();
+        QVERIFY(QDir().mkdir(data("MainList.gbx")));
+        QVERIFY(open());
+        QCOMPARE(dialogs->messages().size(), 1);
+        QVERIFY(dialogs->messages()[0].contains(data("MainList.gbx")));
+        add("Bus");
+        QCOMPARE(dialogs->messages().size(), 2); // refused, saying why
+        QCOMPARE(w->cboVehicle->count(), 0);
+        QVERIFY(QFileInfo(data("MainList.gbx")).isDir());
+        QVERIFY(!QFileInfo::exists(data("Bus.gbx")));
+    }
+
     void aNameWhoseFilesHoldOtherRecordsIsRefused_data()
     {
         QTest::addColumn<QString>("name");

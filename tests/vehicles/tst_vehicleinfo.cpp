@@ -51,6 +51,21 @@ private slots:
         QCOMPARE(dialogs->messages(), QStringList());
     }
 
+    void aValueOfAnyLengthLoadsAndSavesWhole()
+    {
+        env->dataFolder();
+        const QByteArray make(40000, 'M');
+        const QByteArray record = "\"" + make + "\"" + EmptyVehicleRecord.mid(2);
+        writeAll(data("MainList.gbx"), "\"Van\"\r\n");
+        writeAll(data("Van.gbx"), record);
+        QVERIFY(open());
+        pick("Van");
+        QCOMPARE(w->txtIMake->text().size(), make.size());
+        QCOMPARE(vanFile(), record); // the selection's save wrote it back whole
+        for (const QLineEdit* edit : w->findChildren<QLineEdit*>())
+            QVERIFY2(edit->maxLength() > make.size(), qPrintable(edit->objectName()));
+    }
+
     void tabbingThroughTheFieldsRewritesTheSameContent()
     {
         QVERIFY(open());

@@ -1,0 +1,11 @@
+#include "LengthLimits.h"
+
+#include <QLineEdit>
+
+#include <limits>
+
+void liftLengthLimits(QWidget* window)
+{
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>())
+        edit->setMaxLength(std::numeric_limits<int>::max());
+}

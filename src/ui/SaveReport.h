@@ -1,0 +1,28 @@
+#pragma once
+
+#include "DataFolder.h"
+#include "SafeFile.h"
+
+#include <QString>
+
+// How the windows tell the user about files that could not be saved or read.
+
+// setAside, and tells the user why the file could not be read and where it
+// went, or that it stays untouched. Returns false when it could not be moved:
+// the caller must then never write it.
+bool setAsideAndTell(const QString& path, const QString& reason = QString());
+
+// Tells the user that a list file could not be read and is left as it is.
+void tellListUnreadable(const QString& path, const QString& reason);
+// Tells the user that a list cannot be changed while its file cannot be read.
+void tellListLocked(const QString& path, const QString& reason, const QString& title);
+
+// Reports a failed save once in a message box naming the file and the reason;
+// the same file is not reported again until a save of it has succeeded.
+// Returns result.ok so callers can write `if (!reportSave(path, writeFileSafely(...)))`.
+bool reportSave(const QString& path, const WriteResult& result);
+
+// Takes the data folder's lock for this run. When another copy holds it, says
+// so and returns false: the program must then end without writing anything.
+// A lock that cannot be made at all is reported, and the run goes on.
+bool takeDataFolderOrTell(DataFolder::Lock& lock);

@@ -61,11 +61,11 @@ namespace VehicleFiles {
 
 constexpr int MaxVehicles = 32767;
 
-QString listFile();                                             // "MainList.gbx"
-QString vehicleFile(const QString& vehicle);                    // vehicle + ".gbx"
-QString maintListFile(const QString& vehicle);                  // vehicle + "Maint.gbx"
-QString partsListFile(const QString& vehicle);                  // vehicle + "Parts.gbx"
-QString pictureFile(const QString& vehicle);                    // vehicle + "Pic.gbx"
+QString listFile();                                               // "MainList.gbx"
+QString vehicleFile(const QString& vehicle);                      // vehicle + ".gbx"
+QString maintListFile(const QString& vehicle);                    // vehicle + "Maint.gbx"
+QString partsListFile(const QString& vehicle);                    // vehicle + "Parts.gbx"
+QString pictureFile(const QString& vehicle);                      // vehicle + "Pic.gbx"
 QString recordFile(const QString& vehicle, const QString& entry); // vehicle + entry + ".gbx"
 // Full paths inside the data folder.
 QString inData(const QString& fileName);

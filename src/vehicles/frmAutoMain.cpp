@@ -420,9 +420,9 @@ void frmAutoMain::cmdRemove_Click()
     }
     if (!vehicleListChangeable())
         return;
-    if (platform().messageBox(QStringLiteral("You are about to remove %1. Are you sure you want to do this?")
-                                  .arg(vehicle),
-                              QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
+    if (platform().messageBox(
+            QStringLiteral("You are about to remove %1. Are you sure you want to do this?").arg(vehicle),
+            QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
         return;
 
     FieldSaveHold hold(this);

@@ -91,9 +91,12 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("password");
-        QTest::newRow("commas") << "Smith, John" << "a,b,,c";
-        QTest::newRow("quotes") << "\"quoted\"" << "pa\"ss";
-        QTest::newRow("spaces") << "  lead and trail  " << " ";
+        QTest::newRow("commas") << "Smith, John"
+                                << "a,b,,c";
+        QTest::newRow("quotes") << "\"quoted\""
+                                << "pa\"ss";
+        QTest::newRow("spaces") << "  lead and trail  "
+                                << " ";
         QTest::newRow("long") << QString(70, QLatin1Char('n')) << QStringLiteral("Ünïcødé ÿ €");
     }
     void namesWithCommasAndQuotesRoundTrip()

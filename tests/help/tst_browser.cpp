@@ -97,8 +97,8 @@ void TestBrowser::unload()
 QString TestBrowser::page(const QString& name)
 {
     const QString path = modGlobalVars::StartDir + QLatin1Char('/') + name;
-    writeAll(path, "<!DOCTYPE html><html><head><title>" + name.toUtf8() + "</title></head><body><p>" +
-                       name.toUtf8() + "</p></body></html>");
+    writeAll(path, "<!DOCTYPE html><html><head><title>" + name.toUtf8() + "</title></head><body><p>" + name.toUtf8() +
+                       "</p></body></html>");
     return path;
 }
 
@@ -166,8 +166,8 @@ void TestBrowser::windowDesign()
     QCOMPARE(bar[1]->text(), QStringLiteral("Navigate"));
     QCOMPARE(w->mnuFile->actions(), QList<QAction*>{w->mnuExit});
     const QList<QAction*> nav = w->mnuNavigate->actions();
-    const QList<QAction*> expected{w->mnuGoTo->menuAction(), w->mnyHyphen2, w->mnuBack,    w->mnuForward,
-                                   w->mnuHyphen1,            w->mnuStop,    w->mnuRefresh};
+    const QList<QAction*> expected{
+        w->mnuGoTo->menuAction(), w->mnyHyphen2, w->mnuBack, w->mnuForward, w->mnuHyphen1, w->mnuStop, w->mnuRefresh};
     QCOMPARE(nav, expected);
     QCOMPARE(w->mnuGoTo->title(), QStringLiteral("Go To"));
     QCOMPARE(w->mnuGoTo->actions(), (QList<QAction*>{w->mnuInventoryTools, w->mnuHyphen3, w->mnuVenbry}));

@@ -1,5 +1,7 @@
 #include "frmDueMaint.h"
 
+#include "WindowLook.h"
+
 #include <QApplication>
 #include <QSettings>
 #include <QShortcut>
@@ -107,6 +109,7 @@ frmDueMaint::frmDueMaint(QWidget* parent) : QWidget(parent, Qt::Window)
             emit scanFinished();
         }
     });
+    WindowLook::apply(this);
 }
 
 frmDueMaint::~frmDueMaint() = default;

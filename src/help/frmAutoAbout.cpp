@@ -3,6 +3,7 @@
 #include "Icon.h"
 #include "PlatformServices.h"
 #include "Win1252.h"
+#include "WindowLook.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -57,6 +58,7 @@ frmAutoAbout::frmAutoAbout(QWidget* parent)
         forgetInstance();
         deleteLater();
     });
+    WindowLook::apply(this);
 }
 
 frmAutoAbout::~frmAutoAbout() = default;

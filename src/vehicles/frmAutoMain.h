@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 #include <QPoint>
 
 #include <functional>
@@ -126,6 +127,8 @@ private:
     void setUpEntryLogs();
     void repairTabOrder();
     void refreshAfterEntryRemoval();
+    bool holdAfterFailedSave();
+    void forgetFailedSaves();
     frmDueMaint* dueWindow();
 
     // One control of the "Vehicle Info." page and what the vehicle file keeps of it.
@@ -151,6 +154,9 @@ private:
     bool m_saving = false;
     bool m_loaded = false;
     bool m_ending = false;
+    // The vehicle the pages show, and whether its last save failed.
+    QPersistentModelIndex m_shownVehicle;
+    bool m_vehicleSaveFailed = false;
     // A vehicle file that could not be read nor moved aside: never overwritten.
     QString m_keptVehicleFile;
     // Why the vehicle list file could not be read; while set, it is never written.

@@ -5,6 +5,7 @@
 #include "RecordFile.h"
 #include "SaveReport.h"
 #include "Win1252.h"
+#include "WindowLook.h"
 #include "modGlobalVars.h"
 
 #include <QCloseEvent>
@@ -78,6 +79,7 @@ frmAutoPic::frmAutoPic(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(escape, &QShortcut::activated, cmdClose, &QPushButton::click);
 
     applyLayout();
+    WindowLook::apply(this);
 }
 
 frmAutoPic::~frmAutoPic() = default;
@@ -111,6 +113,13 @@ bool frmAutoPic::loadPicture(const QString& vehicle)
     }
     showPicture(image);
     return true;
+}
+
+void frmAutoPic::showNoVehicle()
+{
+    setVehicle(QString());
+    clearPicture();
+    setWindowTitle(QString());
 }
 
 void frmAutoPic::cmdAddPic_Click()

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -17,6 +18,7 @@ namespace CredentialStore {
 inline const QString PasswordFileName = QStringLiteral("logdata.gbx");
 inline const QString RememberFileName = QStringLiteral("logdata2.gbx");
 inline const QString SkipFileName = QStringLiteral("logdata3.gbx");
+inline const QStringList FileNames{PasswordFileName, RememberFileName, SkipFileName};
 
 inline const QString NamePhrase = QStringLiteral("ZUname");
 inline const QString PasswordPhrase = QStringLiteral("ZWord");

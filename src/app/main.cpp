@@ -1,4 +1,5 @@
 #include "AppId.h"
+#include "CredentialStore.h"
 #include "DataFolder.h"
 #include "Fonts.h"
 #include "Icon.h"
@@ -27,6 +28,8 @@ int main(int argc, char* argv[])
     DataFolder::Lock lock;
     if (!takeDataFolderOrTell(lock))
         return 1;
+    // The credential files are saved the same way, in the working folder they are read from.
+    lock.removeSaveLeftovers(modGlobalVars::StartDir, CredentialStore::FileNames);
 
     // Once the main window is shown, a worker reads what is due and the
     // overview opens when something is.

@@ -11,6 +11,8 @@
 #include <QSet>
 #include <QStandardPaths>
 
+#include <sys/stat.h>
+
 namespace DataFolder {
 
 namespace {
@@ -80,7 +82,7 @@ Lock::Result Lock::take()
     // Only a lock whose program has ended is stale, however old it is.
     m_file->setStaleLockTime(0);
     if (m_file->tryLock(0)) {
-        RemoveSaveLeftovers();
+        RemoveSaveLeftovers(path());
         return Result::Held;
     }
     switch (m_file->error()) {
@@ -96,11 +98,22 @@ Lock::Result Lock::take()
     }
 }
 
-void RemoveSaveLeftovers()
+void Lock::removeSaveLeftovers(const QString& folder, const QStringList& fileNames) const
+{
+    if (m_file && m_file->isLocked())
+        RemoveSaveLeftovers(folder, fileNames);
+}
+
+void RemoveSaveLeftovers(const QString& folder, const QStringList& fileNames)
 {
     // QSaveFile names its temporary after the file with six random letters or digits.
-    static const QRegularExpression leftover(QStringLiteral("\\.gbx\\.[A-Za-z0-9]{6}$"));
-    QDirIterator it(path(), QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    QStringList names;
+    for (const QString& name : fileNames)
+        names << QRegularExpression::escape(name);
+    const QRegularExpression leftover(
+        QStringLiteral("^(%1)\\.[A-Za-z0-9]{6}$").arg(names.isEmpty() ? QStringLiteral(".*\\.gbx") : names.join(u'|')),
+        QRegularExpression::DotMatchesEverythingOption);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     while (it.hasNext()) {
         const QString file = it.next();
         if (leftover.match(it.fileName()).hasMatch())
@@ -149,9 +162,11 @@ QString inData(const QString& fileName)
 
 QString linkProblem(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.isSymLink())
+    // Every record read asks: a plain lstat() keeps QFileInfo's bookkeeping for the rare link.
+    struct stat entry;
+    if (::lstat(QFile::encodeName(path).constData(), &entry) != 0 || !S_ISLNK(entry.st_mode))
         return QString();
+    const QFileInfo info(path);
     const QString target = info.canonicalFilePath();
     if (target.isEmpty())
         return QStringLiteral("It is a link to \"%1\", which does not exist.").arg(info.symLinkTarget());

@@ -44,15 +44,19 @@ public:
     // interrupted saves left behind. `error` says why when it fails.
     Result take();
     QString error() const { return m_error; }
+    // The same for the named files of another folder (the credential files of
+    // the working folder); nothing unless the lock is held.
+    void removeSaveLeftovers(const QString& folder, const QStringList& fileNames) const;
 
 private:
     std::unique_ptr<QLockFile> m_file;
     QString m_error;
 };
 
-// Removes the temporaries of interrupted saves ("<name>.gbx.XXXXXX") from the
-// data folder. Only safe while the lock is held: another copy could be saving.
-void RemoveSaveLeftovers();
+// Removes the temporaries of interrupted saves ("<name>.XXXXXX") from `folder`:
+// of every ".gbx" file, or of `fileNames` only when given. Only safe while the
+// lock is held: another copy could be saving.
+void RemoveSaveLeftovers(const QString& folder, const QStringList& fileNames = {});
 
 } // namespace DataFolder
 

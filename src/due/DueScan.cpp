@@ -4,14 +4,9 @@
 #include "DueReading.h"
 #include "RecordFile.h"
 
-#include <QFile>
 #include <QSet>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-
-#include <sys/stat.h>
 
 namespace DueScan {
 
@@ -22,35 +17,21 @@ constexpr int MileageWhenBought = 6; // index in the vehicle file
 constexpr int MaintFields = 6;
 enum MaintField { LastDate, NextDate, LastMileage, NextMileage };
 
-// A file's bytes; nothing with an empty `problem` when it is missing, nothing
-// with the reason when it exists but cannot be read. A FIFO or a folder is
-// never opened: opening a FIFO would wait for a writer. A plain stat(): with
-// ten thousand files, QFileInfo's bookkeeping shows.
+// A file's bytes through the one reader of record files: nothing with an
+// empty `problem` when it is missing, nothing with the reason when it is there
+// but cannot be read (a FIFO or a folder is never opened, a link out of the
+// data folder never followed).
 std::optional<QByteArray> readData(const QString& path, QString* problem)
 {
-    struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
-        if (errno != ENOENT && errno != ENOTDIR)
-            *problem = QString::fromLocal8Bit(std::strerror(errno));
+    auto read = VehicleFiles::readRecord(path);
+    if (read.unreadable())
+        *problem = read.error;
+    if (!read)
         return std::nullopt;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        *problem = QStringLiteral("is a folder");
-        return std::nullopt;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        *problem = QStringLiteral("is not a regular file");
-        return std::nullopt;
-    }
-    const auto bytes = RecordFile::readFile(path);
-    if (!bytes) {
-        *problem = QStringLiteral("cannot be read");
-        return std::nullopt;
-    }
-    return *bytes;
+    return std::move(read.bytes);
 }
 
-const QString TooFewValues = QStringLiteral("holds too few values");
+const QString TooFewValues = QStringLiteral("It holds too few values.");
 
 } // namespace
 

@@ -191,7 +191,7 @@ void frmDueMaint::fill()
             groups.append(group);
         }
         if (row.kind == DueScan::Row::FileUnreadable) {
-            const QString problem = QStringLiteral("\"%1\" %2").arg(row.file, row.reason);
+            const QString problem = QStringLiteral("\"%1\": %2").arg(row.file, row.reason);
             auto* item = new QTreeWidgetItem({row.vehicle, row.entry, problem});
             item->setToolTip(ColNextDate, problem);
             children.append(item);

@@ -1,4 +1,5 @@
 #include "CredentialStore.h"
+#include "DataFolder.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
 
@@ -254,6 +255,28 @@ private slots:
         QCOMPARE(w.path, folder + "/logdata.gbx");
         QCOMPARE(readAll(folder + "/logdata.gbx"), before);
         QCOMPARE(CredentialStore::readPasswordFile(folder)->name, QStringLiteral("admin"));
+    }
+
+    void leftoversOfKilledSavesGoOnceTheFolderIsHeld()
+    {
+        const QStringList planted{"logdata.gbx.Ab3xZ9", "logdata2.gbx.000000", "logdata3.gbx.zzzzzz"};
+        for (const QString& name : planted)
+            writeAll(work(name), "half");
+        // Only what our own saves leave behind: the user's other files stay.
+        const QStringList kept{"logdata.gbx", "logdata.gbx.unreadable", "notes.gbx.Ab3xZ9", "xlogdata.gbx.Ab3xZ9"};
+        for (const QString& name : kept)
+            writeAll(work(name), "whole");
+        DataFolder::Lock first;
+        QCOMPARE(first.take(), DataFolder::Lock::Result::Held);
+        DataFolder::Lock second; // a second copy: it may be saving them right now
+        QCOMPARE(second.take(), DataFolder::Lock::Result::InUse);
+        second.removeSaveLeftovers(env->workDir(), FileNames);
+        QCOMPARE(QDir(env->workDir()).entryList(QDir::Files).size(), planted.size() + kept.size());
+
+        first.removeSaveLeftovers(env->workDir(), FileNames);
+        QStringList left = QDir(env->workDir()).entryList(QDir::Files);
+        left.sort();
+        QCOMPARE(left, kept);
     }
 
     void defaultLoginIsWrittenButNeverOverwritten()

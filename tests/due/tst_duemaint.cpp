@@ -42,7 +42,7 @@ class TestDueMaint : public MainWindowFixture {
             out << QStringLiteral("%1 %2/%3%4%5")
                        .arg(r.kind)
                        .arg(r.vehicle, r.entry, r.byMileage ? QStringLiteral(" miles") : QString(),
-                            r.file.isEmpty() ? QString() : QStringLiteral(" \"%1\" %2").arg(r.file, r.reason));
+                            r.file.isEmpty() ? QString() : QStringLiteral(" \"%1\": %2").arg(r.file, r.reason));
         return out;
     }
     static QList<Row> rowsNow(int span = 30)
@@ -124,12 +124,31 @@ private slots:
         QVERIFY(QDir().mkdir(data("BikeChain.gbx")));
         writeAll(data("BikeOil.gbx"), "\"1.1.2020\"\r\n");
 
-        QCOMPARE(summary(rowsNow()),
-                 QStringList({"0 Bike/Seat", "2 Car/ \"Car.gbx\" is not a regular file",
-                              "2 Car/ \"CarMaint.gbx\" is a folder", "2 Bike/Chain \"BikeChain.gbx\" is a folder",
-                              "2 Bike/Oil \"BikeOil.gbx\" holds too few values"}));
+        QCOMPARE(summary(rowsNow()), QStringList({"0 Bike/Seat", "2 Car/ \"Car.gbx\": It is not a regular file.",
+                                                  "2 Car/ \"CarMaint.gbx\": It is a folder, not a file.",
+                                                  "2 Bike/Chain \"BikeChain.gbx\": It is a folder, not a file.",
+                                                  "2 Bike/Oil \"BikeOil.gbx\": It holds too few values."}));
         QVERIFY(dialogs->shown.isEmpty());
         QVERIFY(QFileInfo(data("BikeOil.gbx")).isFile()); // nothing moved or written
+    }
+
+    void linksOutOfTheFolderAreUnreadable()
+    {
+        env->dataFolder();
+        vehicles("\"Van\"\r\n");
+        entries("Van", {{"Oil", inDays(1), "", ""}, {"Belt", inDays(2), "", ""}});
+        // A due record elsewhere: followed, the link would make it count as Van's.
+        const QString outside = env->workDir() + "/VanBelt.gbx";
+        QVERIFY(QFile::rename(data("VanBelt.gbx"), outside));
+        QVERIFY(QFile::link(outside, data("VanBelt.gbx")));
+        // A link inside the folder is read as ever.
+        QVERIFY(QFile::rename(data("VanOil.gbx"), data("Oil record")));
+        QVERIFY(QFile::link(data("Oil record"), data("VanOil.gbx")));
+
+        QCOMPARE(summary(rowsNow()),
+                 QStringList({"0 Van/Oil", "2 Van/Belt \"VanBelt.gbx\": It is a link leading out of the data folder, "
+                                           "to \"" +
+                                               QFileInfo(outside).canonicalFilePath() + "\"."}));
     }
 
     void rowSelectsItsVehicleAndEntry()

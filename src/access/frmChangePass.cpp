@@ -5,6 +5,7 @@
 #include "LengthLimits.h"
 #include "PlatformServices.h"
 #include "SaveReport.h"
+#include "StoredLogin.h"
 #include "Win1252.h"
 #include "WindowLook.h"
 #include "modGlobalVars.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QScopeGuard>
 
 namespace {
 
@@ -24,31 +26,6 @@ void message(const QString& text, const QString& title = QString())
 }
 
 } // namespace
-
-frmChangePass* frmChangePass::s_instance = nullptr;
-
-frmChangePass* frmChangePass::instance()
-{
-    if (!s_instance)
-        s_instance = new frmChangePass;
-    return s_instance;
-}
-
-bool frmChangePass::exists()
-{
-    return s_instance != nullptr;
-}
-
-void frmChangePass::discard()
-{
-    frmChangePass* dialog = s_instance;
-    if (!dialog)
-        return;
-    s_instance = nullptr;
-    dialog->hide();
-    // Deleted once control is back in the event loop: the caller may be one of its handlers.
-    dialog->deleteLater();
-}
 
 frmChangePass::frmChangePass(QWidget* parent) : QDialog(parent)
 {
@@ -65,11 +42,7 @@ frmChangePass::frmChangePass(QWidget* parent) : QDialog(parent)
     WindowLook::apply(this);
 }
 
-frmChangePass::~frmChangePass()
-{
-    if (s_instance == this)
-        s_instance = nullptr;
-}
+frmChangePass::~frmChangePass() = default;
 
 void frmChangePass::Form_Load()
 {
@@ -103,103 +76,76 @@ void frmChangePass::chkChangePass_Click()
     setNewValueBoxesLocked(chkChangePass->checkState() != Qt::Checked);
 }
 
-bool frmChangePass::readStoredLogin()
-{
-    const auto login = CredentialStore::readPasswordFile();
-    if (!login)
-        return false;
-    StoredName = login->name;
-    StoredPwd = login->password;
-    return true;
-}
-
-bool frmChangePass::saveOptions()
-{
-    const int remember = CheckBoxValue::get(chkRemPass);
-    const int skip = CheckBoxValue::get(chkLoginScreen);
-    const CredentialStore::StoreWrite w = CredentialStore::writeOptions(remember, skip);
-    if (!reportSave(w.path, w.result))
-        return false;
-    modGlobalVars::RememberFlag = QString::number(remember);
-    modGlobalVars::SkipLoginFlag = QString::number(skip);
-    return true;
-}
-
 void frmChangePass::OKButton_Click()
 {
-    [this] {
-        if (chkChangePass->checkState() != Qt::Checked) {
-            SavePreferences();
-            return;
-        }
-        if (txtNewName->text().isEmpty()) {
-            message(QStringLiteral("Please choose a User Name."));
-            return;
-        }
-        if (txtNewPass1->text().isEmpty()) {
-            message(QStringLiteral("Please choose a password."));
-            return;
-        }
-        if (txtNewPass2->text().isEmpty()) {
-            message(ConfirmationMismatch);
-            txtOldName->setFocus();
-            return;
-        }
-        // A character the stored code page cannot hold would come back as another
-        // one, and the new login could never be typed again.
-        if (!Win1252::canEncode(txtNewName->text()) || !Win1252::canEncode(txtNewPass1->text()) ||
-            !Win1252::canEncode(txtNewPass2->text())) {
-            message(QStringLiteral("The new user name and password may only use characters of the Western "
-                                   "European character set (Windows-1252). Please choose others."));
-            return;
-        }
-        if (!readStoredLogin())
-            return;
-        if (StoredName != txtOldName->text()) {
-            message(InvalidLogin, QStringLiteral("Edit Login Info"));
-            txtOldName->setFocus();
-            return;
-        }
-        if (StoredPwd != txtOldPass->text()) {
-            message(InvalidLogin, QStringLiteral("Edit Login Info"));
-            return;
-        }
-        if (!saveOptions())
-            return;
-        hide();
-        if (txtNewPass1->text() != txtNewPass2->text()) {
-            message(ConfirmationMismatch, QStringLiteral("Edit Login Info"));
-            show();
-            return;
-        }
-        const CredentialStore::StoreWrite w =
-            CredentialStore::writePasswordFile(txtNewName->text(), txtNewPass2->text());
-        if (!reportSave(w.path, w.result)) {
-            // Nothing was changed: give the user the dialog back as it was.
-            show();
-            return;
-        }
-        discard();
-        message(QStringLiteral("Login/Password and Login Preferences successfully changed!"));
-    }();
-    modGlobalVars::RestoreStartDir();
+    const auto restore = qScopeGuard(modGlobalVars::RestoreStartDir);
+    if (chkChangePass->checkState() != Qt::Checked) {
+        SavePreferences();
+        return;
+    }
+    if (txtNewName->text().isEmpty()) {
+        message(QStringLiteral("Please choose a User Name."));
+        return;
+    }
+    if (txtNewPass1->text().isEmpty()) {
+        message(QStringLiteral("Please choose a password."));
+        return;
+    }
+    if (txtNewPass2->text().isEmpty()) {
+        message(ConfirmationMismatch);
+        txtOldName->setFocus();
+        return;
+    }
+    // A character the stored code page cannot hold would come back as another
+    // one, and the new login could never be typed again.
+    if (!Win1252::canEncode(txtNewName->text()) || !Win1252::canEncode(txtNewPass1->text()) ||
+        !Win1252::canEncode(txtNewPass2->text())) {
+        message(QStringLiteral("The new user name and password may only use characters of the Western "
+                               "European character set (Windows-1252). Please choose others."));
+        return;
+    }
+    if (!StoredLogin::read(StoredName, StoredPwd))
+        return;
+    if (StoredName != txtOldName->text()) {
+        message(InvalidLogin, QStringLiteral("Edit Login Info"));
+        txtOldName->setFocus();
+        return;
+    }
+    if (StoredPwd != txtOldPass->text()) {
+        message(InvalidLogin, QStringLiteral("Edit Login Info"));
+        return;
+    }
+    if (!StoredLogin::saveOptions(chkRemPass, chkLoginScreen))
+        return;
+    hide();
+    if (txtNewPass1->text() != txtNewPass2->text()) {
+        message(ConfirmationMismatch, QStringLiteral("Edit Login Info"));
+        show();
+        return;
+    }
+    const CredentialStore::StoreWrite w = CredentialStore::writePasswordFile(txtNewName->text(), txtNewPass2->text());
+    if (!reportSave(w.path, w.result)) {
+        // Nothing was changed: give the user the dialog back as it was.
+        show();
+        return;
+    }
+    discard();
+    message(QStringLiteral("Login/Password and Login Preferences successfully changed!"));
 }
 
 void frmChangePass::SavePreferences()
 {
-    [this] {
-        if (!readStoredLogin())
-            return;
-        if (StoredName != txtOldName->text() || StoredPwd != txtOldPass->text()) {
-            message(InvalidLogin, QStringLiteral("Edit Login"));
-            return;
-        }
-        if (!saveOptions())
-            return;
-        message(QStringLiteral("Login preferences successfully changed"));
-        hide();
-    }();
-    modGlobalVars::RestoreStartDir();
+    const auto restore = qScopeGuard(modGlobalVars::RestoreStartDir);
+    if (!StoredLogin::read(StoredName, StoredPwd))
+        return;
+    if (StoredName != txtOldName->text() || StoredPwd != txtOldPass->text()) {
+        message(InvalidLogin, QStringLiteral("Edit Login"));
+        return;
+    }
+    if (!StoredLogin::saveOptions(chkRemPass, chkLoginScreen))
+        return;
+    message(QStringLiteral("Login preferences successfully changed"));
+    hide();
 }
 
 void frmChangePass::CancelButton_Click()
@@ -219,8 +165,8 @@ void frmChangePass::closeEvent(QCloseEvent* event)
 {
     // Closing by the frame discards the dialog; the next opening creates it afresh.
     event->accept();
-    if (s_instance == this) {
-        s_instance = nullptr;
+    if (existing() == this) {
+        forgetInstance();
         deleteLater();
     }
 }

@@ -1,26 +1,19 @@
 #pragma once
 
+#include "SingleInstance.h"
 #include "ui_frmChangePass.h"
 
 #include <QDialog>
 
-class QCheckBox;
-class QLineEdit;
-
 // The login preferences dialog: changes the two login options and, when
 // "Change Name/Password" is checked, the user name and password. Every change
 // is confirmed with the current name and password of the password file.
-// Modeless; created hidden by the login window or by the first opening.
-class frmChangePass : public QDialog, public Ui::frmChangePass {
+// Modeless; frmChangePass::instance() is created hidden by the login window or
+// by the first opening, and discard() ends it: the next instance() is a fresh one.
+class frmChangePass : public QDialog, public Ui::frmChangePass, public SingleInstance<frmChangePass> {
     Q_OBJECT
 
 public:
-    // The one dialog, created hidden on first use.
-    static frmChangePass* instance();
-    static bool exists();
-    // Closes and destroys the dialog; the next instance() creates it afresh.
-    static void discard();
-
     void OKButton_Click();
     void CancelButton_Click();
 
@@ -33,6 +26,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    friend class SingleInstance<frmChangePass>;
     explicit frmChangePass(QWidget* parent = nullptr);
     ~frmChangePass() override;
 
@@ -40,9 +34,5 @@ private:
     void chkLoginScreen_Click();
     void chkChangePass_Click();
     void SavePreferences();
-    bool readStoredLogin();
-    bool saveOptions();
     void setNewValueBoxesLocked(bool locked);
-
-    static frmChangePass* s_instance;
 };

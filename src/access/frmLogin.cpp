@@ -9,31 +9,18 @@
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
 #include "SaveReport.h"
+#include "StoredLogin.h"
 #include "WindowLook.h"
 #include "frmAutoAbout.h"
-#include "frmAutoMain.h"
 #include "frmChangePass.h"
 #include "modGlobalVars.h"
 
 #include <QCloseEvent>
 #include <QDir>
 #include <QKeyEvent>
+#include <QScopeGuard>
 
 using namespace modGlobalVars;
-
-frmLogin* frmLogin::s_instance = nullptr;
-
-frmLogin* frmLogin::instance()
-{
-    if (!s_instance)
-        s_instance = new frmLogin;
-    return s_instance;
-}
-
-void frmLogin::discard()
-{
-    delete s_instance;
-}
 
 frmLogin::frmLogin(QWidget* parent) : QMainWindow(parent)
 {
@@ -59,11 +46,7 @@ frmLogin::frmLogin(QWidget* parent) : QMainWindow(parent)
     WindowLook::apply(this);
 }
 
-frmLogin::~frmLogin()
-{
-    if (s_instance == this)
-        s_instance = nullptr;
-}
+frmLogin::~frmLogin() = default;
 
 void frmLogin::start()
 {
@@ -75,91 +58,77 @@ void frmLogin::start()
     txtUserName->setFocus();
 }
 
-bool frmLogin::readStoredLogin(QString* problem)
-{
-    const auto login = CredentialStore::readPasswordFile(QString(), problem);
-    if (!login)
-        return false;
-    StoredName = login->name;
-    StoredPwd = login->password;
-    return true;
-}
-
 void frmLogin::Form_Load()
 {
     StartDir = QDir::currentPath();
+    const auto restore = qScopeGuard(RestoreStartDir);
     // Whatever cannot be read ends the reading there; the window shows what was reached.
-    [this] {
-        const auto remember = CredentialStore::readRememberFlag();
-        if (!remember)
+    const auto remember = CredentialStore::readRememberFlag();
+    if (!remember)
+        return;
+    RememberFlag = *remember;
+    const auto rememberValue = CredentialStore::numericValue(RememberFlag);
+    if (!rememberValue)
+        return;
+    if (*rememberValue == 1) {
+        chkRemPass->setCheckState(Qt::Checked);
+        if (!StoredLogin::read(StoredName, StoredPwd))
             return;
-        RememberFlag = *remember;
-        const auto rememberValue = CredentialStore::numericValue(RememberFlag);
-        if (!rememberValue)
-            return;
-        if (*rememberValue == 1) {
-            chkRemPass->setCheckState(Qt::Checked);
-            if (!readStoredLogin())
-                return;
-            txtUserName->setText(StoredName);
-            txtPassword->setText(StoredPwd);
-        }
+        txtUserName->setText(StoredName);
+        txtPassword->setText(StoredPwd);
+    }
 
-        const auto skip = CredentialStore::readSkipFlag();
-        if (!skip)
-            return;
-        SkipLoginFlag = *skip;
-        const auto skipValue = CredentialStore::checkBoxValue(*skip);
-        if (!skipValue)
-            return;
-        CheckBoxValue::set(chkLoginScreen, *skipValue);
+    const auto skip = CredentialStore::readSkipFlag();
+    if (!skip)
+        return;
+    SkipLoginFlag = *skip;
+    const auto skipValue = CredentialStore::checkBoxValue(*skip);
+    if (!skipValue)
+        return;
+    CheckBoxValue::set(chkLoginScreen, *skipValue);
 
-        FillPreferencesDialog();
+    FillPreferencesDialog();
 
-        if (chkLoginScreen->checkState() == Qt::Checked) {
-            LoginSucceeded = true;
-            hide();
-            showMainWindow();
-        }
-    }();
-    RestoreStartDir();
+    if (chkLoginScreen->checkState() == Qt::Checked) {
+        LoginSucceeded = true;
+        hide();
+        emit loggedIn();
+    }
 }
 
 void frmLogin::cmdOK_Click()
 {
-    [this] {
-        QString problem;
-        if (!readStoredLogin(&problem)) {
-            // Without the file no login can ever succeed: say how to get one back.
-            if (!problem.isEmpty())
-                platform().messageBox(
-                    QStringLiteral("The login files are missing or damaged: \"%1\" cannot be read.\n\n%2\n\n"
-                                   "To reset the login to admin / admin, run (see the README):\n\n"
-                                   "gearbook_credentials --reset \"%3\"")
-                        .arg(QDir::toNativeSeparators(CredentialStore::filePath(CredentialStore::PasswordFileName)),
-                             problem, QDir::toNativeSeparators(QDir::currentPath())),
-                    QStringLiteral("Login"), MsgButtons::Ok, MsgIcon::Warning);
-            return;
-        }
-        if (StoredName.isEmpty() || StoredPwd.isEmpty()) {
-            platform().messageBox(QStringLiteral("Invalid Login, try again!"), QStringLiteral("Login"));
-            return;
-        }
-        if (StoredName == txtUserName->text() && StoredPwd == txtPassword->text()) {
-            if (!SaveLoginOptions())
-                return;
-            FillPreferencesDialog();
-            LoginSucceeded = true;
-            hide();
-            showMainWindow();
-            return;
-        }
+    const auto restore = qScopeGuard(RestoreStartDir);
+    QString problem;
+    if (!StoredLogin::read(StoredName, StoredPwd, &problem)) {
+        // Without the file no login can ever succeed: say how to get one back.
+        if (!problem.isEmpty())
+            platform().messageBox(
+                QStringLiteral("The login files are missing or damaged: \"%1\" cannot be read.\n\n%2\n\n"
+                               "To reset the login to admin / admin, run (see the README):\n\n"
+                               "gearbook_credentials --reset \"%3\"")
+                    .arg(QDir::toNativeSeparators(CredentialStore::filePath(CredentialStore::PasswordFileName)),
+                         problem, QDir::toNativeSeparators(QDir::currentPath())),
+                QStringLiteral("Login"), MsgButtons::Ok, MsgIcon::Warning);
+        return;
+    }
+    if (StoredName.isEmpty() || StoredPwd.isEmpty()) {
         platform().messageBox(QStringLiteral("Invalid Login, try again!"), QStringLiteral("Login"));
-        // The whole password is selected so that typing replaces it.
-        txtPassword->setFocus();
-        txtPassword->selectAll();
-    }();
-    RestoreStartDir();
+        return;
+    }
+    if (StoredName == txtUserName->text() && StoredPwd == txtPassword->text()) {
+        if (!SaveLoginOptions())
+            return;
+        FillPreferencesDialog();
+        LoginSucceeded = true;
+        hide();
+        emit loggedIn();
+        return;
+    }
+    platform().messageBox(QStringLiteral("Invalid Login, try again!"), QStringLiteral("Login"));
+    // The whole password is selected so that typing replaces it.
+    txtPassword->setFocus();
+    txtPassword->selectAll();
 }
 
 void frmLogin::cmdCancel_Click()
@@ -171,14 +140,7 @@ void frmLogin::cmdCancel_Click()
 
 bool frmLogin::SaveLoginOptions()
 {
-    const int remember = CheckBoxValue::get(chkRemPass);
-    const int skip = CheckBoxValue::get(chkLoginScreen);
-    const CredentialStore::StoreWrite w = CredentialStore::writeOptions(remember, skip);
-    const bool ok = reportSave(w.path, w.result);
-    if (ok) {
-        RememberFlag = QString::number(remember);
-        SkipLoginFlag = QString::number(skip);
-    }
+    const bool ok = StoredLogin::saveOptions(chkRemPass, chkLoginScreen);
     RestoreStartDir();
     return ok;
 }
@@ -200,14 +162,6 @@ void frmLogin::FillPreferencesDialog()
 void frmLogin::chkLoginScreen_Click()
 {
     CheckBoxValue::applySkipRule(chkLoginScreen, chkRemPass);
-}
-
-void frmLogin::showMainWindow()
-{
-    frmAutoMain* main = frmAutoMain::instance();
-    main->show();
-    main->raise();
-    main->activateWindow();
 }
 
 void frmLogin::mnuReadMe_Click()

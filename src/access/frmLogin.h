@@ -1,25 +1,19 @@
 #pragma once
 
+#include "SingleInstance.h"
 #include "ui_frmLogin.h"
 
 #include <QMainWindow>
 
-#include <functional>
-
 // The start-up window: reads the credential files, pre-fills the name and
 // password when the user chose to be remembered, skips itself when the user
 // chose so, and otherwise checks the typed name and password against the
-// password file before showing the main window.
-class frmLogin : public QMainWindow, public Ui::frmLogin {
+// password file. It says when the user is in; what opens then is not its business.
+// The one login window is frmLogin::instance(), created (not loaded) on first use.
+class frmLogin : public QMainWindow, public Ui::frmLogin, public SingleInstance<frmLogin> {
     Q_OBJECT
 
 public:
-    // The one login window, created (not loaded) on first use.
-    static frmLogin* instance();
-    // Destroys the window so the next instance() starts afresh (tests, end of run).
-    static void discard();
-
-
     // Runs the start-up sequence, then shows the window unless the login was skipped.
     void start();
 
@@ -38,21 +32,23 @@ public:
     QString StoredName;
     QString StoredPwd;
 
+signals:
+    // The login succeeded or was skipped; the login window is hidden by now.
+    void loggedIn();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class SingleInstance<frmLogin>;
     explicit frmLogin(QWidget* parent = nullptr);
     ~frmLogin() override;
 
     void chkLoginScreen_Click();
     bool SaveLoginOptions();
-    bool readStoredLogin(QString* problem = nullptr);
-    void showMainWindow();
     void showHelpBrowser();
 
     bool m_ending = false;
-    static frmLogin* s_instance;
 };

@@ -7,8 +7,8 @@
 #include "QuitAfterFirstPaint.h"
 #include "Restore.h"
 #include "SaveReport.h"
+#include "StartUp.h"
 #include "frmAutoMain.h"
-#include "frmLogin.h"
 #include "modGlobalVars.h"
 
 #include <QApplication>
@@ -43,7 +43,6 @@ int main(int argc, char* argv[])
     // Once the main window is shown, a worker reads what is due and the
     // overview opens when something is.
     frmAutoMain::setDueCheckAtStart(true);
-    // The login window is the only way in; it shows the main window itself.
-    frmLogin::instance()->start();
+    startGearbook();
     return app.exec();
 }

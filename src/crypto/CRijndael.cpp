@@ -292,7 +292,7 @@ void CRijndael::ExpandKey(int32_t nb, int32_t nk, std::span<const Byte> key)
     // refused before anything is changed.
     if (nb < 1 || nb > MaxBlockWords || nk < 1 || nk > MaxKeyWords)
         throw RunTimeError(RunTimeError::SubscriptOutOfRange);
-    if (key.size() < static_cast<std::size_t>(4 * nk))
+    if (key.size() < 4 * static_cast<std::size_t>(nk))
         throw RunTimeError(RunTimeError::SubscriptOutOfRange);
 
     BlockWords = nb;
@@ -365,7 +365,7 @@ void CRijndael::CryptBlock(std::span<Byte> block, const std::array<Word, MaxKeyS
     const int nb = BlockWords;
     if (nb < 1 || nb > MaxBlockWords || Rounds < 1 || nb * (Rounds + 1) > MaxKeyScheduleWords)
         throw RunTimeError(RunTimeError::SubscriptOutOfRange);
-    if (block.size() < static_cast<std::size_t>(4 * nb))
+    if (block.size() < 4 * static_cast<std::size_t>(nb))
         throw RunTimeError(RunTimeError::SubscriptOutOfRange);
     for (int s = 0; s < 3 * nb; ++s) {
         if (shifts[s] >= nb)

@@ -11,8 +11,6 @@
 
 namespace {
 
-frmDueMaint* g_instance = nullptr;
-
 enum Column { ColVehicle, ColEntry, ColNextDate, ColNextMileage, ColLastMileage };
 
 const QString ShowAtStartKey = QStringLiteral("DueMaintenance/ShowAtStart");
@@ -86,17 +84,9 @@ std::optional<DueScan::Result> resultOf(const QFutureWatcher<DueScan::Result>& w
 
 } // namespace
 
-frmDueMaint* frmDueMaint::instance()
-{
-    if (!g_instance)
-        new frmDueMaint; // registers itself
-    return g_instance;
-}
-
 frmDueMaint::frmDueMaint(QWidget* parent) : QWidget(parent, Qt::Window)
 {
-    if (!g_instance)
-        g_instance = this;
+    adoptAsInstance();
     setupUi(this);
 
     const auto stored = settings();
@@ -122,11 +112,7 @@ frmDueMaint::frmDueMaint(QWidget* parent) : QWidget(parent, Qt::Window)
     WindowLook::apply(this);
 }
 
-frmDueMaint::~frmDueMaint()
-{
-    if (g_instance == this)
-        g_instance = nullptr;
-}
+frmDueMaint::~frmDueMaint() = default;
 
 void frmDueMaint::showAndRefresh()
 {

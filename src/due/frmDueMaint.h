@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DueScan.h"
+#include "SingleInstance.h"
 #include "ui_frmDueMaint.h"
 
 #include <QFutureWatcher>
@@ -13,13 +14,12 @@
 // mileage, the entries whose next date could not be read, and the files that
 // could not be read. The files are read on a worker thread. Activating a row
 // (double-click or Enter) asks for that vehicle and entry to be selected.
-class frmDueMaint : public QWidget, public Ui::frmDueMaint {
+// The one window of the program is frmDueMaint::instance(), created on first use.
+class frmDueMaint : public QWidget, public Ui::frmDueMaint, public SingleInstance<frmDueMaint> {
     Q_OBJECT
 
 public:
-    // The one window of the program, created on first use.
-    static frmDueMaint* instance();
-
+    // A window made directly (tests) becomes the instance when there is none yet.
     explicit frmDueMaint(QWidget* parent = nullptr);
     ~frmDueMaint() override;
 

@@ -1,7 +1,5 @@
 #include "frmAutoAbout.h"
 
-#include "ui_frmAutoAbout.h"
-
 #include "Icon.h"
 #include "PlatformServices.h"
 #include "Win1252.h"
@@ -26,56 +24,38 @@ const QStringList frmAutoAbout::SystemInfoPrograms = {
     QStringLiteral("gnome-system-monitor"),
 };
 
-QPointer<frmAutoAbout> frmAutoAbout::s_instance;
-
-frmAutoAbout* frmAutoAbout::instance()
-{
-    return s_instance;
-}
-
 void frmAutoAbout::showAbout()
 {
-    if (!s_instance) {
-        s_instance = new frmAutoAbout;
-        s_instance->centreOnScreen();
-    }
-    s_instance->show();
-    s_instance->raise();
-    s_instance->activateWindow();
+    const bool made = !exists();
+    frmAutoAbout* window = instance();
+    if (made)
+        window->centreOnScreen();
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 // A tool window: a fixed dialog frame with no minimize or maximize button and
 // no button of its own in the task bar, shown without blocking other windows.
 frmAutoAbout::frmAutoAbout(QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::frmAutoAbout>())
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
-    ui->setupUi(this);
+    setupUi(this);
     setModal(false);
     setFixedSize(size());
     setWindowIcon(gearbookIcon());
 
-    picIcon = ui->picIcon;
-    lblTitle = ui->lblTitle;
-    lblVersion = ui->lblVersion;
-    lblDescription = ui->lblDescription;
-    Line1_1 = ui->Line1_1;
-    Line1_0 = ui->Line1_0;
-    lblDisclaimer = ui->lblDisclaimer;
-    cmdOK = ui->cmdOK;
-    cmdSysInfo = ui->cmdSysInfo;
-
-    const QPixmap icon = gearbookPixmap(48);
+    // Drawn for the screen's pixel ratio, so it stays sharp on a scaled desktop.
+    const QPixmap icon = gearbookIcon().pixmap(QSize(48, 48), devicePixelRatioF());
     picIcon->setPixmap(icon);
-    picIcon->resize(icon.size()); // sized to its picture
+    picIcon->resize(icon.deviceIndependentSize().toSize()); // sized to its picture
 
     connect(cmdOK, &QPushButton::clicked, this, &frmAutoAbout::cmdOK_Click);
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAutoAbout::cmdSysInfo_Click);
     // OK, Esc and the frame's close button all end here: the window is discarded,
     // and the next showing creates it anew.
     connect(this, &QDialog::finished, this, [this] {
-        if (s_instance == this)
-            s_instance = nullptr;
+        forgetInstance();
         deleteLater();
     });
     WindowLook::apply(this);
@@ -156,7 +136,7 @@ bool frmAutoAbout::GetKeyValue(quint32 KeyRoot, const QString& KeyName, const QS
 QString frmAutoAbout::findSystemInfoProgram()
 {
     for (const QString& name : SystemInfoPrograms) {
-        const QString path = QStandardPaths::findExecutable(name);
+        QString path = QStandardPaths::findExecutable(name);
         if (!path.isEmpty())
             return path;
     }
@@ -168,9 +148,9 @@ void frmAutoAbout::StartSysInfo()
     QString SysInfoPath;
     bool found = GetKeyValue(Registry::HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
                              QStringLiteral("PATH"), SysInfoPath);
-    if (!found && GetKeyValue(Registry::HKEY_LOCAL_MACHINE,
-                              QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"), QStringLiteral("MSINFO"),
-                              SysInfoPath)) {
+    if (!found &&
+        GetKeyValue(Registry::HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
+                    QStringLiteral("MSINFO"), SysInfoPath)) {
         const QString tool = SysInfoPath + QStringLiteral("/MSINFO32.EXE");
         if (QFileInfo(tool).isFile()) {
             SysInfoPath = tool;

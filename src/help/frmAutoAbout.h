@@ -1,27 +1,19 @@
 #pragma once
 
+#include "SingleInstance.h"
+#include "ui_frmAutoAbout.h"
+
 #include <QDialog>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
-#include <memory>
-
-namespace Ui {
-class frmAutoAbout;
-}
-class QFrame;
-class QLabel;
-class QPushButton;
-
 // The about window: title, version, description, a warning, and a button that
 // starts the system's information tool. Created on first use, discarded by OK.
-class frmAutoAbout : public QDialog {
+// The open window is frmAutoAbout::existing().
+class frmAutoAbout : public QDialog, public Ui::frmAutoAbout, public SingleInstance<frmAutoAbout> {
     Q_OBJECT
 
 public:
-    // The open window, or nullptr.
-    static frmAutoAbout* instance();
     // Creates the window when there is none, shows it (without waiting) and brings it forward.
     static void showAbout();
 
@@ -42,24 +34,12 @@ public:
     // The first of them found on PATH, or empty.
     static QString findSystemInfoProgram();
 
-    QLabel* picIcon = nullptr;
-    QLabel* lblTitle = nullptr;
-    QLabel* lblVersion = nullptr;
-    QLabel* lblDescription = nullptr;
-    QFrame* Line1_1 = nullptr;
-    QFrame* Line1_0 = nullptr;
-    QLabel* lblDisclaimer = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdSysInfo = nullptr;
-
 public slots:
     void cmdOK_Click();
     void cmdSysInfo_Click();
 
 private:
+    friend class SingleInstance<frmAutoAbout>;
     explicit frmAutoAbout(QWidget* parent = nullptr);
     void centreOnScreen();
-
-    std::unique_ptr<Ui::frmAutoAbout> ui;
-    static QPointer<frmAutoAbout> s_instance;
 };

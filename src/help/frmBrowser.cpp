@@ -1,7 +1,5 @@
 #include "frmBrowser.h"
 
-#include "ui_frmBrowser.h"
-
 #include "HelpBrowserInterface.h"
 #include "Icon.h"
 #include "LengthLimits.h"
@@ -36,20 +34,9 @@ void allowRunningAsRoot()
 } // namespace
 
 const QString frmBrowser::VendorHomePage = QString::fromLatin1(VendorHomePageAddress);
-QPointer<frmBrowser> frmBrowser::s_instance;
-
-frmBrowser* frmBrowser::instance()
-{
-    if (!s_instance) {
-        s_instance = new frmBrowser;
-        s_instance->Form_Load();
-    }
-    return s_instance;
-}
-
 bool frmBrowser::isLoaded()
 {
-    return !s_instance.isNull();
+    return exists();
 }
 
 void frmBrowser::showBrowser()
@@ -62,37 +49,17 @@ void frmBrowser::showBrowser()
     w->activateWindow();
 }
 
-frmBrowser::frmBrowser(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmBrowser>())
+frmBrowser::frmBrowser(QWidget* parent) : QMainWindow(parent)
 {
-    ui->setupUi(this);
+    // The window is the instance before it loads: whatever the loading reaches finds it.
+    adoptAsInstance();
+    setupUi(this);
     liftLengthLimits(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(gearbookIcon());
     QFont f = font();
     f.setPointSizeF(8.25);
     setFont(f);
-
-    mnuFile = ui->mnuFile;
-    mnuExit = ui->mnuExit;
-    mnuNavigate = ui->mnuNavigate;
-    mnuGoTo = ui->mnuGoTo;
-    mnuInventoryTools = ui->mnuInventoryTools;
-    mnuHyphen3 = ui->mnuHyphen3;
-    mnuVenbry = ui->mnuVenbry;
-    mnyHyphen2 = ui->mnyHyphen2;
-    mnuBack = ui->mnuBack;
-    mnuForward = ui->mnuForward;
-    mnuHyphen1 = ui->mnuHyphen1;
-    mnuStop = ui->mnuStop;
-    mnuRefresh = ui->mnuRefresh;
-    fraNavigate = ui->fraNavigate;
-    cmdBack = ui->cmdBack;
-    cmdForward = ui->cmdForward;
-    cmdStop = ui->cmdStop;
-    cmdRefresh = ui->cmdRefresh;
-    fraURL = ui->fraURL;
-    txtURL = ui->txtURL;
-    cmdGo = ui->cmdGo;
 
     // The design client area is 11160 x 7545 twips below the menu bar.
     resize(toPixels(11160), toPixels(7545) + menuBar()->sizeHint().height());
@@ -113,6 +80,7 @@ frmBrowser::frmBrowser(QWidget* parent) : QMainWindow(parent), ui(std::make_uniq
     // A window still open when the program ends goes first, so Chromium shuts down cleanly.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &QObject::deleteLater);
     WindowLook::apply(this);
+    Form_Load();
 }
 
 frmBrowser::~frmBrowser() = default;
@@ -122,12 +90,12 @@ void frmBrowser::createBrowserControl()
     if (wbsReadme)
         return;
     allowRunningAsRoot();
-    QWidget* site = ui->wbsReadmePlaceholder;
+    QWidget* site = wbsReadmePlaceholder;
     wbsReadme = new QWebEngineView(site->parentWidget());
     wbsReadme->setObjectName(QStringLiteral("wbsReadme"));
     wbsReadme->setGeometry(site->geometry());
     delete site;
-    ui->wbsReadmePlaceholder = nullptr;
+    wbsReadmePlaceholder = nullptr;
     wbsReadme->show();
 
     // The view hands the focus on to its page once it has one; it stands in the tab order itself.
@@ -271,7 +239,6 @@ void frmBrowser::resizeEvent(QResizeEvent* event)
 void frmBrowser::closeEvent(QCloseEvent* event)
 {
     // Unloaded: the next show loads a new window, which navigates to the then current address.
-    if (s_instance == this)
-        s_instance = nullptr;
+    forgetInstance();
     event->accept();
 }

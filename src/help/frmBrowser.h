@@ -1,37 +1,28 @@
 #pragma once
 
+#include "SingleInstance.h"
+#include "ui_frmBrowser.h"
+
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 
-#include <memory>
-
-namespace Ui {
-class frmBrowser;
-}
-class QAction;
-class QGroupBox;
-class QLineEdit;
-class QMenu;
-class QPushButton;
 class QUrl;
 class QWebEngineView;
-class QWidget;
 
 // The small web browser that shows the help pages and the vendor's home page.
 // Other windows set modGlobalVars::CurrentAddress and call showBrowser(); the
 // window navigates there when it is loaded, and from then on is a plain browser.
 // The web view (and with it Chromium) is created only when the window is first
 // loaded, so the rest of the program never pays for it.
-class frmBrowser : public QMainWindow {
+// frmBrowser::instance() is the loaded window, made and loaded (which navigates to
+// CurrentAddress) when there is none.
+class frmBrowser : public QMainWindow, public Ui::frmBrowser, public SingleInstance<frmBrowser> {
     Q_OBJECT
 
 public:
     // The vendor's home page, the target of "Go To" > www.venbry.example.
     static const QString VendorHomePage;
 
-    // The loaded window, loading it (which navigates to CurrentAddress) when it is not.
-    static frmBrowser* instance();
     // True while a window is loaded (between its first show and Exit or its frame's close).
     static bool isLoaded();
     // What every other window calls: loads the window when needed, shows it and brings it forward.
@@ -39,29 +30,9 @@ public:
     static void showBrowser();
 
     ~frmBrowser() override;
+    // The window's menu bar, not the form's member of the same name.
+    using QMainWindow::menuBar;
 
-    QMenu* mnuFile = nullptr;
-    QAction* mnuExit = nullptr;
-    QMenu* mnuNavigate = nullptr;
-    QMenu* mnuGoTo = nullptr;
-    QAction* mnuInventoryTools = nullptr;
-    QAction* mnuHyphen3 = nullptr;
-    QAction* mnuVenbry = nullptr;
-    QAction* mnyHyphen2 = nullptr;
-    QAction* mnuBack = nullptr;
-    QAction* mnuForward = nullptr;
-    QAction* mnuHyphen1 = nullptr;
-    QAction* mnuStop = nullptr;
-    QAction* mnuRefresh = nullptr;
-
-    QGroupBox* fraNavigate = nullptr;
-    QPushButton* cmdBack = nullptr;
-    QPushButton* cmdForward = nullptr;
-    QPushButton* cmdStop = nullptr;
-    QPushButton* cmdRefresh = nullptr;
-    QGroupBox* fraURL = nullptr;
-    QLineEdit* txtURL = nullptr;
-    QPushButton* cmdGo = nullptr;
     // Created by Form_Load; null before.
     QWebEngineView* wbsReadme = nullptr;
 
@@ -84,16 +55,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    friend class SingleInstance<frmBrowser>;
     explicit frmBrowser(QWidget* parent = nullptr);
     void createBrowserControl();
     // Navigates the browser control; false (and nothing done) when the text names no address.
     bool navigate(const QString& address);
     void loadFinished();
 
-    std::unique_ptr<Ui::frmBrowser> ui;
     // Set by Load and Go, cleared when the navigation completes: a page that is
     // reloaded at the address already shown completes without changing the address.
     bool m_awaitingNavigation = false;
-
-    static QPointer<frmBrowser> s_instance;
 };

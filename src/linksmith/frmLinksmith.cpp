@@ -47,12 +47,6 @@ frmLinksmith::frmLinksmith(QWidget* parent) : QWidget(parent)
 
 frmLinksmith::~frmLinksmith() = default;
 
-frmLinksmith* frmLinksmith::instance()
-{
-    static frmLinksmith* window = new frmLinksmith;
-    return window;
-}
-
 QString frmLinksmith::defaultTarget()
 {
     return DataFolder::installFolder() + DefaultExeName;

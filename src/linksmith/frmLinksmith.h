@@ -1,25 +1,21 @@
 #pragma once
 
+#include "SingleInstance.h"
 #include "ui_frmLinksmith.h"
 
 #include <QString>
 #include <QWidget>
 
-#include <functional>
-
 // The shortcut tool's only window: up to three shortcuts to Gearbook, on the
 // desktop, on the applications menu and among the autostart entries. Every
 // attempt is reported in its own message box; then the program ends.
-class frmLinksmith : public QWidget, public Ui::frmLinksmith {
+// The program's window is frmLinksmith::instance(), created on first use.
+class frmLinksmith : public QWidget, public Ui::frmLinksmith, public SingleInstance<frmLinksmith> {
     Q_OBJECT
 
 public:
     explicit frmLinksmith(QWidget* parent = nullptr);
     ~frmLinksmith() override;
-
-    // The program's window, created on first use.
-    static frmLinksmith* instance();
-
 
     // The installed Gearbook: the shortcuts' target until the user picks another.
     static QString defaultTarget();

@@ -34,10 +34,7 @@
 
 namespace {
 
-frmAutoMain* g_instance = nullptr;
 bool g_dueCheckAtStart = false;
-
-constexpr int VehicleFields = 17;
 
 // A truth value as read into a text: the record reader turns #TRUE# and
 // #FALSE# into "True" and "False", the words the original converted.
@@ -52,17 +49,9 @@ std::optional<bool> truthOf(const QString& value)
 
 } // namespace
 
-frmAutoMain* frmAutoMain::instance()
-{
-    if (!g_instance)
-        new frmAutoMain; // registers itself
-    return g_instance;
-}
-
 frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
 {
-    if (!g_instance)
-        g_instance = this;
+    adoptAsInstance();
     setupUi(this);
     liftLengthLimits(this);
 
@@ -97,13 +86,46 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
     m_pageStack->installEventFilter(this);
     placePages();
 
-    for (QLineEdit* field : {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage,
-                             txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate}) {
-        FieldGuard::install(field);
-        registerFieldSaver(field, [this] { SaveVehicleInfo(); });
+    m_infoPage = {
+        {txtIMake, InfoControl::Text},      // "Make:"
+        {txtIModel, InfoControl::Text},     // "Model:"
+        {txtIYear, InfoControl::Text},      // "Year:"
+        {txtIColor, InfoControl::Text},     // "Color:"
+        {txtIEngine, InfoControl::Text},    // "Engine:"
+        {txtIDoors, InfoControl::Text},     // "Doors:"
+        {txtIMileage, InfoControl::Text},   // "Original Mileage:"
+        {optIAuto, InfoControl::Choice},    // "Automatic"
+        {optIManual, InfoControl::Choice},  // "Manual (Stick)"
+        {chkPic, InfoControl::NotStored},   // the picture window, shown or not
+        {txtILocation, InfoControl::Text},  // "Vehicle was Purchased at:"
+        {txtIDatePurch, InfoControl::Text}, // "Date Purchased:"
+        {txtIWarranty, InfoControl::Text},  // "Warranty:"
+        {txtIInsName, InfoControl::Text},   // "Insurance Company:"
+        {txtIInsDate, InfoControl::Text},   // "Insured since:"
+        {optINew, InfoControl::Choice},     // "New"
+        {optIUsed, InfoControl::Choice},    // "Used"
+        {txtINotes, InfoControl::Notes},    // "Notes:"
+    };
+    // Text boxes save when they lose the focus; option buttons save on every
+    // click (and only then: loading sets them quietly).
+    for (const InfoControl& info : std::as_const(m_infoPage)) {
+        switch (info.kind) {
+        case InfoControl::Text:
+            FieldGuard::install(static_cast<QLineEdit*>(info.control));
+            registerFieldSaver(info.control, [this] { SaveVehicleInfo(); });
+            break;
+        case InfoControl::Notes:
+            FieldGuard::install(static_cast<QPlainTextEdit*>(info.control));
+            registerFieldSaver(info.control, [this] { SaveVehicleInfo(); });
+            break;
+        case InfoControl::Choice:
+            connect(static_cast<QRadioButton*>(info.control), &QRadioButton::clicked, this,
+                    &frmAutoMain::SaveVehicleInfo);
+            break;
+        case InfoControl::NotStored:
+            break;
+        }
     }
-    FieldGuard::install(txtINotes);
-    registerFieldSaver(txtINotes, [this] { SaveVehicleInfo(); });
 
     // Ctrl+X ends the program even while the user types in a text box.
     m_menuShortcuts = new MenuShortcutFilter(this);
@@ -122,8 +144,6 @@ frmAutoMain::~frmAutoMain()
     for (auto it = m_savers.keyBegin(); it != m_savers.keyEnd(); ++it)
         disconnect(*it, &QObject::destroyed, this, nullptr);
     m_savers.clear();
-    if (g_instance == this)
-        g_instance = nullptr;
 }
 
 void frmAutoMain::connectHandlers()
@@ -152,10 +172,6 @@ void frmAutoMain::connectHandlers()
     connect(mnuExport, &QAction::triggered, this, &frmAutoMain::mnuExport_Click);
     connect(mnuDueMaint, &QAction::triggered, this, &frmAutoMain::mnuDueMaint_Click);
 
-    // Option buttons save on every click (and only then: loading sets them quietly).
-    for (QRadioButton* option : {optIAuto, optIManual, optINew, optIUsed})
-        connect(option, &QRadioButton::clicked, this, &frmAutoMain::SaveVehicleInfo);
-
     // A check box's rule runs whenever its value changes, by the user or the program.
     connect(chkPic, &QCheckBox::toggled, this, &frmAutoMain::chkPic_Click);
 }
@@ -169,7 +185,7 @@ void frmAutoMain::registerFieldSaver(QWidget* field, std::function<void()> save)
         field->installEventFilter(this);
         connect(field, &QObject::destroyed, this, [this](QObject* gone) { m_savers.remove(gone); });
     }
-    m_savers.insert(field, std::move(save));
+    m_savers.emplace(field, std::move(save));
 }
 
 void frmAutoMain::runSaver(QWidget* field)
@@ -431,9 +447,9 @@ void frmAutoMain::cmdRemove_Click()
     }
     if (!vehicleListChangeable())
         return;
-    if (platform().messageBox(QStringLiteral("You are about to remove %1. Are you sure you want to do this?")
-                                  .arg(vehicle),
-                              QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
+    if (platform().messageBox(
+            QStringLiteral("You are about to remove %1. Are you sure you want to do this?").arg(vehicle),
+            QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
         return;
 
     FieldSaveHold hold(this);
@@ -484,15 +500,21 @@ void frmAutoMain::setOption(QRadioButton* button, bool chosen)
 
 void frmAutoMain::ClearAllFields()
 {
-    for (QLineEdit* field : {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage})
-        field->clear();
-    setOption(optIAuto, false);
-    setOption(optIManual, false);
-    for (QLineEdit* field : {txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate})
-        field->clear();
-    setOption(optINew, false);
-    setOption(optIUsed, false);
-    txtINotes->clear();
+    for (const InfoControl& info : std::as_const(m_infoPage)) {
+        switch (info.kind) {
+        case InfoControl::Text:
+            static_cast<QLineEdit*>(info.control)->clear();
+            break;
+        case InfoControl::Choice:
+            setOption(static_cast<QRadioButton*>(info.control), false);
+            break;
+        case InfoControl::Notes:
+            static_cast<QPlainTextEdit*>(info.control)->clear();
+            break;
+        case InfoControl::NotStored:
+            break;
+        }
+    }
     m_maintLog->clearList();
     for (QLineEdit* field : {txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop})
         field->clear();
@@ -508,10 +530,9 @@ void frmAutoMain::ClearAllFields()
 
 void frmAutoMain::EnableVehicleControls()
 {
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual,
-             chkPic, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed,
-             txtINotes, lstMaintList, lstPParts, cmdAddMaint, cmdRemMaint})
+    for (const InfoControl& info : std::as_const(m_infoPage))
+        info.control->setEnabled(true);
+    for (QWidget* control : std::initializer_list<QWidget*>{lstMaintList, lstPParts, cmdAddMaint, cmdRemMaint})
         control->setEnabled(true);
     mnuAddMaint->setEnabled(true);
     mnuRemMaint->setEnabled(true);
@@ -524,9 +545,8 @@ void frmAutoMain::EnableVehicleControls()
 void frmAutoMain::DisableEntryDetails()
 {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes, txtPLocation,
-             txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes, cmdRemMaint,
-             cmdPRemPart})
+             txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes, txtPLocation, txtPDatePurch,
+             txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes, cmdRemMaint, cmdPRemPart})
         control->setEnabled(false);
     mnuRemMaint->setEnabled(false);
     mnuRemPart->setEnabled(false);
@@ -534,11 +554,8 @@ void frmAutoMain::DisableEntryDetails()
 
 void frmAutoMain::DisableVehicleInfo()
 {
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual,
-             chkPic, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed,
-             txtINotes})
-        control->setEnabled(false);
+    for (const InfoControl& info : std::as_const(m_infoPage))
+        info.control->setEnabled(false);
 }
 
 // ---------------------------------------------------------------------------
@@ -576,7 +593,9 @@ void frmAutoMain::fillVehiclePage()
     // The whole record is read before any control is filled: a short record fills nothing.
     RecordFile::Reader reader(*bytes);
     QStringList values;
-    for (int i = 0; i < VehicleFields; ++i) {
+    for (const InfoControl& info : std::as_const(m_infoPage)) {
+        if (info.kind == InfoControl::NotStored)
+            continue;
         auto value = reader.text();
         if (!value) {
             setAsideUnreadable(path);
@@ -585,26 +604,30 @@ void frmAutoMain::fillVehiclePage()
         values << std::move(*value);
     }
 
-    QLineEdit* const texts[] = {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage,
-                                nullptr, nullptr, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName,
-                                txtIInsDate, nullptr, nullptr};
-    QRadioButton* const options[] = {nullptr, nullptr, nullptr,  nullptr,   nullptr, nullptr, nullptr,  optIAuto,
-                                     optIManual, nullptr, nullptr, nullptr, nullptr, nullptr, optINew, optIUsed};
-    for (int i = 0; i < VehicleFields - 1; ++i) {
-        if (texts[i]) {
-            texts[i]->setText(values[i]);
-            continue;
+    auto value = values.cbegin();
+    for (const InfoControl& info : std::as_const(m_infoPage)) {
+        switch (info.kind) {
+        case InfoControl::Text:
+            static_cast<QLineEdit*>(info.control)->setText(*value++);
+            break;
+        case InfoControl::Notes:
+            FieldGuard::setStoredText(static_cast<QPlainTextEdit*>(info.control), *value++);
+            break;
+        case InfoControl::NotStored:
+            break;
+        case InfoControl::Choice: {
+            const auto chosen = truthOf(*value++);
+            if (!chosen) {
+                // Stops here, as a failed conversion did: earlier controls keep their values.
+                setAsideUnreadable(path);
+                return;
+            }
+            if (*chosen)
+                static_cast<QRadioButton*>(info.control)->setChecked(true); // unchooses its partner
+            break;
         }
-        const auto chosen = truthOf(values[i]);
-        if (!chosen) {
-            // Stops here, as a failed conversion did: earlier controls keep their values.
-            setAsideUnreadable(path);
-            return;
         }
-        if (*chosen)
-            options[i]->setChecked(true); // unchooses its partner
     }
-    FieldGuard::setStoredText(txtINotes, values[VehicleFields - 1]);
 }
 
 void frmAutoMain::setAsideUnreadable(const QString& path, const QString& reason)
@@ -621,13 +644,21 @@ void frmAutoMain::SaveVehicleInfo()
     if (path == m_keptVehicleFile)
         return;
     RecordFile::Writer record;
-    for (QLineEdit* field : {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage})
-        record.text(field->text());
-    record.truth(optIAuto->isChecked()).truth(optIManual->isChecked());
-    for (QLineEdit* field : {txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate})
-        record.text(field->text());
-    record.truth(optINew->isChecked()).truth(optIUsed->isChecked());
-    record.text(FieldGuard::storedText(txtINotes));
+    for (const InfoControl& info : std::as_const(m_infoPage)) {
+        switch (info.kind) {
+        case InfoControl::Text:
+            record.text(static_cast<QLineEdit*>(info.control)->text());
+            break;
+        case InfoControl::Choice:
+            record.truth(static_cast<QRadioButton*>(info.control)->isChecked());
+            break;
+        case InfoControl::Notes:
+            record.text(FieldGuard::storedText(static_cast<QPlainTextEdit*>(info.control)));
+            break;
+        case InfoControl::NotStored:
+            break;
+        }
+    }
     record.endRecord();
     m_vehicleSaveFailed = !reportSave(path, VehicleFiles::writeRecord(path, record.bytes()));
 }
@@ -760,16 +791,16 @@ void frmAutoMain::setUpEntryLogs()
                                lblMaintSelected,
                                {txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes}},
                               hooks, this);
-    m_partsLog = new EntryLog(EntryLogKind::parts(),
-                              {lstPParts,
-                               cmdPAddPart,
-                               cmdPRemPart,
-                               mnuAddPart,
-                               mnuRemPart,
-                               lblPPartSelected,
-                               {txtPLocation, txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst,
-                                txtPNumParts, txtPNotes}},
-                              hooks, this);
+    m_partsLog = new EntryLog(
+        EntryLogKind::parts(),
+        {lstPParts,
+         cmdPAddPart,
+         cmdPRemPart,
+         mnuAddPart,
+         mnuRemPart,
+         lblPPartSelected,
+         {txtPLocation, txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes}},
+        hooks, this);
     m_maintLog->setSibling(m_partsLog);
     m_partsLog->setSibling(m_maintLog);
 }
@@ -782,14 +813,13 @@ void frmAutoMain::setUpEntryLogs()
 // not a compound widget, puts every control back into one loop.
 void frmAutoMain::repairTabOrder()
 {
-    const QList<QWidget*> order = {
-        cboVehicle,   cmdAddVehicle, cmdRemove,    SSTab1->tabBar(), txtIMake,      txtIModel,    txtIYear,
-        txtIColor,    txtIEngine,    txtIDoors,    txtIMileage,      optIAuto,      optIManual,   chkPic,
-        txtILocation, txtIDatePurch, txtIWarranty, txtIInsName,      txtIInsDate,   optINew,      optIUsed,
-        txtINotes,    lstMaintList,  cmdAddMaint,  cmdRemMaint,      txtMLastInsp,  txtMNextInsp, txtMPMileage,
-        txtMNMileage, txtMShop,      txtMNotes,    lstPParts,        cmdPAddPart,   cmdPRemPart,  txtPLocation,
-        txtPDatePurch, txtPBrand,    txtPWarranty, txtPSpecs,        txtPNumParts,  txtPNotes,    txtPDateInst,
-        cmdPrint,     cmdClose};
+    QList<QWidget*> order = {cboVehicle, cmdAddVehicle, cmdRemove, SSTab1->tabBar()};
+    for (const InfoControl& info : std::as_const(m_infoPage))
+        order << info.control;
+    order << QList<QWidget*>{lstMaintList, cmdAddMaint,   cmdRemMaint, txtMLastInsp, txtMNextInsp, txtMPMileage,
+                             txtMNMileage, txtMShop,      txtMNotes,   lstPParts,    cmdPAddPart,  cmdPRemPart,
+                             txtPLocation, txtPDatePurch, txtPBrand,   txtPWarranty, txtPSpecs,    txtPNumParts,
+                             txtPNotes,    txtPDateInst,  cmdPrint,    cmdClose};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SingleInstance.h"
 #include "ui_frmAutoMain.h"
 
 #include <QHash>
@@ -16,13 +17,10 @@ class frmDueMaint;
 // "Vehicle Info.", "Maintenance" and "Parts", printing and ending the program.
 // Controls are public members named as in the form, so the other windows and
 // the pages' code reach them as `frmAutoMain::instance()->chkPic`.
-class frmAutoMain : public QMainWindow, public Ui::frmAutoMain {
+class frmAutoMain : public QMainWindow, public Ui::frmAutoMain, public SingleInstance<frmAutoMain> {
     Q_OBJECT
 
 public:
-    // The one main window of the program, created on first use.
-    static frmAutoMain* instance();
-
     // A window made directly (tests) becomes the instance when there is none yet.
     explicit frmAutoMain(QWidget* parent = nullptr);
     ~frmAutoMain() override;
@@ -142,6 +140,21 @@ private:
     void forgetFailedSaves();
     frmDueMaint* dueWindow();
 
+    // One control of the "Vehicle Info." page and what the vehicle file keeps of it.
+    struct InfoControl {
+        enum Kind {
+            Text,      // a QLineEdit: its text
+            Choice,    // a QRadioButton: whether it is chosen
+            Notes,     // the QPlainTextEdit: its stored text (FieldGuard)
+            NotStored, // kept elsewhere (chkPic)
+        };
+        QWidget* control;
+        Kind kind;
+    };
+    // The page, described once: its controls in keyboard order. The vehicle
+    // file holds one value for each stored control, in this order. Clearing,
+    // enabling, loading, saving, the savers and the tab order all go by it.
+    QList<InfoControl> m_infoPage;
     QHash<QObject*, std::function<void()>> m_savers;
     // The "Maintenance" and "Parts" pages.
     EntryLog* m_maintLog = nullptr;

@@ -1,7 +1,5 @@
 #include "frmAutoPic.h"
 
-#include "ui_frmAutoPic.h"
-
 #include "DataFolder.h"
 #include "PlatformServices.h"
 #include "RecordFile.h"
@@ -13,7 +11,7 @@
 #include <QCloseEvent>
 #include <QImageReader>
 #include <QPixmap>
-#include <QPointer>
+#include <QScopeGuard>
 #include <QShortcut>
 
 namespace {
@@ -23,11 +21,6 @@ constexpr int TwipsPerPixel = 15;
 // Keeps the outer size at or above 1800 × 350 twips, so the layout rule never
 // gives a negative size, and leaves the picture area a little room.
 constexpr QSize MinimumClient(120, 150);
-
-// Changes back to the start folder when the scope ends, however it ends.
-struct StartDirRestorer {
-    ~StartDirRestorer() { modGlobalVars::RestoreStartDir(); }
-};
 
 QImage readPicture(const QString& path)
 {
@@ -65,22 +58,9 @@ QRect twipsToPixels(const QRect& twips)
     return QRect(px(twips.x()), px(twips.y()), px(twips.width()), px(twips.height()));
 }
 
-frmAutoPic* frmAutoPic::instance()
+frmAutoPic::frmAutoPic(QWidget* parent) : QWidget(parent, Qt::Window)
 {
-    static QPointer<frmAutoPic> s_instance;
-    if (!s_instance)
-        s_instance = new frmAutoPic;
-    return s_instance;
-}
-
-frmAutoPic::frmAutoPic(QWidget* parent)
-    : QWidget(parent, Qt::Window)
-    , ui(std::make_unique<Ui::frmAutoPic>())
-{
-    ui->setupUi(this);
-    picItem = ui->picItem;
-    cmdAddPic = ui->cmdAddPic;
-    cmdClose = ui->cmdClose;
+    setupUi(this);
 
     // Designer files hold whole points only; the window's font is 8.25 pt.
     QFont f = font();
@@ -144,7 +124,7 @@ void frmAutoPic::showNoVehicle()
 
 void frmAutoPic::cmdAddPic_Click()
 {
-    const StartDirRestorer restoreStartDir;
+    const auto restore = qScopeGuard(modGlobalVars::RestoreStartDir);
     if (m_vehicle.isEmpty())
         return;
 

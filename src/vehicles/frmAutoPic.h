@@ -1,5 +1,8 @@
 #pragma once
 
+#include "SingleInstance.h"
+#include "ui_frmAutoPic.h"
+
 #include <QImage>
 #include <QRect>
 #include <QSize>
@@ -29,13 +32,11 @@ QRect twipsToPixels(const QRect& twips);
 // The separate, sizable window that shows the selected vehicle's picture.
 // It remembers which vehicle it shows; the picture itself is found through
 // the vehicle's picture file, which holds the picture's path as one line.
-class frmAutoPic : public QWidget {
+// The one picture window of the program, frmAutoPic::instance(), is created hidden on first use.
+class frmAutoPic : public QWidget, public Ui::frmAutoPic, public SingleInstance<frmAutoPic> {
     Q_OBJECT
 
 public:
-    // The one picture window of the program, created hidden on first use.
-    static frmAutoPic* instance();
-
     explicit frmAutoPic(QWidget* parent = nullptr);
     ~frmAutoPic() override;
 
@@ -54,10 +55,6 @@ public:
 
     // The picture on show (null while none is).
     const QImage& picture() const { return m_picture; }
-
-    QLabel* picItem = nullptr;
-    QPushButton* cmdAddPic = nullptr;
-    QPushButton* cmdClose = nullptr;
 
     // The file dialog's filter of picture kinds, in the pipe form.
     static const QString PictureFilter;
@@ -82,7 +79,6 @@ private:
     void showPicture(const QImage& image);
     void clearPicture();
 
-    std::unique_ptr<Ui::frmAutoPic> ui;
     QString m_vehicle;
     QImage m_picture;
     QString m_lastChosen;      // the dialog opens on the last picture chosen, as it remembers it

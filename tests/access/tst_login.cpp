@@ -1,6 +1,7 @@
 #include "CredentialStore.h"
 #include "ProgramEnd.h"
 #include "ScriptedPlatform.h"
+#include "StartUp.h"
 #include "TestEnvironment.h"
 #include "frmAutoAbout.h"
 #include "frmAutoMain.h"
@@ -92,9 +93,8 @@ class TestLogin : public QObject {
 
     frmLogin* startLogin()
     {
-        frmLogin* w = frmLogin::instance();
-        w->start();
-        return w;
+        startGearbook();
+        return frmLogin::instance();
     }
 
 private slots:
@@ -141,9 +141,8 @@ private slots:
 
         QVERIFY(activate(w));
         w->txtUserName->setFocus();
-        QCOMPARE(focusChain(w->txtUserName, 7),
-                 (QStringList{"txtUserName", "txtPassword", "chkLoginScreen", "chkRemPass", "cmdOK", "cmdCancel",
-                              "txtUserName"}));
+        QCOMPARE(focusChain(w->txtUserName, 7), (QStringList{"txtUserName", "txtPassword", "chkLoginScreen",
+                                                             "chkRemPass", "cmdOK", "cmdCancel", "txtUserName"}));
     }
 
     void rememberedLoginIsPrefilled()
@@ -263,9 +262,12 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("password");
-        QTest::newRow("password in other case") << "me" << "SECRET";
-        QTest::newRow("wrong name") << "Me" << "secret";
-        QTest::newRow("password with a trailing blank") << "me" << "secret ";
+        QTest::newRow("password in other case") << "me"
+                                                << "SECRET";
+        QTest::newRow("wrong name") << "Me"
+                                    << "secret";
+        QTest::newRow("password with a trailing blank") << "me"
+                                                        << "secret ";
     }
     void wrongLoginSelectsThePassword()
     {
@@ -458,15 +460,15 @@ private slots:
         QTest::keyClick(w->txtUserName, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(about.size(), 1);
         QVERIFY(w->txtUserName->selectedText().isEmpty());
-        QVERIFY(frmAutoAbout::instance());
-        QVERIFY(frmAutoAbout::instance()->isVisible());
+        QVERIFY(frmAutoAbout::existing());
+        QVERIFY(frmAutoAbout::existing()->isVisible());
         QVERIFY(activate(w));
         w->txtUserName->setFocus();
         CurrentAddress.clear();
         QTest::keyClick(w->txtUserName, Qt::Key_R, Qt::ControlModifier);
         QCOMPARE(CurrentAddress, StartDir + QStringLiteral("/ReadMe.htm"));
 
-        QPointer<frmAutoAbout> aboutWindow = frmAutoAbout::instance();
+        QPointer<frmAutoAbout> aboutWindow = frmAutoAbout::existing();
         aboutWindow->close();
         QPointer<frmBrowser> browser = frmBrowser::instance();
         browser->close();
@@ -500,8 +502,8 @@ private slots:
         QVERIFY(activate(d));
         d->txtOldName->setFocus();
         QCOMPARE(focusChain(d->txtOldName, 11),
-                 (QStringList{"txtOldName", "txtOldPass", "chkLoginScreen", "chkRemPass", "chkChangePass",
-                              "txtNewName", "txtNewPass1", "txtNewPass2", "OKButton", "CancelButton", "txtOldName"}));
+                 (QStringList{"txtOldName", "txtOldPass", "chkLoginScreen", "chkRemPass", "chkChangePass", "txtNewName",
+                              "txtNewPass1", "txtNewPass2", "OKButton", "CancelButton", "txtOldName"}));
         // Esc is bound to nothing.
         QTest::keyClick(d->txtOldName, Qt::Key_Escape);
         QVERIFY(d->isVisible());
@@ -522,9 +524,8 @@ private slots:
         d->OKButton->click();
         d->txtNewPass1->setText(QStringLiteral("new"));
         d->OKButton->click();
-        QCOMPARE(ui->messages(),
-                 (QStringList{QStringLiteral("Please choose a User Name."), QStringLiteral("Please choose a password."),
-                              Mismatch}));
+        QCOMPARE(ui->messages(), (QStringList{QStringLiteral("Please choose a User Name."),
+                                              QStringLiteral("Please choose a password."), Mismatch}));
         for (const auto& s : ui->shown)
             QVERIFY(s.title.isEmpty()); // the application title
         QCOMPARE(QApplication::focusWidget(), d->txtOldName);
@@ -605,7 +606,8 @@ private slots:
         d->txtNewPass1->setText(QStringLiteral("new, \"pw\""));
         d->txtNewPass2->setText(QStringLiteral("new, \"pw\""));
         d->OKButton->click();
-        QCOMPARE(ui->messages(), QStringList{QStringLiteral("Login/Password and Login Preferences successfully changed!")});
+        QCOMPARE(ui->messages(),
+                 QStringList{QStringLiteral("Login/Password and Login Preferences successfully changed!")});
         QVERIFY(ui->shown[0].title.isEmpty());
         QVERIFY(!frmChangePass::exists());
         QCOMPARE(CredentialStore::readPasswordFile(StartDir)->password, QStringLiteral("new, \"pw\""));

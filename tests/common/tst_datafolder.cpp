@@ -81,8 +81,8 @@ private slots:
         VehicleFiles::RemoveVehicleFiles("Ford", {"Ford", "Ford Truck"});
 
         const QStringList left = QDir(data).entryList(QDir::Files, QDir::Name);
-        QCOMPARE(left, QStringList({"Ford Truck.gbx", "Ford TruckMaint.gbx", "Ford TruckOil.gbx",
-                                    "Ford TruckPic.gbx", "FordUnlisted.gbx"}));
+        QCOMPARE(left, QStringList({"Ford Truck.gbx", "Ford TruckMaint.gbx", "Ford TruckOil.gbx", "Ford TruckPic.gbx",
+                                    "FordUnlisted.gbx"}));
     }
 
     void removalKeepsAnotherVehiclesOwnFiles()

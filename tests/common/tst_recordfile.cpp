@@ -12,7 +12,8 @@ class TestRecordFile : public QObject {
 private slots:
     void listFileBytes()
     {
-        const QByteArray expected = QByteArray::fromHex("224361722" "20D0A2256616E220D0A");
+        const QByteArray expected = QByteArray::fromHex("224361722"
+                                                        "20D0A2256616E220D0A");
         QCOMPARE(listFile({"Car", "Van"}), expected);
         QCOMPARE(listFile({"Car", "Van"}).size(), 14);
         QCOMPARE(listFile({}), QByteArray());

@@ -34,7 +34,8 @@ private slots:
         QVERIFY(!Win1252::canEncode(u"\u4E2D"));
         QVERIFY(!Win1252::canEncode(QStringView(u"ok \u0394")));
         QVERIFY(Win1252::canEncode(QStringView(u"Caf\u00E9 \u20AC5")));
-        QCOMPARE(Win1252::encode(u"a\u4E2Db"), QByteArray("a\x1A" "b"));
+        QCOMPARE(Win1252::encode(u"a\u4E2Db"), QByteArray("a\x1A"
+                                                          "b"));
     }
 };
 

@@ -84,7 +84,7 @@ void TestAbout::cleanup()
 
 void TestAbout::closeAbout()
 {
-    if (QPointer<frmAutoAbout> w = frmAutoAbout::instance()) {
+    if (QPointer<frmAutoAbout> w = frmAutoAbout::existing()) {
         w->reject();
         QTRY_VERIFY(w.isNull());
     }
@@ -101,24 +101,27 @@ void TestAbout::getKeyValue_data()
     const quint32 dword = Registry::REG_DWORD;
     QTest::newRow("text ending in its zero") << sz << QByteArray("C:\\Tools\0", 9) << QString() << "C:\\Tools";
     QTest::newRow("text without a zero keeps all") << sz << QByteArray("abc") << QString() << "abc";
-    QTest::newRow("only the last zero is dropped") << sz << QByteArray("ab\0\0", 4) << QString()
-                                                   << QString::fromLatin1("ab\0", 3);
-    QTest::newRow("text in the code page") << sz << QByteArray("caf\xe9 \x80\0", 7) << QString()
-                                           << QString::fromUtf8("café €");
+    QTest::newRow("only the last zero is dropped")
+        << sz << QByteArray("ab\0\0", 4) << QString() << QString::fromLatin1("ab\0", 3);
+    QTest::newRow("text in the code page")
+        << sz << QByteArray("caf\xe9 \x80\0", 7) << QString() << QString::fromUtf8("café €");
     QTest::newRow("empty value") << sz << QByteArray() << "old" << QString();
     QTest::newRow("just the zero") << sz << QByteArray(1, '\0') << "old" << QString();
     QTest::newRow("text filling the buffer") << sz << QByteArray(1024, 'x') << QString() << QString(1024, 'x');
-    QTest::newRow("text replaces the old value") << sz << QByteArray("new\0", 4) << "old" << "new";
+    QTest::newRow("text replaces the old value") << sz << QByteArray("new\0", 4) << "old"
+                                                 << "new";
 
     // Little-endian bytes; the trailing-zero rule drops a zero high byte; digits without leading zeros.
     QTest::newRow("dword 10") << dword << QByteArray("\x0A\0\0\0", 4) << QString() << "&h00A";
     QTest::newRow("dword all bytes") << dword << QByteArray("\x78\x56\x34\x12", 4) << QString() << "&h12345678";
     QTest::newRow("dword 256") << dword << QByteArray("\0\x01\0\0", 4) << QString() << "&h010";
-    QTest::newRow("dword ignores the old value") << dword << QByteArray("\xFF\0\0\0", 4) << "xyz" << "&h00FF";
+    QTest::newRow("dword ignores the old value") << dword << QByteArray("\xFF\0\0\0", 4) << "xyz"
+                                                 << "&h00FF";
 
-    QTest::newRow("other type keeps the old value") << quint32(3) << QByteArray("\x01\x02", 2) << "keep" << "keep";
-    QTest::newRow("expandable text is another type") << quint32(2) << QByteArray("%PATH%\0", 7) << QString()
-                                                     << QString();
+    QTest::newRow("other type keeps the old value") << quint32(3) << QByteArray("\x01\x02", 2) << "keep"
+                                                    << "keep";
+    QTest::newRow("expandable text is another type")
+        << quint32(2) << QByteArray("%PATH%\0", 7) << QString() << QString();
 }
 
 void TestAbout::getKeyValue()
@@ -288,7 +291,7 @@ void TestAbout::programIconHasEverySize()
 void TestAbout::windowContents()
 {
     frmAutoAbout::showAbout();
-    frmAutoAbout* w = frmAutoAbout::instance();
+    frmAutoAbout* w = frmAutoAbout::existing();
     QVERIFY(w);
     QVERIFY(w->isVisible());
     QVERIFY(!w->isModal());
@@ -346,34 +349,42 @@ void TestAbout::okEnterAndEscDiscardTheWindow()
 {
     QFETCH(int, how);
     frmAutoAbout::showAbout();
-    QPointer<frmAutoAbout> w = frmAutoAbout::instance();
+    QPointer<frmAutoAbout> w = frmAutoAbout::existing();
     QVERIFY(w);
     w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w));
     switch (how) {
-    case 0: w->cmdOK->click(); break;
-    case 1: QTest::keyClick(w, Qt::Key_Return); break;
-    case 2: QTest::keyClick(w, Qt::Key_Escape); break;
-    default: w->close(); break;
+    case 0:
+        w->cmdOK->click();
+        break;
+    case 1:
+        QTest::keyClick(w, Qt::Key_Return);
+        break;
+    case 2:
+        QTest::keyClick(w, Qt::Key_Escape);
+        break;
+    default:
+        w->close();
+        break;
     }
-    QCOMPARE(frmAutoAbout::instance(), nullptr);
+    QCOMPARE(frmAutoAbout::existing(), nullptr);
     QTRY_VERIFY(w.isNull());
     QCOMPARE(m_platform->shown.size(), 0); // Enter pressed OK, not System Info
 
     // The next showing creates it anew.
     frmAutoAbout::showAbout();
-    QVERIFY(frmAutoAbout::instance());
-    QVERIFY(frmAutoAbout::instance()->isVisible());
+    QVERIFY(frmAutoAbout::existing());
+    QVERIFY(frmAutoAbout::existing()->isVisible());
 }
 
 void TestAbout::showingAgainReusesTheWindow()
 {
     frmAutoAbout::showAbout();
-    frmAutoAbout* first = frmAutoAbout::instance();
+    frmAutoAbout* first = frmAutoAbout::existing();
     first->move(first->pos() + QPoint(20, 20)); // the user moved it
     const QPoint moved = first->pos();
     frmAutoAbout::showAbout();
-    QCOMPARE(frmAutoAbout::instance(), first);
+    QCOMPARE(frmAutoAbout::existing(), first);
     QCOMPARE(first->pos(), moved);
     QVERIFY(first->isVisible());
 }

@@ -97,8 +97,8 @@ void TestBrowser::unload()
 QString TestBrowser::page(const QString& name)
 {
     const QString path = modGlobalVars::StartDir + QLatin1Char('/') + name;
-    writeAll(path, "<!DOCTYPE html><html><head><title>" + name.toUtf8() + "</title></head><body><p>" +
-                       name.toUtf8() + "</p></body></html>");
+    writeAll(path, "<!DOCTYPE html><html><head><title>" + name.toUtf8() + "</title></head><body><p>" + name.toUtf8() +
+                       "</p></body></html>");
     return path;
 }
 
@@ -112,11 +112,11 @@ void TestBrowser::othersDoNotStartTheEngine()
     QTest::qWait(50);
     QVERIFY(!chromiumStarted());
     frmAutoMain::instance()->mnuAbout->trigger();
-    QVERIFY(frmAutoAbout::instance());
-    QVERIFY(frmAutoAbout::instance()->isVisible());
+    QVERIFY(frmAutoAbout::existing());
+    QVERIFY(frmAutoAbout::existing()->isVisible());
     QTest::qWait(50);
     QVERIFY(!chromiumStarted());
-    frmAutoAbout::instance()->reject();
+    frmAutoAbout::existing()->reject();
 
     // Help > "View ReadMe" does, and the probe sees it.
     const QString readme = page(QStringLiteral("ReadMe.htm"));
@@ -132,8 +132,8 @@ void TestBrowser::othersDoNotStartTheEngine()
     QVERIFY(frmBrowser::isLoaded());
     QTRY_COMPARE(frmBrowser::instance()->txtURL->text(), address(readme));
     frmLogin::instance()->mnuAbout->trigger();
-    QVERIFY(frmAutoAbout::instance());
-    frmAutoAbout::instance()->reject();
+    QVERIFY(frmAutoAbout::existing());
+    frmAutoAbout::existing()->reject();
     frmLogin::instance()->hide();
     frmAutoMain::instance()->hide();
 }
@@ -166,8 +166,8 @@ void TestBrowser::windowDesign()
     QCOMPARE(bar[1]->text(), QStringLiteral("Navigate"));
     QCOMPARE(w->mnuFile->actions(), QList<QAction*>{w->mnuExit});
     const QList<QAction*> nav = w->mnuNavigate->actions();
-    const QList<QAction*> expected{w->mnuGoTo->menuAction(), w->mnyHyphen2, w->mnuBack,    w->mnuForward,
-                                   w->mnuHyphen1,            w->mnuStop,    w->mnuRefresh};
+    const QList<QAction*> expected{
+        w->mnuGoTo->menuAction(), w->mnyHyphen2, w->mnuBack, w->mnuForward, w->mnuHyphen1, w->mnuStop, w->mnuRefresh};
     QCOMPARE(nav, expected);
     QCOMPARE(w->mnuGoTo->title(), QStringLiteral("Go To"));
     QCOMPARE(w->mnuGoTo->actions(), (QList<QAction*>{w->mnuInventoryTools, w->mnuHyphen3, w->mnuVenbry}));

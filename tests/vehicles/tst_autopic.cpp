@@ -30,7 +30,10 @@ QByteArray gifBytes(int width, int height)
     out.append(char(0x81)); // global colour table of 4 entries
     out.append(char(0));
     out.append(char(0));
-    out.append(QByteArray::fromHex("ff0000" "00ff00" "0000ff" "ffffff"));
+    out.append(QByteArray::fromHex("ff0000"
+                                   "00ff00"
+                                   "0000ff"
+                                   "ffffff"));
     out.append(',');
     word(0);
     word(0);
@@ -128,10 +131,10 @@ private slots:
         QTest::addColumn<QRect>("picItem");
         QTest::addColumn<QRect>("cmdAddPic");
         QTest::addColumn<QRect>("cmdClose");
-        QTest::newRow("6000 x 5000") << QSize(6000, 5000) << QRect(120, 120, 5650, 3200)
-                                     << QRect(120, 3400, 5650, 495) << QRect(120, 3900, 5650, 495);
-        QTest::newRow("first size") << QSize(4785, 4320) << QRect(120, 120, 4435, 2520)
-                                    << QRect(120, 2720, 4435, 495) << QRect(120, 3220, 4435, 495);
+        QTest::newRow("6000 x 5000") << QSize(6000, 5000) << QRect(120, 120, 5650, 3200) << QRect(120, 3400, 5650, 495)
+                                     << QRect(120, 3900, 5650, 495);
+        QTest::newRow("first size") << QSize(4785, 4320) << QRect(120, 120, 4435, 2520) << QRect(120, 2720, 4435, 495)
+                                    << QRect(120, 3220, 4435, 495);
         // Below 1800 x 350 the rule would give negative sizes.
         QTest::newRow("too small") << QSize(300, 1500) << QRect(120, 120, 0, 0) << QRect(120, -100, 0, 495)
                                    << QRect(120, 400, 0, 495);
@@ -236,9 +239,12 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("name");
-        QTest::newRow("jpeg") << "jpg" << "car.jpg";
-        QTest::newRow("gif") << "gif" << "car.gif";
-        QTest::newRow("commas and blanks") << "jpg" << " old, red car .jpeg";
+        QTest::newRow("jpeg") << "jpg"
+                              << "car.jpg";
+        QTest::newRow("gif") << "gif"
+                             << "car.gif";
+        QTest::newRow("commas and blanks") << "jpg"
+                                           << " old, red car .jpeg";
     }
     void pickingAPictureStoresItsPath()
     {

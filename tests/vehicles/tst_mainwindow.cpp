@@ -21,16 +21,15 @@ class TestMainWindow : public MainWindowFixture {
     // The rows of the enabled-state table.
     QList<QWidget*> pageInfoControls() const
     {
-        return {w->txtIMake,      w->txtIModel,     w->txtIYear,     w->txtIColor,    w->txtIEngine,
-                w->txtIDoors,     w->txtIMileage,   w->optIAuto,     w->optIManual,   w->txtILocation,
-                w->txtIDatePurch, w->txtIWarranty,  w->txtIInsName,  w->txtIInsDate,  w->optINew,
-                w->optIUsed,      w->txtINotes,     w->chkPic};
+        return {w->txtIMake,    w->txtIModel,   w->txtIYear,   w->txtIColor,    w->txtIEngine,    w->txtIDoors,
+                w->txtIMileage, w->optIAuto,    w->optIManual, w->txtILocation, w->txtIDatePurch, w->txtIWarranty,
+                w->txtIInsName, w->txtIInsDate, w->optINew,    w->optIUsed,     w->txtINotes,     w->chkPic};
     }
     QList<QWidget*> detailFields() const
     {
-        return {w->txtMLastInsp, w->txtMNextInsp, w->txtMPMileage, w->txtMNMileage, w->txtMShop,
-                w->txtMNotes,    w->txtPLocation, w->txtPDatePurch, w->txtPBrand,   w->txtPWarranty,
-                w->txtPSpecs,    w->txtPDateInst, w->txtPNumParts, w->txtPNotes};
+        return {w->txtMLastInsp, w->txtMNextInsp, w->txtMPMileage,  w->txtMNMileage, w->txtMShop,
+                w->txtMNotes,    w->txtPLocation, w->txtPDatePurch, w->txtPBrand,    w->txtPWarranty,
+                w->txtPSpecs,    w->txtPDateInst, w->txtPNumParts,  w->txtPNotes};
     }
 
     // Checks one column of the table: always-enabled rows, then the rows that
@@ -137,8 +136,8 @@ private slots:
         QVERIFY(open());
         add("Car");
         const QByteArray list = readAll(data("MainList.gbx"));
-        add(QString());  // Cancel
-        add("    ");     // blanks only
+        add(QString()); // Cancel
+        add("    ");    // blanks only
         QCOMPARE(w->cboVehicle->count(), 1);
         QCOMPARE(w->selectedVehicle(), QString("Car"));
         QCOMPARE(readAll(data("MainList.gbx")), list);
@@ -363,9 +362,9 @@ private slots:
         QTest::keyClicks(w->txtIMake, "Saab");
         // Ctrl+A is About, not Select All; Ctrl+P prints from inside a text box too.
         QTest::keyClick(w->txtIMake, Qt::Key_A, Qt::ControlModifier);
-        QVERIFY(frmAutoAbout::instance());
-        QVERIFY(frmAutoAbout::instance()->isVisible());
-        frmAutoAbout::instance()->close();
+        QVERIFY(frmAutoAbout::existing());
+        QVERIFY(frmAutoAbout::existing()->isVisible());
+        frmAutoAbout::existing()->close();
         QTest::keyClick(w->txtIMake, Qt::Key_P, Qt::ControlModifier);
         QCOMPARE(dialogs->printed.size(), 1);
         QCOMPARE(quits, 0);
@@ -515,11 +514,11 @@ private slots:
         for (QAction* menu : w->menuBar()->actions()) {
             seen << menu->text();
             for (QAction* a : menu->menu()->actions())
-                seen << (a->isSeparator() ? QString("-") + a->objectName()
-                                          : QString("%1|%2|%3|%4")
-                                                .arg(a->objectName(), a->text(),
-                                                     a->shortcut().toString(QKeySequence::PortableText))
-                                                .arg(a->isEnabled()));
+                seen << (a->isSeparator()
+                             ? QString("-") + a->objectName()
+                             : QString("%1|%2|%3|%4")
+                                   .arg(a->objectName(), a->text(), a->shortcut().toString(QKeySequence::PortableText))
+                                   .arg(a->isEnabled()));
         }
         QCOMPARE(seen, QStringList({"&File",
                                     "mnuPrint|Print Page|Ctrl+P|1",
@@ -551,7 +550,7 @@ private slots:
     {
         QVERIFY(open());
         add("Van");
-        const QList<QWidget*> chain{w->txtIMake,   w->txtIModel, w->txtIYear,  w->txtIColor,
+        const QList<QWidget*> chain{w->txtIMake,   w->txtIModel, w->txtIYear,   w->txtIColor,
                                     w->txtIEngine, w->txtIDoors, w->txtIMileage};
         QWidget* next = w->cboVehicle;
         for (const char* name : {"cmdAddVehicle", "cmdRemove"}) {

@@ -117,8 +117,9 @@ private slots:
     {
         env->dataFolder();
         writeAll(data("MainList.gbx"), "\"Van\"\r\n");
-        writeAll(data("Van.gbx"), "\"\",\"\",\"\",\"\",\"\",\"\",\"\",#TRUE#,#TRUE#,\"\",\"\",\"\",\"\",\"\",#TRUE#,#TRUE#,"
-                                  "\"\"\r\n");
+        writeAll(data("Van.gbx"),
+                 "\"\",\"\",\"\",\"\",\"\",\"\",\"\",#TRUE#,#TRUE#,\"\",\"\",\"\",\"\",\"\",#TRUE#,#TRUE#,"
+                 "\"\"\r\n");
         QVERIFY(open());
         pick("Van");
         QVERIFY(!w->optIAuto->isChecked());
@@ -142,7 +143,8 @@ private slots:
             QTest::keyClicks(w->txtINotes, lines[i]);
         }
         QTest::keyClick(w->txtINotes, Qt::Key_Tab);
-        QVERIFY(vanFile().endsWith(",\"Bought from a friend, cheap.\r\nNew tyres, 2019\r\n\r\n  indented, \x94quoted\x94\"\r\n"));
+        QVERIFY(vanFile().endsWith(
+            ",\"Bought from a friend, cheap.\r\nNew tyres, 2019\r\n\r\n  indented, \x94quoted\x94\"\r\n"));
         pick("Car");
         QVERIFY(w->txtINotes->toPlainText().isEmpty());
         pick("Van");

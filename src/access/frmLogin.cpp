@@ -2,6 +2,7 @@
 
 #include "CheckBoxValue.h"
 #include "CredentialStore.h"
+#include "Fonts.h"
 #include "HelpBrowser.h"
 #include "HelpBrowserInterface.h"
 #include "LengthLimits.h"
@@ -37,6 +38,7 @@ void frmLogin::discard()
 frmLogin::frmLogin(QWidget* parent) : QMainWindow(parent)
 {
     setupUi(this);
+    useSubstituteFonts(this);
     liftLengthLimits(this);
     // Sizes between whole points that the form file cannot hold.
     QFont f = Label2->font();

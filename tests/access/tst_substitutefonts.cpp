@@ -1,0 +1,106 @@
+#include "Fonts.h"
+#include "ScriptedPlatform.h"
+#include "TestEnvironment.h"
+#include "frmLogin.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QLabel>
+#include <QtPlugin>
+#include <QtTest>
+
+#include <memory>
+
+Q_IMPORT_PLUGIN(BrowserPlugin)
+
+namespace {
+
+QString shown(const QFont& font)
+{
+    const QFontInfo info(font);
+    return QStringLiteral("%1 %2px%3%4")
+        .arg(info.family())
+        .arg(info.pixelSize())
+        .arg(info.bold() ? QStringLiteral(" bold") : QString())
+        .arg(info.italic() ? QStringLiteral(" italic") : QString());
+}
+
+} // namespace
+
+class TestSubstituteFonts : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<ScriptedPlatform> ui;
+
+private slots:
+    void initTestCase() { registerFontSubstitutions(); }
+    void init()
+    {
+        env = std::make_unique<TestEnvironment>();
+        ui = std::make_unique<ScriptedPlatform>();
+    }
+    void cleanup()
+    {
+        frmLogin::discard();
+        ui.reset();
+        env.reset();
+    }
+
+    void sameFontShownUnderItsInstalledName_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<qreal>("points");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<bool>("italic");
+        QTest::newRow("Arial") << "Arial" << 8.0 << false << false;
+        QTest::newRow("Abbess bold") << "Abbess" << 18.0 << true << false;
+        QTest::newRow("Bering 8.25") << "Bering" << 8.25 << false << false;
+        QTest::newRow("Lucida Console bold") << "Lucida Console" << 9.75 << true << false;
+        QTest::newRow("Comic Sans MS italic") << "Comic Sans MS" << 12.0 << false << true;
+        QTest::newRow("Microsoft Sans Serif") << "Microsoft Sans Serif" << 9.0 << false << false;
+        QTest::newRow("an installed family") << "DejaVu Sans" << 10.0 << false << false;
+    }
+    void sameFontShownUnderItsInstalledName()
+    {
+        QFETCH(QString, family);
+        QFETCH(qreal, points);
+        QFETCH(bool, bold);
+        QFETCH(bool, italic);
+        QWidget form;
+        form.setFont(QFont(QStringLiteral("Arial"), 8));
+        auto* label = new QLabel(QStringLiteral("Gearbook"), &form);
+        QFont font(family);
+        font.setPointSizeF(points);
+        font.setBold(bold);
+        font.setItalic(italic);
+        label->setFont(font);
+        auto* inheriting = new QLabel(label);
+        const QString before = shown(label->font());
+
+        useSubstituteFonts(&form);
+
+        QCOMPARE(label->font().family(), QFont::substitute(family));
+        QCOMPARE(label->font().pointSizeF(), points);
+        QCOMPARE(shown(label->font()), before);
+        QCOMPARE(form.font().family(), QFont::substitute(QStringLiteral("Arial")));
+        // A widget without a font of its own still follows its parent.
+        QVERIFY(!inheriting->testAttribute(Qt::WA_SetFont));
+        QCOMPARE(inheriting->font(), label->font());
+    }
+
+    void loginWindowShowsTheMappedFonts()
+    {
+        frmLogin* w = frmLogin::instance();
+        QCOMPARE(shown(w->lblLoginTitle->font()), QStringLiteral("DejaVu Serif 24px bold"));
+        QCOMPARE(w->Label2->font().pointSizeF(), 8.25);
+        QCOMPARE(QFontInfo(w->Label2->font()).family(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(w->lblVenbrySoftware->font().pointSizeF(), 9.75);
+        QCOMPARE(shown(w->lblVenbrySoftware->font()), QStringLiteral("DejaVu Sans Mono 13px bold"));
+        QCOMPARE(shown(w->txtUserName->font()), QStringLiteral("Liberation Sans 11px"));
+        QCOMPARE(shown(w->Ui::frmLogin::menuBar->font()), QStringLiteral("Liberation Sans 11px"));
+    }
+};
+
+GEARBOOK_TEST_MAIN(TestSubstituteFonts)
+#include "tst_substitutefonts.moc"

@@ -37,8 +37,10 @@ void frmLogin::discard()
 
 frmLogin::frmLogin(QWidget* parent) : QMainWindow(parent)
 {
-    setupUi(this);
-    useSubstituteFonts(this);
+    {
+        const InstalledFontNames installedNames;
+        setupUi(this);
+    }
     liftLengthLimits(this);
     // Sizes between whole points that the form file cannot hold.
     QFont f = Label2->font();

@@ -1,5 +1,7 @@
 #include "Fonts.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFont>
 #include <QWidget>
 
@@ -19,27 +21,35 @@ void registerFontSubstitutions()
 
 namespace {
 
+// Gives a widget whose own font names a mapped family the installed family itself.
 void useSubstituteFont(QWidget* widget)
 {
     // Only fonts set on the widget itself: the others follow their parent.
     if (!widget->testAttribute(Qt::WA_SetFont))
         return;
     QFont font = widget->font();
-    // In the spelling Qt keeps the substitute in, so the engine Qt may already
-    // have loaded for the mapped family is found again rather than loaded twice.
     const QString substitute = QFont::substitute(font.family());
     if (substitute != font.family()) {
         font.setFamilies({substitute});
-        widget->setFont(font);
+        widget->setFont(font); // names an installed family now: no second turn
     }
 }
 
+class FontChangeFilter final : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FontChange && watched->isWidgetType())
+            useSubstituteFont(static_cast<QWidget*>(watched));
+        return false;
+    }
+};
+
 } // namespace
 
-void useSubstituteFonts(QWidget* form)
+InstalledFontNames::InstalledFontNames() : m_filter(std::make_unique<FontChangeFilter>())
 {
-    useSubstituteFont(form);
-    const QList<QWidget*> children = form->findChildren<QWidget*>();
-    for (QWidget* child : children)
-        useSubstituteFont(child);
+    QCoreApplication::instance()->installEventFilter(m_filter.get());
 }
+
+InstalledFontNames::~InstalledFontNames() = default; // the filter removes itself as it goes

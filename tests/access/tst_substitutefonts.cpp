@@ -1,6 +1,7 @@
 #include "Fonts.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
+#include "frmChangePass.h"
 #include "frmLogin.h"
 
 #include <QApplication>
@@ -43,6 +44,8 @@ private slots:
     void cleanup()
     {
         frmLogin::discard();
+        frmChangePass::discard();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         ui.reset();
         env.reset();
     }
@@ -67,31 +70,39 @@ private slots:
         QFETCH(qreal, points);
         QFETCH(bool, bold);
         QFETCH(bool, italic);
-        QWidget form;
-        form.setFont(QFont(QStringLiteral("Arial"), 8));
-        auto* label = new QLabel(QStringLiteral("Gearbook"), &form);
         QFont font(family);
         font.setPointSizeF(points);
         font.setBold(bold);
         font.setItalic(italic);
-        label->setFont(font);
-        auto* inheriting = new QLabel(label);
-        const QString before = shown(label->font());
+        const QString asNamed = shown(font);
 
-        useSubstituteFonts(&form);
-
+        QWidget form;
+        QLabel* label = nullptr;
+        QLabel* inheriting = nullptr;
+        {
+            const InstalledFontNames installedNames;
+            form.setFont(QFont(QStringLiteral("Arial"), 8));
+            label = new QLabel(QStringLiteral("Gearbook"), &form);
+            label->setFont(font);
+            inheriting = new QLabel(label);
+        }
         QCOMPARE(label->font().family(), QFont::substitute(family));
         QCOMPARE(label->font().pointSizeF(), points);
-        QCOMPARE(shown(label->font()), before);
+        QCOMPARE(shown(label->font()), asNamed);
         QCOMPARE(form.font().family(), QFont::substitute(QStringLiteral("Arial")));
         // A widget without a font of its own still follows its parent.
         QVERIFY(!inheriting->testAttribute(Qt::WA_SetFont));
         QCOMPARE(inheriting->font(), label->font());
+
+        // Once the form is built, fonts keep the names they are given.
+        label->setFont(font);
+        QCOMPARE(label->font().family(), family);
     }
 
-    void loginWindowShowsTheMappedFonts()
+    void loginWindowsShowTheMappedFonts()
     {
         frmLogin* w = frmLogin::instance();
+        QCOMPARE(shown(frmChangePass::instance()->txtOldName->font()), QStringLiteral("Liberation Sans 11px"));
         QCOMPARE(shown(w->lblLoginTitle->font()), QStringLiteral("DejaVu Serif 24px bold"));
         QCOMPARE(w->Label2->font().pointSizeF(), 8.25);
         QCOMPARE(QFontInfo(w->Label2->font()).family(), QStringLiteral("DejaVu Serif"));

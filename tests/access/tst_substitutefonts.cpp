@@ -1,6 +1,7 @@
 #include "Fonts.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
+#include "frmAutoMain.h"
 #include "frmChangePass.h"
 #include "frmLogin.h"
 
@@ -110,6 +111,16 @@ private slots:
         QCOMPARE(shown(w->lblVenbrySoftware->font()), QStringLiteral("DejaVu Sans Mono 13px bold"));
         QCOMPARE(shown(w->txtUserName->font()), QStringLiteral("Liberation Sans 11px"));
         QCOMPARE(shown(w->Ui::frmLogin::menuBar->font()), QStringLiteral("Liberation Sans 11px"));
+    }
+
+    void mainWindowShowsTheMappedFonts()
+    {
+        frmAutoMain* w = frmAutoMain::instance();
+        QCOMPARE(shown(w->lblMaintList->font()), QStringLiteral("Comic Neue 16px"));
+        QCOMPARE(shown(w->lblMNotes->font()), QStringLiteral("DejaVu Sans 12px"));
+        QCOMPARE(shown(w->cboVehicle->font()), QStringLiteral("Liberation Sans 11px"));
+        // Set after the form is built: keeps the form's name.
+        QCOMPARE(w->SSTab1->tabBar()->font().family(), QStringLiteral("Comic Sans MS"));
     }
 };
 

@@ -1,20 +1,29 @@
 #!/usr/bin/env bash
-# Draws the main window, offscreen and with a sample vehicle, into
-# docs/main-window.png, and the "Due Maintenance" window into
-# docs/due-maintenance.png. Builds nothing: it runs the mainwindow_screenshot
-# and duewindow_screenshot programs of an existing build (built with the
-# tests), by default in build/.
+# Draws the main window's three pages and the login preferences dialog,
+# offscreen and with a sample vehicle, into docs/ (the main window and the
+# dialog also under a dark colour scheme), and the "Due Maintenance" window
+# into docs/due-maintenance.png. Builds nothing: it runs the
+# mainwindow_screenshot and duewindow_screenshot programs of an existing build
+# (built with the tests), by default in build/.
 #   tools/screenshot.sh [build folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
 mkdir -p docs
-for shot in vehicles/mainwindow_screenshot:main-window due/duewindow_screenshot:due-maintenance; do
-    tool="$build/tests/${shot%%:*}"
+for tool in "$build/tests/vehicles/mainwindow_screenshot" "$build/tests/due/duewindow_screenshot"; do
     if [ ! -x "$tool" ]; then
         echo "$tool is missing: build the target $(basename "$tool") first" >&2
         exit 1
     fi
-    QT_QPA_PLATFORM=offscreen "$tool" "docs/${shot##*:}.png"
-    echo "docs/${shot##*:}.png"
 done
+shot() {
+    QT_QPA_PLATFORM=offscreen "$build/tests/$1" "docs/$2" "${@:3}" 2>/dev/null
+    echo "docs/$2"
+}
+shot vehicles/mainwindow_screenshot main-window.png 0
+shot vehicles/mainwindow_screenshot maintenance-page.png 1
+shot vehicles/mainwindow_screenshot parts-page.png 2
+shot vehicles/mainwindow_screenshot preferences.png prefs
+shot vehicles/mainwindow_screenshot main-window-dark.png 0 dark
+shot vehicles/mainwindow_screenshot preferences-dark.png prefs dark
+shot due/duewindow_screenshot due-maintenance.png

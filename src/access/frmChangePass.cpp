@@ -7,8 +7,10 @@
 #include "PlatformServices.h"
 #include "SaveReport.h"
 #include "Win1252.h"
+#include "WindowLook.h"
 #include "modGlobalVars.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 
@@ -65,6 +67,7 @@ frmChangePass::frmChangePass(QWidget* parent) : QDialog(parent)
     connect(CancelButton, &QPushButton::clicked, this, &frmChangePass::CancelButton_Click);
 
     Form_Load();
+    WindowLook::apply(this);
 }
 
 frmChangePass::~frmChangePass()
@@ -81,13 +84,16 @@ void frmChangePass::Form_Load()
 
 void frmChangePass::setNewValueBoxesLocked(bool locked)
 {
-    const QColor background = locked ? palette().color(QPalette::Active, QPalette::Button) : QColor(255, 255, 255);
+    // Open boxes are white with black text whatever the theme; locked ones take
+    // the theme's button colour and its greyed text.
+    const QPalette theme = QApplication::palette(txtNewName);
     for (QLineEdit* box : {txtNewName, txtNewPass1, txtNewPass2}) {
         box->setEnabled(!locked);
-        QPalette p = box->palette();
-        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            p.setColor(group, QPalette::Base, background);
-        box->setPalette(p);
+        if (locked)
+            WindowLook::setFixedBackground(box, theme.color(QPalette::Active, QPalette::Button),
+                                           theme.color(QPalette::Disabled, QPalette::Text));
+        else
+            WindowLook::setFixedBackground(box, QColor(255, 255, 255), Qt::black);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
 #include "SaveReport.h"
+#include "WindowLook.h"
 #include "frmAutoAbout.h"
 #include "frmAutoMain.h"
 #include "frmChangePass.h"
@@ -59,6 +60,7 @@ frmLogin::frmLogin(QWidget* parent) : QMainWindow(parent)
     connect(mnuAbout, &QAction::triggered, this, &frmLogin::mnuAbout_Click);
     lblVenbrySoftware->installEventFilter(this);
     new MenuShortcutFilter(this);
+    WindowLook::apply(this);
 }
 
 frmLogin::~frmLogin()
@@ -250,20 +252,10 @@ void frmLogin::closeEvent(QCloseEvent* event)
 
 void frmLogin::keyPressEvent(QKeyEvent* event)
 {
-    const int key = event->key();
-    if (event->modifiers() == Qt::NoModifier || (event->modifiers() == Qt::KeypadModifier && key == Qt::Key_Enter)) {
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            // Enter presses the button that has the focus, else the default button.
-            if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
-                button->click();
-            else
-                cmdOK->click();
-            return;
-        }
-        if (key == Qt::Key_Escape) {
-            cmdCancel->click();
-            return;
-        }
+    // Enter is the same in every window (WindowLook); Esc is this window's Cancel.
+    if (event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_Escape) {
+        cmdCancel->click();
+        return;
     }
     QMainWindow::keyPressEvent(event);
 }

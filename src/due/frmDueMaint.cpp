@@ -1,5 +1,7 @@
 #include "frmDueMaint.h"
 
+#include "WindowLook.h"
+
 #include <QApplication>
 #include <QSettings>
 #include <QShortcut>
@@ -117,6 +119,7 @@ frmDueMaint::frmDueMaint(QWidget* parent) : QWidget(parent, Qt::Window)
             emit scanFinished();
         }
     });
+    WindowLook::apply(this);
 }
 
 frmDueMaint::~frmDueMaint()

@@ -5,6 +5,7 @@
 #include "Icon.h"
 #include "PlatformServices.h"
 #include "Win1252.h"
+#include "WindowLook.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -77,6 +78,7 @@ frmAutoAbout::frmAutoAbout(QWidget* parent)
             s_instance = nullptr;
         deleteLater();
     });
+    WindowLook::apply(this);
 }
 
 frmAutoAbout::~frmAutoAbout() = default;

@@ -5,6 +5,7 @@
 #include "HelpBrowserInterface.h"
 #include "Icon.h"
 #include "LengthLimits.h"
+#include "WindowLook.h"
 #include "modGlobalVars.h"
 
 #include <QApplication>
@@ -111,6 +112,7 @@ frmBrowser::frmBrowser(QWidget* parent) : QMainWindow(parent), ui(std::make_uniq
 
     // A window still open when the program ends goes first, so Chromium shuts down cleanly.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &QObject::deleteLater);
+    WindowLook::apply(this);
 }
 
 frmBrowser::~frmBrowser() = default;
@@ -130,6 +132,8 @@ void frmBrowser::createBrowserControl()
 
     // The view hands the focus on to its page once it has one; it stands in the tab order itself.
     wbsReadme->setFocusPolicy(Qt::StrongFocus);
+    // Keys the page did not want stay with the page: Enter there never presses Go.
+    wbsReadme->setProperty("ownsEnter", true);
     setTabOrder(cmdGo, wbsReadme);
     setTabOrder(wbsReadme, cmdBack);
 
@@ -270,18 +274,4 @@ void frmBrowser::closeEvent(QCloseEvent* event)
     if (s_instance == this)
         s_instance = nullptr;
     event->accept();
-}
-
-void frmBrowser::keyPressEvent(QKeyEvent* event)
-{
-    // Go is the default button: Enter that no control took (the address box passes it on) presses it.
-    // Keys the page did not want stay with the page.
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    QWidget* focus = QApplication::focusWidget();
-    const bool inPage = wbsReadme && focus && (focus == wbsReadme || wbsReadme->isAncestorOf(focus));
-    if (enter && !inPage && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        cmdGo->click();
-        return;
-    }
-    QMainWindow::keyPressEvent(event);
 }

@@ -5,6 +5,7 @@
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
 #include "ShellLink.h"
+#include "WindowLook.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -41,6 +42,7 @@ frmLinksmith::frmLinksmith(QWidget* parent) : QWidget(parent)
     connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
 
     Form_Load();
+    WindowLook::apply(this);
 }
 
 frmLinksmith::~frmLinksmith() = default;

@@ -4,12 +4,16 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QSortFilterProxyModel>
+
+#include <algorithm>
 
 namespace {
 
@@ -25,6 +29,49 @@ QWidget* dialogParent()
     return QApplication::activeWindow();
 }
 
+// Programs on Linux carry no ".exe": while the "*.exe" filter is chosen the
+// dialog shows the files the user may execute, and folders to reach them.
+class ExecutableFilter final : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    void setExecutablesOnly(bool on)
+    {
+        if (m_on == on)
+            return;
+        m_on = on;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!m_on || !files)
+            return true;
+        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+        return info.isDir() || info.isExecutable();
+    }
+
+private:
+    bool m_on = false;
+};
+
+bool isExecutableFilter(const QString& qtFilter)
+{
+    return qtFilter.endsWith(QLatin1String("(*.exe)"));
+}
+
+// Follows the chosen filter: "*.exe" lets every name through to the executable test.
+void applyFilter(ExecutableFilter* proxy, const QString& chosen)
+{
+    const bool executables = isExecutableFilter(chosen);
+    proxy->setExecutablesOnly(executables);
+    if (executables)
+        if (auto* files = qobject_cast<QFileSystemModel*>(proxy->sourceModel()))
+            files->setNameFilters({QStringLiteral("*")});
+}
+
 class QtPlatformServices final : public PlatformServices {
 public:
     MsgAnswer messageBox(const QString& text, const QString& title, MsgButtons buttons, MsgIcon icon) override
@@ -33,10 +80,18 @@ public:
         box.setWindowTitle(title.isEmpty() ? modGlobalVars::ApplicationTitle : title);
         box.setText(text);
         switch (icon) {
-        case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-        case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-        case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+        case MsgIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case MsgIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MsgIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MsgIcon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
         }
         if (buttons == MsgButtons::YesNo) {
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -61,13 +116,10 @@ public:
     std::optional<QString> openFileDialog(const QString& filter, const QString& initialFileName,
                                           const QString& title) override
     {
-        const QString qtFilter = qtFilterFromPipeFilter(filter);
-        const QString first = qtFilter.section(QStringLiteral(";;"), 0, 0);
-        QString selected = first;
-        const QString path = QFileDialog::getOpenFileName(dialogParent(), title, initialFileName, qtFilter, &selected);
-        if (path.isNull())
+        const std::unique_ptr<QFileDialog> dialog = makeOpenFileDialog(filter, initialFileName, title);
+        if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
             return std::nullopt;
-        return path;
+        return dialog->selectedFiles().constFirst();
     }
 
     bool printImage(const QImage& image, QString* error) override
@@ -128,6 +180,33 @@ PlatformServices& platform()
 void setPlatform(PlatformServices* services)
 {
     g_override = services;
+}
+
+std::unique_ptr<QFileDialog> makeOpenFileDialog(const QString& filter, const QString& initialFileName,
+                                                const QString& title)
+{
+    auto dialog = std::make_unique<QFileDialog>(dialogParent(), title);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    const QString qtFilter = qtFilterFromPipeFilter(filter);
+    dialog->setNameFilters(qtFilter.split(QStringLiteral(";;")));
+    if (std::any_of(dialog->nameFilters().cbegin(), dialog->nameFilters().cend(), isExecutableFilter)) {
+        // The executable test needs Qt's own dialog: a desktop's dialog filters by name only.
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
+        auto* proxy = new ExecutableFilter(dialog.get());
+        dialog->setProxyModel(proxy);
+        QFileDialog* d = dialog.get();
+        QObject::connect(d, &QFileDialog::filterSelected, proxy,
+                         [proxy](const QString& chosen) { applyFilter(proxy, chosen); });
+    }
+    const QString first = dialog->nameFilters().value(0);
+    dialog->selectNameFilter(first);
+    if (auto* proxy = dialog->findChild<ExecutableFilter*>())
+        applyFilter(proxy, first);
+    // The folder is read only now, under the filter's own rule from the start.
+    if (!initialFileName.isEmpty())
+        dialog->selectFile(initialFileName);
+    return dialog;
 }
 
 QString qtFilterFromPipeFilter(const QString& filter)

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class QFileDialog;
+
 #include <memory>
 #include <optional>
 
@@ -70,6 +72,12 @@ void setPlatform(PlatformServices* services);
 
 // The Qt implementation, exposed for the few places that need a real one.
 std::unique_ptr<PlatformServices> makeQtPlatformServices();
+
+// The file-open dialog of the Qt implementation, not yet shown. The first
+// filter is chosen. On Linux a "*.exe" filter keeps its caption and shows the
+// files the user may execute, and folders.
+std::unique_ptr<QFileDialog> makeOpenFileDialog(const QString& filter, const QString& initialFileName = QString(),
+                                                const QString& title = QString());
 
 // Converts the pipe form of a file filter to Qt's ";;" form.
 QString qtFilterFromPipeFilter(const QString& filter);

@@ -2,6 +2,7 @@
 
 #include "DataFolder.h"
 #include "FieldGuard.h"
+#include "NameOrder.h"
 #include "NameRules.h"
 #include "PlatformServices.h"
 #include "RecordFile.h"
@@ -13,9 +14,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringListModel>
 
 #include <algorithm>
 
@@ -67,14 +69,17 @@ EntryLog::EntryLog(EntryLogKind kind, EntryLogWidgets widgets, EntryLogHooks hoo
     Q_ASSERT(m_widgets.list && m_widgets.addButton && m_widgets.removeButton && m_widgets.selectedLabel);
     Q_ASSERT(m_widgets.fields.size() == m_kind.fieldCount);
 
-    // The widget's own sorting is case-sensitive; the list is kept in order here instead.
-    m_widgets.list->setSortingEnabled(false);
+    // A plain list of names, kept in order here: a long list loads in one step.
+    m_model = new QStringListModel(m_widgets.list);
+    m_widgets.list->setModel(m_model);
+    m_widgets.list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // One line of text per entry: a long list is then laid out without measuring every row.
     m_widgets.list->setUniformItemSizes(true);
     m_widgets.list->setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(m_widgets.list, &QListWidget::itemSelectionChanged, this, &EntryLog::onSelectionChanged);
+    connect(m_widgets.list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &EntryLog::onSelectionChanged);
     // An emptied list (a new vehicle chosen, the page cleared) has no entry selected any more.
-    connect(m_widgets.list->model(), &QAbstractItemModel::modelReset, this, [this] {
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         m_current.clear();
         m_currentVehicle.clear();
     });
@@ -141,38 +146,25 @@ QString EntryLog::vehicle() const
 
 QStringList EntryLog::names() const
 {
-    QStringList out;
-    const int n = m_widgets.list->count();
-    out.reserve(n);
-    for (int i = 0; i < n; ++i)
-        out << m_widgets.list->item(i)->text();
-    return out;
+    return m_model->stringList();
 }
 
-// Letter case ignored (simple case folding, as QString::compare does it), with
-// a fast path for the plain ASCII names that long lists are mostly made of.
-int EntryLog::compareNames(QStringView a, QStringView b)
+QString EntryLog::selectedName() const
 {
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        char16_t x = a[i].unicode(), y = b[i].unicode();
-        if (x == y)
-            continue;
-        if (x >= 0x80 || y >= 0x80)
-            return a.mid(i).compare(b.mid(i), Qt::CaseInsensitive);
-        if (x >= 'A' && x <= 'Z')
-            x += 'a' - 'A';
-        if (y >= 'A' && y <= 'Z')
-            y += 'a' - 'A';
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    const QModelIndexList selected = m_widgets.list->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? QString() : selected.first().data().toString();
 }
 
-bool EntryLog::lessThan(const QString& a, const QString& b)
+void EntryLog::select(const QString& name)
 {
-    return compareNames(a, b) < 0;
+    const int row = int(names().indexOf(name));
+    if (row >= 0)
+        m_widgets.list->selectionModel()->setCurrentIndex(m_model->index(row), QItemSelectionModel::ClearAndSelect);
+}
+
+void EntryLog::clearList()
+{
+    m_model->setStringList({});
 }
 
 void EntryLog::LoadList()
@@ -196,16 +188,14 @@ void EntryLog::LoadList()
 
     // Sort once and insert in one go. The files are written sorted, so the
     // usual case only checks the order.
-    const bool empty = m_widgets.list->count() == 0;
-    if (!empty)
+    if (m_model->rowCount() > 0)
         loaded = names() + loaded;
-    if (!std::is_sorted(loaded.cbegin(), loaded.cend(), &EntryLog::lessThan))
-        std::stable_sort(loaded.begin(), loaded.end(), &EntryLog::lessThan);
+    const NameOrder::Less less;
+    if (!std::is_sorted(loaded.cbegin(), loaded.cend(), less))
+        std::stable_sort(loaded.begin(), loaded.end(), less);
 
-    const QSignalBlocker block(m_widgets.list);
-    if (!empty)
-        m_widgets.list->clear();
-    m_widgets.list->addItems(loaded);
+    const QSignalBlocker block(m_widgets.list->selectionModel());
+    m_model->setStringList(loaded);
 }
 
 void EntryLog::ClearFields()
@@ -216,10 +206,10 @@ void EntryLog::ClearFields()
 
 void EntryLog::LoadRecord()
 {
-    const QList<QListWidgetItem*> selected = m_widgets.list->selectedItems();
-    if (selected.isEmpty())
+    const QString name = selectedName();
+    if (name.isEmpty())
         return;
-    const QString path = VehicleFiles::inData(VehicleFiles::recordFile(vehicle(), selected.first()->text()));
+    const QString path = VehicleFiles::inData(VehicleFiles::recordFile(vehicle(), name));
     m_keptRecordFile.clear();
     const auto bytes = VehicleFiles::readRecord(path);
     if (bytes.unreadable()) {
@@ -254,7 +244,8 @@ void EntryLog::SaveRecord()
     const QString path = VehicleFiles::inData(VehicleFiles::recordFile(m_currentVehicle, m_current));
     if (path == m_keptRecordFile)
         return; // unreadable and not movable: never written over
-    if (reportSave(path, VehicleFiles::writeRecord(path, RecordFile::textRecord(values))))
+    m_saveFailed = !reportSave(path, VehicleFiles::writeRecord(path, RecordFile::textRecord(values)));
+    if (!m_saveFailed)
         emit recordSaved(path);
 }
 
@@ -274,20 +265,21 @@ void EntryLog::setFieldsEnabled(bool enabled)
 
 void EntryLog::onSelectionChanged()
 {
-    const QList<QListWidgetItem*> selected = m_widgets.list->selectedItems();
-    if (selected.isEmpty())
+    const QString name = selectedName();
+    if (name.isEmpty())
         return;
     // An edit still in the fields belongs to the entry selected so far: keep it
     // before the next entry's record replaces it (a click has already saved it
     // through the focus change; a selection made by the program has not).
     if (QWidget* focus = QApplication::focusWidget(); focus && m_widgets.fields.contains(focus))
         saveFromField(focus);
+    if (holdAfterFailedSave(name))
+        return;
     // From here on the fields are not the old entry's: a save set off meanwhile
     // (a message box taking the focus) must not write them into its record.
     m_current.clear();
     m_currentVehicle.clear();
 
-    const QString name = selected.first()->text();
     ClearFields();
     LoadRecord();
     m_current = name;
@@ -297,13 +289,37 @@ void EntryLog::onSelectionChanged()
     m_widgets.removeButton->setEnabled(true);
 }
 
+// The first move away from an entry whose save just failed is refused: the
+// text it could not store is still in the fields, and the user is told so.
+bool EntryLog::holdAfterFailedSave(const QString& next)
+{
+    if (!m_saveFailed || m_current.isEmpty() || next == m_current)
+        return false;
+    m_saveFailed = false; // the next attempt moves on
+    const QString held = m_current;
+    {
+        const QSignalBlocker block(m_widgets.list->selectionModel());
+        select(held);
+    }
+    platform().messageBox(heldTextMessage(held), QString(), MsgButtons::Ok, MsgIcon::Warning);
+    return true;
+}
+
+QString heldTextMessage(const QString& name)
+{
+    return QStringLiteral("What you typed for \"%1\" is still on screen and not stored, because saving it failed.\n\n"
+                          "Copy it somewhere safe or free the disk and try again. Choose again to leave it; "
+                          "the text is then lost.")
+        .arg(name);
+}
+
 void EntryLog::resetToNoEntry()
 {
     // Forget the entry first, so fields losing the focus as they are disabled save nothing.
     m_current.clear();
     m_currentVehicle.clear();
     {
-        const QSignalBlocker block(m_widgets.list);
+        const QSignalBlocker block(m_widgets.list->selectionModel());
         m_widgets.list->clearSelection();
     }
     m_widgets.selectedLabel->setText(m_kind.noSelection);
@@ -368,12 +384,15 @@ void EntryLog::add()
         return;
     }
 
+    m_saveFailed = false; // adding is a choice to go on; the failure was reported
+
     // Its sorted place: after every name that does not sort after it.
     const QStringList current = names();
-    const auto at = std::upper_bound(current.cbegin(), current.cend(), name, &EntryLog::lessThan);
-    auto* item = new QListWidgetItem(name);
-    m_widgets.list->insertItem(int(at - current.cbegin()), item);
-    m_widgets.list->setCurrentItem(item); // runs the selection: fields, label, remove command
+    const int row = int(std::upper_bound(current.cbegin(), current.cend(), name, NameOrder::Less()) - current.cbegin());
+    m_model->insertRows(row, 1);
+    m_model->setData(m_model->index(row), name);
+    // Runs the selection: fields, label, remove command.
+    m_widgets.list->selectionModel()->setCurrentIndex(m_model->index(row), QItemSelectionModel::ClearAndSelect);
 
     // A list file that cannot be written is reported; the entry stays listed
     // for this run and is written with the next add or remove.
@@ -385,11 +404,11 @@ void EntryLog::add()
 
 void EntryLog::remove()
 {
-    const QList<QListWidgetItem*> selected = m_widgets.list->selectedItems();
+    const QModelIndexList selected = m_widgets.list->selectionModel()->selectedIndexes();
     if (selected.isEmpty() || vehicle().isEmpty() || !listChangeable(m_kind.removeTitle))
         return;
-    QListWidgetItem* item = selected.first();
-    const QString name = item->text();
+    const int row = selected.first().row();
+    const QString name = selected.first().data().toString();
     const MsgAnswer answer = platform().messageBox(QStringLiteral("You are about to remove ") + name +
                                                        QStringLiteral(". Are you sure you want to do this?"),
                                                    m_kind.removeTitle, MsgButtons::YesNo, MsgIcon::None);
@@ -399,7 +418,7 @@ void EntryLog::remove()
     m_current.clear();
     m_currentVehicle.clear();
     const QString v = vehicle();
-    delete m_widgets.list->takeItem(m_widgets.list->row(item));
+    m_model->removeRows(row, 1);
 
     // The record goes with the entry, unless an entry of the same name still
     // uses it (lists written before names were checked) or it is a file of the
@@ -418,10 +437,7 @@ void EntryLog::remove()
     if (m_hooks.refreshAfterRemoval) {
         m_hooks.refreshAfterRemoval();
     } else {
-        {
-            const QSignalBlocker block(m_widgets.list);
-            m_widgets.list->clear();
-        }
+        clearList();
         LoadList();
         resetToNoEntry();
     }

@@ -10,7 +10,8 @@
 
 class QAction;
 class QLabel;
-class QListWidget;
+class QListView;
+class QStringListModel;
 class QPushButton;
 class QWidget;
 
@@ -31,7 +32,7 @@ struct EntryLogKind {
 // The controls of one page. The fields are given in record order; each is a
 // QLineEdit or a (multi-line) QPlainTextEdit. The page puts the field guard on them.
 struct EntryLogWidgets {
-    QListWidget* list = nullptr;
+    QListView* list = nullptr; // the page shows its names through its own string-list model
     QPushButton* addButton = nullptr;
     QPushButton* removeButton = nullptr;
     QAction* addAction = nullptr;
@@ -56,6 +57,10 @@ struct EntryLogHooks {
     std::function<void()> refreshAfterRemoval;
 };
 
+// Told when the user first tries to leave a vehicle or an entry whose save
+// just failed: the selection stays, so the text is not lost unawares.
+QString heldTextMessage(const QString& name);
+
 // One page of entries of the selected vehicle: a sorted list of names kept in
 // the vehicle's list file and, for the selected name, a record file of free
 // texts that is rewritten whenever one of its fields loses the focus.
@@ -74,6 +79,15 @@ public:
     QString current() const { return m_current; }
     // The names of the list, top to bottom.
     QStringList names() const;
+    // The selected name of the list, empty when none is.
+    QString selectedName() const;
+    // Selects a name of the list, as a click on it does.
+    void select(const QString& name);
+    // Empties the list; no entry is selected afterwards.
+    void clearList();
+    // Whether the last save of the fields failed (reported, the text still on screen).
+    bool saveFailed() const { return m_saveFailed; }
+    void forgetFailedSave() { m_saveFailed = false; }
 
     // Appends the names of the vehicle's list file to the list, in sorted order.
     // The caller empties the list first. No entry is selected afterwards.
@@ -93,10 +107,6 @@ public:
     // and so is the remove command.
     void resetToNoEntry();
 
-    // Sorted position rule of the list: letter case is ignored.
-    static int compareNames(QStringView a, QStringView b);
-    static bool lessThan(const QString& a, const QString& b);
-
 signals:
     // A record file was written (path of the file).
     void recordSaved(const QString& path);
@@ -106,6 +116,7 @@ protected:
 
 private:
     void onSelectionChanged();
+    bool holdAfterFailedSave(const QString& next);
     void saveFromField(QWidget* field);
     void syncAction(QPushButton* button, QAction* action);
     void runFromMenu(void (EntryLog::*command)());
@@ -127,4 +138,6 @@ private:
     QString m_keptRecordFile; // a record that could not be read nor moved aside
     QString m_listUnreadable; // why the list file could not be read; never written while set
     bool m_selecting = false;
+    bool m_saveFailed = false;
+    QStringListModel* m_model = nullptr;
 };

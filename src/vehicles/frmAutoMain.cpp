@@ -8,11 +8,13 @@
 #include "HelpBrowser.h"
 #include "LengthLimits.h"
 #include "MenuShortcutFilter.h"
+#include "NameOrder.h"
 #include "NameRules.h"
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
 #include "RecordFile.h"
 #include "SaveReport.h"
+#include "WindowLook.h"
 #include "frmAutoAbout.h"
 #include "frmAutoPic.h"
 #include "frmChangePass.h"
@@ -37,18 +39,6 @@ frmAutoMain* g_instance = nullptr;
 bool g_dueCheckAtStart = false;
 
 constexpr int VehicleFields = 17;
-
-// Alphabetical order ignoring letter case. The common prefix is skipped by a
-// plain comparison first: names of one list often share long beginnings, and
-// folding them character by character would dominate loading a full list.
-bool lessIgnoringCase(const QString& a, const QString& b)
-{
-    const auto diff = std::mismatch(a.cbegin(), a.cend(), b.cbegin(), b.cend());
-    qsizetype from = diff.first - a.cbegin();
-    if (from > 0 && a.at(from - 1).isHighSurrogate())
-        --from; // fold the whole character
-    return QStringView(a).sliced(from).compare(QStringView(b).sliced(from), Qt::CaseInsensitive) < 0;
-}
 
 // A truth value as read into a text: the record reader turns #TRUE# and
 // #FALSE# into "True" and "False", the words the original converted.
@@ -88,8 +78,12 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
     // Tab captions: navy, Comic Sans MS 9 pt bold (the form cannot reach the tab bar itself).
     QFont tabFont(QStringLiteral("Comic Sans MS"), 9, QFont::Bold);
     SSTab1->tabBar()->setFont(tabFont);
+    // Navy only where it stays readable on the theme's tabs.
+    const QPalette tabs = SSTab1->tabBar()->palette();
+    const QColor navy = WindowLook::readableText(QColor(0x00, 0x00, 0x80), tabs.color(QPalette::Window),
+                                                 tabs.color(QPalette::WindowText));
     for (int i = 0; i < SSTab1->count(); ++i)
-        SSTab1->tabBar()->setTabTextColor(i, QColor(0x00, 0x00, 0x80));
+        SSTab1->tabBar()->setTabTextColor(i, navy);
 
     // A plain list of names: a full list (32,767) loads in one step.
     cboVehicle->setModel(new QStringListModel(cboVehicle));
@@ -121,6 +115,7 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
     connectHandlers();
     setUpEntryLogs();
     repairTabOrder();
+    WindowLook::apply(this);
 }
 
 frmAutoMain::~frmAutoMain()
@@ -299,8 +294,9 @@ void frmAutoMain::LoadVehicleList()
     if (cboVehicle->count() == 0) {
         // The file is normally in the selector's order already; only a file
         // written by hand needs sorting. Equal names keep the file's order.
-        if (!std::is_sorted(names.cbegin(), names.cend(), lessIgnoringCase))
-            std::stable_sort(names.begin(), names.end(), lessIgnoringCase);
+        const NameOrder::Less less;
+        if (!std::is_sorted(names.cbegin(), names.cend(), less))
+            std::stable_sort(names.begin(), names.end(), less);
         static_cast<QStringListModel*>(cboVehicle->model())->setStringList(names);
     } else {
         for (const QString& name : std::as_const(names))
@@ -332,11 +328,12 @@ void frmAutoMain::insertVehicleSorted(const QString& name)
 {
     // After every entry that sorts before or equal to it: a duplicate goes
     // after its twin.
+    const NameOrder::Less less;
     int low = 0;
     int high = cboVehicle->count();
     while (low < high) {
         const int mid = low + (high - low) / 2;
-        if (lessIgnoringCase(name, cboVehicle->itemText(mid)))
+        if (less(name, cboVehicle->itemText(mid)))
             high = mid;
         else
             low = mid + 1;
@@ -347,6 +344,10 @@ void frmAutoMain::insertVehicleSorted(const QString& name)
 
 void frmAutoMain::cboVehicle_Click()
 {
+    if (holdAfterFailedSave())
+        return;
+    forgetFailedSaves();
+    m_shownVehicle = QPersistentModelIndex(cboVehicle->model()->index(cboVehicle->currentIndex(), 0));
     FieldSaveHold hold(this);
     cmdRemove->setEnabled(true);
     mnuRemVehicle->setEnabled(true);
@@ -360,6 +361,28 @@ void frmAutoMain::cboVehicle_Click()
     frmAutoPic::instance()->picItem->hide();
     LoadVehiclePicture();
     frmAutoPic::instance()->setWindowTitle(selectedVehicle());
+}
+
+// The first attempt to choose another vehicle after a save of the shown one
+// failed keeps the shown one: what could not be stored is still on screen.
+bool frmAutoMain::holdAfterFailedSave()
+{
+    const bool failed = m_vehicleSaveFailed || m_maintLog->saveFailed() || m_partsLog->saveFailed();
+    if (!failed || !m_shownVehicle.isValid() || m_shownVehicle.row() == cboVehicle->currentIndex())
+        return false;
+    const EntryLog* log = m_maintLog->saveFailed() ? m_maintLog : m_partsLog;
+    const QString what = m_vehicleSaveFailed ? m_shownVehicle.data().toString() : log->current();
+    forgetFailedSaves();                               // the next attempt moves on
+    cboVehicle->setCurrentIndex(m_shownVehicle.row()); // the picture window follows
+    platform().messageBox(heldTextMessage(what), QString(), MsgButtons::Ok, MsgIcon::Warning);
+    return true;
+}
+
+void frmAutoMain::forgetFailedSaves()
+{
+    m_vehicleSaveFailed = false;
+    m_maintLog->forgetFailedSave();
+    m_partsLog->forgetFailedSave();
 }
 
 void frmAutoMain::cmdAddVehicle_Click()
@@ -393,6 +416,7 @@ void frmAutoMain::cmdAddVehicle_Click()
                               QStringLiteral("Add Vehicle"), MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
+    forgetFailedSaves(); // adding is a choice to go on; the failure was reported
     insertVehicleSorted(name);
     cboVehicle_Click();
     frmAutoPic::instance()->picItem->hide();
@@ -425,6 +449,8 @@ void frmAutoMain::cmdRemove_Click()
 
     cboVehicle->removeItem(index);
     cboVehicle->setCurrentIndex(-1);
+    forgetFailedSaves();
+    frmAutoPic::instance()->showNoVehicle();
     SaveVehicleList();
     ClearAllFields();
     LoadVehicleInfo();
@@ -464,11 +490,11 @@ void frmAutoMain::ClearAllFields()
     setOption(optINew, false);
     setOption(optIUsed, false);
     txtINotes->clear();
-    lstMaintList->clear();
+    m_maintLog->clearList();
     for (QLineEdit* field : {txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop})
         field->clear();
     txtMNotes->clear();
-    lstPParts->clear();
+    m_partsLog->clearList();
     for (QLineEdit* field : {txtPLocation, txtPDatePurch, txtPBrand, txtPWarranty})
         field->clear();
     txtPSpecs->clear();
@@ -598,7 +624,7 @@ void frmAutoMain::SaveVehicleInfo()
     record.truth(optINew->isChecked()).truth(optIUsed->isChecked());
     record.text(FieldGuard::storedText(txtINotes));
     record.endRecord();
-    reportSave(path, VehicleFiles::writeRecord(path, record.bytes()));
+    m_vehicleSaveFailed = !reportSave(path, VehicleFiles::writeRecord(path, record.bytes()));
 }
 
 // ---------------------------------------------------------------------------
@@ -658,6 +684,8 @@ bool frmAutoMain::selectMaintEntry(const QString& vehicle, const QString& entry)
     if (index != cboVehicle->currentIndex()) {
         cboVehicle->setCurrentIndex(index);
         cboVehicle_Click();
+        if (cboVehicle->currentIndex() != index)
+            return false; // held: the shown vehicle's text could not be stored
     }
     SSTab1->setCurrentWidget(tabMaint);
     setWindowState(windowState() & ~Qt::WindowMinimized);
@@ -666,11 +694,12 @@ bool frmAutoMain::selectMaintEntry(const QString& vehicle, const QString& entry)
     activateWindow();
     if (entry.isEmpty())
         return true;
-    const QList<QListWidgetItem*> found = lstMaintList->findItems(entry, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (found.isEmpty())
+    if (!m_maintLog->names().contains(entry))
         return false;
-    lstMaintList->setCurrentItem(found.first());
-    lstMaintList->scrollToItem(found.first());
+    m_maintLog->select(entry);
+    if (m_maintLog->selectedName() != entry)
+        return false; // held: the shown entry's text could not be stored
+    lstMaintList->scrollTo(lstMaintList->currentIndex());
     lstMaintList->setFocus();
     return true;
 }

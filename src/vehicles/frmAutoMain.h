@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 #include <QPoint>
 
 #include <functional>
@@ -25,7 +26,6 @@ public:
     // A window made directly (tests) becomes the instance when there is none yet.
     explicit frmAutoMain(QWidget* parent = nullptr);
     ~frmAutoMain() override;
-
 
     // The selection: the chosen vehicle's name, empty when none is chosen.
     QString selectedVehicle() const;
@@ -129,6 +129,8 @@ private:
     void setUpEntryLogs();
     void repairTabOrder();
     void refreshAfterEntryRemoval();
+    bool holdAfterFailedSave();
+    void forgetFailedSaves();
     frmDueMaint* dueWindow();
 
     QHash<QObject*, std::function<void()>> m_savers;
@@ -139,6 +141,9 @@ private:
     bool m_saving = false;
     bool m_loaded = false;
     bool m_ending = false;
+    // The vehicle the pages show, and whether its last save failed.
+    QPersistentModelIndex m_shownVehicle;
+    bool m_vehicleSaveFailed = false;
     // A vehicle file that could not be read nor moved aside: never overwritten.
     QString m_keptVehicleFile;
     // Why the vehicle list file could not be read; while set, it is never written.

@@ -7,6 +7,7 @@
 #include "RecordFile.h"
 #include "SaveReport.h"
 #include "Win1252.h"
+#include "WindowLook.h"
 #include "modGlobalVars.h"
 
 #include <QCloseEvent>
@@ -98,6 +99,7 @@ frmAutoPic::frmAutoPic(QWidget* parent)
     connect(escape, &QShortcut::activated, cmdClose, &QPushButton::click);
 
     applyLayout();
+    WindowLook::apply(this);
 }
 
 frmAutoPic::~frmAutoPic() = default;
@@ -131,6 +133,13 @@ bool frmAutoPic::loadPicture(const QString& vehicle)
     }
     showPicture(image);
     return true;
+}
+
+void frmAutoPic::showNoVehicle()
+{
+    setVehicle(QString());
+    clearPicture();
+    setWindowTitle(QString());
 }
 
 void frmAutoPic::cmdAddPic_Click()

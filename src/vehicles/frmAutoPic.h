@@ -49,6 +49,9 @@ public:
     // file or its picture cannot be loaded.
     bool loadPicture(const QString& vehicle);
 
+    // No vehicle any more (it was removed): no picture, no caption, nothing to change.
+    void showNoVehicle();
+
     // The picture on show (null while none is).
     const QImage& picture() const { return m_picture; }
 

@@ -680,6 +680,30 @@ private slots:
         QVERIFY(ui->shown.isEmpty());
     }
 
+    // Enter on a focused button clicks that button; the default only when no button has the focus.
+    void enterClicksTheFocusedButton()
+    {
+        writeLogin(QStringLiteral("me"), QStringLiteral("secret"), 1, 0);
+        QStringList files{"logdata.gbx", "logdata2.gbx", "logdata3.gbx"};
+        QList<QByteArray> before;
+        for (const QString& file : files)
+            before << readAll(work(file));
+        frmChangePass* d = openPreferences();
+        QVERIFY(activate(d));
+        d->txtOldName->setText("me");
+        d->txtOldPass->setText("secret");
+        d->chkChangePass->setChecked(true);
+        d->txtNewName->setText("other");
+        d->txtNewPass1->setText("pw");
+        d->txtNewPass2->setText("pw");
+        d->CancelButton->setFocus();
+        QTest::keyClick(d->CancelButton, Qt::Key_Return);
+        QVERIFY(!d->isVisible());
+        QVERIFY(ui->shown.isEmpty());
+        for (int i = 0; i < files.size(); ++i)
+            QCOMPARE(readAll(work(files.at(i))), before.at(i));
+    }
+
     void closingByTheFrameDiscardsTheDialog()
     {
         frmChangePass* d = openPreferences();

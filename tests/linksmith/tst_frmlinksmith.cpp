@@ -1,4 +1,5 @@
 #include "DesktopEntryReader.h"
+#include "PlatformServices.h"
 #include "ProgramEnd.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
@@ -6,7 +7,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -36,6 +40,32 @@ class TestLinksmith : public QObject {
     QStringList entries(const QString& dir) const { return QDir(dir).entryList(QDir::Files); }
 
 private slots:
+    // Programs here have no ".exe": the filter keeps its caption and shows executables and folders.
+    void executableFilterShowsPrograms()
+    {
+        QTemporaryDir dir;
+        writeAll(dir.filePath("Gearbook"), "#!/bin/sh\n");
+        QFile::setPermissions(dir.filePath("Gearbook"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeAll(dir.filePath("notes.txt"), "text");
+        QVERIFY(QDir(dir.path()).mkdir("bin"));
+        const auto dialog = makeOpenFileDialog(QStringLiteral("Executable Files (*.exe)|*.exe|All Files (*.*)|*.*|"),
+                                               dir.filePath("Gearbook"));
+        QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("Executable Files (*.exe)"));
+        auto* files = qobject_cast<QFileSystemModel*>(dialog->proxyModel()->sourceModel());
+        QVERIFY(files);
+        auto shown = [&] {
+            // Rows move while the folders load: the folder's row is looked up each time.
+            const QModelIndex folder = dialog->proxyModel()->mapFromSource(files->index(dir.path()));
+            QStringList names;
+            for (int i = 0; i < dialog->proxyModel()->rowCount(folder); ++i)
+                names << dialog->proxyModel()->index(i, 0, folder).data().toString();
+            names.sort();
+            return names;
+        };
+        // The folder is read in the background; a loaded machine may take a while.
+        QTRY_COMPARE_WITH_TIMEOUT(shown(), QStringList({"Gearbook", "bin"}), 30000);
+    }
+
     void init()
     {
         env = std::make_unique<TestEnvironment>();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataFolder.h"
+#include "ListRows.h"
 #include "ProgramEnd.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"

@@ -1,5 +1,7 @@
 #include "DataFolder.h"
 #include "EntryLog.h"
+#include "ListRows.h"
+#include "NameOrder.h"
 #include "RecordFile.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
@@ -12,7 +14,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -27,7 +29,7 @@ namespace {
 // Both logs of one vehicle in a window of their own, wired as the main window wires them.
 struct Pages {
     struct Page {
-        QListWidget* list = nullptr;
+        QListView* list = nullptr;
         QPushButton* add = nullptr;
         QPushButton* rem = nullptr;
         QAction* addAction = nullptr;
@@ -64,12 +66,7 @@ struct Pages {
                     return false;
             return true;
         }
-        void select(const QString& name) const
-        {
-            const auto found = list->findItems(name, Qt::MatchExactly);
-            QVERIFY(!found.isEmpty());
-            list->setCurrentItem(found.first());
-        }
+        void select(const QString& name) const { ListRows::select(list, name); }
     };
 
     QWidget window;
@@ -104,7 +101,7 @@ struct Pages {
     {
         auto* col = new QVBoxLayout;
         row->addLayout(col);
-        p.list = new QListWidget;
+        p.list = new QListView;
         p.add = new QPushButton(kind.addTitle);
         p.rem = new QPushButton(kind.removeTitle);
         p.addAction = new QAction(kind.addTitle, &window);
@@ -183,7 +180,7 @@ private slots:
         QCOMPARE(m_ui->shown.size(), 1);
         QCOMPARE(m_ui->shown.first().text, QStringLiteral("Please type in a new maintenance to the database."));
         QCOMPARE(m_ui->shown.first().title, QStringLiteral("Add Maintenance"));
-        QCOMPARE(p.maint.list->count(), 0);
+        QCOMPARE(ListRows::count(p.maint.list), 0);
         QCOMPARE(dataFiles(), QStringList());
         QVERIFY(p.maint.fieldsDisabled());
     }
@@ -198,8 +195,8 @@ private slots:
         p.maint.addAction->setEnabled(true); // follows the button, whoever sets it
         p.maint.addAction->trigger();
         QCOMPARE(p.maint.log->names(), QStringList({" Oil change ", "brakes", "Tires"}));
-        QCOMPARE(p.maint.list->currentItem()->text(), QStringLiteral(" Oil change "));
-        QVERIFY(p.maint.list->currentItem()->isSelected());
+        QCOMPARE(p.maint.list->currentIndex().data().toString(), QStringLiteral(" Oil change "));
+        QCOMPARE(ListRows::selected(p.maint.list), QStringList({" Oil change "}));
         QCOMPARE(p.maint.label->text(), QStringLiteral(" Oil change "));
         QCOMPARE(p.maint.log->current(), QStringLiteral(" Oil change "));
         QVERIFY(p.maint.fieldsEnabled());
@@ -330,13 +327,13 @@ private slots:
 
         // Selecting again shows them whole.
         writeAll(data("VanParts.gbx"), "\"Tire\"\r\n\"Wheel\"\r\n");
-        p.parts.list->clear();
+        p.parts.log->clearList();
         p.parts.log->LoadList();
         p.parts.select("Wheel");
         p.parts.select("Tire");
         QCOMPARE(p.parts.text(4), QStringLiteral("205/55 R16\n91V"));
         QCOMPARE(p.parts.text(7), QStringLiteral("front\nleft"));
-        p.maint.list->clear();
+        p.maint.log->clearList();
         p.maint.log->LoadList();
         p.maint.select("Oil");
         QCOMPARE(p.maint.text(5), QStringLiteral("line one\nline two, with comma\n"));
@@ -366,8 +363,7 @@ private slots:
         p.maint.fields.at(4)->setFocus();
         QTest::keyClicks(p.maint.fields.at(4), "Main St");
 
-        const QListWidgetItem* oil = p.maint.list->findItems("Oil", Qt::MatchExactly).first();
-        QTest::mouseClick(p.maint.list->viewport(), Qt::LeftButton, {}, p.maint.list->visualItemRect(oil).center());
+        QTest::mouseClick(p.maint.list->viewport(), Qt::LeftButton, {}, ListRows::centre(p.maint.list, "Oil"));
         QCOMPARE(p.maint.log->current(), QStringLiteral("Oil"));
         QCOMPARE(readAll(data("VanBrakes.gbx")), QByteArray("\"\",\"\",\"\",\"\",\"Main St\",\"\"\r\n"));
         QCOMPARE(p.maint.text(4), QStringLiteral("o5"));
@@ -407,14 +403,14 @@ private slots:
         QVERIFY(p.maint.fieldsDisabled());
         QVERIFY(!p.maint.rem->isEnabled());
         QVERIFY(!p.maint.remAction->isEnabled());
-        QVERIFY(p.maint.list->selectedItems().isEmpty());
+        QVERIFY(ListRows::selected(p.maint.list).isEmpty());
         QVERIFY(p.maint.log->current().isEmpty());
 
         // The last entry: the list file stays, empty.
         p.maint.select("Oil");
         m_ui->messageAnswers << MsgAnswer::Yes;
         p.maint.remAction->trigger();
-        QCOMPARE(p.maint.list->count(), 0);
+        QCOMPARE(ListRows::count(p.maint.list), 0);
         QVERIFY(QFile::exists(data("VanMaint.gbx")));
         QCOMPARE(readAll(data("VanMaint.gbx")), QByteArray());
     }
@@ -462,7 +458,7 @@ private slots:
         writeAll(data("VanMaint.gbx"), "\"Oil\"\r\n\"Oil\"\r\n");
         writeAll(data("VanOil.gbx"), "\"a\",\"b\",\"c\",\"d\",\"e\",\"f\"\r\n");
         Pages p;
-        p.maint.list->setCurrentRow(1);
+        ListRows::selectRow(p.maint.list, 1);
         m_ui->messageAnswers << MsgAnswer::Yes;
         p.maint.rem->click();
         QCOMPARE(readAll(data("VanMaint.gbx")), QByteArray("\"Oil\"\r\n"));
@@ -644,9 +640,9 @@ private slots:
 
     void sortingIgnoresCase()
     {
-        QVERIFY(EntryLog::lessThan("apple", "Banana"));
-        QVERIFY(!EntryLog::lessThan("Banana", "apple"));
-        QVERIFY(!EntryLog::lessThan("oil", "Oil"));
+        QVERIFY(NameOrder::lessThan("apple", "Banana"));
+        QVERIFY(!NameOrder::lessThan("Banana", "apple"));
+        QVERIFY(!NameOrder::lessThan("oil", "Oil"));
         Pages p;
         m_ui->inputAnswers << "b"
                            << "C"

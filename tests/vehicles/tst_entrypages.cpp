@@ -20,12 +20,7 @@ class TestEntryPages : public MainWindowFixture {
                 w->txtPSpecs,    w->txtPDateInst,  w->txtPNumParts, w->txtPNotes};
     }
 
-    static void selectEntry(QListWidget* list, const QString& name)
-    {
-        const auto found = list->findItems(name, Qt::MatchExactly);
-        QVERIFY(!found.isEmpty());
-        list->setCurrentItem(found.first());
-    }
+    static void selectEntry(QListView* list, const QString& name) { ListRows::select(list, name); }
 
     // The state after choosing a vehicle or removing an entry: lists usable, nothing selected.
     void verifyNoEntrySelected()
@@ -48,8 +43,8 @@ class TestEntryPages : public MainWindowFixture {
         QVERIFY(w->mnuAddPart->isEnabled());
         QVERIFY(w->lstMaintList->isEnabled());
         QVERIFY(w->lstPParts->isEnabled());
-        QVERIFY(w->lstMaintList->selectedItems().isEmpty());
-        QVERIFY(w->lstPParts->selectedItems().isEmpty());
+        QVERIFY(ListRows::selected(w->lstMaintList).isEmpty());
+        QVERIFY(ListRows::selected(w->lstPParts).isEmpty());
         QVERIFY(w->CurrentMaint().isEmpty());
         QVERIFY(w->CurrentPart().isEmpty());
     }
@@ -87,6 +82,45 @@ private slots:
         // Choosing the vehicle again leaves no entry selected.
         pick("Van");
         verifyNoEntrySelected();
+    }
+
+    // After a save fails, the first attempt to leave keeps the text on screen; the second moves on.
+    void aFailedSaveHoldsTheSelectionOnce()
+    {
+        prepareVan();
+        writeAll(data("MainList.gbx"), "\"Car\"\r\n\"Van\"\r\n");
+        QVERIFY(open());
+        pick("Van");
+        w->SSTab1->setCurrentIndex(1);
+        selectEntry(w->lstMaintList, "Oil");
+        QVERIFY(QFile::remove(data("VanOil.gbx")));
+        QVERIFY(QDir().mkdir(data("VanOil.gbx"))); // the record cannot be written
+        w->txtMShop->setFocus();
+        QTest::keyClicks(w->txtMShop, "Garage");
+        QTest::mouseClick(w->lstMaintList->viewport(), Qt::LeftButton, {}, ListRows::centre(w->lstMaintList, "Tires"));
+        QCOMPARE(dialogs->shown.size(), 2); // the failure, then the hold
+        QVERIFY(dialogs->shown.at(1).text.contains(QStringLiteral("\"Oil\" is still on screen and not stored")));
+        QCOMPARE(ListRows::selected(w->lstMaintList), QStringList{"Oil"});
+        QCOMPARE(w->CurrentMaint(), QStringLiteral("Oil"));
+        QCOMPARE(w->txtMShop->text(), QStringLiteral("5Garage"));
+        QTest::mouseClick(w->lstMaintList->viewport(), Qt::LeftButton, {}, ListRows::centre(w->lstMaintList, "Tires"));
+        QCOMPARE(w->CurrentMaint(), QStringLiteral("Tires"));
+
+        // The vehicle the same way.
+        dialogs->shown.clear();
+        w->SSTab1->setCurrentIndex(0);
+        QVERIFY(QFile::remove(data("Van.gbx")));
+        QVERIFY(QDir().mkdir(data("Van.gbx")));
+        w->txtIMake->setFocus();
+        QTest::keyClicks(w->txtIMake, "Ford");
+        w->cboVehicle->setFocus();
+        pick("Car");
+        QCOMPARE(dialogs->shown.size(), 2);
+        QCOMPARE(w->selectedVehicle(), QStringLiteral("Van"));
+        QCOMPARE(w->txtIMake->text(), QStringLiteral("Ford"));
+        pick("Car");
+        QCOMPARE(w->selectedVehicle(), QStringLiteral("Car"));
+        QVERIFY(w->txtIMake->text().isEmpty());
     }
 
     void removalOnEitherPageResetsBothPages_data()
@@ -255,8 +289,8 @@ private slots:
         selectEntry(w->lstMaintList, "Oil");
         dialogs->messageAnswers << MsgAnswer::Yes;
         w->cmdRemove->click();
-        QCOMPARE(w->lstMaintList->count(), 0);
-        QCOMPARE(w->lstPParts->count(), 0);
+        QCOMPARE(ListRows::count(w->lstMaintList), 0);
+        QCOMPARE(ListRows::count(w->lstPParts), 0);
         QVERIFY(w->CurrentMaint().isEmpty());
         for (QAction* a : {w->mnuAddMaint, w->mnuRemMaint, w->mnuAddPart, w->mnuRemPart})
             QVERIFY(!a->isEnabled());

@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QTabWidget>
 
@@ -87,8 +86,8 @@ private slots:
         dialogs->messageAnswers.enqueue(MsgAnswer::Yes);
         w->cmdRemove->click();
         checkStates(false, false, true, false);
-        QCOMPARE(w->lstMaintList->count(), 0);
-        QCOMPARE(w->lstPParts->count(), 0);
+        QCOMPARE(ListRows::count(w->lstMaintList), 0);
+        QCOMPARE(ListRows::count(w->lstPParts), 0);
         for (QWidget* c : detailFields()) {
             if (auto* line = qobject_cast<QLineEdit*>(c))
                 QVERIFY(line->text().isEmpty());
@@ -422,15 +421,15 @@ private slots:
         QVERIFY(open());
         add("Van");
         QStringList log;
-        w->lstMaintList->addItems({"Brakes", "Oil"});
+        ListRows::model(w->lstMaintList)->setStringList({"Brakes", "Oil"});
         w->txtMShop->setEnabled(true);
         w->registerFieldSaver(w->txtMShop, [&] { log << "save " + w->txtMShop->text(); });
-        connect(w->lstMaintList, &QListWidget::currentRowChanged, this, [&](int row) { log << "select " + QString::number(row); });
+        connect(w->lstMaintList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [&](const QModelIndex& row) { log << "select " + QString::number(row.row()); });
         w->SSTab1->setCurrentIndex(1);
         w->txtMShop->setFocus();
         QTest::keyClicks(w->txtMShop, "Garage");
-        const QRect item = w->lstMaintList->visualItemRect(w->lstMaintList->item(1));
-        QTest::mouseClick(w->lstMaintList->viewport(), Qt::LeftButton, {}, item.center());
+        QTest::mouseClick(w->lstMaintList->viewport(), Qt::LeftButton, {}, ListRows::centre(w->lstMaintList, "Oil"));
         QCOMPARE(log, QStringList({"save Garage", "select 1"}));
 
         // A disabled field saves nothing when it loses the focus.

@@ -86,6 +86,22 @@ private slots:
         QCOMPARE(pic()->picture().size(), QSize(3, 4));
     }
 
+    void removingTheVehicleEmptiesTheWindow()
+    {
+        env->dataFolder();
+        writeAll(data("MainList.gbx"), "\"A\"\r\n");
+        writeAll(data("APic.gbx"), makeJpeg("a.jpg", {5, 5}).toLatin1() + "\r\n");
+        QVERIFY(open());
+        pick("A");
+        QVERIFY(!pic()->picItem->isHidden());
+        dialogs->messageAnswers << MsgAnswer::Yes;
+        w->cmdRemove->click();
+        QVERIFY(pic()->picItem->isHidden());
+        QVERIFY(pic()->picture().isNull());
+        QVERIFY(pic()->windowTitle().isEmpty());
+        QVERIFY(!pic()->cmdAddPic->isEnabled());
+    }
+
     void addingHidesThePicture()
     {
         env->dataFolder();

@@ -188,8 +188,8 @@ private slots:
         pick("Van");
         QVERIFY(w->txtIMake->text().isEmpty());
         // The lists still load: left empty, the next add would write them back without their entries.
-        QCOMPARE(w->lstMaintList->count(), 1);
-        QCOMPARE(w->lstPParts->count(), 1);
+        QCOMPARE(ListRows::count(w->lstMaintList), 1);
+        QCOMPARE(ListRows::count(w->lstPParts), 1);
         QCOMPARE(readAll(data("Van.gbx.unreadable")), QByteArray("an older one"));
         QCOMPARE(readAll(data("Van.gbx.unreadable.2")), broken);
         QCOMPARE(vanFile(), EmptyVehicleRecord);

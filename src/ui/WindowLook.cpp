@@ -1,0 +1,272 @@
+#include "WindowLook.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleFactory>
+#include <QStyleOption>
+
+#include <qdrawutil.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr double MinimumContrast = 4.5;
+// Large text (18 pt, or 14 pt bold) reads at a lower contrast, as the same guideline says.
+constexpr double MinimumContrastLarge = 3.0;
+
+// Enter that no control took, in a window that is not a dialog: the focused
+// button is clicked, else the window's default button.
+class EnterFilter : public QObject {
+public:
+    EnterFilter(QWidget* window, QList<QPointer<QPushButton>> defaults)
+        : QObject(window), m_window(window), m_defaults(std::move(defaults))
+    {
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != m_window || event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (!enter || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        QWidget* focus = QApplication::focusWidget();
+        for (QWidget* w = focus; w && w != m_window; w = w->parentWidget())
+            if (w->property("ownsEnter").toBool())
+                return false;
+        if (auto* button = qobject_cast<QPushButton*>(focus); button && button->window() == m_window) {
+            button->click();
+            return true;
+        }
+        // The default buttons as the form gave them: a focused button in a
+        // plain window takes the default's role while it has the focus and
+        // drops it afterwards.
+        for (const auto& button : std::as_const(m_defaults)) {
+            if (button && button->isVisible() && button->isEnabled()) {
+                button->click();
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    QList<QPointer<QPushButton>> m_defaults;
+};
+
+// The forms' button and frame sizes come from a platform whose buttons wrapped
+// a long caption onto a second line and whose frames drew their caption on
+// the frame's top line.
+class CaptionStyle : public QProxyStyle {
+public:
+    explicit CaptionStyle(QStyle* base) : QProxyStyle(base) {}
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        if (element == CE_PushButtonLabel) {
+            const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option);
+            if (button && button->icon.isNull() && !button->text.contains(QLatin1Char('\n')) &&
+                button->fontMetrics.horizontalAdvance(QString(button->text).remove(QLatin1Char('&'))) >
+                    button->rect.width()) {
+                int flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
+                if (!proxy()->styleHint(SH_UnderlineShortcut, button, widget))
+                    flags |= Qt::TextHideMnemonic;
+                proxy()->drawItemText(painter, button->rect, flags, button->palette, button->state & State_Enabled,
+                                      button->text, QPalette::ButtonText);
+                return;
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget) const override
+    {
+        const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
+        if (control != CC_GroupBox || !box || box->text.isEmpty() || (box->subControls & SC_GroupBoxCheckBox)) {
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+            return;
+        }
+        const QRect label = proxy()->subControlRect(CC_GroupBox, box, SC_GroupBoxLabel, widget);
+        // An etched line from the middle of the caption down, broken where the caption stands.
+        painter->save();
+        QRegion around(box->rect);
+        around -= label.adjusted(-2, 0, 2, 0);
+        painter->setClipRegion(around);
+        QRect frame = box->rect;
+        frame.setTop(label.center().y());
+        qDrawShadeRect(painter, frame, box->palette, true, 1);
+        painter->restore();
+        int flags = Qt::AlignCenter | Qt::TextShowMnemonic;
+        if (!proxy()->styleHint(SH_UnderlineShortcut, box, widget))
+            flags |= Qt::TextHideMnemonic;
+        proxy()->drawItemText(painter, label, flags, box->palette, box->state & State_Enabled, box->text,
+                              QPalette::WindowText);
+    }
+};
+
+void installCaptionStyle()
+{
+    // Marked by a property rather than its type: the help browser module has its own copy of this code.
+    static const char* const Mark = "gearbookCaptionStyle";
+    if (QApplication::style()->property(Mark).toBool())
+        return;
+    QStyle* base = QStyleFactory::create(QApplication::style()->name());
+    if (!base)
+        return;
+    auto* style = new CaptionStyle(base);
+    style->setProperty(Mark, true);
+    QApplication::setStyle(style);
+}
+
+bool roleSet(const QPalette& palette, QPalette::ColorRole role)
+{
+    for (int group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        if (palette.resolveMask() & (QPalette::ResolveMask(1) << (role + QPalette::NColorRoles * group)))
+            return true;
+    return false;
+}
+
+void setRole(QPalette& palette, QPalette::ColorRole role, const QColor& color)
+{
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, role, color);
+}
+
+// The background and text roles of a fixed pair on each kind of control.
+struct RolePair {
+    QPalette::ColorRole background;
+    QPalette::ColorRole text;
+};
+constexpr RolePair Pairs[] = {{QPalette::Base, QPalette::Text},
+                              {QPalette::Window, QPalette::WindowText},
+                              {QPalette::Button, QPalette::ButtonText}};
+
+void makeReadable(QWidget* widget)
+{
+    if (!widget->testAttribute(Qt::WA_SetPalette))
+        return; // its colours are the theme's, or come with its parent's
+    QPalette palette = widget->palette();
+    const QPalette theme = QApplication::palette(widget);
+    bool changed = false;
+    for (const RolePair& pair : Pairs) {
+        const bool background = roleSet(palette, pair.background);
+        const bool text = roleSet(palette, pair.text);
+        if (background && !text) {
+            setRole(palette, pair.text, Qt::black);
+            changed = true;
+        } else if (text && !background) {
+            const QColor wanted = palette.color(QPalette::Active, pair.text);
+            const QColor shown =
+                WindowLook::readableText(wanted, palette.color(QPalette::Active, pair.background),
+                                         theme.color(QPalette::Active, pair.text), WindowLook::isLarge(widget->font()));
+            if (shown != wanted) {
+                for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+                    palette.setColor(group, pair.text, theme.color(group, pair.text));
+                changed = true;
+            }
+        }
+    }
+    if (changed)
+        widget->setPalette(palette);
+}
+
+// Sets a caption a little closer when the font shows it wider than the form's
+// control (the substitute fonts are not the original's); at most 12%.
+void fitCaption(QWidget* widget)
+{
+    auto overflow = [widget]() -> bool {
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            return label->fontMetrics().horizontalAdvance(label->buddy()
+                                                              ? QString(label->text()).remove(QLatin1Char('&'))
+                                                              : label->text()) > label->contentsRect().width();
+        return widget->sizeHint().width() > widget->width();
+    };
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        if (label->wordWrap() || label->text().isEmpty() || Qt::mightBeRichText(label->text()) ||
+            label->textFormat() == Qt::RichText)
+            return;
+    } else if (!qobject_cast<QCheckBox*>(widget) && !qobject_cast<QRadioButton*>(widget)) {
+        return;
+    }
+    if (!overflow())
+        return;
+    QFont font = widget->font();
+    for (int percent = 99; percent >= 88; --percent) {
+        font.setLetterSpacing(QFont::PercentageSpacing, percent);
+        widget->setFont(font);
+        if (!overflow())
+            return;
+    }
+}
+
+} // namespace
+
+namespace WindowLook {
+
+void apply(QWidget* window)
+{
+    installCaptionStyle();
+
+    QList<QPointer<QPushButton>> defaults;
+    const QList<QPushButton*> buttons = window->findChildren<QPushButton*>();
+    for (QPushButton* button : buttons) {
+        if (button->isDefault())
+            defaults << button;
+        button->setAutoDefault(true); // Enter clicks the focused button
+    }
+    if (!qobject_cast<QDialog*>(window))
+        window->installEventFilter(new EnterFilter(window, defaults));
+
+    makeReadable(window);
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        makeReadable(widget);
+        fitCaption(widget);
+    }
+}
+
+double contrast(const QColor& a, const QColor& b)
+{
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+bool isLarge(const QFont& font)
+{
+    const qreal points = font.pointSizeF();
+    return points >= 18 || (points >= 14 && font.bold());
+}
+
+QColor readableText(const QColor& wanted, const QColor& background, const QColor& themeText, bool large)
+{
+    return contrast(wanted, background) >= (large ? MinimumContrastLarge : MinimumContrast) ? wanted : themeText;
+}
+
+void setFixedBackground(QWidget* box, const QColor& background, const QColor& text)
+{
+    QPalette palette = box->palette();
+    const QPalette::ColorRole role = box->backgroundRole();
+    const QPalette::ColorRole textRole = box->foregroundRole();
+    setRole(palette, role, background);
+    setRole(palette, textRole, text);
+    box->setPalette(palette);
+}
+
+} // namespace WindowLook

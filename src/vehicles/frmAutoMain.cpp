@@ -101,8 +101,8 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
     m_pageStack->installEventFilter(this);
     placePages();
 
-    for (QLineEdit* field : {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, txtILocation,
-                             txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate}) {
+    for (QLineEdit* field : {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage,
+                             txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate}) {
         FieldGuard::install(field);
         registerFieldSaver(field, [this] { SaveVehicleInfo(); });
     }
@@ -432,9 +432,9 @@ void frmAutoMain::cmdRemove_Click()
     }
     if (!vehicleListChangeable())
         return;
-    if (platform().messageBox(
-            QStringLiteral("You are about to remove %1. Are you sure you want to do this?").arg(vehicle),
-            QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
+    if (platform().messageBox(QStringLiteral("You are about to remove %1. Are you sure you want to do this?")
+                                  .arg(vehicle),
+                              QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
         return;
 
     FieldSaveHold hold(this);
@@ -506,9 +506,9 @@ void frmAutoMain::ClearAllFields()
 void frmAutoMain::EnableVehicleControls()
 {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             txtIMake,   txtIModel, txtIYear,     txtIColor,     txtIEngine,   txtIDoors,   txtIMileage, optIAuto,
-             optIManual, chkPic,    txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew,
-             optIUsed,   txtINotes, lstMaintList, lstPParts,     cmdAddMaint,  cmdRemMaint})
+             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual,
+             chkPic, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed,
+             txtINotes, lstMaintList, lstPParts, cmdAddMaint, cmdRemMaint})
         control->setEnabled(true);
     mnuAddMaint->setEnabled(true);
     mnuRemMaint->setEnabled(true);
@@ -521,8 +521,9 @@ void frmAutoMain::EnableVehicleControls()
 void frmAutoMain::DisableEntryDetails()
 {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes, txtPLocation, txtPDatePurch,
-             txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes, cmdRemMaint, cmdPRemPart})
+             txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes, txtPLocation,
+             txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes, cmdRemMaint,
+             cmdPRemPart})
         control->setEnabled(false);
     mnuRemMaint->setEnabled(false);
     mnuRemPart->setEnabled(false);
@@ -531,8 +532,9 @@ void frmAutoMain::DisableEntryDetails()
 void frmAutoMain::DisableVehicleInfo()
 {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual, chkPic,
-             txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed, txtINotes})
+             txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage, optIAuto, optIManual,
+             chkPic, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName, txtIInsDate, optINew, optIUsed,
+             txtINotes})
         control->setEnabled(false);
 }
 
@@ -580,10 +582,10 @@ void frmAutoMain::fillVehiclePage()
         values << std::move(*value);
     }
 
-    QLineEdit* const texts[] = {txtIMake,    txtIModel,   txtIYear, txtIColor,    txtIEngine,    txtIDoors,
-                                txtIMileage, nullptr,     nullptr,  txtILocation, txtIDatePurch, txtIWarranty,
-                                txtIInsName, txtIInsDate, nullptr,  nullptr};
-    QRadioButton* const options[] = {nullptr,    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, optIAuto,
+    QLineEdit* const texts[] = {txtIMake, txtIModel, txtIYear, txtIColor, txtIEngine, txtIDoors, txtIMileage,
+                                nullptr, nullptr, txtILocation, txtIDatePurch, txtIWarranty, txtIInsName,
+                                txtIInsDate, nullptr, nullptr};
+    QRadioButton* const options[] = {nullptr, nullptr, nullptr,  nullptr,   nullptr, nullptr, nullptr,  optIAuto,
                                      optIManual, nullptr, nullptr, nullptr, nullptr, nullptr, optINew, optIUsed};
     for (int i = 0; i < VehicleFields - 1; ++i) {
         if (texts[i]) {
@@ -755,16 +757,16 @@ void frmAutoMain::setUpEntryLogs()
                                lblMaintSelected,
                                {txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop, txtMNotes}},
                               hooks, this);
-    m_partsLog = new EntryLog(
-        EntryLogKind::parts(),
-        {lstPParts,
-         cmdPAddPart,
-         cmdPRemPart,
-         mnuAddPart,
-         mnuRemPart,
-         lblPPartSelected,
-         {txtPLocation, txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst, txtPNumParts, txtPNotes}},
-        hooks, this);
+    m_partsLog = new EntryLog(EntryLogKind::parts(),
+                              {lstPParts,
+                               cmdPAddPart,
+                               cmdPRemPart,
+                               mnuAddPart,
+                               mnuRemPart,
+                               lblPPartSelected,
+                               {txtPLocation, txtPDatePurch, txtPBrand, txtPWarranty, txtPSpecs, txtPDateInst,
+                                txtPNumParts, txtPNotes}},
+                              hooks, this);
     m_maintLog->setSibling(m_partsLog);
     m_partsLog->setSibling(m_maintLog);
 }
@@ -778,13 +780,13 @@ void frmAutoMain::setUpEntryLogs()
 void frmAutoMain::repairTabOrder()
 {
     const QList<QWidget*> order = {
-        cboVehicle,    cmdAddVehicle, cmdRemove,    SSTab1->tabBar(), txtIMake,     txtIModel,    txtIYear,
-        txtIColor,     txtIEngine,    txtIDoors,    txtIMileage,      optIAuto,     optIManual,   chkPic,
-        txtILocation,  txtIDatePurch, txtIWarranty, txtIInsName,      txtIInsDate,  optINew,      optIUsed,
-        txtINotes,     lstMaintList,  cmdAddMaint,  cmdRemMaint,      txtMLastInsp, txtMNextInsp, txtMPMileage,
-        txtMNMileage,  txtMShop,      txtMNotes,    lstPParts,        cmdPAddPart,  cmdPRemPart,  txtPLocation,
-        txtPDatePurch, txtPBrand,     txtPWarranty, txtPSpecs,        txtPNumParts, txtPNotes,    txtPDateInst,
-        cmdPrint,      cmdClose};
+        cboVehicle,   cmdAddVehicle, cmdRemove,    SSTab1->tabBar(), txtIMake,      txtIModel,    txtIYear,
+        txtIColor,    txtIEngine,    txtIDoors,    txtIMileage,      optIAuto,      optIManual,   chkPic,
+        txtILocation, txtIDatePurch, txtIWarranty, txtIInsName,      txtIInsDate,   optINew,      optIUsed,
+        txtINotes,    lstMaintList,  cmdAddMaint,  cmdRemMaint,      txtMLastInsp,  txtMNextInsp, txtMPMileage,
+        txtMNMileage, txtMShop,      txtMNotes,    lstPParts,        cmdPAddPart,   cmdPRemPart,  txtPLocation,
+        txtPDatePurch, txtPBrand,    txtPWarranty, txtPSpecs,        txtPNumParts,  txtPNotes,    txtPDateInst,
+        cmdPrint,     cmdClose};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }

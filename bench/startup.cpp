@@ -2,7 +2,8 @@
 // alternately, each in a private data home, offscreen, ended after its first
 // paint, and prints the median wall time, CPU time and peak memory of each.
 //
-//   gearbook_startup [RUNS]        (default 15 runs of each per case)
+//   gearbook_startup [RUNS [GEARBOOK]]   (default 15 runs of each per case;
+//                                          GEARBOOK: another build's program, to compare builds)
 //
 // Cases: to the login window; to the main window with the login skipped, with
 // an empty vehicle list and with 32,767 vehicles. CPU time and peak memory come
@@ -155,7 +156,7 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
-    const QString gearbook = QStringLiteral(GEARBOOK_PROGRAM);
+    const QString gearbook = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(GEARBOOK_PROGRAM);
     const QString bare = QStringLiteral(GEARBOOK_BARE_PROGRAM);
     QTemporaryDir home;
     if (!home.isValid()) {

@@ -2,6 +2,7 @@
 
 #include "CheckBoxValue.h"
 #include "CredentialStore.h"
+#include "Fonts.h"
 #include "LengthLimits.h"
 #include "PlatformServices.h"
 #include "SaveReport.h"
@@ -29,7 +30,11 @@ void message(const QString& text, const QString& title = QString())
 
 frmChangePass::frmChangePass(QWidget* parent) : QDialog(parent)
 {
-    setupUi(this);
+    {
+        // Built at start, hidden, by the login window.
+        const InstalledFontNames installedNames;
+        setupUi(this);
+    }
     liftLengthLimits(this);
     setFixedSize(size());
 

@@ -2,6 +2,7 @@
 
 #include "CheckBoxValue.h"
 #include "CredentialStore.h"
+#include "Fonts.h"
 #include "HelpBrowser.h"
 #include "HelpBrowserInterface.h"
 #include "LengthLimits.h"
@@ -24,7 +25,10 @@ using namespace modGlobalVars;
 
 frmLogin::frmLogin(QWidget* parent) : QMainWindow(parent)
 {
-    setupUi(this);
+    {
+        const InstalledFontNames installedNames;
+        setupUi(this);
+    }
     liftLengthLimits(this);
     // Sizes between whole points that the form file cannot hold.
     QFont f = Label2->font();

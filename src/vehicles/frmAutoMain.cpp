@@ -4,6 +4,7 @@
 #include "DataFolder.h"
 #include "EntryLog.h"
 #include "FieldGuard.h"
+#include "Fonts.h"
 #include "HelpBrowser.h"
 #include "LengthLimits.h"
 #include "MenuShortcutFilter.h"
@@ -52,7 +53,10 @@ std::optional<bool> truthOf(const QString& value)
 frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
 {
     adoptAsInstance();
-    setupUi(this);
+    {
+        const InstalledFontNames installedNames;
+        setupUi(this);
+    }
     liftLengthLimits(this);
 
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

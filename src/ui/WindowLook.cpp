@@ -16,7 +16,9 @@
 
 #include <qdrawutil.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -185,33 +187,83 @@ void makeReadable(QWidget* widget)
 }
 
 // Sets a caption a little closer when the font shows it wider than the form's
-// control (the substitute fonts are not the original's); at most 12%.
+// control (the substitute fonts are not the original's); at most 12%: the
+// widest spacing from 99% down that fits. The spacings are tried on copies of
+// the font and only the one chosen is set, as setting a widget's font costs
+// far more than measuring a caption.
 void fitCaption(QWidget* widget)
 {
-    auto overflow = [widget]() -> bool {
-        if (auto* label = qobject_cast<QLabel*>(widget))
-            return label->fontMetrics().horizontalAdvance(label->buddy()
-                                                              ? QString(label->text()).remove(QLatin1Char('&'))
-                                                              : label->text()) > label->contentsRect().width();
-        return widget->sizeHint().width() > widget->width();
-    };
+    QString text;
+    int room = 0;
+    // The width a caption's text takes in given metrics; the control may add
+    // some that does not depend on the spacing (a check box's indicator).
+    std::function<int(const QFontMetrics&)> textWidth;
+    int hint = -1;
     if (auto* label = qobject_cast<QLabel*>(widget)) {
-        if (label->wordWrap() || label->text().isEmpty() || Qt::mightBeRichText(label->text()) ||
-            label->textFormat() == Qt::RichText)
+        text = label->text();
+        if (label->wordWrap() || text.isEmpty() || Qt::mightBeRichText(text) || label->textFormat() == Qt::RichText)
             return;
-    } else if (!qobject_cast<QCheckBox*>(widget) && !qobject_cast<QRadioButton*>(widget)) {
+        if (label->buddy())
+            text.remove(QLatin1Char('&'));
+        room = label->contentsRect().width();
+        textWidth = [&text](const QFontMetrics& metrics) { return metrics.horizontalAdvance(text); };
+    } else if (qobject_cast<QCheckBox*>(widget) || qobject_cast<QRadioButton*>(widget)) {
+        text = static_cast<QAbstractButton*>(widget)->text();
+        if (text.isEmpty())
+            return; // nothing to set closer
+        room = widget->width();
+        hint = widget->sizeHint().width(); // polishes the button first, which may change its font
+        if (hint <= room)
+            return;
+        // Measured as the button measures its size hint.
+        const QStyle* style = widget->style();
+        textWidth = [&text, style](const QFontMetrics& metrics) {
+            return style->itemTextRect(metrics, QRect(), Qt::TextShowMnemonic, false, text).width();
+        };
+    } else {
         return;
     }
-    if (!overflow())
+    const QFont shown = widget->font();
+    const int width = textWidth(QFontMetrics(shown));
+    const int extra = hint < 0 ? 0 : hint - width;
+    if (width + extra <= room)
         return;
-    QFont font = widget->font();
-    for (int percent = 99; percent >= 88; --percent) {
+    auto spaced = [&shown](int percent) {
+        QFont font = shown;
         font.setLetterSpacing(QFont::PercentageSpacing, percent);
-        widget->setFont(font);
-        if (!overflow())
-            return;
+        return font;
+    };
+    auto overflows = [&](int percent) { return textWidth(QFontMetrics(spaced(percent))) + extra > room; };
+    // The width grows with the spacing: start where it would just fit if it
+    // grew in proportion, and step from there.
+    constexpr int Widest = 99, Closest = 88;
+    int percent = std::clamp(int(100.0 * (room - extra) / std::max(1, width)), Closest, Widest);
+    if (overflows(percent)) {
+        while (percent > Closest && overflows(--percent)) {
+        }
+    } else {
+        while (percent < Widest && !overflows(percent + 1))
+            ++percent;
     }
+    widget->setFont(spaced(percent));
 }
+
+// A caption out of sight when its window is built (another page of the
+// window) is fitted when first shown: many such pages are never opened, and
+// measuring loads the caption's font.
+class FitOnShow : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            watched->removeEventFilter(this);
+            fitCaption(static_cast<QWidget*>(watched));
+        }
+        return false;
+    }
+};
 
 } // namespace
 
@@ -232,9 +284,18 @@ void apply(QWidget* window)
         window->installEventFilter(new EnterFilter(window, defaults));
 
     makeReadable(window);
+    FitOnShow* fitOnShow = nullptr;
     for (QWidget* widget : window->findChildren<QWidget*>()) {
         makeReadable(widget);
-        fitCaption(widget);
+        if (!qobject_cast<QLabel*>(widget) && !qobject_cast<QCheckBox*>(widget) && !qobject_cast<QRadioButton*>(widget))
+            continue;
+        if (widget->isVisibleTo(window)) {
+            fitCaption(widget);
+        } else {
+            if (!fitOnShow)
+                fitOnShow = new FitOnShow(window);
+            widget->installEventFilter(fitOnShow);
+        }
     }
 }
 

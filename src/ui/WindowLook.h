@@ -18,7 +18,8 @@ namespace WindowLook {
 // - Colours: a control with a fixed background gets a fixed text colour too
 //   (black unless the form gives one); a fixed text colour on the theme's own
 //   background is kept only where readable (see readableText).
-// - A caption wider than its label or check box is set a little closer.
+// - A caption wider than its label or check box is set a little closer (one
+//   out of sight, on another page of the window, when it is first shown).
 // - Installs the application style that wraps long button captions onto two
 //   lines and draws frame captions on the frame's line, if not done yet.
 void apply(QWidget* window);

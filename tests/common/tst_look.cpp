@@ -3,9 +3,11 @@
 #include "WindowLook.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -86,6 +88,101 @@ private slots:
             QCOMPARE(box->palette().color(QPalette::Text), QColor(Qt::white));
         }
         QApplication::setPalette(old);
+    }
+
+    // A caption wider than its control is set closer, by the least of 1% to 12% that lets it fit
+    // (12% when none does); one that fits keeps its font.
+    void captionsSetCloserOnlyAsFarAsNeeded_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<double>("room"); // the control's width as a share of what the caption needs
+        for (const char* kind : {"label", "buddy", "check", "radio"})
+            for (double room : {1.0, 0.99, 0.95, 0.9, 0.8})
+                QTest::addRow("%s %.2f", kind, room) << QString::fromLatin1(kind) << room;
+    }
+
+    void captionsSetCloserOnlyAsFarAsNeeded()
+    {
+        QFETCH(QString, kind);
+        QFETCH(double, room);
+        const QString caption = QStringLiteral("Date of &Last Oil Change:");
+        auto make = [&](QWidget* parent) -> QWidget* {
+            if (kind == "check")
+                return new QCheckBox(caption, parent);
+            if (kind == "radio")
+                return new QRadioButton(caption, parent);
+            auto* label = new QLabel(caption, parent);
+            if (kind == "buddy")
+                label->setBuddy(new QLineEdit(parent));
+            return label;
+        };
+        // The width the control needs in `font`: a button's own size hint, a label's shown text.
+        auto needs = [&](const QFont& font) {
+            if (kind == "label" || kind == "buddy")
+                return QFontMetrics(font).horizontalAdvance(kind == "buddy" ? QString(caption).remove('&') : caption);
+            QWidget parent;
+            QWidget* control = make(&parent);
+            control->setFont(font);
+            return control->sizeHint().width();
+        };
+        QWidget window;
+        QWidget* control = make(&window);
+        const QFont natural = control->font();
+        const int width = int(needs(natural) * room);
+        control->resize(width, 20);
+        int expected = 0; // none: the font stays as it is
+        if (needs(natural) > width) {
+            for (expected = 99; expected > 88; --expected) {
+                QFont closer = natural;
+                closer.setLetterSpacing(QFont::PercentageSpacing, expected);
+                if (needs(closer) <= width)
+                    break;
+            }
+        }
+        WindowLook::apply(&window);
+        if (expected == 0) {
+            QCOMPARE(control->font(), natural);
+        } else {
+            QCOMPARE(control->font().letterSpacingType(), QFont::PercentageSpacing);
+            QCOMPARE(control->font().letterSpacing(), qreal(expected));
+        }
+        if (room >= 0.95) // the caption fits at the spacing chosen
+            QVERIFY(needs(control->font()) <= width);
+    }
+
+    // A caption on a page out of sight when the window is built is fitted by the time the page shows.
+    void aHiddenPagesCaptionFitsWhenShown()
+    {
+        QWidget window;
+        auto* page = new QWidget(&window);
+        page->hide();
+        auto* label = new QLabel(QStringLiteral("Date of Last Oil Change:"), page);
+        const int width = label->fontMetrics().horizontalAdvance(label->text());
+        label->resize(width * 97 / 100, 20);
+        WindowLook::apply(&window);
+        window.show();
+        page->show();
+        QCOMPARE(label->font().letterSpacingType(), QFont::PercentageSpacing);
+        QVERIFY(label->font().letterSpacing() < 100);
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width());
+    }
+
+    // Controls without a caption to fit keep their font however narrow they are.
+    void captionlessControlsKeepTheirFont()
+    {
+        QWidget window;
+        auto* box = new QCheckBox(&window);
+        auto* wrapped = new QLabel(QStringLiteral("A long caption that wraps onto lines"), &window);
+        wrapped->setWordWrap(true);
+        auto* rich = new QLabel(QStringLiteral("<b>A long caption in bold</b>"), &window);
+        for (QWidget* control :
+             {static_cast<QWidget*>(box), static_cast<QWidget*>(wrapped), static_cast<QWidget*>(rich)})
+            control->resize(4, 20);
+        const QFont natural = box->font();
+        WindowLook::apply(&window);
+        for (QWidget* control :
+             {static_cast<QWidget*>(box), static_cast<QWidget*>(wrapped), static_cast<QWidget*>(rich)})
+            QCOMPARE(control->font(), natural);
     }
 
     // In a window that is not a dialog: Enter clicks the focused button, else the default one.

@@ -114,17 +114,24 @@ BENCHMARK(BM_LoadBothLists)
     ->Args({20000, 0})
     ->Unit(benchmark::kMillisecond);
 
+// The one vehicle with `count` maintenance entries and parts, chosen once in
+// `window`: a new vehicle, so this first choice writes its vehicle file.
+void chooseBenchVehicle(frmAutoMain& window, int count)
+{
+    writeLists(count);
+    VehicleFiles::SaveVehicleList({BenchVehicle});
+    window.LoadVehicleList();
+    window.cboVehicle->setCurrentIndex(0);
+    window.cboVehicle_Click();
+}
+
 // Choosing the vehicle in the real main window: every page emptied, the
 // vehicle file read and written back, both lists loaded.
 void BM_SelectVehicleWithLongLists(benchmark::State& state)
 {
     const int count = int(state.range(0));
-    writeLists(count);
-    VehicleFiles::SaveVehicleList({BenchVehicle});
     frmAutoMain window;
-    window.LoadVehicleList();
-    window.cboVehicle->setCurrentIndex(0);
-    window.cboVehicle_Click(); // a new vehicle: this first choice writes its vehicle file
+    chooseBenchVehicle(window, count);
     for (auto _ : state)
         window.cboVehicle_Click();
     if (window.maintLog()->names().size() != count || window.partsLog()->names().size() != count)
@@ -146,12 +153,8 @@ double threadCpuSeconds()
 void BM_SelectVehiclePerParse(benchmark::State& state)
 {
     const int count = int(state.range(0));
-    writeLists(count);
-    VehicleFiles::SaveVehicleList({BenchVehicle});
     frmAutoMain window;
-    window.LoadVehicleList();
-    window.cboVehicle->setCurrentIndex(0);
-    window.cboVehicle_Click();
+    chooseBenchVehicle(window, count);
     double parse = 0, select = 0;
     for (auto _ : state) {
         const double t0 = threadCpuSeconds();

@@ -8,6 +8,7 @@
 #include "Restore.h"
 #include "SaveReport.h"
 #include "StartUp.h"
+#include "WindowLook.h"
 #include "frmAutoMain.h"
 #include "modGlobalVars.h"
 
@@ -29,6 +30,7 @@ int main(int argc, char* argv[])
     modGlobalVars::ApplicationTitle = QStringLiteral("Venbry's Gearbook");
     registerFontSubstitutions();
     QApplication::setWindowIcon(gearbookIcon());
+    WindowLook::installStyle();
 
     // Before anything can be written, credential files included: one copy per data folder.
     DataFolder::Lock lock;

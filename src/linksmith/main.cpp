@@ -1,6 +1,7 @@
 #include "AppId.h"
 #include "Fonts.h"
 #include "Icon.h"
+#include "WindowLook.h"
 #include "frmLinksmith.h"
 #include "modGlobalVars.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char* argv[])
     modGlobalVars::ApplicationTitle = QStringLiteral("Linksmith");
     registerFontSubstitutions();
     QApplication::setWindowIcon(gearbookIcon());
+    WindowLook::installStyle();
 
     frmLinksmith::instance()->show();
     return app.exec();

@@ -38,11 +38,11 @@ QIcon decodedIcon()
     return icon;
 }
 
-// Decodes the images only when something first draws the icon or asks about it.
-// Every window gets the icon at start, but on many platforms (offscreen, Wayland)
-// nothing ever draws a window icon, and six decoded images cost a tenth of the start.
+// Makes the icon only when something first draws it or asks about it.
 class DeferredIconEngine final : public QIconEngine {
 public:
+    DeferredIconEngine(std::function<QIcon()> make, QString key) : m_make(std::move(make)), m_key(std::move(key)) {}
+
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
     {
         decoded().paint(painter, rect, Qt::AlignCenter, mode, state);
@@ -72,30 +72,44 @@ public:
         decoded().addFile(fileName, size, mode, state);
     }
     bool isNull() override { return false; }
-    QString key() const override { return QStringLiteral("gearbook"); }
+    QString key() const override { return m_key; }
     QIconEngine* clone() const override
     {
-        auto* copy = new DeferredIconEngine;
+        auto* copy = new DeferredIconEngine(m_make, m_key);
         copy->m_icon = m_icon;
+        copy->m_made = m_made;
         return copy;
     }
 
 private:
     QIcon& decoded()
     {
-        if (m_icon.isNull())
-            m_icon = decodedIcon();
+        if (!m_made) {
+            m_icon = m_make();
+            m_made = true;
+        }
         return m_icon;
     }
 
+    std::function<QIcon()> m_make;
+    QString m_key;
     QIcon m_icon;
+    bool m_made = false;
 };
 
 } // namespace
 
+QIcon deferredIcon(std::function<QIcon()> make, const QString& key)
+{
+    return QIcon(new DeferredIconEngine(std::move(make), key));
+}
+
 QIcon gearbookIcon()
 {
-    return QIcon(new DeferredIconEngine);
+    // Every window gets the icon at start, but on many platforms (offscreen,
+    // Wayland) nothing ever draws a window icon, and six decoded images cost a
+    // tenth of the start.
+    return deferredIcon(decodedIcon, QStringLiteral("gearbook"));
 }
 
 QPixmap gearbookPixmap(int size)

@@ -1,5 +1,7 @@
 #include "PlatformServices.h"
 
+#include "Module.h"
+#include "PrinterInterface.h"
 #include "modGlobalVars.h"
 
 #include <QApplication>
@@ -7,9 +9,6 @@
 #include <QFileSystemModel>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QProcess>
 #include <QSortFilterProxyModel>
 
@@ -143,29 +142,19 @@ public:
 
     bool printImage(const QImage& image, QString* error) override
     {
-        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-        if (info.isNull()) {
-            if (error)
-                *error = QStringLiteral("No printer is installed.");
-            return false;
-        }
-        QPrinter printer(info, QPrinter::HighResolution);
-        QPainter painter;
-        if (!printer.isValid() || !painter.begin(&printer)) {
-            if (error)
-                *error = QStringLiteral("The printer \"%1\" could not be opened.").arg(info.printerName());
-            return false;
-        }
-        const QRect page = painter.viewport();
-        QSize size = image.size();
-        size.scale(page.size(), Qt::KeepAspectRatio);
-        painter.setViewport(page.x(), page.y(), size.width(), size.height());
-        painter.setWindow(image.rect());
-        painter.drawImage(0, 0, image);
-        const bool ok = painter.end();
-        if (!ok && error)
-            *error = QStringLiteral("Printing on \"%1\" failed.").arg(info.printerName());
-        return ok;
+        static PrinterInterface* printer = nullptr; // the module stays loaded for the rest of the run
+        const QString path = Module::folder() + QLatin1Char('/') + PrinterModuleFileName;
+        QString reason;
+        if (!printer)
+            printer = Module::load<PrinterInterface>(path, QStringLiteral("Gearbook's printing module"), &reason);
+        if (!printer)
+            reason =
+                QStringLiteral("The printing module \"%1\" is missing or could not be loaded.\n\n%2").arg(path, reason);
+        else if (printer->printImage(image, &reason))
+            return true;
+        if (error)
+            *error = reason;
+        return false;
     }
 
     bool startProgram(const QString& path, const QStringList& arguments) override

@@ -1,5 +1,7 @@
 #include "WindowLook.h"
 
+#include "Icon.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -75,6 +77,19 @@ class CaptionStyle : public QProxyStyle {
 public:
     explicit CaptionStyle(QStyle* base) : QProxyStyle(base) {}
 
+    // Every menu bar makes its overflow button, with its icon, when it is
+    // built, and reading that icon loads three image format plugins. The
+    // button shows only on a window too narrow for its menus: the icon is read
+    // when first drawn.
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if ((icon != SP_ToolBarHorizontalExtensionButton && icon != SP_ToolBarVerticalExtensionButton) || option)
+            return QProxyStyle::standardIcon(icon, option, widget);
+        return deferredIcon(
+            [base = QPointer<QStyle>(baseStyle()), icon] { return base ? base->standardIcon(icon) : QIcon(); },
+            QStringLiteral("gearbook-standard-%1").arg(int(icon)));
+    }
+
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget) const override
     {
@@ -119,20 +134,6 @@ public:
                               QPalette::WindowText);
     }
 };
-
-void installCaptionStyle()
-{
-    // Marked by a property rather than its type: the help browser module has its own copy of this code.
-    static const char* const Mark = "gearbookCaptionStyle";
-    if (QApplication::style()->property(Mark).toBool())
-        return;
-    QStyle* base = QStyleFactory::create(QApplication::style()->name());
-    if (!base)
-        return;
-    auto* style = new CaptionStyle(base);
-    style->setProperty(Mark, true);
-    QApplication::setStyle(style);
-}
 
 bool roleSet(const QPalette& palette, QPalette::ColorRole role)
 {
@@ -269,9 +270,23 @@ public:
 
 namespace WindowLook {
 
+void installStyle()
+{
+    // Marked by a property rather than its type: the help browser module has its own copy of this code.
+    static const char* const Mark = "gearbookCaptionStyle";
+    if (QApplication::style()->property(Mark).toBool())
+        return;
+    QStyle* base = QStyleFactory::create(QApplication::style()->name());
+    if (!base)
+        return;
+    auto* style = new CaptionStyle(base);
+    style->setProperty(Mark, true);
+    QApplication::setStyle(style);
+}
+
 void apply(QWidget* window)
 {
-    installCaptionStyle();
+    installStyle();
 
     QList<QPointer<QPushButton>> defaults;
     const QList<QPushButton*> buttons = window->findChildren<QPushButton*>();

@@ -20,9 +20,14 @@ namespace WindowLook {
 //   background is kept only where readable (see readableText).
 // - A caption wider than its label or check box is set a little closer (one
 //   out of sight, on another page of the window, when it is first shown).
-// - Installs the application style that wraps long button captions onto two
-//   lines and draws frame captions on the frame's line, if not done yet.
+// - Installs the application style (installStyle), if not done yet.
 void apply(QWidget* window);
+
+// Installs the application style that wraps long button captions onto two
+// lines, draws frame captions on the frame's line and reads the icons of
+// overflow buttons only when they show. Call before the first window is
+// built, so that every control is made with it; later calls do nothing.
+void installStyle();
 
 // WCAG contrast ratio of two colours, 1 to 21.
 double contrast(const QColor& a, const QColor& b);

@@ -6,9 +6,12 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QToolButton>
 #include <QtTest>
 
 #include <algorithm>
@@ -19,6 +22,22 @@ class TestLook : public QObject {
 
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    // Run first: once read, image format plugins stay loaded.
+    void overflowIconIsReadWhenDrawn()
+    {
+        auto imagePluginsLoaded = [] {
+            QFile maps(QStringLiteral("/proc/self/maps"));
+            return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/imageformats/");
+        };
+        WindowLook::installStyle();
+        QMainWindow window;
+        window.menuBar()->addMenu(QStringLiteral("&File"));
+        auto* overflow = window.menuBar()->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"));
+        QVERIFY(overflow);
+        QVERIFY(!imagePluginsLoaded());
+        QVERIFY(!overflow->icon().pixmap(16, 16).isNull());
+    }
 
     void namesSortInTheUsersLanguageIgnoringCase()
     {

@@ -54,6 +54,7 @@ namespace LibArchive {
     X(archive_write_set_options)
 
 struct Functions {
+// NOLINTNEXTLINE(bugprone-macro-parentheses): the argument names the member; it cannot be parenthesized.
 #define GEARBOOK_LIBARCHIVE_MEMBER(name) decltype(&::name) name = nullptr;
     GEARBOOK_LIBARCHIVE_FUNCTIONS(GEARBOOK_LIBARCHIVE_MEMBER)
 #undef GEARBOOK_LIBARCHIVE_MEMBER

@@ -1,6 +1,7 @@
 #include "Archive.h"
 
 #include "DataFolder.h"
+#include "LibArchive.h"
 #include "SafeFile.h"
 
 #include <QCryptographicHash>
@@ -9,9 +10,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QTimeZone>
-
-#include <archive.h>
-#include <archive_entry.h>
 
 #include <algorithm>
 #include <array>
@@ -35,6 +33,8 @@ namespace Backup {
 const char* const ManifestName = "Gearbook backup manifest.txt";
 
 namespace {
+
+using LibArchive::lib;
 
 constexpr qint64 MaxManifestBytes = qint64(64) << 20;
 constexpr QByteArrayView ManifestTitle = "Gearbook backup";
@@ -119,7 +119,7 @@ private:
 };
 
 struct ArchiveFree {
-    void operator()(archive* a) const { archive_free(a); }
+    void operator()(archive* a) const { lib().archive_free(a); }
 };
 using ArchivePtr = std::unique_ptr<archive, ArchiveFree>;
 
@@ -282,29 +282,31 @@ la_ssize_t appendToBuffer(archive*, void* buffer, const void* data, size_t size)
 
 std::optional<QString> buildArchive(const Manifest& manifest, const QList<FolderFile>& files, QByteArray* out)
 {
-    ArchivePtr a(archive_write_new());
+    ArchivePtr a(lib().archive_write_new());
     const auto problem = [&a] {
         return QStringLiteral("The archive could not be made: %1")
-            .arg(QString::fromUtf8(archive_error_string(a.get())));
+            .arg(QString::fromUtf8(lib().archive_error_string(a.get())));
     };
     // Names are stored in UTF-8 (as the file system holds them), whatever the locale. The fastest
     // compression: records are small texts, the archive is mostly tar headers.
-    if (archive_write_add_filter_gzip(a.get()) != ARCHIVE_OK || archive_write_set_format_pax_restricted(a.get()) ||
-        archive_write_set_options(a.get(), "gzip:compression-level=1") != ARCHIVE_OK ||
-        archive_write_set_bytes_in_last_block(a.get(), 1) != ARCHIVE_OK ||
-        archive_write_open(a.get(), out, nullptr, appendToBuffer, nullptr) != ARCHIVE_OK)
+    if (lib().archive_write_add_filter_gzip(a.get()) != ARCHIVE_OK ||
+        lib().archive_write_set_format_pax_restricted(a.get()) ||
+        lib().archive_write_set_options(a.get(), "gzip:compression-level=1") != ARCHIVE_OK ||
+        lib().archive_write_set_bytes_in_last_block(a.get(), 1) != ARCHIVE_OK ||
+        lib().archive_write_open(a.get(), out, nullptr, appendToBuffer, nullptr) != ARCHIVE_OK)
         return problem();
 
-    std::unique_ptr<archive_entry, decltype(&archive_entry_free)> entry(archive_entry_new(), archive_entry_free);
+    std::unique_ptr<archive_entry, decltype(&archive_entry_free)> entry(lib().archive_entry_new(),
+                                                                        lib().archive_entry_free);
     const auto add = [&](const char* name, const QByteArray& bytes, const struct timespec& mtime, mode_t perm) {
-        archive_entry_clear(entry.get());
-        archive_entry_set_pathname_utf8(entry.get(), name);
-        archive_entry_set_filetype(entry.get(), AE_IFREG);
-        archive_entry_set_perm(entry.get(), perm);
-        archive_entry_set_size(entry.get(), bytes.size());
-        archive_entry_set_mtime(entry.get(), mtime.tv_sec, mtime.tv_nsec);
-        return archive_write_header(a.get(), entry.get()) == ARCHIVE_OK &&
-               archive_write_data(a.get(), bytes.constData(), size_t(bytes.size())) == la_ssize_t(bytes.size());
+        lib().archive_entry_clear(entry.get());
+        lib().archive_entry_set_pathname_utf8(entry.get(), name);
+        lib().archive_entry_set_filetype(entry.get(), AE_IFREG);
+        lib().archive_entry_set_perm(entry.get(), perm);
+        lib().archive_entry_set_size(entry.get(), bytes.size());
+        lib().archive_entry_set_mtime(entry.get(), mtime.tv_sec, mtime.tv_nsec);
+        return lib().archive_write_header(a.get(), entry.get()) == ARCHIVE_OK &&
+               lib().archive_write_data(a.get(), bytes.constData(), size_t(bytes.size())) == la_ssize_t(bytes.size());
     };
     const struct timespec created = {time_t(manifest.created.toSecsSinceEpoch()), 0};
     if (!add(ManifestName, manifest.toBytes(), created, 0600))
@@ -312,7 +314,7 @@ std::optional<QString> buildArchive(const Manifest& manifest, const QList<Folder
     for (const FolderFile& file : files)
         if (!add(file.member.name.constData(), file.bytes, file.mtime, file.perm))
             return problem();
-    if (archive_write_close(a.get()) != ARCHIVE_OK)
+    if (lib().archive_write_close(a.get()) != ARCHIVE_OK)
         return problem();
     return std::nullopt;
 }
@@ -326,19 +328,19 @@ public:
     std::optional<QString> open(const QString& path)
     {
         m_path = path;
-        m_outer.reset(archive_read_new());
-        m_inner.reset(archive_read_new());
-        if (archive_read_support_filter_gzip(m_outer.get()) != ARCHIVE_OK ||
-            archive_read_support_format_raw(m_outer.get()) != ARCHIVE_OK ||
-            archive_read_open_filename(m_outer.get(), QFile::encodeName(path).constData(), 65536) != ARCHIVE_OK ||
-            archive_filter_code(m_outer.get(), 0) != ARCHIVE_FILTER_GZIP)
+        m_outer.reset(lib().archive_read_new());
+        m_inner.reset(lib().archive_read_new());
+        if (lib().archive_read_support_filter_gzip(m_outer.get()) != ARCHIVE_OK ||
+            lib().archive_read_support_format_raw(m_outer.get()) != ARCHIVE_OK ||
+            lib().archive_read_open_filename(m_outer.get(), QFile::encodeName(path).constData(), 65536) != ARCHIVE_OK ||
+            lib().archive_filter_code(m_outer.get(), 0) != ARCHIVE_FILTER_GZIP)
             return QStringLiteral("It is not a Gearbook backup (a .tar.gz file), or it is damaged: %1")
                 .arg(outerError());
         archive_entry* raw = nullptr;
-        if (archive_read_next_header(m_outer.get(), &raw) != ARCHIVE_OK)
+        if (lib().archive_read_next_header(m_outer.get(), &raw) != ARCHIVE_OK)
             return QStringLiteral("It is damaged: %1").arg(outerError());
-        if (archive_read_support_format_tar(m_inner.get()) != ARCHIVE_OK ||
-            archive_read_open(m_inner.get(), this, nullptr, &ArchiveReader::pull, nullptr) != ARCHIVE_OK)
+        if (lib().archive_read_support_format_tar(m_inner.get()) != ARCHIVE_OK ||
+            lib().archive_read_open(m_inner.get(), this, nullptr, &ArchiveReader::pull, nullptr) != ARCHIVE_OK)
             return damaged();
         return std::nullopt;
     }
@@ -347,7 +349,7 @@ public:
     archive_entry* next(std::optional<QString>* error)
     {
         archive_entry* entry = nullptr;
-        const int rc = archive_read_next_header(m_inner.get(), &entry);
+        const int rc = lib().archive_read_next_header(m_inner.get(), &entry);
         if (rc == ARCHIVE_OK)
             return entry;
         if (rc != ARCHIVE_EOF)
@@ -360,7 +362,7 @@ public:
     QString damaged() const
     {
         return QStringLiteral("It is damaged: %1")
-            .arg(m_outerFailed ? outerError() : QString::fromUtf8(archive_error_string(m_inner.get())));
+            .arg(m_outerFailed ? outerError() : QString::fromUtf8(lib().archive_error_string(m_inner.get())));
     }
 
     // After the last member: the rest of the stream read, and its CRC and
@@ -395,7 +397,7 @@ private:
             return r->m_outerFailed ? -1 : 0;
         size_t size = 0;
         la_int64_t offset = 0;
-        const int rc = archive_read_data_block(r->m_outer.get(), block, &size, &offset);
+        const int rc = lib().archive_read_data_block(r->m_outer.get(), block, &size, &offset);
         if (rc == ARCHIVE_EOF) {
             r->m_outerDone = true;
             return 0;
@@ -411,7 +413,7 @@ private:
 
     QString outerError() const
     {
-        const char* text = archive_error_string(m_outer.get());
+        const char* text = lib().archive_error_string(m_outer.get());
         return text ? QString::fromUtf8(text) : QStringLiteral("unknown error.");
     }
 
@@ -430,7 +432,7 @@ std::optional<QByteArray> readData(archive* tar, qint64 limit)
     QByteArray bytes;
     char buffer[65536];
     for (;;) {
-        const la_ssize_t n = archive_read_data(tar, buffer, sizeof buffer);
+        const la_ssize_t n = lib().archive_read_data(tar, buffer, sizeof buffer);
         if (n < 0 || bytes.size() + n > limit)
             return std::nullopt;
         if (n == 0)
@@ -446,8 +448,8 @@ std::optional<QString> openWithManifest(const QString& path, ArchiveReader* read
         return problem;
     std::optional<QString> error;
     archive_entry* entry = reader->next(&error);
-    if (!entry || qstrcmp(archive_entry_pathname_utf8(entry), ManifestName) != 0 ||
-        archive_entry_filetype(entry) != AE_IFREG)
+    if (!entry || qstrcmp(lib().archive_entry_pathname_utf8(entry), ManifestName) != 0 ||
+        lib().archive_entry_filetype(entry) != AE_IFREG)
         return error.value_or(QStringLiteral("It is not a Gearbook backup: it has no manifest."));
     const auto bytes = readData(reader->tar(), MaxManifestBytes);
     if (!bytes)
@@ -462,14 +464,15 @@ std::optional<QString> openWithManifest(const QString& path, ArchiveReader* read
 
 std::optional<QString> checkMember(archive_entry* entry)
 {
-    const char* name = archive_entry_pathname_utf8(entry);
+    const char* name = lib().archive_entry_pathname_utf8(entry);
     if (!name || !isPlainName(name))
         return QStringLiteral("It holds \"%1\", which is not a file name of the data folder.")
             .arg(name ? shown(name) : QString());
-    if (archive_entry_filetype(entry) != AE_IFREG || archive_entry_hardlink(entry) || archive_entry_symlink(entry))
+    if (lib().archive_entry_filetype(entry) != AE_IFREG || lib().archive_entry_hardlink(entry) ||
+        lib().archive_entry_symlink(entry))
         return QStringLiteral("It holds \"%1\", which is not a plain file (a folder, a link or a device).")
             .arg(shown(name));
-    if (!archive_entry_size_is_set(entry))
+    if (!lib().archive_entry_size_is_set(entry))
         return QStringLiteral("It holds \"%1\" without a size.").arg(shown(name));
     return std::nullopt;
 }
@@ -569,6 +572,8 @@ std::optional<Manifest> Manifest::parse(const QByteArray& bytes, QString* error)
 
 Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
 {
+    if (auto problem = LibArchive::load())
+        return failure(*problem);
     const Utf8Names names;
     if (isDataFolder(QFileInfo(archivePath).absolutePath(), dataFolder))
         return failure(QStringLiteral("A backup cannot be kept in the data folder it backs up. Please choose another "
@@ -612,6 +617,8 @@ Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
 
 Outcome readManifest(const QString& archivePath)
 {
+    if (auto problem = LibArchive::load())
+        return failure(*problem);
     const Utf8Names names;
     ArchiveReader reader;
     Outcome o;
@@ -623,6 +630,8 @@ Outcome readManifest(const QString& archivePath)
 
 Outcome checkArchive(const QString& archivePath, const QString& unpackInto)
 {
+    if (auto problem = LibArchive::load())
+        return failure(*problem);
     const Utf8Names names;
     ArchiveReader reader;
     Outcome o;
@@ -651,7 +660,7 @@ Outcome checkArchive(const QString& archivePath, const QString& unpackInto)
     while (archive_entry* entry = reader.next(&error)) {
         if (auto problem = checkMember(entry))
             return failure(*problem);
-        const QByteArray name(archive_entry_pathname_utf8(entry));
+        const QByteArray name(lib().archive_entry_pathname_utf8(entry));
         const auto at = index.constFind(name);
         if (at == index.constEnd())
             return failure(QStringLiteral("It holds \"%1\", which its manifest does not list.").arg(shown(name)));
@@ -659,7 +668,7 @@ Outcome checkArchive(const QString& archivePath, const QString& unpackInto)
             return failure(QStringLiteral("It holds \"%1\" twice.").arg(shown(name)));
         seen[*at] = true;
         const Member& expected = manifest->members[*at];
-        if (archive_entry_size(entry) != expected.size)
+        if (lib().archive_entry_size(entry) != expected.size)
             return failure(QStringLiteral("The size of \"%1\" is not the size its manifest gives.").arg(shown(name)));
 
         Descriptor out(outDir.get() < 0 ? -1
@@ -671,7 +680,7 @@ Outcome checkArchive(const QString& archivePath, const QString& unpackInto)
         hash.reset();
         qint64 size = 0;
         for (;;) {
-            const la_ssize_t n = archive_read_data(reader.tar(), buffer, sizeof buffer);
+            const la_ssize_t n = lib().archive_read_data(reader.tar(), buffer, sizeof buffer);
             if (n < 0)
                 return failure(reader.damaged());
             if (n == 0)
@@ -686,8 +695,8 @@ Outcome checkArchive(const QString& archivePath, const QString& unpackInto)
         if (size != expected.size || hash.result().toHex() != expected.sha256)
             return failure(QStringLiteral("\"%1\" is damaged: its checksum does not match.").arg(shown(name)));
         if (out.get() >= 0) {
-            const struct timespec times[2] = {{0, UTIME_OMIT},
-                                              {time_t(archive_entry_mtime(entry)), archive_entry_mtime_nsec(entry)}};
+            const struct timespec times[2] = {
+                {0, UTIME_OMIT}, {time_t(lib().archive_entry_mtime(entry)), lib().archive_entry_mtime_nsec(entry)}};
             ::futimens(out.get(), times);
             if (!out.close())
                 return failure(QStringLiteral("\"%1\" could not be unpacked: %2").arg(shown(name), reasonOf(errno)));

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <optional>
+
+// libarchive, opened at the first archive operation instead of linked: a start
+// that makes no backup does not pay for loading it and the libraries it needs.
+// Each function is typed from the headers, so a changed prototype fails to build.
+namespace LibArchive {
+
+// Every libarchive function the archives use.
+#define GEARBOOK_LIBARCHIVE_FUNCTIONS(X)                                                                               \
+    X(archive_entry_clear)                                                                                             \
+    X(archive_entry_filetype)                                                                                          \
+    X(archive_entry_free)                                                                                              \
+    X(archive_entry_hardlink)                                                                                          \
+    X(archive_entry_mtime)                                                                                             \
+    X(archive_entry_mtime_nsec)                                                                                        \
+    X(archive_entry_new)                                                                                               \
+    X(archive_entry_pathname_utf8)                                                                                     \
+    X(archive_entry_set_filetype)                                                                                      \
+    X(archive_entry_set_mtime)                                                                                         \
+    X(archive_entry_set_pathname_utf8)                                                                                 \
+    X(archive_entry_set_perm)                                                                                          \
+    X(archive_entry_set_size)                                                                                          \
+    X(archive_entry_size)                                                                                              \
+    X(archive_entry_size_is_set)                                                                                       \
+    X(archive_entry_symlink)                                                                                           \
+    X(archive_error_string)                                                                                            \
+    X(archive_filter_code)                                                                                             \
+    X(archive_free)                                                                                                    \
+    X(archive_read_data)                                                                                               \
+    X(archive_read_data_block)                                                                                         \
+    X(archive_read_new)                                                                                                \
+    X(archive_read_next_header)                                                                                        \
+    X(archive_read_open)                                                                                               \
+    X(archive_read_open_filename)                                                                                      \
+    X(archive_read_support_filter_gzip)                                                                                \
+    X(archive_read_support_format_raw)                                                                                 \
+    X(archive_read_support_format_tar)                                                                                 \
+    X(archive_write_add_filter_gzip)                                                                                   \
+    X(archive_write_close)                                                                                             \
+    X(archive_write_data)                                                                                              \
+    X(archive_write_header)                                                                                            \
+    X(archive_write_new)                                                                                               \
+    X(archive_write_open)                                                                                              \
+    X(archive_write_set_bytes_in_last_block)                                                                           \
+    X(archive_write_set_format_pax_restricted)                                                                         \
+    X(archive_write_set_options)
+
+struct Functions {
+// NOLINTNEXTLINE(bugprone-macro-parentheses): the argument names the member; it cannot be parenthesized.
+#define GEARBOOK_LIBARCHIVE_MEMBER(name) decltype(&::name) name = nullptr;
+    GEARBOOK_LIBARCHIVE_FUNCTIONS(GEARBOOK_LIBARCHIVE_MEMBER)
+#undef GEARBOOK_LIBARCHIVE_MEMBER
+};
+
+// Opens the library and finds its functions at the first call (from any
+// thread); later calls return what the first found. Nothing when all is there,
+// else the reason, naming the library, in words for the user.
+std::optional<QString> load();
+
+// The functions; only after load() has succeeded.
+const Functions& lib();
+
+// For tests: the file the first load() opens instead of the one the build found.
+void setLibraryName(const QByteArray& fileName);
+
+} // namespace LibArchive

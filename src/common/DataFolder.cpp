@@ -7,9 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 
@@ -98,11 +99,27 @@ Lock::Result Lock::take()
     }
 }
 
+namespace {
+
+// QSaveFile names its temporary after the file with a dot and six random
+// letters or digits. Plain comparisons: this runs at every start.
+constexpr qsizetype SaveSuffixLength = 7;
+
+bool endsWithSaveSuffix(QStringView fileName)
+{
+    if (fileName.size() <= SaveSuffixLength || fileName[fileName.size() - SaveSuffixLength] != u'.')
+        return false;
+    const auto randomPart = fileName.last(SaveSuffixLength - 1);
+    return std::all_of(randomPart.begin(), randomPart.end(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+    });
+}
+
+} // namespace
+
 bool isSaveLeftover(const QString& fileName)
 {
-    // QSaveFile names its temporary after the file with six random letters or digits.
-    static const QRegularExpression leftover(QStringLiteral("\\.gbx\\.[A-Za-z0-9]{6}$"));
-    return leftover.match(fileName).hasMatch();
+    return endsWithSaveSuffix(fileName) && QStringView(fileName).chopped(SaveSuffixLength).endsWith(u".gbx");
 }
 
 void Lock::removeSaveLeftovers(const QString& folder, const QStringList& fileNames) const
@@ -113,13 +130,10 @@ void Lock::removeSaveLeftovers(const QString& folder, const QStringList& fileNam
 
 void RemoveSaveLeftovers(const QString& folder, const QStringList& fileNames)
 {
-    QStringList names;
-    for (const QString& name : fileNames)
-        names << QRegularExpression::escape(name);
-    const QRegularExpression named(QStringLiteral("^(%1)\\.[A-Za-z0-9]{6}$").arg(names.join(u'|')),
-                                   QRegularExpression::DotMatchesEverythingOption);
     const auto isLeftover = [&](const QString& fileName) {
-        return names.isEmpty() ? isSaveLeftover(fileName) : named.match(fileName).hasMatch();
+        if (fileNames.isEmpty())
+            return isSaveLeftover(fileName);
+        return endsWithSaveSuffix(fileName) && fileNames.contains(QStringView(fileName).chopped(SaveSuffixLength));
     };
     QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     while (it.hasNext()) {

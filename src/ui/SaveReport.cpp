@@ -69,7 +69,12 @@ bool reportSave(const QString& path, const WriteResult& result)
 
 bool takeDataFolderOrTell(DataFolder::Lock& lock)
 {
-    switch (lock.take()) {
+    return tellDataFolderLock(lock, lock.take());
+}
+
+bool tellDataFolderLock(const DataFolder::Lock& lock, DataFolder::Lock::Result taken)
+{
+    switch (taken) {
     case DataFolder::Lock::Result::Held:
         return true;
     case DataFolder::Lock::Result::InUse:

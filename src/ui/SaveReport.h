@@ -26,3 +26,5 @@ bool reportSave(const QString& path, const WriteResult& result);
 // so and returns false: the program must then end without writing anything.
 // A lock that cannot be made at all is reported, and the run goes on.
 bool takeDataFolderOrTell(DataFolder::Lock& lock);
+// The same for a lock taken already (on another thread): `taken` is what take() returned.
+bool tellDataFolderLock(const DataFolder::Lock& lock, DataFolder::Lock::Result taken);

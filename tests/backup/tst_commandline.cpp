@@ -19,13 +19,18 @@ class TestCommandLine : public QObject {
         int status = -1;
         QString out, err;
     };
-    Run gearbook(const QStringList& arguments, rlim_t fileSizeLimit = RLIM_INFINITY)
+    // With `window`, the program opens its window offscreen and ends after its first paint.
+    Run gearbook(const QStringList& arguments, rlim_t fileSizeLimit = RLIM_INFINITY, bool window = false)
     {
         QProcess p;
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.remove("DISPLAY");
         e.remove("WAYLAND_DISPLAY");
         e.remove("QT_QPA_PLATFORM");
+        if (window) {
+            e.insert("QT_QPA_PLATFORM", "offscreen");
+            e.insert("GEARBOOK_QUIT_AFTER_FIRST_PAINT", "1");
+        }
         p.setProcessEnvironment(e);
         // A full disk: writes past the limit fail with EFBIG instead of ending the program.
         p.setChildProcessModifier([fileSizeLimit] {
@@ -82,6 +87,28 @@ private slots:
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains("FordMaint.gbx"), qPrintable(r.err));
         QVERIFY(!QFileInfo::exists(env->home() + "/vehicles.csv"));
+    }
+
+    // The lock is taken while the login window is built: a second copy still
+    // ends before anything is written, and the first clears what a killed save left.
+    void aSecondCopyEndsWithoutWriting()
+    {
+        const QString leftover = QDir::currentPath() + "/logdata.gbx.Ab3xZ9";
+        writeAll(leftover, "half");
+        auto first = std::make_unique<DataFolder::Lock>();
+        QCOMPARE(first->take(), DataFolder::Lock::Result::Held);
+        const auto listing = [] {
+            return QDir(DataFolder::programFolder()).entryList(QDir::AllEntries | QDir::Hidden) +
+                   QDir(DataFolder::path()).entryList(QDir::AllEntries | QDir::Hidden) +
+                   QDir::current().entryList(QDir::AllEntries | QDir::Hidden);
+        };
+        const QStringList before = listing();
+        QCOMPARE(gearbook({}, RLIM_INFINITY, true).status, 1);
+        QCOMPARE(listing(), before);
+
+        first.reset();
+        QCOMPARE(gearbook({}, RLIM_INFINITY, true).status, 0);
+        QVERIFY(!QFileInfo::exists(leftover));
     }
 };
 

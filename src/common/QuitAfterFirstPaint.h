@@ -6,8 +6,9 @@
 
 // For the start-up benchmark and tests that start the program: with
 // GEARBOOK_QUIT_AFTER_FIRST_PAINT set, the program ends as soon as its first
-// window has been painted, so a run measures the start and nothing else. Header-only, so the bare comparison program in
-// bench/ ends the same way without linking anything of ours.
+// window has been painted, so a run measures the start and nothing else.
+// Header-only, so the bare comparison program in bench/ ends the same way
+// without linking anything of ours.
 class QuitAfterFirstPaint final : public QObject {
 public:
     // Installs the filter when the variable is set; costs one getenv otherwise.

@@ -67,11 +67,6 @@ bool reportSave(const QString& path, const WriteResult& result)
     return false;
 }
 
-bool takeDataFolderOrTell(DataFolder::Lock& lock)
-{
-    return tellDataFolderLock(lock, lock.take());
-}
-
 bool tellDataFolderLock(const DataFolder::Lock& lock, DataFolder::Lock::Result taken)
 {
     switch (taken) {

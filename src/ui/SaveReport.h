@@ -22,9 +22,9 @@ void tellListLocked(const QString& path, const QString& reason, const QString& t
 // Returns result.ok so callers can write `if (!reportSave(path, writeFileSafely(...)))`.
 bool reportSave(const QString& path, const WriteResult& result);
 
-// Takes the data folder's lock for this run. When another copy holds it, says
-// so and returns false: the program must then end without writing anything.
-// A lock that cannot be made at all is reported, and the run goes on.
-bool takeDataFolderOrTell(DataFolder::Lock& lock);
-// The same for a lock taken already (on another thread): `taken` is what take() returned.
+// Tells the user what taking the data folder's lock for this run came to
+// (`taken`, what lock.take() returned; main() takes it on another thread).
+// When another copy holds it, says so and returns false: the program must then
+// end without writing anything. A lock that cannot be made at all is
+// reported, and the run goes on.
 bool tellDataFolderLock(const DataFolder::Lock& lock, DataFolder::Lock::Result taken);

@@ -159,11 +159,11 @@ private slots:
     {
         ScriptedPlatform ui;
         DataFolder::Lock first;
-        QVERIFY(takeDataFolderOrTell(first));
+        QVERIFY(tellDataFolderLock(first, first.take()));
         QCOMPARE(ui.messages(), QStringList());
         const QStringList before = QDir(DataFolder::programFolder()).entryList(QDir::AllEntries | QDir::Hidden);
         DataFolder::Lock second;
-        QVERIFY(!takeDataFolderOrTell(second));
+        QVERIFY(!tellDataFolderLock(second, second.take()));
         QCOMPARE(ui.messages().size(), 1);
         QVERIFY(ui.messages()[0].contains(QDir::toNativeSeparators(DataFolder::path())));
         QCOMPARE(QDir(DataFolder::programFolder()).entryList(QDir::AllEntries | QDir::Hidden), before);

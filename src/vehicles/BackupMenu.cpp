@@ -9,6 +9,7 @@
 #include "Restore.h"
 #include "frmAutoMain.h"
 #include "frmAutoPic.h"
+#include "frmDueMaint.h"
 
 #include <QDate>
 #include <QDir>
@@ -101,6 +102,9 @@ void frmAutoMain::mnuRestore_Click()
         return;
     }
     reloadAsAtStart();
+    // An open overview of what is due lists the records as they were.
+    if (frmDueMaint* due = frmDueMaint::existing(); due && due->isVisible())
+        due->refresh();
     platform().messageBox(QStringLiteral("The %1 files of the backup have been restored.\n\nYour records as they were "
                                          "before are kept in the safety backup\n\n\"%2\"")
                               .arg(result.fileCount)

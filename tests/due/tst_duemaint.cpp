@@ -1,3 +1,4 @@
+#include "Archive.h"
 #include "DueScan.h"
 #include "MainWindowFixture.h"
 #include "RecordFile.h"
@@ -130,6 +131,30 @@ private slots:
                                                   "2 Bike/Oil \"BikeOil.gbx\": It holds too few values."}));
         QVERIFY(dialogs->shown.isEmpty());
         QVERIFY(QFileInfo(data("BikeOil.gbx")).isFile()); // nothing moved or written
+    }
+
+    void openOverviewFollowsARestore()
+    {
+        env->dataFolder();
+        vehicles("\"Car\"\r\n");
+        entries("Car", {{"Oil", inDays(1), "", ""}});
+        const QString archive = env->home() + "/b.tar.gz";
+        QVERIFY(Backup::writeBackup(DataFolder::path(), archive));
+        vehicles("\"Van\"\r\n");
+        entries("Van", {{"Belt", inDays(2), "", ""}});
+        QVERIFY(open());
+        frmDueMaint* due = frmDueMaint::instance();
+        QSignalSpy scanned(due, &frmDueMaint::scanFinished);
+        due->showAndRefresh();
+        QTRY_COMPARE(scanned.count(), 1);
+        QVERIFY(dueItem(due->tvwDue, "Van", "Belt"));
+
+        dialogs->fileAnswers.enqueue(archive);
+        dialogs->messageAnswers.enqueue(MsgAnswer::Yes);
+        w->mnuRestore->trigger();
+        QTRY_COMPARE(scanned.count(), 2);
+        QVERIFY(dueItem(due->tvwDue, "Car", "Oil"));
+        QVERIFY(!dueItem(due->tvwDue, "Van", "Belt"));
     }
 
     void linksOutOfTheFolderAreUnreadable()

@@ -327,6 +327,8 @@ class ArchiveReader {
 public:
     std::optional<QString> open(const QString& path)
     {
+        if (auto problem = LibArchive::load())
+            return problem;
         m_path = path;
         m_outer.reset(lib().archive_read_new());
         m_inner.reset(lib().archive_read_new());
@@ -617,8 +619,6 @@ Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
 
 Outcome readManifest(const QString& archivePath)
 {
-    if (auto problem = LibArchive::load())
-        return failure(*problem);
     const Utf8Names names;
     ArchiveReader reader;
     Outcome o;
@@ -630,8 +630,6 @@ Outcome readManifest(const QString& archivePath)
 
 Outcome checkArchive(const QString& archivePath, const QString& unpackInto)
 {
-    if (auto problem = LibArchive::load())
-        return failure(*problem);
     const Utf8Names names;
     ArchiveReader reader;
     Outcome o;

@@ -10,13 +10,10 @@
 #include "StartUp.h"
 #include "WindowLook.h"
 #include "frmAutoMain.h"
-#include "frmLogin.h"
 #include "modGlobalVars.h"
 
 #include <QApplication>
 #include <QDir>
-
-#include <future>
 
 int main(int argc, char* argv[])
 {
@@ -35,25 +32,15 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(gearbookIcon());
     WindowLook::installStyle();
 
-    // Before anything can be written, credential files included: one copy per
-    // data folder. Taking the lock waits for the disk (the lock file is
-    // synced), so the login window is built meanwhile; it opens only once the
-    // lock is held, and nothing is written before.
+    // Before anything can be written, credential files included: one copy per data folder.
     DataFolder::Lock lock;
-    auto taking = std::async(std::launch::async, [&lock] {
-        const DataFolder::Lock::Result taken = lock.take();
-        if (taken != DataFolder::Lock::Result::InUse) {
-            // The credential files are saved the same way, in the working folder they are read from.
-            lock.removeSaveLeftovers(modGlobalVars::StartDir, CredentialStore::FileNames);
-            // With the lock held: a restore that was interrupted leaves a folder beside
-            // the records (the records themselves are whole), which goes now.
-            Restore::removeUnfinished(DataFolder::path());
-        }
-        return taken;
-    });
-    frmLogin::instance();
-    if (!tellDataFolderLock(lock, taking.get()))
+    if (!tellDataFolderLock(lock, lock.take()))
         return 1;
+    // The credential files are saved the same way, in the working folder they are read from.
+    lock.removeSaveLeftovers(modGlobalVars::StartDir, CredentialStore::FileNames);
+    // With the lock held: a restore that was interrupted leaves a folder beside
+    // the records (the records themselves are whole), which goes now.
+    Restore::removeUnfinished(DataFolder::path());
 
     // Once the main window is shown, a worker reads what is due and the
     // overview opens when something is.

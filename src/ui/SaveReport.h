@@ -23,7 +23,7 @@ void tellListLocked(const QString& path, const QString& reason, const QString& t
 bool reportSave(const QString& path, const WriteResult& result);
 
 // Tells the user what taking the data folder's lock for this run came to
-// (`taken`, what lock.take() returned; main() takes it on another thread).
+// (`taken`, what lock.take() returned).
 // When another copy holds it, says so and returns false: the program must then
 // end without writing anything. A lock that cannot be made at all is
 // reported, and the run goes on.

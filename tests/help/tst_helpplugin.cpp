@@ -1,4 +1,5 @@
 #include "HelpBrowser.h"
+#include "MappedLibrary.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
 #include "frmAutoMain.h"
@@ -18,13 +19,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-// True when a library whose file name contains `name` is mapped into this process.
-bool libraryLoaded(const QByteArray& name)
-{
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(name);
-}
 
 // The browser window, found as a user would: a top-level window, not through the module's code.
 QMainWindow* browserWindow()
@@ -80,7 +74,7 @@ private slots:
         QVERIFY(w->isVisible());
         w->mnuAbout->trigger();
         QCOMPARE(dialogs.messages().size(), 1);
-        QVERIFY(!libraryLoaded("WebEngine"));
+        QVERIFY(!libraryMapped("WebEngine"));
     }
 
     void helpCommandsShowThePageThroughTheModule()
@@ -91,16 +85,16 @@ private slots:
         const QString address = QUrl::fromLocalFile(readme).toString();
 
         // The program runs without the browser engine until a help command needs it.
-        QVERIFY(!libraryLoaded("WebEngine"));
+        QVERIFY(!libraryMapped("WebEngine"));
         frmLogin::instance()->start();
         frmAutoMain::instance()->show();
-        QVERIFY(!libraryLoaded("WebEngine"));
+        QVERIFY(!libraryMapped("WebEngine"));
 
         HelpBrowser::setModulePath(QStringLiteral(GEARBOOK_BROWSER_MODULE));
         frmAutoMain::instance()->mnuReadme->trigger();
         QPointer<QMainWindow> browser = browserWindow();
         QVERIFY(browser);
-        QVERIFY(libraryLoaded("libQt6WebEngineCore"));
+        QVERIFY(libraryMapped("libQt6WebEngineCore"));
         auto* url = browser->findChild<QLineEdit*>(QStringLiteral("txtURL"));
         QVERIFY(url);
         QTRY_COMPARE(url->text(), address);

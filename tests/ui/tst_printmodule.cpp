@@ -1,3 +1,4 @@
+#include "MappedLibrary.h"
 #include "Module.h"
 #include "PlatformServices.h"
 #include "PrinterInterface.h"
@@ -7,16 +8,6 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-bool printSupportLoaded()
-{
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6PrintSupport");
-}
-
-} // namespace
 
 // Printing as it ships: Qt's print support is the module beside the program,
 // loaded at the first print command.
@@ -34,7 +25,7 @@ private slots:
         QString error;
         QVERIFY(!makeQtPlatformServices()->printImage(QImage(8, 8, QImage::Format_RGB32), &error));
         QVERIFY2(error.contains(m_dir.filePath(PrinterModuleFileName)), qPrintable(error));
-        QVERIFY(!printSupportLoaded());
+        QVERIFY(!libraryMapped("libQt6PrintSupport"));
     }
 
     void printsThroughTheModule()
@@ -44,7 +35,7 @@ private slots:
         QVERIFY(!makeQtPlatformServices()->printImage(QImage(8, 8, QImage::Format_RGB32), &error));
         // The printer's own reason, from the module's code, not a module that failed.
         QVERIFY2(!error.isEmpty() && !error.contains(PrinterModuleFileName), qPrintable(error));
-        QVERIFY(printSupportLoaded());
+        QVERIFY(libraryMapped("libQt6PrintSupport"));
     }
 
 private:

@@ -30,6 +30,18 @@ class TestPictureWindow : public MainWindowFixture {
 
     frmAutoPic* pic() const { return frmAutoPic::instance(); }
 
+    // The one vehicle "A", with a picture, selected: the picture shows.
+    bool openOnVehicleWithPicture()
+    {
+        env->dataFolder();
+        writeAll(data("MainList.gbx"), "\"A\"\r\n");
+        writeAll(data("APic.gbx"), makeJpeg("a.jpg", {5, 5}).toLatin1() + "\r\n");
+        if (!open())
+            return false;
+        pick("A");
+        return !pic()->picItem->isHidden();
+    }
+
     QString makeJpeg(const QString& name, QSize size) const
     {
         QImage image(size, QImage::Format_RGB32);
@@ -88,12 +100,7 @@ private slots:
 
     void removingTheVehicleEmptiesTheWindow()
     {
-        env->dataFolder();
-        writeAll(data("MainList.gbx"), "\"A\"\r\n");
-        writeAll(data("APic.gbx"), makeJpeg("a.jpg", {5, 5}).toLatin1() + "\r\n");
-        QVERIFY(open());
-        pick("A");
-        QVERIFY(!pic()->picItem->isHidden());
+        QVERIFY(openOnVehicleWithPicture());
         dialogs->messageAnswers << MsgAnswer::Yes;
         w->cmdRemove->click();
         QVERIFY(pic()->picItem->isHidden());
@@ -104,12 +111,7 @@ private slots:
 
     void addingHidesThePicture()
     {
-        env->dataFolder();
-        writeAll(data("MainList.gbx"), "\"A\"\r\n");
-        writeAll(data("APic.gbx"), makeJpeg("a.jpg", {5, 5}).toLatin1() + "\r\n");
-        QVERIFY(open());
-        pick("A");
-        QVERIFY(!pic()->picItem->isHidden());
+        QVERIFY(openOnVehicleWithPicture());
         add("Car");
         QVERIFY(pic()->picItem->isHidden());
         QCOMPARE(pic()->windowTitle(), QString("Car"));

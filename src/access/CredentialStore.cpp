@@ -20,7 +20,7 @@ std::optional<QStringList> readFields(const QString& path, int count, QString* p
     const auto bytes = RecordFile::readFile(path);
     if (problem && !bytes)
         *problem = bytes.missing() ? QStringLiteral("The file is missing.") : bytes.error;
-    return bytes ? RecordFile::parseTextRecord(*bytes, count) : std::nullopt;
+    return bytes ? RecordFile::parseTextRecord(*bytes, count, RecordFile::Texts::CodePageOnly) : std::nullopt;
 }
 
 std::optional<QString> readFlag(const QString& fileName, const QString& folder)

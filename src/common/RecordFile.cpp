@@ -32,7 +32,7 @@ Writer& Writer::text(QStringView value)
 {
     separate();
     m_bytes.append(Quote);
-    m_bytes.append(Win1252::encode(value));
+    m_bytes.append(m_texts == Texts::References ? Win1252::encodeReferences(value) : Win1252::encode(value));
     m_bytes.append(Quote);
     return *this;
 }
@@ -51,7 +51,7 @@ Writer& Writer::endRecord()
     return *this;
 }
 
-Reader::Reader(QByteArray bytes) : m_bytes(std::move(bytes)) {}
+Reader::Reader(QByteArray bytes, Texts texts) : m_bytes(std::move(bytes)), m_texts(texts) {}
 
 std::optional<Reader::Field> Reader::next()
 {
@@ -109,7 +109,7 @@ std::optional<QString> Reader::text()
         if (field->raw == FalseToken)
             return QStringLiteral("False");
     }
-    return Win1252::decode(field->raw);
+    return m_texts == Texts::References ? Win1252::decodeReferences(field->raw) : Win1252::decode(field->raw);
 }
 
 std::optional<bool> Reader::truth()
@@ -135,7 +135,7 @@ QByteArray textRecord(const QStringList& fields)
 
 QByteArray listFile(const QStringList& names)
 {
-    Writer w;
+    Writer w(Texts::CodePageOnly);
     for (const QString& name : names)
         w.text(name).endRecord();
     return w.bytes();
@@ -144,7 +144,7 @@ QByteArray listFile(const QStringList& names)
 QStringList parseListFile(const QByteArray& bytes)
 {
     QStringList names;
-    Reader r(bytes);
+    Reader r(bytes, Texts::CodePageOnly);
     while (r.hasMore()) {
         auto name = r.text();
         if (!name)
@@ -154,9 +154,9 @@ QStringList parseListFile(const QByteArray& bytes)
     return names;
 }
 
-std::optional<QStringList> parseTextRecord(const QByteArray& bytes, int count)
+std::optional<QStringList> parseTextRecord(const QByteArray& bytes, int count, Texts texts)
 {
-    Reader r(bytes);
+    Reader r(bytes, texts);
     QStringList fields;
     fields.reserve(count);
     for (int i = 0; i < count; ++i) {

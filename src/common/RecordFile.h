@@ -11,8 +11,15 @@
 // record ended by CR LF, one Windows-1252 byte per character.
 namespace RecordFile {
 
+// How texts are stored. The values of vehicle files and entry records keep
+// every character, the code page's own as bytes and the others as character
+// references (Win1252::encodeReferences). List files and login files hold the
+// code page alone: names are file names and never carry what it cannot hold.
+enum class Texts { References, CodePageOnly };
+
 class Writer {
 public:
+    explicit Writer(Texts texts = Texts::References) : m_texts(texts) {}
     Writer& text(QStringView value);
     Writer& truth(bool value);
     // Ends the current record with CR LF.
@@ -22,6 +29,7 @@ public:
 private:
     void separate();
     QByteArray m_bytes;
+    Texts m_texts;
     bool m_inRecord = false;
 };
 
@@ -29,7 +37,7 @@ private:
 // (returns nothing); callers stop at the first failure.
 class Reader {
 public:
-    explicit Reader(QByteArray bytes);
+    explicit Reader(QByteArray bytes, Texts texts = Texts::References);
 
     // True while bytes remain: the loop condition of a list read.
     bool hasMore() const { return m_pos < m_bytes.size(); }
@@ -45,17 +53,18 @@ private:
     };
     std::optional<Field> next();
     QByteArray m_bytes;
+    Texts m_texts;
     qsizetype m_pos = 0;
 };
 
-// One record of text fields.
+// One record of text values.
 QByteArray textRecord(const QStringList& fields);
 // One record of one text field per name: the list files.
 QByteArray listFile(const QStringList& names);
 // Every name of a list file, up to the first field that cannot be read.
 QStringList parseListFile(const QByteArray& bytes);
 // Reads `count` text fields of one record; nothing when fewer are there.
-std::optional<QStringList> parseTextRecord(const QByteArray& bytes, int count);
+std::optional<QStringList> parseTextRecord(const QByteArray& bytes, int count, Texts texts = Texts::References);
 
 // The picture file: one plain line, read back whole.
 QByteArray plainLine(QStringView line);

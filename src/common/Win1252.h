@@ -18,4 +18,15 @@ QChar decodeByte(unsigned char byte);
 bool canEncode(QStringView text);
 bool canEncode(QChar c);
 
+// The text values of vehicle files and entry records keep every character and
+// still one byte per character: what the code page cannot hold (a lone
+// surrogate too) is written as a decimal character reference such as
+// "&#321;", a character outside the basic plane as one reference for its code
+// point, and an "&" followed by "#" as "&#38;". Reading turns back only the
+// references that writing makes, so bytes without "&#" read as decode() does,
+// an older file's "&#65;" stays literal text, and
+// decodeReferences(encodeReferences(s)) == s for every string.
+QByteArray encodeReferences(QStringView text);
+QString decodeReferences(QByteArrayView bytes);
+
 } // namespace Win1252

@@ -1,8 +1,5 @@
 #include "FieldGuard.h"
 
-#include "Win1252.h"
-
-#include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -18,44 +15,27 @@ namespace {
 constexpr QChar StraightQuote = u'"';
 constexpr QChar ClosingQuote = u'\u201D';
 
-bool keeps(QChar c)
-{
-    return Win1252::canEncode(c);
-}
-
 // The line breaks of a multi-line field's document; stored as CR LF.
 bool isBreak(QChar c)
 {
     return c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
 }
 
-// Cleans the text of a single-line field on every edit, keeping the cursor
-// on the same character.
+// Cleans the text of a single-line field on every edit; the length stays, and
+// so does the cursor.
 class LineValidator final : public QValidator {
 public:
     using QValidator::QValidator;
 
-    State validate(QString& input, int& pos) const override
+    State validate(QString& input, int&) const override
     {
-        bool refused = false;
-        qsizetype before = 0; // removed characters before the cursor
-        for (qsizetype i = 0; i < input.size(); ++i) {
-            if (!keeps(input.at(i))) {
-                refused = true;
-                if (i < pos)
-                    ++before;
-            }
-        }
-        input = clean(input);
-        pos -= int(before);
-        if (refused)
-            QApplication::beep();
+        input.replace(StraightQuote, ClosingQuote);
         return Acceptable;
     }
 };
 
 // Multi-line fields have no validator; the document is mended right after the
-// edit that brought the character in, before any other event can see it.
+// edit that brought the quote in, before any other event can see it.
 class PlainTextGuard final : public QObject {
 public:
     explicit PlainTextGuard(QPlainTextEdit* field) : QObject(field), m_field(field)
@@ -71,37 +51,19 @@ private:
             return;
         QTextDocument* doc = m_field->document();
         const QString raw = doc->toRawText();
-        bool needed = false;
-        for (const QChar c : raw)
-            if (c == StraightQuote || (!keeps(c) && !isBreak(c))) {
-                needed = true;
-                break;
-            }
-        if (!needed)
+        if (!raw.contains(StraightQuote))
             return;
 
         m_mending = true;
-        bool refused = false;
         QTextCursor cursor(doc);
         cursor.joinPreviousEditBlock();
-        // Backwards, so earlier positions stay valid while characters go.
-        for (qsizetype i = raw.size() - 1; i >= 0; --i) {
-            const QChar c = raw.at(i);
-            if (c != StraightQuote && (keeps(c) || isBreak(c)))
-                continue;
+        for (qsizetype i = raw.indexOf(StraightQuote); i >= 0; i = raw.indexOf(StraightQuote, i + 1)) {
             cursor.setPosition(int(i));
             cursor.setPosition(int(i) + 1, QTextCursor::KeepAnchor);
-            if (c == StraightQuote) {
-                cursor.insertText(QString(ClosingQuote));
-            } else {
-                cursor.removeSelectedText();
-                refused = true;
-            }
+            cursor.insertText(QString(ClosingQuote));
         }
         cursor.endEditBlock();
         m_mending = false;
-        if (refused)
-            QApplication::beep();
     }
 
     QPointer<QPlainTextEdit> m_field;
@@ -110,22 +72,9 @@ private:
 
 } // namespace
 
-QString clean(const QString& text, bool* refused)
+QString clean(const QString& text)
 {
-    QString out;
-    out.reserve(text.size());
-    bool removed = false;
-    for (const QChar c : text) {
-        if (c == StraightQuote)
-            out.append(ClosingQuote);
-        else if (keeps(c))
-            out.append(c);
-        else
-            removed = true;
-    }
-    if (refused)
-        *refused = removed;
-    return out;
+    return QString(text).replace(StraightQuote, ClosingQuote);
 }
 
 void install(QLineEdit* field)

@@ -7,16 +7,16 @@ class QPlainTextEdit;
 
 // Keeps a field to what its record file can store, as the user types or
 // pastes: a straight double quote (which would end the stored text early)
-// becomes the closing quote ” at once, and characters that Windows-1252
-// cannot hold are refused. What the field shows is then exactly what is saved.
+// becomes the closing quote ” at once. Every other character is kept (the
+// record file stores what Windows-1252 cannot hold as a character reference),
+// so what the field shows is exactly what is saved.
 namespace FieldGuard {
 
 void install(QLineEdit* field);
 void install(QPlainTextEdit* field);
 
-// The text with straight double quotes replaced and unstorable characters
-// removed; `refused` tells whether any character was removed.
-QString clean(const QString& text, bool* refused = nullptr);
+// The text with straight double quotes replaced.
+QString clean(const QString& text);
 
 // A multi-line field's text as the record file stores it (lines joined by
 // CR LF, as the Windows original wrote them), and back. Reading accepts

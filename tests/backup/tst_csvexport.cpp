@@ -106,6 +106,16 @@ private slots:
         QCOMPARE(parseCsv(CsvExport::row(odd)), QList<QStringList>{odd});
     }
 
+    void referencesReadAsTheirLetters()
+    {
+        writeAll(data + "FordFilter.gbx", "\"&#321;\xF3"
+                                          "d&#378;\",\"&#1046;&#128663;\",\"&#65;\",\"&#38;#\",\"e\",\"f\",\"g\",\"h\"\r\n");
+        const CsvExport::Outcome r = CsvExport::exportTo(out());
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QCOMPARE(table(out(), "parts.csv")[1].mid(2, 4),
+                 (QStringList{QString::fromUtf8("Łódź"), QString::fromUtf8("Ж🚗"), "&#65;", "&#"}));
+    }
+
     void unreadableRecordFailsTheExportNamingIt_data()
     {
         QTest::addColumn<QString>("file");

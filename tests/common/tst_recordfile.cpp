@@ -87,6 +87,21 @@ private slots:
         QCOMPARE(parseListFile("\"A\"\r\n\"B,\r\nC"), QStringList({"A", "B,\r\nC"}));
     }
 
+    void valuesKeepEveryCharacterListsAndPlainLinesDoNot()
+    {
+        const QString city = QString::fromUtf8("Łódź &#65;");
+        QCOMPARE(textRecord({city}), QByteArray("\"&#321;\xF3" "d&#378; &#38;#65;\"\r\n"));
+        QCOMPARE(parseTextRecord(textRecord({city}), 1), std::optional<QStringList>(QStringList{city}));
+        Reader values("\"&#321;\",\"&#65;\"");
+        QCOMPARE(values.text(), std::optional<QString>(QString::fromUtf8("Ł")));
+        QCOMPARE(values.text(), std::optional<QString>(QStringLiteral("&#65;"))); // as an old file has it
+        // Names, the picture line and login files hold the code page alone, read as they are.
+        QCOMPARE(parseListFile("\"A&#321;\"\r\n"), QStringList({"A&#321;"}));
+        QCOMPARE(listFile({"A&#B"}), QByteArray("\"A&#B\"\r\n"));
+        QCOMPARE(parsePlainLine("/a&#321;.jpg\r\n"), QStringLiteral("/a&#321;.jpg"));
+        QCOMPARE(parseTextRecord("\"&#321;\"", 1, Texts::CodePageOnly), std::optional<QStringList>(QStringList{"&#321;"}));
+    }
+
     void plainLines()
     {
         const QString path = QStringLiteral("/home/me/My pics, old/car 1.jpg");

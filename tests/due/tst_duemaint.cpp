@@ -113,6 +113,18 @@ private slots:
         QVERIFY(!DueScan::anythingDue(rows));
     }
 
+    void valuesAreReadWithTheirReferences()
+    {
+        env->dataFolder();
+        vehicles("\"Van\"\r\n");
+        entries("Van", {{"Wipers", "", "", ""}});
+        writeAll(data("VanWipers.gbx"), "\"\",\"&#1079;&#1080;&#1084;&#1072;\",\"\",\"&#65;\",\"\",\"\"\r\n");
+        const QList<Row> rows = rowsNow();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].nextDate, QString::fromUtf8("зима"));
+        QCOMPARE(rows[0].nextMileage, QString("&#65;"));
+    }
+
     void unreadableFilesAreRowsNotBoxes()
     {
         env->dataFolder();

@@ -163,6 +163,30 @@ private slots:
         QCOMPARE(fieldsOf(vanFile()).size(), 17); // nothing shifted
     }
 
+    void lettersOutsideWindows1252AreSavedAndReloadedWhole()
+    {
+        QVERIFY(open());
+        add("Van");
+        w->txtIMake->setFocus();
+        for (const char* key : {"Ł", "ó", "d", "ź", " ", "🚗", "&", "#"})
+            QTest::sendKeyEvent(QTest::Click, w->txtIMake, Qt::Key_unknown, QString::fromUtf8(key), Qt::NoModifier);
+        const QString make = QString::fromUtf8("Łódź 🚗&#");
+        QCOMPARE(w->txtIMake->text(), make);
+        QTest::keyClick(w->txtIMake, Qt::Key_Tab);
+        QCOMPARE(fieldsOf(vanFile()).at(0), QByteArray("\"&#321;\xF3"
+                                                       "d&#378; &#128663;&#38;#\""));
+        w->txtINotes->setFocus();
+        w->txtINotes->insertPlainText(QString::fromUtf8("Жигули\nPřerov")); // as a paste does
+        tabFrom(w->txtINotes, 1);
+
+        w.reset();
+        QVERIFY(open());
+        pick("Van");
+        QCOMPARE(w->txtIMake->text(), make);
+        QCOMPARE(w->txtINotes->toPlainText(), QString::fromUtf8("Жигули\nPřerov"));
+        QCOMPARE(dialogs->messages(), QStringList());
+    }
+
     void addingAnEntryAfterASetAsideKeepsTheListsEntries()
     {
         env->dataFolder();

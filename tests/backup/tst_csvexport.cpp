@@ -108,8 +108,9 @@ private slots:
 
     void referencesReadAsTheirLetters()
     {
-        writeAll(data + "FordFilter.gbx", "\"&#321;\xF3"
-                                          "d&#378;\",\"&#1046;&#128663;\",\"&#65;\",\"&#38;#\",\"e\",\"f\",\"g\",\"h\"\r\n");
+        writeAll(data + "FordFilter.gbx",
+                 QByteArray("\"&#321;\xF3") +
+                     "d&#378;\",\"&#1046;&#128663;\",\"&#65;\",\"&#38;#\",\"e\",\"f\",\"g\",\"h\"\r\n");
         const CsvExport::Outcome r = CsvExport::exportTo(out());
         QVERIFY2(r.ok, qPrintable(r.error));
         QCOMPARE(table(out(), "parts.csv")[1].mid(2, 4),

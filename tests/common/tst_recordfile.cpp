@@ -90,7 +90,7 @@ private slots:
     void valuesKeepEveryCharacterListsAndPlainLinesDoNot()
     {
         const QString city = QString::fromUtf8("Łódź &#65;");
-        QCOMPARE(textRecord({city}), QByteArray("\"&#321;\xF3" "d&#378; &#38;#65;\"\r\n"));
+        QCOMPARE(textRecord({city}), QByteArray("\"&#321;\xF3") + "d&#378; &#38;#65;\"\r\n");
         QCOMPARE(parseTextRecord(textRecord({city}), 1), std::optional<QStringList>(QStringList{city}));
         Reader values("\"&#321;\",\"&#65;\"");
         QCOMPARE(values.text(), std::optional<QString>(QString::fromUtf8("Ł")));
@@ -99,7 +99,8 @@ private slots:
         QCOMPARE(parseListFile("\"A&#321;\"\r\n"), QStringList({"A&#321;"}));
         QCOMPARE(listFile({"A&#B"}), QByteArray("\"A&#B\"\r\n"));
         QCOMPARE(parsePlainLine("/a&#321;.jpg\r\n"), QStringLiteral("/a&#321;.jpg"));
-        QCOMPARE(parseTextRecord("\"&#321;\"", 1, Texts::CodePageOnly), std::optional<QStringList>(QStringList{"&#321;"}));
+        QCOMPARE(parseTextRecord("\"&#321;\"", 1, Texts::CodePageOnly),
+                 std::optional<QStringList>(QStringList{"&#321;"}));
     }
 
     void plainLines()

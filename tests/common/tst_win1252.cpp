@@ -42,18 +42,19 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("Polish") << QString::fromUtf8("Łódź") << QByteArray("&#321;\xF3" "d&#378;");
+        QTest::newRow("Polish") << QString::fromUtf8("Łódź") << QByteArray("&#321;\xF3") + "d&#378;";
         QTest::newRow("Czech") << QString::fromUtf8("Přerov") << QByteArray("P&#345;erov");
         QTest::newRow("Romanian") << QString::fromUtf8("Ştefan") << QByteArray("&#350;tefan");
         QTest::newRow("Cyrillic") << QString::fromUtf8("Жигули")
                                   << QByteArray("&#1046;&#1080;&#1075;&#1091;&#1083;&#1080;");
         QTest::newRow("outside the basic plane") << QString::fromUtf8("a🚗") << QByteArray("a&#128663;");
-        QTest::newRow("lone high surrogate") << QStringView(u"a\xD83D" "b").toString() << QByteArray("a&#55357;b");
-        QTest::newRow("lone low surrogate") << QStringView(u"\xDE97" "b").toString() << QByteArray("&#56983;b");
+        QTest::newRow("lone high surrogate") << QString("a") + QChar(0xD83D) + "b" << QByteArray("a&#55357;b");
+        QTest::newRow("lone low surrogate") << QChar(0xDE97) + QString("b") << QByteArray("&#56983;b");
         QTest::newRow("typed &#") << QString("R&#D &&#") << QByteArray("R&#38;#D &&#38;#");
         QTest::newRow("& alone") << QString("A & B &") << QByteArray("A & B &");
         QTest::newRow("C1 held, U+0080 not") << QStringView(u"\x0081\x0080").toString() << QByteArray("\x81&#128;");
-        QTest::newRow("code page alone") << QString::fromUtf8("Café €5 “x”") << QByteArray("Caf\xE9 \x80" "5 \x93x\x94");
+        QTest::newRow("code page alone") << QString::fromUtf8("Café €5 “x”")
+                                         << QByteArray("Caf\xE9 \x80") + "5 \x93x\x94";
     }
     void referencesWritten()
     {

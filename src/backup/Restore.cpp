@@ -23,6 +23,40 @@ QString reasonOf(int error)
     return qt_error_string(error);
 }
 
+void (*afterExchange)() = nullptr;
+
+// Moves what a backup leaves out (a sync tool's folders and files) from the
+// old records into the data folder. One that cannot be moved stays where it is.
+void keepLeftOut(const QString& from, const QString& into)
+{
+    const QByteArray source = QFile::encodeName(from) + '/';
+    const QByteArray target = QFile::encodeName(into) + '/';
+    for (const Backup::LeftOut& entry : Backup::leftOutOf(from)) {
+        const QByteArray oldPath = source + entry.name;
+        if (::renameat2(AT_FDCWD, oldPath.constData(), AT_FDCWD, (target + entry.name).constData(), RENAME_NOREPLACE) ==
+            0)
+            continue;
+        struct stat st;
+        // A link whose name the restored records have is no record of its own.
+        if (errno == EEXIST && ::lstat(oldPath.constData(), &st) == 0 && S_ISLNK(st.st_mode))
+            ::unlink(oldPath.constData());
+    }
+}
+
+// Removes the old records of a restore, and the folder when nothing is left
+// in it: never what a backup leaves out, which keepLeftOut could not move.
+void removeRecords(const QString& folder)
+{
+    QList<QByteArray> kept;
+    for (const Backup::LeftOut& entry : Backup::leftOutOf(folder))
+        kept << entry.name;
+    QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        if (!kept.contains(QFile::encodeName(name)))
+            dir.remove(name);
+    dir.rmdir(folder);
+}
+
 // The old records are removed after the exchange on a thread of their own:
 // the user has the restored records at once. The next restore and the end of
 // the program wait for it; a removal cut short is finished at the next start.
@@ -32,7 +66,7 @@ public:
     void start(const QString& folder)
     {
         wait();
-        m_thread = std::thread([folder] { QDir(folder).removeRecursively(); });
+        m_thread = std::thread([folder] { removeRecords(folder); });
     }
     void wait()
     {
@@ -83,9 +117,13 @@ void waitForCleanup()
 void removeUnfinished(const QString& dataFolder)
 {
     waitForCleanup();
+    // Either an unpack that never took place, which holds no entry a backup
+    // leaves out (those are never unpacked), or the old records after the exchange.
     const QString leftover = unpackFolder(dataFolder);
-    if (QFileInfo(leftover).isDir() && !QFileInfo(leftover).isSymLink())
-        QDir(leftover).removeRecursively();
+    if (QFileInfo(leftover).isDir() && !QFileInfo(leftover).isSymLink()) {
+        keepLeftOut(leftover, realFolder(dataFolder));
+        removeRecords(leftover);
+    }
 }
 
 QString safetyBackupPath(const QString& dataFolder, const QDateTime& when)
@@ -147,12 +185,20 @@ Outcome restore(const QString& archivePath, const QString& dataFolder, const QSt
                     RENAME_EXCHANGE) != 0)
         return giveUp(
             QStringLiteral("The data folder could not be exchanged for the restored one: %1").arg(reasonOf(errno)));
+    if (afterExchange)
+        afterExchange();
+    keepLeftOut(incoming, current);
     syncFileSystem(current); // the exchange itself, on the disk
 
     cleaner().start(incoming); // the old records: the safety backup holds them
     result.ok = true;
     result.fileCount = int(unpacked.manifest.members.size());
     return result;
+}
+
+void setAfterExchangeForTests(void (*hook)())
+{
+    afterExchange = hook;
 }
 
 } // namespace Restore

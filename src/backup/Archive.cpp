@@ -699,8 +699,8 @@ bool ManifestReader::line(QByteArrayView text)
             return badCount();
         if (m_count > maxFiles)
             return fail(QStringLiteral("it lists more files than a backup may hold (%1).").arg(maxFiles));
-        m_manifest.members.reserve(m_count);
-        m_names.reserve(m_count);
+        // Room for what a real manifest of this count holds, not more: the count is the archive's word.
+        m_manifest.members.reserve(std::min<qint64>(m_count, 4096));
         return true;
     }
     default:

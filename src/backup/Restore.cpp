@@ -5,10 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
@@ -45,16 +47,24 @@ void keepLeftOut(const QString& from, const QString& into)
 
 // Removes the old records of a restore, and the folder when nothing is left
 // in it: never what a backup leaves out, which keepLeftOut could not move.
+// By the names' bytes: a name that is not UTF-8 has no QString that names it.
 void removeRecords(const QString& folder)
 {
-    QList<QByteArray> kept;
+    const QByteArray path = QFile::encodeName(folder);
+    QSet<QByteArray> kept;
     for (const Backup::LeftOut& entry : Backup::leftOutOf(folder))
-        kept << entry.name;
-    QDir dir(folder);
-    for (const QString& name : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
-        if (!kept.contains(QFile::encodeName(name)))
-            dir.remove(name);
-    dir.rmdir(folder);
+        kept.insert(entry.name);
+    DIR* dir = ::opendir(path.constData());
+    if (!dir)
+        return;
+    QList<QByteArray> names;
+    while (const dirent* e = ::readdir(dir))
+        names << QByteArray(e->d_name);
+    for (const QByteArray& name : std::as_const(names))
+        if (name != "." && name != ".." && !kept.contains(name))
+            ::unlinkat(::dirfd(dir), name.constData(), 0);
+    ::closedir(dir);
+    ::rmdir(path.constData());
 }
 
 // The old records are removed after the exchange on a thread of their own:

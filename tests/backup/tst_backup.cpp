@@ -398,6 +398,10 @@ private slots:
         const Restore::Outcome r = Restore::restore(archive(), data, Restore::safetyBackupPath(data, {}));
         QVERIFY2(r.ok, qPrintable(r.error));
         QCOMPARE(rawRead(latin1), "caf\xE9");
+        // The old records go, that name too, and a next restore finds the way free.
+        Restore::waitForCleanup();
+        QCOMPARE(besideData().size(), 2);
+        QVERIFY(Restore::restore(archive(), data, Restore::safetyBackupPath(data, {})));
     }
 
     // A backup killed between link and rename leaves "FILE.XXXXXX": the next backup to FILE removes it.

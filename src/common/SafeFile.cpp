@@ -13,7 +13,7 @@ namespace {
 // full disk, a file size limit) leaves Qt's error string empty, "Unknown error".
 QString reasonOf(const QFileDevice& file, int error)
 {
-    const QString qt = file.errorString();
+    QString qt = file.errorString();
     if (error != 0 && (qt.isEmpty() || qt == QFile().errorString()))
         return qt_error_string(error);
     return qt;

@@ -97,18 +97,21 @@ check "man gearbook finds its page with bin/ on PATH" man_finds gearbook Gearboo
 check "man Linksmith finds its page with bin/ on PATH" man_finds Linksmith Linksmith.1
 check "man gearbook_credentials finds its page with bin/ on PATH" man_finds gearbook_credentials gearbook_credentials.1
 
-# The command runs the program in its program folder, with file arguments made
-# absolute from the caller's folder: tried on a copy of the tree whose Gearbook
-# only reports where it runs and what it was given.
+# The command runs the program in its program folder, with the values of the
+# options that name files made absolute from the caller's folder, and nothing
+# else: tried on a copy of the tree whose Gearbook only reports where it runs
+# and what it was given.
 fake="$scratch/fake"
 mkdir -p "$fake/bin" "$fake/Venbry Software/Gearbook" "$scratch/caller dir"
 cp "$prefix/bin/gearbook" "$fake/bin/"
 printf '#!/bin/sh\npwd\nfor a do echo "[$a]"; done\n' >"$fake/Venbry Software/Gearbook/Gearbook"
 chmod +x "$fake/Venbry Software/Gearbook/Gearbook"
 ln -s "$fake/bin/gearbook" "$scratch/gearbook-link"
-got=$(cd "$scratch/caller dir" && "$scratch/gearbook-link" --backup "my cars.zip" /abs/x -- -odd "")
+got=$(cd "$scratch/caller dir" && "$scratch/gearbook-link" --backup "my cars.zip" --export=out --check /abs/x \
+    --report r.pdf --vehicle "my car" --check=/abs/y plain "")
 want=$(printf '%s\n' "$fake/Venbry Software/Gearbook" "[--backup]" "[$scratch/caller dir/my cars.zip]" \
-    "[/abs/x]" "[--]" "[$scratch/caller dir/-odd]" "[]")
+    "[--export=$scratch/caller dir/out]" "[--check]" "[/abs/x]" "[--report]" "[$scratch/caller dir/r.pdf]" \
+    "[--vehicle]" "[my car]" "[--check=/abs/y]" "[plain]" "[]")
 check "gearbook starts Gearbook in its folder with absolute file arguments" test "$got" = "$want"
 [ "$got" = "$want" ] || diff <(echo "$want") <(echo "$got") || true
 

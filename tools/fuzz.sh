@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"
-targets=(fuzz_recordfile fuzz_win1252 fuzz_decrypt fuzz_credentials)
+targets=(fuzz_recordfile fuzz_win1252 fuzz_decrypt fuzz_credentials fuzz_manifest fuzz_archive)
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
     -DGEARBOOK_FUZZ=ON -DGEARBOOK_BUILD_TESTS=OFF -DGEARBOOK_BUILD_BENCH=OFF
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"
@@ -12,8 +12,11 @@ for t in "${targets[@]}"; do
     mkdir -p "build-fuzz/corpus/$t"
     echo "== $t: ${seconds} s"
     log="build-fuzz/$t.log"
+    # Real backups made by Gearbook seed the readers of archives (fuzz/seeds/<target>).
+    seeds=()
+    [ -d "fuzz/seeds/$t" ] && seeds=("fuzz/seeds/$t")
     if ! QT_QPA_PLATFORM=offscreen "build-fuzz/fuzz/$t" -max_total_time="$seconds" -print_final_stats=1 \
-        "build-fuzz/corpus/$t" >"$log" 2>&1; then
+        "build-fuzz/corpus/$t" "${seeds[@]}" >"$log" 2>&1; then
         tail -n 60 "$log"
         exit 1
     fi

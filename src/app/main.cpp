@@ -17,7 +17,8 @@
 
 int main(int argc, char* argv[])
 {
-    // --backup, --export and --help run without a window, and need no display.
+    // The command-line options run without a window and need no display; without
+    // a display, and without options, this ends with a message instead of Qt's abort.
     if (const auto status = CommandLine::run(argc, argv))
         return *status;
 

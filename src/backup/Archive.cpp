@@ -36,7 +36,12 @@ namespace {
 
 using LibArchive::lib;
 
-constexpr qint64 MaxManifestBytes = qint64(64) << 20;
+qint64 maxFiles = MaxFiles;
+qint64 maxManifestBytes = MaxManifestBytes;
+// After the tar's end only padding follows; more than this is not an archive of ours.
+constexpr qint64 MaxAfterEnd = qint64(1) << 20;
+// No line of a manifest is longer: a checksum, a size and a percent-encoded name of 255 bytes.
+constexpr qsizetype MaxLineBytes = 1024;
 constexpr QByteArrayView ManifestTitle = "Gearbook backup";
 constexpr QByteArrayView VersionKey = "Program version: ";
 constexpr QByteArrayView CreatedKey = "Created: ";
@@ -161,6 +166,7 @@ struct FolderFile {
     QByteArray bytes;
     struct timespec mtime {};
     mode_t perm = 0600;
+    QString leftOut; // why it is not backed up, when it is not
 };
 
 QByteArray canonicalPath(const QByteArray& path)
@@ -169,22 +175,45 @@ QByteArray canonicalPath(const QByteArray& path)
     return ::realpath(path.constData(), resolved) ? QByteArray(resolved) : QByteArray();
 }
 
+// Why a backup leaves this entry of `folder` (a canonical path) out, or nothing
+// when it is a record to back up. An entry that cannot be looked at is a record:
+// reading it then names the reason.
+std::optional<QString> leftOutKind(int dirFd, const QByteArray& folder, const QByteArray& name)
+{
+    struct stat st;
+    if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    if (S_ISLNK(st.st_mode)) {
+        // A link is read only when it leads to an entry of the data folder itself.
+        const QByteArray target = canonicalPath(folder + '/' + name);
+        if (target.isEmpty() || !target.startsWith(folder + '/') || target.indexOf('/', folder.size() + 1) >= 0)
+            return QStringLiteral("a link that leads out of the data folder");
+        if (::fstatat(dirFd, name.constData(), &st, 0) != 0)
+            return std::nullopt;
+    }
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("a folder");
+    if (!S_ISREG(st.st_mode))
+        return QStringLiteral("not a file");
+    if (isLeftOutByName(name))
+        return QStringLiteral("a hidden file");
+    return std::nullopt;
+}
+
 // Reads one entry of the folder; the reason, naming it, when it cannot be.
 std::optional<QString> readEntry(int dirFd, const QByteArray& folder, const QByteArray& name, FolderFile* out)
 {
+    out->member.name = name;
+    if (auto kind = leftOutKind(dirFd, folder, name)) {
+        out->leftOut = *kind;
+        return std::nullopt;
+    }
     const auto unreadable = [&name](const QString& why) {
         return QStringLiteral("The file \"%1\" of the data folder could not be read: %2").arg(shown(name), why);
     };
-    // Never blocks on a FIFO: it is opened without waiting, then refused as not a file.
+    // Never blocks on a FIFO put in place since it was looked at: it is opened without waiting, then refused.
     constexpr int Flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    Descriptor fd(::openat(dirFd, name.constData(), Flags | O_NOFOLLOW));
-    if (fd.get() < 0 && errno == ELOOP) {
-        // A link is read only when it leads to a file of the data folder itself.
-        const QByteArray target = canonicalPath(folder + '/' + name);
-        if (target.isEmpty() || !target.startsWith(folder + '/') || target.indexOf('/', folder.size() + 1) >= 0)
-            return unreadable(QStringLiteral("it is a link that leads out of the data folder."));
-        fd.reset(::openat(dirFd, name.constData(), Flags));
-    }
+    Descriptor fd(::openat(dirFd, name.constData(), Flags));
     if (fd.get() < 0)
         return unreadable(reasonOf(errno));
     struct stat st;
@@ -216,7 +245,7 @@ std::optional<QString> readEntry(int dirFd, const QByteArray& folder, const QByt
     return std::nullopt;
 }
 
-std::optional<QString> readFolder(const QString& dataFolder, QList<FolderFile>* files)
+std::optional<QString> readFolder(const QString& dataFolder, QList<FolderFile>* files, QList<LeftOut>* leftOut)
 {
     const QByteArray folder = canonicalPath(QFile::encodeName(dataFolder));
     Descriptor dirFd(folder.isEmpty() ? -1 : ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -264,8 +293,14 @@ std::optional<QString> readFolder(const QString& dataFolder, QList<FolderFile>* 
     for (qsizetype i = 0; i < names.size(); ++i) {
         if (problems[i])
             return problems[i];
-        total += (*files)[i].member.size;
+        total += (*files)[i].member.size; // each at most MaxUnpackedBytes, so no overflow
     }
+    files->removeIf([leftOut](const FolderFile& f) {
+        if (f.leftOut.isEmpty())
+            return false;
+        leftOut->append({f.member.name, f.leftOut});
+        return true;
+    });
     if (total > MaxUnpackedBytes)
         return QStringLiteral("The data folder holds more than a backup may hold (1 GiB).");
     return std::nullopt;
@@ -280,14 +315,16 @@ la_ssize_t appendToBuffer(archive*, void* buffer, const void* data, size_t size)
     return la_ssize_t(size);
 }
 
-std::optional<QString> buildArchive(const Manifest& manifest, const QList<FolderFile>& files, QByteArray* out)
+std::optional<QString> buildArchive(const QDateTime& made, const QByteArray& manifest, const QList<FolderFile>& files,
+                                    QByteArray* out)
 {
     ArchivePtr a(lib().archive_write_new());
     const auto problem = [&a] {
         return QStringLiteral("The archive could not be made: %1")
             .arg(QString::fromUtf8(lib().archive_error_string(a.get())));
     };
-    // Names are stored in UTF-8 (as the file system holds them), whatever the locale. The fastest
+    // Names are stored as the file system holds them: in UTF-8, and a name that
+    // is not UTF-8 byte for byte (pax "hdrcharset=BINARY"). The fastest
     // compression: records are small texts, the archive is mostly tar headers.
     if (lib().archive_write_add_filter_gzip(a.get()) != ARCHIVE_OK ||
         lib().archive_write_set_format_pax_restricted(a.get()) ||
@@ -300,16 +337,17 @@ std::optional<QString> buildArchive(const Manifest& manifest, const QList<Folder
                                                                         lib().archive_entry_free);
     const auto add = [&](const char* name, const QByteArray& bytes, const struct timespec& mtime, mode_t perm) {
         lib().archive_entry_clear(entry.get());
-        lib().archive_entry_set_pathname_utf8(entry.get(), name);
+        lib().archive_entry_set_pathname(entry.get(), name);
         lib().archive_entry_set_filetype(entry.get(), AE_IFREG);
         lib().archive_entry_set_perm(entry.get(), perm);
         lib().archive_entry_set_size(entry.get(), bytes.size());
         lib().archive_entry_set_mtime(entry.get(), mtime.tv_sec, mtime.tv_nsec);
-        return lib().archive_write_header(a.get(), entry.get()) == ARCHIVE_OK &&
+        // A warning is a name that is not UTF-8, stored byte for byte.
+        return lib().archive_write_header(a.get(), entry.get()) >= ARCHIVE_WARN &&
                lib().archive_write_data(a.get(), bytes.constData(), size_t(bytes.size())) == la_ssize_t(bytes.size());
     };
-    const struct timespec created = {time_t(manifest.created.toSecsSinceEpoch()), 0};
-    if (!add(ManifestName, manifest.toBytes(), created, 0600))
+    const struct timespec created = {time_t(made.toSecsSinceEpoch()), 0};
+    if (!add(ManifestName, manifest, created, 0600))
         return problem();
     for (const FolderFile& file : files)
         if (!add(file.member.name.constData(), file.bytes, file.mtime, file.perm))
@@ -356,6 +394,7 @@ public:
             return entry;
         if (rc != ARCHIVE_EOF)
             *error = damaged();
+        m_endAt = m_length;
         return nullptr;
     }
 
@@ -367,12 +406,14 @@ public:
             .arg(m_outerFailed ? outerError() : QString::fromUtf8(lib().archive_error_string(m_inner.get())));
     }
 
-    // After the last member: the rest of the stream read, and its CRC and
-    // length compared with the gzip trailer (the file's last 8 bytes).
+    // After the last member: the rest of the stream read, up to MaxAfterEnd,
+    // and its CRC and length compared with the gzip trailer (the file's last 8 bytes).
     std::optional<QString> checkTrailer()
     {
         const void* block = nullptr;
         while (pull(nullptr, this, &block) > 0) {
+            if (m_length - m_endAt > quint64(MaxAfterEnd))
+                return QStringLiteral("It is damaged: more than 1 MiB follows the end of its files.");
         }
         if (m_outerFailed)
             return damaged();
@@ -424,24 +465,10 @@ private:
     ArchivePtr m_inner;
     quint32 m_crc = 0;
     quint64 m_length = 0;
+    quint64 m_endAt = 0; // m_length when the tar reader found its end
     bool m_outerDone = false;
     bool m_outerFailed = false;
 };
-
-// The member's data, as long as it is no longer than `limit`.
-std::optional<QByteArray> readData(archive* tar, qint64 limit)
-{
-    QByteArray bytes;
-    char buffer[65536];
-    for (;;) {
-        const la_ssize_t n = lib().archive_read_data(tar, buffer, sizeof buffer);
-        if (n < 0 || bytes.size() + n > limit)
-            return std::nullopt;
-        if (n == 0)
-            return bytes;
-        bytes.append(buffer, n);
-    }
-}
 
 // Opens an archive and reads its first member, the manifest.
 std::optional<QString> openWithManifest(const QString& path, ArchiveReader* reader, Manifest* manifest)
@@ -450,23 +477,32 @@ std::optional<QString> openWithManifest(const QString& path, ArchiveReader* read
         return problem;
     std::optional<QString> error;
     archive_entry* entry = reader->next(&error);
-    if (!entry || qstrcmp(lib().archive_entry_pathname_utf8(entry), ManifestName) != 0 ||
+    if (!entry || qstrcmp(lib().archive_entry_pathname(entry), ManifestName) != 0 ||
         lib().archive_entry_filetype(entry) != AE_IFREG)
         return error.value_or(QStringLiteral("It is not a Gearbook backup: it has no manifest."));
-    const auto bytes = readData(reader->tar(), MaxManifestBytes);
-    if (!bytes)
-        return reader->damaged();
-    QString why;
-    auto parsed = Manifest::parse(*bytes, &why);
+    if (lib().archive_entry_size_is_set(entry) && lib().archive_entry_size(entry) > maxManifestBytes)
+        return QStringLiteral("Its manifest is larger than a backup's may be (%1 MiB).").arg(maxManifestBytes >> 20);
+    ManifestReader parser;
+    char buffer[65536];
+    for (;;) {
+        const la_ssize_t n = lib().archive_read_data(reader->tar(), buffer, sizeof buffer);
+        if (n < 0)
+            return reader->damaged();
+        if (n == 0)
+            break;
+        if (!parser.add(QByteArrayView(buffer, n)))
+            return parser.error();
+    }
+    auto parsed = parser.finish();
     if (!parsed)
-        return why;
+        return parser.error();
     *manifest = std::move(*parsed);
     return std::nullopt;
 }
 
 std::optional<QString> checkMember(archive_entry* entry)
 {
-    const char* name = lib().archive_entry_pathname_utf8(entry);
+    const char* name = lib().archive_entry_pathname(entry);
     if (!name || !isPlainName(name))
         return QStringLiteral("It holds \"%1\", which is not a file name of the data folder.")
             .arg(name ? shown(name) : QString());
@@ -493,6 +529,24 @@ bool writeAll(int fd, const char* data, size_t size)
     return true;
 }
 
+// Removes what a killed save of `path` left beside it: "path.XXXXXX", the
+// temporary of a save, six letters or digits, a regular file.
+void removeSaveLeftoversOf(const QString& path)
+{
+    const QFileInfo target(path);
+    const QString prefix = target.fileName() + QLatin1Char('.');
+    QDir folder = target.absoluteDir();
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
+        if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
+            continue;
+        const QStringView suffix = QStringView(name).sliced(prefix.size());
+        if (std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+                return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+            }))
+            folder.remove(name);
+    }
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -508,11 +562,52 @@ bool isPlainName(QByteArrayView name)
     return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') && !name.contains('\0');
 }
 
+bool isLeftOutByName(QByteArrayView name)
+{
+    return name.startsWith('.') && !name.endsWith(".gbx");
+}
+
+QString describe(const QList<LeftOut>& leftOut)
+{
+    QStringList parts;
+    for (const LeftOut& entry : leftOut)
+        parts << QStringLiteral("%1 (%2)").arg(shown(entry.name), entry.kind);
+    return parts.isEmpty() ? QString() : QStringLiteral("left out: ") + parts.join(QStringLiteral(", "));
+}
+
+QList<LeftOut> leftOutOf(const QString& folder)
+{
+    QList<LeftOut> found;
+    const QByteArray real = canonicalPath(QFile::encodeName(folder));
+    Descriptor dirFd(real.isEmpty() ? -1 : ::open(real.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    DIR* dir = dirFd.get() < 0 ? nullptr : ::fdopendir(::dup(dirFd.get()));
+    if (!dir)
+        return found;
+    while (const dirent* e = ::readdir(dir)) {
+        const QByteArray name(e->d_name);
+        if (name == "." || name == "..")
+            continue;
+        if (auto kind = leftOutKind(dirFd.get(), real, name))
+            found.append({name, *kind});
+    }
+    ::closedir(dir);
+    return found;
+}
+
+void setCapsForTests(qint64 files, qint64 manifestBytes)
+{
+    maxFiles = files;
+    maxManifestBytes = manifestBytes;
+}
+
 qint64 Manifest::totalSize() const
 {
     qint64 total = 0;
-    for (const Member& m : members)
+    for (const Member& m : members) {
+        if (m.size < 0 || m.size > MaxUnpackedBytes - total)
+            return MaxUnpackedBytes + 1;
         total += m.size;
+    }
     return total;
 }
 
@@ -528,48 +623,126 @@ QByteArray Manifest::toBytes() const
     return out;
 }
 
-std::optional<Manifest> Manifest::parse(const QByteArray& bytes, QString* error)
+std::optional<Manifest> Manifest::parse(QByteArrayView bytes, QString* error)
 {
-    const auto fail = [error](const QString& why) {
-        if (error)
-            *error = QStringLiteral("Its manifest is damaged: %1").arg(why);
-        return std::nullopt;
-    };
-    QList<QByteArray> lines = bytes.split('\n');
-    if (lines.size() < 5 || !lines.last().isEmpty() || lines[0] != ManifestTitle || !lines[1].startsWith(VersionKey) ||
-        !lines[2].startsWith(CreatedKey) || !lines[3].startsWith(FilesKey))
-        return fail(QStringLiteral("its heading is not a Gearbook backup's."));
-    lines.removeLast();
-    Manifest m;
-    m.programVersion = QString::fromUtf8(lines[1].mid(VersionKey.size()));
-    m.created = QDateTime::fromString(QString::fromUtf8(lines[2].mid(CreatedKey.size())), Qt::ISODate);
-    bool countOk = false;
-    const qint64 count = lines[3].mid(FilesKey.size()).toLongLong(&countOk);
-    if (!m.created.isValid() || !countOk || count != lines.size() - 4)
-        return fail(QStringLiteral("its date or file count is wrong."));
-    QSet<QByteArray> names;
-    m.members.reserve(count);
-    for (qsizetype i = 4; i < lines.size(); ++i) {
-        const QByteArray& line = lines[i];
-        const qsizetype space1 = line.indexOf(' ');
-        const qsizetype space2 = line.indexOf(' ', space1 + 1);
-        Member member;
-        bool sizeOk = false;
-        if (space1 == 64 && space2 > space1) {
-            member.sha256 = line.first(64);
-            member.size = line.mid(space1 + 1, space2 - space1 - 1).toLongLong(&sizeOk);
-            member.name = QByteArray::fromPercentEncoding(line.mid(space2 + 1));
-        }
-        const bool hex = std::all_of(member.sha256.cbegin(), member.sha256.cend(),
-                                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
-        if (!sizeOk || member.size < 0 || member.sha256.size() != 64 || !hex || !isPlainName(member.name))
-            return fail(QStringLiteral("line %1 is not a file's checksum, size and name.").arg(i + 1));
-        if (names.contains(member.name))
-            return fail(QStringLiteral("it lists \"%1\" twice.").arg(shown(member.name)));
-        names.insert(member.name);
-        m.members.append(std::move(member));
-    }
+    ManifestReader reader;
+    std::optional<Manifest> m;
+    if (reader.add(bytes))
+        m = reader.finish();
+    if (!m && error)
+        *error = reader.error();
     return m;
+}
+
+bool ManifestReader::fail(const QString& why)
+{
+    if (m_error.isEmpty())
+        m_error = QStringLiteral("Its manifest is damaged: %1").arg(why);
+    return false;
+}
+
+bool ManifestReader::add(QByteArrayView bytes)
+{
+    if (!m_error.isEmpty())
+        return false;
+    m_bytes += bytes.size();
+    if (m_bytes > maxManifestBytes)
+        return fail(QStringLiteral("it is larger than a backup's may be (%1 MiB).").arg(maxManifestBytes >> 20));
+    while (!bytes.isEmpty()) {
+        const qsizetype end = bytes.indexOf('\n');
+        const QByteArrayView piece = end < 0 ? bytes : bytes.first(end);
+        if (m_partial.size() + piece.size() > MaxLineBytes)
+            return fail(QStringLiteral("line %1 is too long.").arg(m_lines + 1));
+        if (end < 0) {
+            m_partial += piece;
+            return true;
+        }
+        bytes = bytes.sliced(end + 1);
+        bool ok = false;
+        if (m_partial.isEmpty()) {
+            ok = line(piece);
+        } else {
+            m_partial += piece;
+            ok = line(m_partial);
+            m_partial.clear();
+        }
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+bool ManifestReader::line(QByteArrayView text)
+{
+    ++m_lines;
+    const auto badHeading = [this] { return fail(QStringLiteral("its heading is not a Gearbook backup's.")); };
+    const auto badCount = [this] { return fail(QStringLiteral("its date or file count is wrong.")); };
+    switch (m_lines) {
+    case 1:
+        return text == ManifestTitle || badHeading();
+    case 2:
+        if (!text.startsWith(VersionKey))
+            return badHeading();
+        m_manifest.programVersion = QString::fromUtf8(text.sliced(VersionKey.size()));
+        return true;
+    case 3:
+        if (!text.startsWith(CreatedKey))
+            return badHeading();
+        m_manifest.created = QDateTime::fromString(QString::fromUtf8(text.sliced(CreatedKey.size())), Qt::ISODate);
+        return m_manifest.created.isValid() || badCount();
+    case 4: {
+        if (!text.startsWith(FilesKey))
+            return badHeading();
+        bool ok = false;
+        m_count = text.sliced(FilesKey.size()).toByteArray().toLongLong(&ok);
+        if (!ok || m_count < 0)
+            return badCount();
+        if (m_count > maxFiles)
+            return fail(QStringLiteral("it lists more files than a backup may hold (%1).").arg(maxFiles));
+        // Room for what a real manifest of this count holds, not more: the count is the archive's word.
+        m_manifest.members.reserve(std::min<qint64>(m_count, 4096));
+        return true;
+    }
+    default:
+        break;
+    }
+    if (m_manifest.members.size() >= m_count)
+        return badCount();
+    const qsizetype space1 = text.indexOf(' ');
+    const qsizetype space2 = space1 < 0 ? -1 : text.indexOf(' ', space1 + 1);
+    Member member;
+    bool sizeOk = false;
+    if (space1 == 64 && space2 > space1) {
+        member.sha256 = text.first(64).toByteArray();
+        member.size = text.sliced(space1 + 1, space2 - space1 - 1).toByteArray().toLongLong(&sizeOk);
+        member.name = QByteArray::fromPercentEncoding(text.sliced(space2 + 1).toByteArray());
+    }
+    const bool hex = std::all_of(member.sha256.cbegin(), member.sha256.cend(),
+                                 [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+    if (!sizeOk || member.size < 0 || member.size > MaxUnpackedBytes || member.sha256.size() != 64 || !hex ||
+        !isPlainName(member.name))
+        return fail(QStringLiteral("line %1 is not a file's checksum, size and name.").arg(m_lines));
+    if (m_names.contains(member.name))
+        return fail(QStringLiteral("it lists \"%1\" twice.").arg(shown(member.name)));
+    m_names.insert(member.name);
+    m_manifest.members.append(std::move(member));
+    return true;
+}
+
+std::optional<Manifest> ManifestReader::finish()
+{
+    if (!m_error.isEmpty())
+        return std::nullopt;
+    if (!m_partial.isEmpty() || m_lines < 4) {
+        fail(QStringLiteral("its heading is not a Gearbook backup's."));
+        return std::nullopt;
+    }
+    if (m_manifest.members.size() != m_count) {
+        fail(QStringLiteral("its date or file count is wrong."));
+        return std::nullopt;
+    }
+    m_names.clear();
+    return std::move(m_manifest);
 }
 
 Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
@@ -580,9 +753,15 @@ Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
     if (isDataFolder(QFileInfo(archivePath).absolutePath(), dataFolder))
         return failure(QStringLiteral("A backup cannot be kept in the data folder it backs up. Please choose another "
                                       "folder."));
+    removeSaveLeftoversOf(archivePath);
     QList<FolderFile> files;
-    if (auto problem = readFolder(dataFolder, &files))
+    QList<LeftOut> leftOut;
+    if (auto problem = readFolder(dataFolder, &files, &leftOut))
         return failure(*problem);
+    if (files.size() > maxFiles)
+        return failure(QStringLiteral("The data folder holds %1 files, more than a backup may hold (%2).")
+                           .arg(files.size())
+                           .arg(maxFiles));
 
     Manifest manifest;
     manifest.programVersion = QStringLiteral(GEARBOOK_VERSION);
@@ -593,8 +772,13 @@ Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
     for (const FolderFile& f : std::as_const(files))
         manifest.members.append(f.member);
 
+    const QByteArray manifestBytes = manifest.toBytes();
+    if (manifestBytes.size() > maxManifestBytes)
+        return failure(QStringLiteral("The list of the data folder's files would be larger than a backup's manifest "
+                                      "may be (%1 MiB).")
+                           .arg(maxManifestBytes >> 20));
     QByteArray bytes;
-    if (auto problem = buildArchive(manifest, files, &bytes))
+    if (auto problem = buildArchive(manifest.created, manifestBytes, files, &bytes))
         return failure(*problem);
     files.clear(); // the archive holds them now
 
@@ -614,6 +798,7 @@ Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
                                       "deleted.\n\n%2")
                            .arg(QDir::toNativeSeparators(archivePath), check.error));
     }
+    check.leftOut = std::move(leftOut);
     return check;
 }
 
@@ -645,6 +830,7 @@ Outcome checkArchive(const QString& archivePath, const QString& unpackInto)
         index.insert(manifest->members[i].name, i);
     QList<bool> seen(manifest->members.size(), false);
 
+    qint64 unpacked = 0; // running total, whatever the manifest says
     Descriptor outDir(unpackInto.isEmpty()
                           ? -1
                           : ::open(QFile::encodeName(unpackInto).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -658,7 +844,7 @@ Outcome checkArchive(const QString& archivePath, const QString& unpackInto)
     while (archive_entry* entry = reader.next(&error)) {
         if (auto problem = checkMember(entry))
             return failure(*problem);
-        const QByteArray name(lib().archive_entry_pathname_utf8(entry));
+        const QByteArray name(lib().archive_entry_pathname(entry));
         const auto at = index.constFind(name);
         if (at == index.constEnd())
             return failure(QStringLiteral("It holds \"%1\", which its manifest does not list.").arg(shown(name)));
@@ -669,11 +855,12 @@ Outcome checkArchive(const QString& archivePath, const QString& unpackInto)
         if (lib().archive_entry_size(entry) != expected.size)
             return failure(QStringLiteral("The size of \"%1\" is not the size its manifest gives.").arg(shown(name)));
 
-        Descriptor out(outDir.get() < 0 ? -1
-                                        : ::openat(outDir.get(), name.constData(),
-                                                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                                                   0666)); // as every save makes them: the umask decides
-        if (outDir.get() >= 0 && out.get() < 0)
+        const bool unpack = outDir.get() >= 0 && !isLeftOutByName(name);
+        Descriptor out(!unpack ? -1
+                               : ::openat(outDir.get(), name.constData(),
+                                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                                          0666)); // as every save makes them: the umask decides
+        if (unpack && out.get() < 0)
             return failure(QStringLiteral("\"%1\" could not be unpacked: %2").arg(shown(name), reasonOf(errno)));
         hash.reset();
         qint64 size = 0;
@@ -684,7 +871,8 @@ Outcome checkArchive(const QString& archivePath, const QString& unpackInto)
             if (n == 0)
                 break;
             size += n;
-            if (size > expected.size)
+            unpacked += n;
+            if (size > expected.size || unpacked > MaxUnpackedBytes)
                 return failure(QStringLiteral("\"%1\" is longer than its manifest says.").arg(shown(name)));
             hash.addData(QByteArrayView(buffer, n));
             if (out.get() >= 0 && !writeAll(out.get(), buffer, size_t(n)))

@@ -10,7 +10,13 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+
+#ifndef GEARBOOK_VERSION
+#define GEARBOOK_VERSION "0"
+#endif
 
 namespace CommandLine {
 
@@ -22,11 +28,17 @@ void print(FILE* stream, const QString& text)
     std::fflush(stream);
 }
 
-int backUp(const QString& file)
+QString native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+int backUp(const QString& file, const QCommandLineParser&)
 {
     if (!QFileInfo(DataFolder::path()).isDir()) {
-        print(stderr, QStringLiteral("Gearbook: there is no data folder to back up at \"%1\".")
-                          .arg(QDir::toNativeSeparators(DataFolder::path())));
+        print(
+            stderr,
+            QStringLiteral("Gearbook: there is no data folder to back up at \"%1\".").arg(native(DataFolder::path())));
         return 1;
     }
     const Backup::Outcome result = Backup::writeBackup(DataFolder::path(), file);
@@ -36,14 +48,36 @@ int backUp(const QString& file)
     }
     print(stdout, QStringLiteral("Backed up %1 files to \"%2\" and checked the backup.")
                       .arg(result.manifest.members.size())
-                      .arg(QDir::toNativeSeparators(file)));
+                      .arg(native(file)));
+    if (!result.leftOut.isEmpty())
+        print(stdout, QStringLiteral("Not records, so %1.").arg(Backup::describe(result.leftOut)));
     return 0;
 }
 
-int exportTo(const QString& folder)
+int check(const QString& file, const QCommandLineParser&)
 {
-    if (!QFileInfo(folder).isDir()) {
-        print(stderr, QStringLiteral("Gearbook: \"%1\" is not a folder.").arg(QDir::toNativeSeparators(folder)));
+    const Backup::Outcome result = Backup::checkArchive(file);
+    if (!result) {
+        print(stderr, QStringLiteral("Gearbook: \"%1\" would not restore whole. %2").arg(native(file), result.error));
+        return 1;
+    }
+    print(stdout, QStringLiteral("\"%1\" is a whole Gearbook backup of %2 files, made on %3 UTC; it would restore "
+                                 "whole.")
+                      .arg(native(file))
+                      .arg(result.manifest.members.size())
+                      .arg(result.manifest.created.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+    return 0;
+}
+
+int exportTo(const QString& folder, const QCommandLineParser&)
+{
+    const QFileInfo info(folder);
+    if (info.exists() && !info.isDir()) {
+        print(stderr, QStringLiteral("Gearbook: \"%1\" is not a folder.").arg(native(folder)));
+        return 1;
+    }
+    if (!info.exists() && !QDir().mkpath(folder)) {
+        print(stderr, QStringLiteral("Gearbook: the folder \"%1\" could not be made.").arg(native(folder)));
         return 1;
     }
     const CsvExport::Outcome result = CsvExport::exportTo(folder);
@@ -55,52 +89,159 @@ int exportTo(const QString& folder)
                       .arg(result.vehicles)
                       .arg(result.entries)
                       .arg(result.parts)
-                      .arg(QDir::toNativeSeparators(folder)));
+                      .arg(native(folder)));
     return 0;
+}
+
+// Gearbook's options. One with a task runs it for each value given, in this
+// order; one without only gives a value to the tasks (read from the parser).
+struct Option {
+    const char* name;
+    const char* valueName;
+    const char* description;
+    int (*task)(const QString& value, const QCommandLineParser& parser);
+};
+
+const Option Options[] = {
+    {"backup", "FILE", "Backs up every record into FILE (a .tar.gz archive), reads it back and checks it.", backUp},
+    {"check", "FILE", "Reads the backup FILE in full and checks it; exits 0 only when it would restore whole.", check},
+    {"export", "FOLDER",
+     "Writes the records as vehicles.csv, maintenance.csv and parts.csv into FOLDER (made when "
+     "missing).",
+     exportTo},
+};
+
+// Qt's own options, which desktops and session managers pass: the window
+// takes them. Those that take a value take the next argument unless given as `-name=value`.
+constexpr const char* QtOptionsWithValue[] = {"platform",
+                                              "platformpluginpath",
+                                              "platformtheme",
+                                              "plugin",
+                                              "qwindowgeometry",
+                                              "qwindowicon",
+                                              "qwindowtitle",
+                                              "style",
+                                              "stylesheet",
+                                              "session",
+                                              "display",
+                                              "geometry",
+                                              "title",
+                                              "name",
+                                              "qmljsdebugger",
+                                              "font",
+                                              "fn",
+                                              "background",
+                                              "bg",
+                                              "foreground",
+                                              "fg",
+                                              "button",
+                                              "btn",
+                                              "im",
+                                              "inputstyle",
+                                              "visual",
+                                              "ncols",
+                                              "cmap",
+                                              "graphicssystem"};
+constexpr const char* QtOptionsAlone[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
+
+// The option's name (without dashes and value) when `arg` is one of Qt's.
+bool isQtOption(QByteArrayView arg, bool* takesNext)
+{
+    if (!arg.startsWith('-') || arg == "-" || arg == "--")
+        return false;
+    arg = arg.sliced(arg.startsWith("--") ? 2 : 1);
+    const qsizetype equals = arg.indexOf('=');
+    const QByteArrayView name = equals < 0 ? arg : arg.first(equals);
+    *takesNext = false;
+    for (const char* option : QtOptionsWithValue)
+        if (name == option) {
+            *takesNext = equals < 0;
+            return true;
+        }
+    return equals < 0 && std::any_of(std::begin(QtOptionsAlone), std::end(QtOptionsAlone),
+                                     [&name](const char* option) { return name == option; });
+}
+
+// Whether the window can open: a display to show it on, or a platform named.
+bool hasDisplay(const QStringList& qtArguments)
+{
+    for (const char* variable : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"})
+        if (!qEnvironmentVariableIsEmpty(variable))
+            return true;
+    return std::any_of(qtArguments.cbegin(), qtArguments.cend(), [](const QString& arg) {
+        return arg == QLatin1String("-platform") || arg == QLatin1String("--platform") ||
+               arg.startsWith(QLatin1String("-platform=")) || arg.startsWith(QLatin1String("--platform="));
+    });
 }
 
 } // namespace
 
 std::optional<int> run(int argc, char* argv[])
 {
-    bool wanted = false;
+    // Qt's options go to the window; every other argument is ours.
+    QStringList ours, qts;
+    ours << QString::fromLocal8Bit(argv[0]);
     for (int i = 1; i < argc; ++i) {
-        const QByteArrayView arg(argv[i]);
-        for (const QByteArrayView option : {"--backup", "--export", "--help", "--help-all", "-h", "-?"})
-            wanted = wanted || arg == option || arg.startsWith(option.toByteArray() + '=');
+        bool takesNext = false;
+        if (isQtOption(argv[i], &takesNext)) {
+            qts << QString::fromLocal8Bit(argv[i]);
+            if (takesNext && i + 1 < argc)
+                qts << QString::fromLocal8Bit(argv[++i]);
+        } else {
+            ours << QString::fromLocal8Bit(argv[i]);
+        }
     }
-    if (!wanted)
-        return std::nullopt;
+    if (ours.size() == 1) {
+        if (hasDisplay(qts))
+            return std::nullopt;
+        print(stderr, QStringLiteral("Gearbook needs a graphical display; the command-line options (see --help) work "
+                                     "without one."));
+        return 1;
+    }
 
+    // A write past a file size limit (`ulimit -f`) fails and is reported, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Gearbook"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(GEARBOOK_VERSION));
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Venbry's Gearbook keeps the records of your vehicles. Without options it opens its window."));
     parser.addHelpOption();
-    const QCommandLineOption backup(
-        QStringLiteral("backup"),
-        QStringLiteral("Backs up every record into FILE (a .tar.gz archive), reads it back and checks it."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption csv(QStringLiteral("export"),
-                                 QStringLiteral("Writes the records as vehicles.csv, maintenance.csv and parts.csv "
-                                                "into FOLDER."),
-                                 QStringLiteral("FOLDER"));
-    parser.addOption(backup);
-    parser.addOption(csv);
-    if (!parser.parse(QCoreApplication::arguments())) {
-        print(stderr, QStringLiteral("Gearbook: %1").arg(parser.errorText()));
+    parser.addVersionOption();
+    QList<QCommandLineOption> options;
+    for (const Option& o : Options) {
+        options.append(QCommandLineOption(QString::fromLatin1(o.name), QString::fromUtf8(o.description),
+                                          o.valueName ? QString::fromLatin1(o.valueName) : QString()));
+        parser.addOption(options.last());
+    }
+    if (!parser.parse(ours)) {
+        print(stderr, QStringLiteral("Gearbook: %1\n\n%2").arg(parser.errorText(), parser.helpText()));
         return 2;
     }
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         print(stdout, parser.helpText());
         return 0;
     }
+    if (parser.isSet(QStringLiteral("version"))) {
+        print(stdout, QStringLiteral("Gearbook %1").arg(QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    bool ran = false;
     int status = 0;
-    for (const QString& file : parser.values(backup))
-        status = std::max(status, backUp(file));
-    for (const QString& folder : parser.values(csv))
-        status = std::max(status, exportTo(folder));
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        if (!Options[i].task)
+            continue;
+        for (const QString& value : parser.values(options[i])) {
+            ran = true;
+            status = std::max(status, Options[i].task(value, parser));
+        }
+    }
+    if (!ran) {
+        print(stderr, QStringLiteral("Gearbook: \"%1\" is not an option.\n\n%2")
+                          .arg(parser.positionalArguments().value(0, ours.value(1)), parser.helpText()));
+        return 2;
+    }
     return status;
 }
 

@@ -22,10 +22,10 @@ namespace LibArchive {
     X(archive_entry_mtime)                                                                                             \
     X(archive_entry_mtime_nsec)                                                                                        \
     X(archive_entry_new)                                                                                               \
-    X(archive_entry_pathname_utf8)                                                                                     \
+    X(archive_entry_pathname)                                                                                          \
     X(archive_entry_set_filetype)                                                                                      \
     X(archive_entry_set_mtime)                                                                                         \
-    X(archive_entry_set_pathname_utf8)                                                                                 \
+    X(archive_entry_set_pathname)                                                                                      \
     X(archive_entry_set_perm)                                                                                          \
     X(archive_entry_set_size)                                                                                          \
     X(archive_entry_size)                                                                                              \

@@ -5,10 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
@@ -23,6 +25,48 @@ QString reasonOf(int error)
     return qt_error_string(error);
 }
 
+void (*afterExchange)() = nullptr;
+
+// Moves what a backup leaves out (a sync tool's folders and files) from the
+// old records into the data folder. One that cannot be moved stays where it is.
+void keepLeftOut(const QString& from, const QString& into)
+{
+    const QByteArray source = QFile::encodeName(from) + '/';
+    const QByteArray target = QFile::encodeName(into) + '/';
+    for (const Backup::LeftOut& entry : Backup::leftOutOf(from)) {
+        const QByteArray oldPath = source + entry.name;
+        if (::renameat2(AT_FDCWD, oldPath.constData(), AT_FDCWD, (target + entry.name).constData(), RENAME_NOREPLACE) ==
+            0)
+            continue;
+        struct stat st;
+        // A link whose name the restored records have is no record of its own.
+        if (errno == EEXIST && ::lstat(oldPath.constData(), &st) == 0 && S_ISLNK(st.st_mode))
+            ::unlink(oldPath.constData());
+    }
+}
+
+// Removes the old records of a restore, and the folder when nothing is left
+// in it: never what a backup leaves out, which keepLeftOut could not move.
+// By the names' bytes: a name that is not UTF-8 has no QString that names it.
+void removeRecords(const QString& folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    QSet<QByteArray> kept;
+    for (const Backup::LeftOut& entry : Backup::leftOutOf(folder))
+        kept.insert(entry.name);
+    DIR* dir = ::opendir(path.constData());
+    if (!dir)
+        return;
+    QList<QByteArray> names;
+    while (const dirent* e = ::readdir(dir))
+        names << QByteArray(e->d_name);
+    for (const QByteArray& name : std::as_const(names))
+        if (name != "." && name != ".." && !kept.contains(name))
+            ::unlinkat(::dirfd(dir), name.constData(), 0);
+    ::closedir(dir);
+    ::rmdir(path.constData());
+}
+
 // The old records are removed after the exchange on a thread of their own:
 // the user has the restored records at once. The next restore and the end of
 // the program wait for it; a removal cut short is finished at the next start.
@@ -32,7 +76,7 @@ public:
     void start(const QString& folder)
     {
         wait();
-        m_thread = std::thread([folder] { QDir(folder).removeRecursively(); });
+        m_thread = std::thread([folder] { removeRecords(folder); });
     }
     void wait()
     {
@@ -83,9 +127,13 @@ void waitForCleanup()
 void removeUnfinished(const QString& dataFolder)
 {
     waitForCleanup();
+    // Either an unpack that never took place, which holds no entry a backup
+    // leaves out (those are never unpacked), or the old records after the exchange.
     const QString leftover = unpackFolder(dataFolder);
-    if (QFileInfo(leftover).isDir() && !QFileInfo(leftover).isSymLink())
-        QDir(leftover).removeRecursively();
+    if (QFileInfo(leftover).isDir() && !QFileInfo(leftover).isSymLink()) {
+        keepLeftOut(leftover, realFolder(dataFolder));
+        removeRecords(leftover);
+    }
 }
 
 QString safetyBackupPath(const QString& dataFolder, const QDateTime& when)
@@ -147,12 +195,20 @@ Outcome restore(const QString& archivePath, const QString& dataFolder, const QSt
                     RENAME_EXCHANGE) != 0)
         return giveUp(
             QStringLiteral("The data folder could not be exchanged for the restored one: %1").arg(reasonOf(errno)));
+    if (afterExchange)
+        afterExchange();
+    keepLeftOut(incoming, current);
     syncFileSystem(current); // the exchange itself, on the disk
 
     cleaner().start(incoming); // the old records: the safety backup holds them
     result.ok = true;
     result.fileCount = int(unpacked.manifest.members.size());
     return result;
+}
+
+void setAfterExchangeForTests(void (*hook)())
+{
+    afterExchange = hook;
 }
 
 } // namespace Restore

@@ -25,7 +25,9 @@ QString unpackFolder(const QString& dataFolder);
 
 // Removes what an interrupted restore left beside the data folder: either the
 // part of an unpack that never took place, or the old records after the
-// exchange (they are in the safety backup). Call with the lock held.
+// exchange (they are in the safety backup). What a backup leaves out (a sync
+// tool's folders and files) is moved back into the data folder, never removed.
+// Call with the lock held.
 // Waits for the removal of the last restore's old records first.
 void removeUnfinished(const QString& dataFolder);
 
@@ -37,7 +39,11 @@ void waitForCleanup();
 // numbered when the name is taken.
 QString safetyBackupPath(const QString& dataFolder, const QDateTime& when);
 
-// Replaces the records of `dataFolder` with those of the archive.
+// Replaces the records of `dataFolder` with those of the archive. What a
+// backup leaves out stays: it moves into the restored folder.
 Outcome restore(const QString& archivePath, const QString& dataFolder, const QString& safetyBackup);
+
+// For tests: called right after the exchange, before what was left out moves.
+void setAfterExchangeForTests(void (*hook)());
 
 } // namespace Restore

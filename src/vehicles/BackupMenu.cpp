@@ -22,10 +22,15 @@ namespace {
 
 const QString BackupFilter = QStringLiteral("Gearbook Backups (*.tar.gz)|*.tar.gz|All Files (*.*)|*.*");
 
+// Where the three dialogs start: the documents folder, or the home folder
+// when there is none (a dialog given a missing folder starts somewhere else).
 QString documentsFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
+
+const QString BackupSuffix = QStringLiteral(".tar.gz");
 
 QString native(const QString& path)
 {
@@ -48,9 +53,19 @@ void frmAutoMain::mnuBackup_Click()
     const QString proposal =
         QDir(documentsFolder())
             .filePath(QStringLiteral("Gearbook backup %1.tar.gz").arg(QDate::currentDate().toString(Qt::ISODate)));
-    const auto path = platform().saveFileDialog(BackupFilter, proposal, QStringLiteral("Back Up Data"));
+    auto path = platform().saveFileDialog(BackupFilter, proposal, QStringLiteral("Back Up Data"));
     if (!path)
         return;
+    // Only a name ending in .tar.gz shows in the Restore dialog. System dialogs may not add it, and
+    // "backup.v2" has a suffix already; the dialog has not asked about replacing this name.
+    if (!path->endsWith(BackupSuffix, Qt::CaseInsensitive)) {
+        *path += BackupSuffix;
+        if (QFileInfo::exists(*path) &&
+            platform().messageBox(
+                QStringLiteral("\"%1\" already exists. Do you want to replace it?").arg(native(*path)), QString(),
+                MsgButtons::YesNo, MsgIcon::Warning) != MsgAnswer::Yes)
+            return;
+    }
     Backup::Outcome result;
     {
         BusyCursor busy;
@@ -61,10 +76,13 @@ void frmAutoMain::mnuBackup_Click()
                               MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
+    QString leftOut;
+    if (!result.leftOut.isEmpty())
+        leftOut = QStringLiteral("\n\nNot records, so %1.").arg(Backup::describe(result.leftOut));
     platform().messageBox(QStringLiteral("Every record (%1 files) has been backed up to\n\n\"%2\"\n\n"
-                                         "The backup has been read back and checked.")
+                                         "The backup has been read back and checked.%3")
                               .arg(result.manifest.members.size())
-                              .arg(native(*path)),
+                              .arg(native(*path), leftOut),
                           QString(), MsgButtons::Ok, MsgIcon::Information);
 }
 

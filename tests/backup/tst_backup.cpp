@@ -12,7 +12,10 @@
 #include <archive.h>
 #include <archive_entry.h>
 #include <clocale>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -69,6 +72,56 @@ void craft(const QString& path, const QList<Crafted>& listed, const QList<Crafte
     }
     archive_write_close(a);
     archive_write_free(a);
+}
+
+// An archive whose manifest is `manifest` as it stands, followed by `after` inside the gzip stream.
+void craftRaw(const QString& path, const QByteArray& manifest, const QByteArray& after = {})
+{
+    QByteArray tar(1 << 20, '\0');
+    size_t used = 0;
+    archive* t = archive_write_new();
+    archive_write_set_format_pax_restricted(t);
+    archive_write_set_bytes_in_last_block(t, 1);
+    archive_write_open_memory(t, tar.data(), size_t(tar.size()), &used);
+    archive_entry* e = archive_entry_new();
+    archive_entry_set_pathname(e, Backup::ManifestName);
+    archive_entry_set_filetype(e, AE_IFREG);
+    archive_entry_set_perm(e, 0600);
+    archive_entry_set_size(e, manifest.size());
+    archive_write_header(t, e);
+    archive_write_data(t, manifest.constData(), size_t(manifest.size()));
+    archive_entry_free(e);
+    archive_write_close(t);
+    archive_write_free(t);
+    tar.truncate(qsizetype(used));
+    tar += after;
+
+    archive* a = archive_write_new();
+    archive_write_add_filter_gzip(a);
+    archive_write_set_format_raw(a);
+    archive_write_open_filename(a, QFile::encodeName(path).constData());
+    e = archive_entry_new();
+    archive_entry_set_filetype(e, AE_IFREG);
+    archive_write_header(a, e);
+    archive_write_data(a, tar.constData(), size_t(tar.size()));
+    archive_entry_free(e);
+    archive_write_close(a);
+    archive_write_free(a);
+}
+
+QByteArray heading(int files)
+{
+    return "Gearbook backup\nProgram version: 1\nCreated: 2026-01-01T00:00:00Z\nFiles: " + QByteArray::number(files) +
+           "\n";
+}
+
+QByteArray rawRead(const QByteArray& path)
+{
+    QFile f;
+    const int fd = ::open(path.constData(), O_RDONLY);
+    if (fd < 0 || !f.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle))
+        return "(missing)";
+    return f.readAll();
 }
 
 } // namespace
@@ -204,11 +257,162 @@ private slots:
 
     void unreadableRecordFailsTheBackup()
     {
-        QVERIFY(::mkfifo(QFile::encodeName(data + "Ford.gbx.unreadable.2").constData(), 0600) == 0);
+        // A record too large to back up (sparse: no disk needed) fails the
+        // backup; a FIFO is no record, and only left out.
+        QVERIFY(::mkfifo(QFile::encodeName(data + "pipe").constData(), 0600) == 0);
+        QFile large(data + "Ford.gbx.unreadable.2");
+        QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(Backup::MaxUnpackedBytes + 1));
+        large.close();
         const Backup::Outcome b = Backup::writeBackup(data, archive());
         QVERIFY(!b.ok);
         QVERIFY2(b.error.contains("\"Ford.gbx.unreadable.2\""), qPrintable(b.error));
         QVERIFY(!QFileInfo::exists(archive()));
+    }
+
+    // A data folder that a sync tool keeps: its own entries are left out and
+    // named, never a failure, and a restore keeps them.
+    void syncedFolderIsBackedUpAndRestoredWithItsMarkers()
+    {
+        QVERIFY(QDir().mkpath(data + ".stfolder") && QDir().mkpath(data + ".stversions"));
+        writeAll(data + ".stversions/Ford~20261201.gbx", "old");
+        writeAll(data + ".stignore", "*.tmp");
+        writeAll(data + ".sync_3f.db", "db");
+        QVERIFY(::mkfifo(QFile::encodeName(data + "pipe").constData(), 0600) == 0);
+        QVERIFY(QFile::link("/etc/hostname", data + "Out.gbx"));
+        const Files conflicts = {{"Car.sync-conflict-20261201-101010-ABCDEFG.gbx", "a"},
+                                 {"Car (conflicted copy 2026-12-01 101010).gbx", "b"},
+                                 {".hidden.gbx", "c"}};
+        fill(data, conflicts);
+        const Backup::Outcome b = Backup::writeBackup(data, archive());
+        QVERIFY2(b.ok, qPrintable(b.error));
+        QCOMPARE(b.manifest.members.size(), records.size() + conflicts.size());
+        QCOMPARE(Backup::describe(b.leftOut), "left out: .stfolder (a folder), .stignore (a hidden file), .stversions "
+                                              "(a folder), .sync_3f.db (a hidden file), Out.gbx (a link that leads "
+                                              "out of the data folder), pipe (not a file)");
+
+        writeAll(data + "Ford.gbx", "changed");
+        const Restore::Outcome r = Restore::restore(archive(), data, Restore::safetyBackupPath(data, {}));
+        QVERIFY2(r.ok, qPrintable(r.error));
+        Restore::waitForCleanup();
+        QCOMPARE(readAll(data + "Ford.gbx"), records["Ford.gbx"]);
+        QCOMPARE(readAll(data + ".stversions/Ford~20261201.gbx"), "old");
+        QCOMPARE(readAll(data + ".stignore"), "*.tmp");
+        QVERIFY(QFileInfo(data + ".stfolder").isDir());
+        QCOMPARE(QFileInfo(data + "Out.gbx").symLinkTarget(), "/etc/hostname");
+        QCOMPARE(QFileInfo(data + "pipe").isFile(), false);
+        QVERIFY(QFileInfo::exists(data + "pipe"));
+        QCOMPARE(besideData().size(), 2); // the data folder and the safety backup
+    }
+
+    // Killed between the exchange and the move: the next start moves the sync
+    // tool's entries back into the data folder, never deletes them.
+    void interruptedRestoreKeepsWhatWasLeftOut()
+    {
+        QVERIFY(Backup::writeBackup(data, archive()));
+        QVERIFY(QDir().mkpath(data + ".stfolder"));
+        writeAll(data + ".stfolder/marker", "m");
+        writeAll(data + ".stignore", "*.tmp");
+        writeAll(data + "Other.gbx", "new since");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            Restore::setAfterExchangeForTests([] { ::_exit(0); });
+            Restore::restore(archive(), data, Restore::safetyBackupPath(data, {}));
+            ::_exit(1);
+        }
+        int status = -1;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QCOMPARE(status, 0);
+        QVERIFY(!QFileInfo::exists(data + ".stfolder")); // still in the old records
+        Restore::removeUnfinished(data);
+        QCOMPARE(readAll(data + ".stfolder/marker"), "m");
+        QCOMPARE(readAll(data + ".stignore"), "*.tmp");
+        QVERIFY(!QFileInfo::exists(data + "Other.gbx"));
+        QVERIFY(!QFileInfo::exists(Restore::unpackFolder(data)));
+    }
+
+    // A manifest's sizes that add up past the largest number.
+    void sizesThatOverflowAreRefused()
+    {
+        Backup::Manifest m;
+        for (const char* name : {"a", "b", "c", "d"})
+            m.members.append({name, qint64(1) << 62, QByteArray(64, '0')});
+        QVERIFY(m.totalSize() > Backup::MaxUnpackedBytes);
+        QString why;
+        const QByteArray huge = heading(1) + QByteArray(64, '0') + " 9223372036854775807 a\n";
+        QVERIFY(!Backup::Manifest::parse(huge, &why));
+        QVERIFY2(why.contains("line 5"), qPrintable(why));
+    }
+
+    // One cap on the manifest, for writer and reader: a backup beyond it is
+    // refused before it is written, an archive beyond it before it is read on.
+    void manifestCapIsSharedByWriterAndReader()
+    {
+        const auto reset = qScopeGuard([] { Backup::setCapsForTests(Backup::MaxFiles, Backup::MaxManifestBytes); });
+        Backup::setCapsForTests(5, Backup::MaxManifestBytes);
+        Backup::Outcome b = Backup::writeBackup(data, archive());
+        QVERIFY(!b.ok);
+        QVERIFY2(b.error.contains("more than a backup may hold (5)"), qPrintable(b.error));
+        QVERIFY(!QFileInfo::exists(archive()));
+        Backup::setCapsForTests(Backup::MaxFiles, 1 << 20);
+        writeAll(data + QByteArray(200, 'n') + ".gbx", QByteArray(1, 'x'));
+        for (int i = 0; i < 4000; ++i)
+            writeAll(data + QString(200, QChar('a' + i % 26)) + QString::number(i), {});
+        b = Backup::writeBackup(data, archive());
+        QVERIFY(!b.ok);
+        QVERIFY2(b.error.contains("(1 MiB)"), qPrintable(b.error));
+        QVERIFY(!QFileInfo::exists(archive()));
+
+        Backup::setCapsForTests(5, Backup::MaxManifestBytes);
+        craftRaw(archive(), heading(6));
+        const Backup::Outcome c = Backup::checkArchive(archive());
+        QVERIFY2(c.error.contains("more files than a backup may hold (5)"), qPrintable(c.error));
+        // Read as a stream: the first line that is no file's ends the reading.
+        Backup::ManifestReader reader;
+        QVERIFY(reader.add(heading(3)));
+        QVERIFY(!reader.add(QByteArray(65536, '\n')));
+        QVERIFY2(reader.error().contains("line 5"), qPrintable(reader.error()));
+    }
+
+    void paddingAfterTheEndIsBounded()
+    {
+        craftRaw(archive(), heading(0), QByteArray(512 << 10, '\0'));
+        const Backup::Outcome fine = Backup::checkArchive(archive());
+        QVERIFY2(fine.ok, qPrintable(fine.error));
+        craftRaw(archive(), heading(0), QByteArray(2 << 20, '\0'));
+        const Backup::Outcome c = Backup::checkArchive(archive());
+        QVERIFY(!c.ok);
+        QVERIFY2(c.error.contains("more than 1 MiB"), qPrintable(c.error));
+    }
+
+    // A name that is not UTF-8 (an old Latin-1 file) is kept byte for byte.
+    void namesThatAreNotUtf8BackUpAndRestore()
+    {
+        const QByteArray latin1 = QFile::encodeName(data) + "Caf\xE9.gbx";
+        const int fd = ::open(latin1.constData(), O_WRONLY | O_CREAT, 0600);
+        QVERIFY(fd >= 0 && ::write(fd, "caf\xE9", 4) == 4 && ::close(fd) == 0);
+        const Backup::Outcome b = Backup::writeBackup(data, archive());
+        QVERIFY2(b.ok, qPrintable(b.error));
+        QVERIFY(b.manifest.members.contains(
+            Backup::Member{"Caf\xE9.gbx", 4, QCryptographicHash::hash("caf\xE9", QCryptographicHash::Sha256).toHex()}));
+        QVERIFY(::unlink(latin1.constData()) == 0);
+        const Restore::Outcome r = Restore::restore(archive(), data, Restore::safetyBackupPath(data, {}));
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QCOMPARE(rawRead(latin1), "caf\xE9");
+        // The old records go, that name too, and a next restore finds the way free.
+        Restore::waitForCleanup();
+        QCOMPARE(besideData().size(), 2);
+        QVERIFY(Restore::restore(archive(), data, Restore::safetyBackupPath(data, {})));
+    }
+
+    // A backup killed between link and rename leaves "FILE.XXXXXX": the next backup to FILE removes it.
+    void leftoverOfAKilledBackupGoes()
+    {
+        const QString leftover = archive() + ".Ab3xZ9";
+        writeAll(leftover, "half");
+        writeAll(archive() + ".backup1", "mine"); // not six letters: the user's own
+        QVERIFY(Backup::writeBackup(data, archive()));
+        QVERIFY(!QFileInfo::exists(leftover));
+        QCOMPARE(readAll(archive() + ".backup1"), "mine");
     }
 
     void startRemovesAnUnfinishedRestore()

@@ -20,7 +20,9 @@ class TestCommandLine : public QObject {
         QString out, err;
     };
     // With `window`, the program opens its window offscreen and ends after its first paint.
-    Run gearbook(const QStringList& arguments, rlim_t fileSizeLimit = RLIM_INFINITY, bool window = false)
+    // `ulimitOnly`: the limit as `ulimit -f` sets it, SIGXFSZ not ignored.
+    Run gearbook(const QStringList& arguments, rlim_t fileSizeLimit = RLIM_INFINITY, bool window = false,
+                 bool ulimitOnly = false)
     {
         QProcess p;
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
@@ -33,8 +35,8 @@ class TestCommandLine : public QObject {
         }
         p.setProcessEnvironment(e);
         // A full disk: writes past the limit fail with EFBIG instead of ending the program.
-        p.setChildProcessModifier([fileSizeLimit] {
-            std::signal(SIGXFSZ, SIG_IGN);
+        p.setChildProcessModifier([fileSizeLimit, ulimitOnly] {
+            std::signal(SIGXFSZ, ulimitOnly ? SIG_DFL : SIG_IGN);
             const rlimit limit{fileSizeLimit, fileSizeLimit};
             setrlimit(RLIMIT_FSIZE, &limit);
         });
@@ -63,6 +65,49 @@ private slots:
         QCOMPARE(r.status, 0);
         QVERIFY(r.out.contains("--backup <FILE>"));
         QVERIFY(r.out.contains("--export <FOLDER>"));
+        QVERIFY(r.out.contains("--check <FILE>"));
+    }
+
+    // No display: a clear message instead of Qt's abort; --version and the
+    // usage need none; Qt's own options stay allowed.
+    void withoutADisplay()
+    {
+        Run r = gearbook({});
+        QCOMPARE(r.status, 1);
+        QCOMPARE(r.err, "Gearbook needs a graphical display; the command-line options (see --help) work without "
+                        "one.\n");
+        r = gearbook({"-style", "fusion", "-session", "abc"});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.startsWith("Gearbook needs a graphical display"), qPrintable(r.err));
+        r = gearbook({"--version"});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.startsWith("Gearbook "), qPrintable(r.out));
+        r = gearbook({"--bogus"});
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains("bogus") && r.err.contains("--backup <FILE>"), qPrintable(r.err));
+    }
+
+    void checkTellsWhetherABackupWouldRestore()
+    {
+        const QString file = env->home() + "/b.tar.gz";
+        QCOMPARE(gearbook({"--backup", file}).status, 0);
+        Run r = gearbook({"--check=" + file});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains("would restore whole"), qPrintable(r.out));
+        QByteArray bytes = readAll(file);
+        bytes[bytes.size() - 5] = char(bytes[bytes.size() - 5] ^ 1); // the gzip length: only its check sees it
+        writeAll(file, bytes);
+        r = gearbook({"--check", file});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains("checksum"), qPrintable(r.err));
+    }
+
+    void exportMakesAMissingFolder()
+    {
+        const QString folder = env->home() + "/new/csv";
+        const Run r = gearbook({"--export", folder});
+        QCOMPARE(r.status, 0);
+        QVERIFY(QFileInfo::exists(folder + "/vehicles.csv"));
     }
 
     void backupExitsZeroOnlyWhenCheckedAndWhole()
@@ -77,6 +122,12 @@ private slots:
         r = gearbook({"--backup", file}, 4096);
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains("could not be saved"), qPrintable(r.err));
+        QVERIFY2(r.err.contains("File too large"), qPrintable(r.err));
+        QCOMPARE(readAll(file), before);
+        // `ulimit -f` alone: the signal would end the program without a word.
+        r = gearbook({"--backup", file}, 4096, false, true);
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains("File too large"), qPrintable(r.err));
         QCOMPARE(readAll(file), before);
     }
 

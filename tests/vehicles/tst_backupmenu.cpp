@@ -14,6 +14,7 @@ class TestBackupMenu : public MainWindowFixture {
 private slots:
     void backUpThenRestoreReloadsTheWindow()
     {
+        QVERIFY(QDir().mkpath(documents()));
         QVERIFY(open());
         add("Ford");
         w->txtIMake->setFocus();
@@ -43,6 +44,32 @@ private slots:
         QCOMPARE(readAll(data("Ford.gbx")), saved);
         pick("Ford");
         QCOMPARE(w->txtIMake->text(), "Model T");
+    }
+
+    // No ~/Documents: all three dialogs start in the home folder. A name
+    // without .tar.gz gets it, so that the Restore dialog shows the backup.
+    void dialogsStartAtHomeAndBackupsEndInTarGz()
+    {
+        QVERIFY(open());
+        add("Ford");
+        QVERIFY(QDir().mkpath(data(".stfolder")));
+        dialogs->clear();
+        dialogs->fileAnswers.enqueue(env->home() + "/my backup");
+        w->mnuBackup->trigger();
+        QCOMPARE(QFileInfo(dialogs->shown.first().initial).path(), QDir::homePath());
+        QVERIFY(Backup::checkArchive(env->home() + "/my backup.tar.gz"));
+        QVERIFY(!QFileInfo::exists(env->home() + "/my backup"));
+        QVERIFY2(dialogs->messages().last().contains("left out: .stfolder (a folder)"),
+                 qPrintable(dialogs->messages().last()));
+
+        dialogs->clear();
+        dialogs->fileAnswers.enqueue(std::nullopt);
+        w->mnuRestore->trigger();
+        dialogs->fileAnswers.enqueue(std::nullopt);
+        w->mnuExport->trigger();
+        QCOMPARE(dialogs->shown.size(), 2);
+        QCOMPARE(dialogs->shown[0].initial, QDir::homePath());
+        QCOMPARE(dialogs->shown[1].initial, QDir::homePath());
     }
 
     void restoreOfADamagedFileChangesNothing()

@@ -24,7 +24,10 @@ bool reportSave(const QString& path, const WriteResult& result);
 
 // Tells the user what taking the data folder's lock for this run came to
 // (`taken`, what lock.take() returned).
-// When another copy holds it, says so and returns false: the program must then
-// end without writing anything. A lock that cannot be made at all is
-// reported, and the run goes on.
-bool tellDataFolderLock(const DataFolder::Lock& lock, DataFolder::Lock::Result taken);
+// When another copy on this computer holds it, says so, naming it, and
+// returns false: the program must then end without writing anything. When
+// another computer holds it (or the lock does not say who), names it and since
+// when and asks: "Open Anyway" takes the lock over, "Quit" returns false and
+// leaves it untouched. A lock that cannot be made at all is reported, and the
+// run goes on.
+bool tellDataFolderLock(DataFolder::Lock& lock, DataFolder::Lock::Result taken);

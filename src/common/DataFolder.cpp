@@ -85,8 +85,12 @@ bool LockHolder::anotherMachine() const
 
 bool LockHolder::isUs() const
 {
-    return pid == QCoreApplication::applicationPid() && !anotherMachine() &&
-           (bootId.isEmpty() || bootId == QSysInfo::bootUniqueId());
+    // The boot id tells this boot of this computer from every other; the host
+    // name may have changed since the lock was written.
+    if (pid != QCoreApplication::applicationPid() || machineId != QSysInfo::machineUniqueId())
+        return false;
+    const QByteArray boot = QSysInfo::bootUniqueId();
+    return boot.isEmpty() ? host == QSysInfo::machineHostName() : bootId == boot;
 }
 
 std::optional<LockHolder> readLockHolder(const QString& path)

@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QtPlugin>
 #include <QtTest>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <limits>
 #include <sys/stat.h>
@@ -616,6 +617,36 @@ private slots:
         QCOMPARE(flag("logdata2.gbx"), QStringLiteral("1"));
         QCOMPARE(flag("logdata3.gbx"), QStringLiteral("1"));
         QCOMPARE(readAll(work("logdata.gbx")), password);
+    }
+
+    // A click that the window system delivers while the new login is being
+    // written waits until the write is done: a Cancel run inside OK would
+    // empty the new values that OK is writing.
+    void inputWaitsForTheCredentialWrite()
+    {
+        writeLogin(QStringLiteral("me"), QStringLiteral("secret"), 0, 0);
+        frmChangePass* d = frmChangePass::instance();
+        QVERIFY(activate(d));
+        d->txtOldName->setText("me");
+        d->txtOldPass->setText("secret");
+        d->chkChangePass->setChecked(true);
+        d->txtNewName->setText("new");
+        d->txtNewPass1->setText("pw");
+        d->txtNewPass2->setText("pw");
+        QWindow* window = d->windowHandle();
+        const QPointF at = d->CancelButton->mapTo(d, d->CancelButton->rect().center());
+        const QPointF global = window->mapToGlobal(at);
+        using Queued = QWindowSystemInterface::AsynchronousDelivery;
+        QWindowSystemInterface::handleMouseEvent<Queued>(window, at, global, Qt::LeftButton, Qt::LeftButton,
+                                                         QEvent::MouseButtonPress);
+        QWindowSystemInterface::handleMouseEvent<Queued>(window, at, global, Qt::NoButton, Qt::LeftButton,
+                                                         QEvent::MouseButtonRelease);
+        d->OKButton_Click();
+        QCOMPARE(CredentialStore::readPasswordFile(StartDir)->name, QStringLiteral("new"));
+        QCOMPARE(CredentialStore::readPasswordFile(StartDir)->password, QStringLiteral("pw"));
+        QCOMPARE(ui->messages(),
+                 QStringList{QStringLiteral("Login/Password and Login Preferences successfully changed!")});
+        QCoreApplication::processEvents(); // the click, now harmless
     }
 
     void successfulChangeRewritesAllAndDiscardsTheDialog()

@@ -50,12 +50,19 @@ void tellListLocked(const QString& path, const QString& reason, const QString& t
                           title, MsgButtons::Ok, MsgIcon::Warning);
 }
 
+SavedFiles& SavedFiles::instance()
+{
+    static SavedFiles announcer;
+    return announcer;
+}
+
 bool reportSave(const QString& path, const WriteResult& result)
 {
     static QSet<QString> reported;
     const QString key = QDir::cleanPath(path);
     if (result.ok) {
         reported.remove(key);
+        emit SavedFiles::instance().saved(path);
         return true;
     }
     if (!reported.contains(key)) {

@@ -3,6 +3,7 @@
 #include "DataFolder.h"
 #include "SafeFile.h"
 
+#include <QObject>
 #include <QString>
 
 // How the windows tell the user about files that could not be saved or read.
@@ -17,9 +18,22 @@ void tellListUnreadable(const QString& path, const QString& reason);
 // Tells the user that a list cannot be changed while its file cannot be read.
 void tellListLocked(const QString& path, const QString& reason, const QString& title);
 
+// Announces every save that reportSave saw succeed, so that a window showing
+// what files hold (the overview of what is due) follows the saves of the
+// other windows without knowing them.
+class SavedFiles : public QObject {
+    Q_OBJECT
+public:
+    static SavedFiles& instance();
+
+signals:
+    void saved(const QString& path);
+};
+
 // Reports a failed save once in a message box naming the file and the reason;
 // the same file is not reported again until a save of it has succeeded.
 // Returns result.ok so callers can write `if (!reportSave(path, writeFileSafely(...)))`.
+// A save that succeeded is announced by SavedFiles::saved.
 bool reportSave(const QString& path, const WriteResult& result);
 
 // Tells the user what taking the data folder's lock for this run came to

@@ -245,6 +245,21 @@ private slots:
         QCOMPARE(ui.messages().size(), 2);
     }
 
+    // Qt never finds such a lock stale: without a choice it would lock the user out for good.
+    void aLockThatNamesNobodyIsNoDeadEnd()
+    {
+        ScriptedPlatform ui;
+        DataFolder::CreateMakerFolder();
+        writeAll(DataFolder::lockFile(), "");
+        DataFolder::Lock lock;
+        const auto taken = lock.take();
+        QCOMPARE(taken, DataFolder::Lock::Result::OtherMachine);
+        ui.choiceAnswers.enqueue(0);
+        QVERIFY(tellDataFolderLock(lock, taken));
+        QVERIFY(ui.messages()[0].contains(QStringLiteral("does not say which computer holds it")));
+        QVERIFY(DataFolder::readLockHolder(DataFolder::lockFile())->isUs());
+    }
+
     void lockOfAnEndedRunHereIsTakenOverSilently()
     {
         ScriptedPlatform ui;

@@ -61,16 +61,19 @@ std::optional<QString> decodeValue(const QString& field, const QString& phrase)
 
 std::optional<Login> readPasswordFile(const QString& folder, QString* problem)
 {
-    const auto fields = readFields(filePath(PasswordFileName, folder), 2, problem);
-    if (!fields)
-        return std::nullopt;
-    const auto name = decodeValue(fields->at(0), NamePhrase);
-    if (!name)
-        return std::nullopt;
-    const auto password = decodeValue(fields->at(1), PasswordPhrase);
-    if (!password)
-        return std::nullopt;
-    return Login{*name, *password};
+    QString why;
+    const auto fields = readFields(filePath(PasswordFileName, folder), 2, &why);
+    std::optional<QString> name;
+    std::optional<QString> password;
+    if (fields) {
+        name = decodeValue(fields->at(0), NamePhrase);
+        password = decodeValue(fields->at(1), PasswordPhrase);
+    }
+    if (name && password)
+        return Login{*name, *password};
+    if (problem)
+        *problem = why.isEmpty() ? QStringLiteral("It does not hold a user name and a password.") : why;
+    return std::nullopt;
 }
 
 std::optional<QString> readRememberFlag(const QString& folder)

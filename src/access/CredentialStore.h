@@ -41,8 +41,7 @@ struct Login {
 };
 
 // The decoded name and password; nothing when the file is missing, has fewer
-// than two fields, or a field is empty. When the file is missing or cannot be
-// read, `problem` (if given) is set to say so.
+// than two fields, or a field is empty, and then `problem` (if given) says which.
 std::optional<Login> readPasswordFile(const QString& folder = QString(), QString* problem = nullptr);
 // The decoded flag of an option file; nothing when the file is missing, holds
 // no field, or its field is empty.

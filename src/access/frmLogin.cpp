@@ -104,20 +104,18 @@ void frmLogin::cmdOK_Click()
 {
     const auto restore = qScopeGuard(RestoreStartDir);
     QString problem;
-    if (!StoredLogin::read(StoredName, StoredPwd, &problem)) {
-        // Without the file no login can ever succeed: say how to get one back.
-        if (!problem.isEmpty())
-            platform().messageBox(
-                QStringLiteral("The login files are missing or damaged: \"%1\" cannot be read.\n\n%2\n\n"
-                               "To reset the login to admin / admin, run (see the README):\n\n"
-                               "gearbook_credentials --reset \"%3\"")
-                    .arg(QDir::toNativeSeparators(CredentialStore::filePath(CredentialStore::PasswordFileName)),
-                         problem, QDir::toNativeSeparators(QDir::currentPath())),
-                QStringLiteral("Login"), MsgButtons::Ok, MsgIcon::Warning);
-        return;
-    }
-    if (StoredName.isEmpty() || StoredPwd.isEmpty()) {
-        platform().messageBox(QStringLiteral("Invalid Login, try again!"), QStringLiteral("Login"));
+    const bool read = StoredLogin::read(StoredName, StoredPwd, &problem);
+    if (read && (StoredName.isEmpty() || StoredPwd.isEmpty()))
+        problem = QStringLiteral("The user name or the password stored in it reads as nothing.");
+    if (!read || !problem.isEmpty()) {
+        // Without a stored login no login can ever succeed: say how to get one back.
+        platform().messageBox(
+            QStringLiteral("The login files are missing or damaged: \"%1\" cannot be read.\n\n%2\n\n"
+                           "To reset the login to admin / admin, run (see the README):\n\n"
+                           "gearbook_credentials --reset \"%3\"")
+                .arg(QDir::toNativeSeparators(CredentialStore::filePath(CredentialStore::PasswordFileName)), problem,
+                     QDir::toNativeSeparators(QDir::currentPath())),
+            QStringLiteral("Login"), MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
     if (StoredName == txtUserName->text() && StoredPwd == txtPassword->text()) {

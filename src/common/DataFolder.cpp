@@ -2,6 +2,7 @@
 
 #include "RecordFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QLockFile>
 #include <QSet>
 #include <QStandardPaths>
+#include <QSysInfo>
 
 #include <algorithm>
 
@@ -73,8 +75,61 @@ QString lockFile()
     return programFolder() + QStringLiteral("Data.lock");
 }
 
+bool LockHolder::anotherMachine() const
+{
+    if (host != QSysInfo::machineHostName())
+        return true;
+    const QByteArray ours = QSysInfo::machineUniqueId();
+    return !machineId.isEmpty() && !ours.isEmpty() && machineId != ours;
+}
+
+bool LockHolder::isUs() const
+{
+    // The boot id tells this boot of this computer from every other; the host
+    // name may have changed since the lock was written.
+    if (pid != QCoreApplication::applicationPid() || machineId != QSysInfo::machineUniqueId())
+        return false;
+    const QByteArray boot = QSysInfo::bootUniqueId();
+    return boot.isEmpty() ? host == QSysInfo::machineHostName() : bootId == boot;
+}
+
+std::optional<LockHolder> readLockHolder(const QString& path)
+{
+    // Another computer may have written it: a bounded read, and never of a FIFO.
+    constexpr qint64 MaxLockFileSize = 4096;
+    const QFileInfo info(path);
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QList<QByteArray> lines = file.read(MaxLockFileSize).split('\n');
+    if (lines.size() < 3)
+        return std::nullopt;
+    LockHolder holder;
+    bool ok = false;
+    holder.pid = lines[0].trimmed().toLongLong(&ok);
+    if (!ok || holder.pid <= 0)
+        return std::nullopt;
+    holder.program = QString::fromUtf8(lines[1].trimmed());
+    holder.host = QString::fromUtf8(lines[2].trimmed());
+    holder.machineId = lines.value(3).trimmed();
+    holder.bootId = lines.value(4).trimmed();
+    holder.since = info.lastModified();
+    return holder;
+}
+
 Lock::Lock() = default;
-Lock::~Lock() = default;
+
+Lock::~Lock()
+{
+    // QLockFile's unlock deletes the file by its path: when another computer
+    // has taken the folder over since, that would delete its lock. Ours is then
+    // let go unreleased; its descriptor closes when the process ends.
+    if (m_file && m_file->isLocked()) {
+        const auto holder = readLockHolder(lockFile());
+        if (!holder || !holder->isUs())
+            (void)m_file.release();
+    }
+}
 
 Lock::Result Lock::take()
 {
@@ -82,14 +137,51 @@ Lock::Result Lock::take()
     m_file = std::make_unique<QLockFile>(lockFile());
     // Only a lock whose program has ended is stale, however old it is.
     m_file->setStaleLockTime(0);
+    // Read before tryLock: Qt judges a lock by the machine id alone, and would
+    // delete as stale the live lock of a computer cloned from the same image.
+    if (const auto holder = readLockHolder(lockFile()); holder && holder->anotherMachine()) {
+        m_holder = *holder;
+        m_error = QStringLiteral("Gearbook on the computer \"%1\" is using the data folder.").arg(holder->host);
+        return Result::OtherMachine;
+    }
+    return tryTake();
+}
+
+Lock::Result Lock::takeOver()
+{
+    if (!m_file)
+        return take();
+    QFile lock(lockFile());
+    if (lock.exists() && !lock.remove()) {
+        m_error = QStringLiteral("The lock file \"%1\" cannot be removed: %2")
+                      .arg(QDir::toNativeSeparators(lockFile()), lock.errorString());
+        return Result::Failed;
+    }
+    return tryTake();
+}
+
+Lock::Result Lock::tryTake()
+{
     if (m_file->tryLock(0)) {
+        m_holder = {};
         RemoveSaveLeftovers(path());
         return Result::Held;
     }
     switch (m_file->error()) {
-    case QLockFile::LockFailedError:
+    case QLockFile::LockFailedError: {
+        // Qt found the holder alive on this computer, or could not tell who it is.
+        const auto holder = readLockHolder(lockFile());
+        m_holder = holder.value_or(LockHolder{});
+        if (!holder || holder->anotherMachine()) {
+            m_error =
+                holder ? QStringLiteral("Gearbook on the computer \"%1\" is using the data folder.").arg(holder->host)
+                       : QStringLiteral("The lock file \"%1\" does not say which computer holds it.")
+                             .arg(QDir::toNativeSeparators(lockFile()));
+            return Result::OtherMachine;
+        }
         m_error = QStringLiteral("Another copy of Gearbook is using the data folder.");
         return Result::InUse;
+    }
     case QLockFile::PermissionError:
         m_error = QStringLiteral("The lock file \"%1\" cannot be created.").arg(QDir::toNativeSeparators(lockFile()));
         return Result::Failed;

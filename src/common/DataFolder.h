@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -7,6 +9,7 @@
 #include "SafeFile.h"
 
 #include <memory>
+#include <optional>
 
 class QLockFile;
 
@@ -30,27 +33,57 @@ void CreateDataFolder();
 // "Data.lock" beside the data folder, so that a restore can swap the folder whole.
 QString lockFile();
 
-// One copy of the program per data folder. A lock left by a run that ended
-// without releasing it is taken over.
+// Who holds the data folder's lock, as QLockFile writes it: five lines, the
+// process id, the program's name, the host name, the machine id and the boot id.
+struct LockHolder {
+    qint64 pid = 0;
+    QString program;
+    QString host;
+    QByteArray machineId; // empty in a lock written before Qt 5.10
+    QByteArray bootId;
+    QDateTime since; // when the lock file was written
+    // Another computer: its host name differs from ours, or its machine id does
+    // (two installs both called "debian"; clones of one image share the id).
+    bool anotherMachine() const;
+    // Written by this very process on this computer.
+    bool isUs() const;
+};
+// The holder named in a lock file; nothing when the file is missing or does
+// not name one (empty, or not in that form). Reads at most a few KiB.
+std::optional<LockHolder> readLockHolder(const QString& path);
+
+// One copy of the program per data folder. A lock left by a run on this
+// computer that ended without releasing it is taken over; one of another
+// computer is never taken without asking (takeOver()), because Qt would judge
+// its process by a process id of ours.
 class Lock {
 public:
-    enum class Result { Held, InUse, Failed };
+    enum class Result { Held, InUse, OtherMachine, Failed };
     Lock();
+    // Releases the lock, unless another computer has taken it over since.
     ~Lock();
     Lock(const Lock&) = delete;
     Lock& operator=(const Lock&) = delete;
 
     // Creates the folders, takes the lock and, once it is held, removes what
-    // interrupted saves left behind. `error` says why when it fails.
+    // interrupted saves left behind. `error` says why when it fails; holder()
+    // says who holds it when it is in use (OtherMachine also when the lock file
+    // does not say: then its host is empty).
     Result take();
+    // Removes the lock of another computer and takes it (the user said so).
+    Result takeOver();
     QString error() const { return m_error; }
+    const LockHolder& holder() const { return m_holder; }
     // The same for the named files of another folder (the credential files of
     // the working folder); nothing unless the lock is held.
     void removeSaveLeftovers(const QString& folder, const QStringList& fileNames) const;
 
 private:
+    Result tryTake();
+
     std::unique_ptr<QLockFile> m_file;
     QString m_error;
+    LockHolder m_holder;
 };
 
 // A temporary of an interrupted save ("<name>.gbx.XXXXXX"): never a record.

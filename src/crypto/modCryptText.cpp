@@ -4,6 +4,7 @@
 #include "Win1252.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 
 namespace {
 
@@ -72,8 +73,9 @@ QString TextToHex(const QString& text)
         const auto b = static_cast<unsigned char>(ch);
         result += QLatin1Char(Digits[b >> 4]);
         result += QLatin1Char(Digits[b & 0x0F]);
-        // Keeps the window responsive during a long conversion.
-        QCoreApplication::processEvents();
+        // Keeps the window responsive during a long conversion, but lets no
+        // click or key in: it could run OK or Cancel in the middle of a write.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     return result;
 }

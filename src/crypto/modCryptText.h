@@ -10,7 +10,8 @@ namespace modCryptText {
 QString EncryptText(const QString& text, const QString& passPhrase);
 // The decrypted text, or the empty text on failure.
 QString DecryptText(const QString& data, const QString& passPhrase);
-// Two upper-case hexadecimal digits per character; lets pending events run after each one.
+// Two upper-case hexadecimal digits per character; lets pending events other
+// than user input (clicks, keys) run after each one.
 QString TextToHex(const QString& text);
 // One character per pair of digits ("&H" + pair parsing: blanks ignored, stops at a non-digit, 0 if none).
 QString HexToText(const QString& hex);

@@ -21,9 +21,17 @@ enum MaintField { LastDate, NextDate, LastMileage, NextMileage };
 // empty `problem` when it is missing, nothing with the reason when it is there
 // but cannot be read (a FIFO or a folder is never opened, a link out of the
 // data folder never followed).
-std::optional<QByteArray> readData(const QString& path, QString* problem)
+size_t digest(const RecordFile::ReadResult& read)
 {
-    auto read = VehicleFiles::readRecord(path);
+    return read ? qHash(read.bytes, 1) | 1 : 0;
+}
+
+// The same, noting the file's digest in `files`.
+std::optional<QByteArray> readData(const QString& folder, const QString& name, QString* problem,
+                                   QHash<QString, size_t>* files)
+{
+    auto read = VehicleFiles::readRecord(folder + name);
+    files->insert(name, digest(read));
     if (read.unreadable())
         *problem = read.error;
     if (!read)
@@ -34,6 +42,12 @@ std::optional<QByteArray> readData(const QString& path, QString* problem)
 const QString TooFewValues = QStringLiteral("It holds too few values.");
 
 } // namespace
+
+bool changedSince(const Result& result, const QString& fileName)
+{
+    const auto seen = result.files.constFind(fileName);
+    return seen != result.files.constEnd() && digest(VehicleFiles::readRecord(DataFolder::path() + fileName)) != *seen;
+}
 
 Result scan(const QLocale& locale, QDate today, const std::function<bool()>& stop)
 {
@@ -46,7 +60,7 @@ Result scan(const QLocale& locale, QDate today, const std::function<bool()>& sto
 
     QString problem;
     const QString listName = VehicleFiles::listFile();
-    const auto list = readData(folder + listName, &problem);
+    const auto list = readData(folder, listName, &problem, &result.files);
     if (!problem.isEmpty())
         unreadable({}, {}, listName, problem);
     if (!list)
@@ -68,7 +82,7 @@ Result scan(const QLocale& locale, QDate today, const std::function<bool()>& sto
 
         problem.clear();
         const QString vehicleName = VehicleFiles::vehicleFile(vehicle);
-        if (const auto bytes = readData(folder + vehicleName, &problem)) {
+        if (const auto bytes = readData(folder, vehicleName, &problem, &result.files)) {
             if (const auto values = RecordFile::parseTextRecord(*bytes, VehicleFields))
                 raise(values->at(MileageWhenBought));
             else
@@ -79,7 +93,7 @@ Result scan(const QLocale& locale, QDate today, const std::function<bool()>& sto
 
         problem.clear();
         const QString maintName = VehicleFiles::maintListFile(vehicle);
-        const auto maintList = readData(folder + maintName, &problem);
+        const auto maintList = readData(folder, maintName, &problem, &result.files);
         if (!problem.isEmpty())
             unreadable(vehicle, {}, maintName, problem);
         if (!maintList)
@@ -89,7 +103,7 @@ Result scan(const QLocale& locale, QDate today, const std::function<bool()>& sto
         for (const QString& entry : RecordFile::parseListFile(*maintList)) {
             problem.clear();
             const QString recordName = VehicleFiles::recordFile(vehicle, entry);
-            const auto bytes = readData(folder + recordName, &problem);
+            const auto bytes = readData(folder, recordName, &problem, &result.files);
             if (!bytes) {
                 if (!problem.isEmpty())
                     unreadable(vehicle, entry, recordName, problem);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QLocale>
 #include <QString>
@@ -36,7 +37,15 @@ struct Unreadable {
 struct Result {
     QList<Planned> planned;
     QList<Unreadable> unreadable;
+    // Every file the scan read or looked for, by its name inside the data
+    // folder: a digest of the bytes read, 0 when it was missing or unreadable.
+    QHash<QString, size_t> files;
 };
+
+// Whether the file `fileName` of the data folder now holds other bytes than
+// the scan read (or is there when it was missing): then a new scan can differ.
+// A file the scan did not look at changes nothing.
+bool changedSince(const Result& result, const QString& fileName);
 
 // Reads the vehicle list, each vehicle file, maintenance list and entry
 // record of the data folder. Dates are read in `locale` around `today`.

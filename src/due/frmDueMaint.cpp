@@ -1,13 +1,19 @@
 #include "frmDueMaint.h"
 
+#include "DataFolder.h"
+#include "SaveReport.h"
 #include "WindowLook.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <utility>
 
 namespace {
 
@@ -105,14 +111,42 @@ frmDueMaint::frmDueMaint(QWidget* parent) : QWidget(parent, Qt::Window)
         if (const auto result = resultOf(m_watcher)) {
             m_result = *result;
             m_haveResult = true;
+            m_scanPending = false;
             fill();
             emit scanFinished();
+            // A save during the scan may have come after the file was read.
+            recheckSavedFiles();
         }
     });
+    connect(&SavedFiles::instance(), &SavedFiles::saved, this, &frmDueMaint::fileSaved);
     WindowLook::apply(this);
 }
 
 frmDueMaint::~frmDueMaint() = default;
+
+void frmDueMaint::fileSaved(const QString& path)
+{
+    // Hidden, it reads the files anew when shown again.
+    const QFileInfo file(path);
+    if (!isVisible() || QDir::cleanPath(file.absolutePath()) != QDir::cleanPath(DataFolder::path()))
+        return;
+    m_savedFiles.insert(file.fileName());
+    if (!m_scanPending)
+        recheckSavedFiles();
+}
+
+void frmDueMaint::recheckSavedFiles()
+{
+    // Leaving a field or a vehicle saves it unchanged: only a change to what
+    // was read reads again, so the rows the user is working in stay put.
+    const QSet<QString> saved = std::exchange(m_savedFiles, {});
+    for (const QString& name : saved) {
+        if (!m_haveResult || DueScan::changedSince(m_result, name)) {
+            refresh();
+            return;
+        }
+    }
+}
 
 void frmDueMaint::showAndRefresh()
 {
@@ -125,6 +159,7 @@ void frmDueMaint::showAndRefresh()
 void frmDueMaint::refresh()
 {
     lblStatus->setText(QStringLiteral("Reading the records..."));
+    m_scanPending = true;
     // A scan still running is stopped; the watcher reports the newest.
     m_watcher.cancel();
     scanInBackground(&m_watcher);

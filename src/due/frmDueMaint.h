@@ -5,6 +5,7 @@
 #include "ui_frmDueMaint.h"
 
 #include <QFutureWatcher>
+#include <QSet>
 #include <QWidget>
 
 #include <functional>
@@ -14,6 +15,8 @@
 // mileage, the entries whose next date could not be read, and the files that
 // could not be read. The files are read on a worker thread. Activating a row
 // (double-click or Enter) asks for that vehicle and entry to be selected.
+// While shown, it reads the files again after a save of this program into the
+// data folder (SavedFiles), so an entry whose next inspection was moved goes.
 // The one window of the program is frmDueMaint::instance(), created on first use.
 class frmDueMaint : public QWidget, public Ui::frmDueMaint, public SingleInstance<frmDueMaint> {
     Q_OBJECT
@@ -44,7 +47,12 @@ private:
     void fill();
     void rowActivated(QTreeWidgetItem* item);
 
+    void fileSaved(const QString& path);
+    void recheckSavedFiles();
+
     QFutureWatcher<DueScan::Result> m_watcher;
+    bool m_scanPending = false; // started, its result not yet taken
+    QSet<QString> m_savedFiles; // saved since the last check, by name
     DueScan::Result m_result;
     bool m_haveResult = false;
 };

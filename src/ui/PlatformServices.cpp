@@ -10,6 +10,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QSortFilterProxyModel>
 
 #include <algorithm>
@@ -72,10 +73,8 @@ void applyFilter(ExecutableFilter* proxy, const QString& chosen)
 }
 
 class QtPlatformServices final : public PlatformServices {
-public:
-    MsgAnswer messageBox(const QString& text, const QString& title, MsgButtons buttons, MsgIcon icon) override
+    static void prepare(QMessageBox& box, const QString& text, const QString& title, MsgIcon icon)
     {
-        QMessageBox box(dialogParent());
         box.setWindowTitle(title.isEmpty() ? modGlobalVars::ApplicationTitle : title);
         box.setText(text);
         switch (icon) {
@@ -92,6 +91,13 @@ public:
             box.setIcon(QMessageBox::Critical);
             break;
         }
+    }
+
+public:
+    MsgAnswer messageBox(const QString& text, const QString& title, MsgButtons buttons, MsgIcon icon) override
+    {
+        QMessageBox box(dialogParent());
+        prepare(box, text, title, icon);
         if (buttons == MsgButtons::YesNo) {
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
             box.setDefaultButton(QMessageBox::Yes);
@@ -101,6 +107,22 @@ public:
         box.setStandardButtons(QMessageBox::Ok);
         box.exec();
         return MsgAnswer::Ok;
+    }
+
+    int messageBox(const QString& text, const QString& title, const QStringList& buttons, MsgIcon icon) override
+    {
+        QMessageBox box(dialogParent());
+        prepare(box, text, title, icon);
+        QList<QAbstractButton*> added;
+        for (const QString& caption : buttons)
+            added << box.addButton(caption, QMessageBox::ActionRole);
+        if (added.isEmpty())
+            added << box.addButton(QMessageBox::Ok);
+        box.setDefaultButton(qobject_cast<QPushButton*>(added.last()));
+        box.setEscapeButton(added.last());
+        box.exec();
+        const auto chosen = added.indexOf(box.clickedButton());
+        return chosen < 0 ? int(added.size()) - 1 : int(chosen);
     }
 
     QString inputBox(const QString& prompt, const QString& title, const QString& defaultText) override

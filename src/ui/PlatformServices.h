@@ -47,6 +47,12 @@ public:
     virtual MsgAnswer messageBox(const QString& text, const QString& title = QString(),
                                  MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None) = 0;
 
+    // A message box with buttons of the given captions, left to right; returns
+    // the index of the one chosen. The last is the safe choice: the default
+    // button, and the answer to Escape or closing the box.
+    virtual int messageBox(const QString& text, const QString& title, const QStringList& buttons,
+                           MsgIcon icon = MsgIcon::None) = 0;
+
     // Returns the typed text; Cancel gives the empty text, as the original input box does.
     virtual QString inputBox(const QString& prompt, const QString& title, const QString& defaultText = QString()) = 0;
 

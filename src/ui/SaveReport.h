@@ -3,6 +3,7 @@
 #include "DataFolder.h"
 #include "SafeFile.h"
 
+#include <QObject>
 #include <QString>
 
 // How the windows tell the user about files that could not be saved or read.
@@ -17,14 +18,30 @@ void tellListUnreadable(const QString& path, const QString& reason);
 // Tells the user that a list cannot be changed while its file cannot be read.
 void tellListLocked(const QString& path, const QString& reason, const QString& title);
 
+// Announces every save that reportSave saw succeed, so that a window showing
+// what files hold (the overview of what is due) follows the saves of the
+// other windows without knowing them.
+class SavedFiles : public QObject {
+    Q_OBJECT
+public:
+    static SavedFiles& instance();
+
+signals:
+    void saved(const QString& path);
+};
+
 // Reports a failed save once in a message box naming the file and the reason;
 // the same file is not reported again until a save of it has succeeded.
 // Returns result.ok so callers can write `if (!reportSave(path, writeFileSafely(...)))`.
+// A save that succeeded is announced by SavedFiles::saved.
 bool reportSave(const QString& path, const WriteResult& result);
 
 // Tells the user what taking the data folder's lock for this run came to
 // (`taken`, what lock.take() returned).
-// When another copy holds it, says so and returns false: the program must then
-// end without writing anything. A lock that cannot be made at all is
-// reported, and the run goes on.
-bool tellDataFolderLock(const DataFolder::Lock& lock, DataFolder::Lock::Result taken);
+// When another copy on this computer holds it, says so, naming it, and
+// returns false: the program must then end without writing anything. When
+// another computer holds it (or the lock does not say who), names it and since
+// when and asks: "Open Anyway" takes the lock over, "Quit" returns false and
+// leaves it untouched. A lock that cannot be made at all is reported, and the
+// run goes on.
+bool tellDataFolderLock(DataFolder::Lock& lock, DataFolder::Lock::Result taken);

@@ -90,6 +90,16 @@ public:
             QStringLiteral("gearbook-standard-%1").arg(int(icon)));
     }
 
+    // Password boxes show "*" for each character, as the original's did
+    // (styles draw a bullet by default).
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget) const override
     {

@@ -24,9 +24,10 @@ namespace WindowLook {
 void apply(QWidget* window);
 
 // Installs the application style that wraps long button captions onto two
-// lines, draws frame captions on the frame's line and reads the icons of
-// overflow buttons only when they show. Call before the first window is
-// built, so that every control is made with it; later calls do nothing.
+// lines, draws frame captions on the frame's line, shows "*" in password boxes
+// and reads the icons of overflow buttons only when they show. Call before the
+// first window is built, so that every control is made with it; later calls
+// do nothing.
 void installStyle();
 
 // WCAG contrast ratio of two colours, 1 to 21.

@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QtPlugin>
 #include <QtTest>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <limits>
 #include <sys/stat.h>
@@ -67,6 +68,16 @@ frmChangePass* openPreferences()
 {
     frmAutoMain::instance()->mnuPassword_Click();
     return frmChangePass::instance();
+}
+
+// What a password box shows for `text`; the box keeps its own text.
+QString shownAs(QLineEdit* box, const QString& text)
+{
+    const QString kept = box->text();
+    box->setText(text);
+    const QString shown = box->displayText();
+    box->setText(kept);
+    return shown;
 }
 
 QStringList focusChain(QWidget* first, int count)
@@ -126,6 +137,7 @@ private slots:
         QCOMPARE(w->txtUserName->geometry(), QRect(104, 88, 155, 23));
         QCOMPARE(w->chkRemPass->geometry(), QRect(104, 176, 161, 21));
         QCOMPARE(w->txtPassword->echoMode(), QLineEdit::Password);
+        QCOMPARE(shownAs(w->txtPassword, "pw"), QStringLiteral("**"));
         QCOMPARE(w->txtUserName->maxLength(), std::numeric_limits<int>::max()); // no length limit
         QVERIFY(w->cmdOK->isDefault());
         QCOMPARE(w->cmdOK->text(), QStringLiteral("&Login"));
@@ -301,18 +313,35 @@ private slots:
         QVERIFY(w->LoginSucceeded);
     }
 
+    // A password file that gives no name and password says so, as a missing one does.
+    void emptyStoredLoginNeverMatches_data()
+    {
+        const QByteArray name = CredentialStore::encodeValue("admin", CredentialStore::NamePhrase).toLatin1();
+        const QByteArray password = CredentialStore::encodeValue("admin", CredentialStore::PasswordPhrase).toLatin1();
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("name and password decode to nothing") << QByteArray("a,a\r\n");
+        QTest::newRow("password decodes to nothing") << name + ",a\r\n";
+        QTest::newRow("name decodes to nothing") << "a," + password + "\r\n";
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("no password field") << name + "\r\n";
+    }
     void emptyStoredLoginNeverMatches()
     {
-        writeAll(work("logdata.gbx"), "a,a\r\n");
+        QFETCH(QByteArray, file);
+        writeAll(work("logdata.gbx"), file);
         QVERIFY(CredentialStore::writeOptions(0, 0, StartDir));
         frmLogin* w = startLogin();
         QVERIFY(QTest::qWaitForWindowActive(w));
         w->txtUserName->setFocus();
+        w->txtUserName->setText("admin");
+        w->txtPassword->setText("admin");
         w->cmdOK->click();
         w->cmdOK->click();
-        QCOMPARE(ui->messages(), (QStringList{InvalidLogin, InvalidLogin}));
+        QCOMPARE(ui->messages().size(), 2);
+        QVERIFY(ui->messages()[0].contains(QStringLiteral("gearbook_credentials --reset \"%1\"").arg(StartDir)));
         QCOMPARE(QApplication::focusWidget(), w->txtUserName);
         QVERIFY(!w->LoginSucceeded);
+        QCOMPARE(readAll(work("logdata.gbx")), file); // never replaced
     }
 
     void missingPasswordFileNamesTheReset_data()
@@ -486,8 +515,10 @@ private slots:
         QCOMPARE(d->Frame3->geometry(), QRect(192, 8, 161, 209));
         QCOMPARE(d->txtNewPass2->geometry(), QRect(16, 176, 129, 19));
         QCOMPARE(d->txtOldName->echoMode(), QLineEdit::Normal);
-        for (QLineEdit* box : {d->txtOldPass, d->txtNewPass1, d->txtNewPass2})
+        for (QLineEdit* box : {d->txtOldPass, d->txtNewPass1, d->txtNewPass2}) {
             QCOMPARE(box->echoMode(), QLineEdit::Password);
+            QCOMPARE(shownAs(box, "pw"), QStringLiteral("**"));
+        }
         QVERIFY(d->OKButton->isDefault());
         const QColor face = d->palette().color(QPalette::Button);
         for (QLineEdit* box : {d->txtNewName, d->txtNewPass1, d->txtNewPass2}) {
@@ -586,6 +617,36 @@ private slots:
         QCOMPARE(flag("logdata2.gbx"), QStringLiteral("1"));
         QCOMPARE(flag("logdata3.gbx"), QStringLiteral("1"));
         QCOMPARE(readAll(work("logdata.gbx")), password);
+    }
+
+    // A click that the window system delivers while the new login is being
+    // written waits until the write is done: a Cancel run inside OK would
+    // empty the new values that OK is writing.
+    void inputWaitsForTheCredentialWrite()
+    {
+        writeLogin(QStringLiteral("me"), QStringLiteral("secret"), 0, 0);
+        frmChangePass* d = frmChangePass::instance();
+        QVERIFY(activate(d));
+        d->txtOldName->setText("me");
+        d->txtOldPass->setText("secret");
+        d->chkChangePass->setChecked(true);
+        d->txtNewName->setText("new");
+        d->txtNewPass1->setText("pw");
+        d->txtNewPass2->setText("pw");
+        QWindow* window = d->windowHandle();
+        const QPointF at = d->CancelButton->mapTo(d, d->CancelButton->rect().center());
+        const QPointF global = window->mapToGlobal(at);
+        using Queued = QWindowSystemInterface::AsynchronousDelivery;
+        QWindowSystemInterface::handleMouseEvent<Queued>(window, at, global, Qt::LeftButton, Qt::LeftButton,
+                                                         QEvent::MouseButtonPress);
+        QWindowSystemInterface::handleMouseEvent<Queued>(window, at, global, Qt::NoButton, Qt::LeftButton,
+                                                         QEvent::MouseButtonRelease);
+        d->OKButton_Click();
+        QCOMPARE(CredentialStore::readPasswordFile(StartDir)->name, QStringLiteral("new"));
+        QCOMPARE(CredentialStore::readPasswordFile(StartDir)->password, QStringLiteral("pw"));
+        QCOMPARE(ui->messages(),
+                 QStringList{QStringLiteral("Login/Password and Login Preferences successfully changed!")});
+        QCoreApplication::processEvents(); // the click, now harmless
     }
 
     void successfulChangeRewritesAllAndDiscardsTheDialog()

@@ -8,11 +8,37 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
+#include <QSysInfo>
 #include <QtTest>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 class TestDataFolder : public QObject {
     Q_OBJECT
     std::unique_ptr<TestEnvironment> env;
+
+    // A lock file as QLockFile writes it, with this boot's id.
+    static QByteArray lockBytes(qint64 pid, const QString& host, const QByteArray& machineId)
+    {
+        return QByteArray::number(pid) + "\nGearbook\n" + host.toUtf8() + '\n' + machineId + '\n' +
+               QSysInfo::bootUniqueId() + '\n';
+    }
+    // The id of a process that has ended.
+    static pid_t deadPid()
+    {
+        const pid_t pid = fork();
+        if (pid == 0)
+            _exit(0);
+        waitpid(pid, nullptr, 0);
+        return pid;
+    }
+    static bool setModified(const QString& path, const QDateTime& when)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadWrite) && file.setFileTime(when, QFileDevice::FileModificationTime);
+    }
 
 private slots:
     void init() { env = std::make_unique<TestEnvironment>(); }
@@ -167,6 +193,100 @@ private slots:
         QCOMPARE(ui.messages().size(), 1);
         QVERIFY(ui.messages()[0].contains(QDir::toNativeSeparators(DataFolder::path())));
         QCOMPARE(QDir(DataFolder::programFolder()).entryList(QDir::AllEntries | QDir::Hidden), before);
+        // The holder is named: its process and this computer.
+        QVERIFY(ui.messages()[0].contains(QStringLiteral("(process %1)").arg(QCoreApplication::applicationPid())));
+        QVERIFY(ui.messages()[0].contains(QStringLiteral("\"%1\"").arg(QSysInfo::machineHostName())));
+        QVERIFY(ui.shown[0].captions.isEmpty());
+    }
+
+    // Lock files as another computer's Gearbook leaves them: Qt's five lines.
+    void lockOfAnotherComputer_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QByteArray>("machineId");
+        // Our machine id (a clone of one image): Qt alone would find its process gone and delete it.
+        QTest::newRow("another host name") << "laptop" << QSysInfo::machineUniqueId();
+        QTest::newRow("our host name, another machine id")
+            << QSysInfo::machineHostName() << QByteArray("0123456789abcdef0123456789abcdef");
+    }
+    void lockOfAnotherComputer()
+    {
+        QFETCH(QString, host);
+        QFETCH(QByteArray, machineId);
+        ScriptedPlatform ui;
+        DataFolder::CreateMakerFolder();
+        const QByteArray theirs = lockBytes(deadPid(), host, machineId);
+        writeAll(DataFolder::lockFile(), theirs);
+        const QDateTime since(QDate(2026, 11, 30), QTime(8, 15));
+        QVERIFY(setModified(DataFolder::lockFile(), since));
+
+        // Quit: nothing changes.
+        {
+            DataFolder::Lock lock;
+            const auto taken = lock.take();
+            QCOMPARE(taken, DataFolder::Lock::Result::OtherMachine);
+            QCOMPARE(lock.holder().host, host);
+            QVERIFY(!tellDataFolderLock(lock, taken));
+        }
+        QCOMPARE(readAll(DataFolder::lockFile()), theirs);
+        QCOMPARE(ui.messages().size(), 1);
+        const QString text = ui.messages()[0];
+        QVERIFY(text.contains(QStringLiteral("\"%1\"").arg(host)));
+        QVERIFY(text.contains(QLocale().toString(since.date(), QLocale::LongFormat)));
+        QVERIFY(text.contains(QStringLiteral("both computers editing at once can lose changes")));
+        QCOMPARE(ui.shown[0].captions, QStringList({"Open Anyway", "Quit"}));
+
+        // Open Anyway: the lock is ours, and the run goes on.
+        ui.choiceAnswers.enqueue(0);
+        DataFolder::Lock lock;
+        QVERIFY(tellDataFolderLock(lock, lock.take()));
+        const auto holder = DataFolder::readLockHolder(DataFolder::lockFile());
+        QVERIFY(holder && holder->isUs());
+        QCOMPARE(ui.messages().size(), 2);
+    }
+
+    // Qt never finds such a lock stale: without a choice it would lock the user out for good.
+    void aLockThatNamesNobodyIsNoDeadEnd()
+    {
+        ScriptedPlatform ui;
+        DataFolder::CreateMakerFolder();
+        writeAll(DataFolder::lockFile(), "");
+        DataFolder::Lock lock;
+        const auto taken = lock.take();
+        QCOMPARE(taken, DataFolder::Lock::Result::OtherMachine);
+        ui.choiceAnswers.enqueue(0);
+        QVERIFY(tellDataFolderLock(lock, taken));
+        QVERIFY(ui.messages()[0].contains(QStringLiteral("does not say which computer holds it")));
+        QVERIFY(DataFolder::readLockHolder(DataFolder::lockFile())->isUs());
+    }
+
+    void lockOfAnEndedRunHereIsTakenOverSilently()
+    {
+        ScriptedPlatform ui;
+        DataFolder::CreateMakerFolder();
+        writeAll(DataFolder::lockFile(),
+                 lockBytes(deadPid(), QSysInfo::machineHostName(), QSysInfo::machineUniqueId()));
+        DataFolder::Lock lock;
+        QVERIFY(tellDataFolderLock(lock, lock.take()));
+        QCOMPARE(ui.messages(), QStringList());
+        QVERIFY(DataFolder::readLockHolder(DataFolder::lockFile())->isUs());
+    }
+
+    void aLockTakenOverByAnotherComputerStaysAtExit()
+    {
+        auto ours = std::make_unique<DataFolder::Lock>();
+        QCOMPARE(ours->take(), DataFolder::Lock::Result::Held);
+        ours.reset();
+        QVERIFY(!QFileInfo::exists(DataFolder::lockFile())); // released as usual
+
+        ours = std::make_unique<DataFolder::Lock>();
+        QCOMPARE(ours->take(), DataFolder::Lock::Result::Held);
+        // The other computer chose "Open Anyway": its lock replaced ours.
+        const QByteArray theirs = lockBytes(4242, "laptop", "0123456789abcdef0123456789abcdef");
+        QVERIFY(QFile::remove(DataFolder::lockFile()));
+        writeAll(DataFolder::lockFile(), theirs);
+        ours.reset();
+        QCOMPARE(readAll(DataFolder::lockFile()), theirs);
     }
 
     void failedSaveIsReportedOnceUntilItSucceeds()

@@ -1,5 +1,6 @@
 #include "Archive.h"
 #include "DueScan.h"
+#include "EntryLog.h"
 #include "MainWindowFixture.h"
 #include "RecordFile.h"
 #include "frmDueMaint.h"
@@ -167,6 +168,42 @@ private slots:
         QTRY_COMPARE(scanned.count(), 2);
         QVERIFY(dueItem(due->tvwDue, "Car", "Oil"));
         QVERIFY(!dueItem(due->tvwDue, "Van", "Belt"));
+    }
+
+    // Leaving a field saves it unchanged: only a change to what the scan read counts.
+    void aScanKnowsWhichSavesChangeIt()
+    {
+        env->dataFolder();
+        vehicles("\"Car\"\r\n");
+        entries("Car", {{"Oil", inDays(1), "", ""}});
+        const DueScan::Result result = DueScan::scan(QLocale(), QDate::currentDate());
+        entries("Car", {{"Oil", inDays(1), "", ""}});
+        QVERIFY(!DueScan::changedSince(result, "CarOil.gbx"));
+        QVERIFY(!DueScan::changedSince(result, "CarMaint.gbx"));
+        writeAll(data("CarTyres.gbx"), "\"x\"\r\n"); // a part's record: never read
+        QVERIFY(!DueScan::changedSince(result, "CarTyres.gbx"));
+        vehicle("Car", "1000"); // missing when scanned
+        QVERIFY(DueScan::changedSince(result, "Car.gbx"));
+        entries("Car", {{"Oil", inDays(90), "", ""}});
+        QVERIFY(DueScan::changedSince(result, "CarOil.gbx"));
+    }
+
+    void openOverviewFollowsASave()
+    {
+        env->dataFolder();
+        vehicles("\"Car\"\r\n");
+        entries("Car", {{"Oil", "", "91000", "90000"}}); // due by mileage
+        QVERIFY(open());
+        frmDueMaint* due = frmDueMaint::instance();
+        QSignalSpy scanned(due, &frmDueMaint::scanFinished);
+        due->showAndRefresh();
+        QTRY_COMPARE(scanned.count(), 1);
+        QVERIFY(dueItem(due->tvwDue, "Car", "Oil"));
+
+        QVERIFY(w->selectMaintEntry("Car", "Oil"));
+        w->txtMNMileage->setText("100000");
+        w->maintLog()->SaveRecord();
+        QTRY_VERIFY(!dueItem(due->tvwDue, "Car", "Oil"));
     }
 
     void linksOutOfTheFolderAreUnreadable()

@@ -82,41 +82,49 @@ void ScriptedPlatform::record(const Shown& s)
 
 MsgAnswer ScriptedPlatform::messageBox(const QString& text, const QString& title, MsgButtons buttons, MsgIcon icon)
 {
-    record({Kind::Message, text, title, buttons, icon, {}});
+    record({Kind::Message, text, title, buttons, icon, {}, {}});
     if (!messageAnswers.isEmpty())
         return messageAnswers.dequeue();
     return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
 }
 
+int ScriptedPlatform::messageBox(const QString& text, const QString& title, const QStringList& buttons, MsgIcon icon)
+{
+    record({Kind::Message, text, title, MsgButtons::Ok, icon, {}, buttons});
+    if (!choiceAnswers.isEmpty())
+        return choiceAnswers.dequeue();
+    return int(buttons.size()) - 1;
+}
+
 QString ScriptedPlatform::inputBox(const QString& prompt, const QString& title, const QString& defaultText)
 {
-    record({Kind::Input, prompt, title, MsgButtons::Ok, MsgIcon::None, defaultText});
+    record({Kind::Input, prompt, title, MsgButtons::Ok, MsgIcon::None, defaultText, {}});
     return inputAnswers.isEmpty() ? QString() : inputAnswers.dequeue();
 }
 
 std::optional<QString> ScriptedPlatform::openFileDialog(const QString& filter, const QString& initialFileName,
                                                         const QString& title)
 {
-    record({Kind::FileOpen, filter, title, MsgButtons::Ok, MsgIcon::None, initialFileName});
+    record({Kind::FileOpen, filter, title, MsgButtons::Ok, MsgIcon::None, initialFileName, {}});
     return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.dequeue();
 }
 
 std::optional<QString> ScriptedPlatform::saveFileDialog(const QString& filter, const QString& initialPath,
                                                         const QString& title)
 {
-    record({Kind::FileSave, filter, title, MsgButtons::Ok, MsgIcon::None, initialPath});
+    record({Kind::FileSave, filter, title, MsgButtons::Ok, MsgIcon::None, initialPath, {}});
     return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.dequeue();
 }
 
 std::optional<QString> ScriptedPlatform::chooseFolderDialog(const QString& initialFolder, const QString& title)
 {
-    record({Kind::Folder, {}, title, MsgButtons::Ok, MsgIcon::None, initialFolder});
+    record({Kind::Folder, {}, title, MsgButtons::Ok, MsgIcon::None, initialFolder, {}});
     return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.dequeue();
 }
 
 bool ScriptedPlatform::printImage(const QImage& image, QString* error)
 {
-    record({Kind::Print, {}, {}, MsgButtons::Ok, MsgIcon::None, {}});
+    record({Kind::Print, {}, {}, MsgButtons::Ok, MsgIcon::None, {}, {}});
     if (!printSucceeds) {
         if (error)
             *error = printError;
@@ -129,7 +137,7 @@ bool ScriptedPlatform::printImage(const QImage& image, QString* error)
 bool ScriptedPlatform::startProgram(const QString& path, const QStringList& arguments)
 {
     Q_UNUSED(arguments);
-    record({Kind::Start, path, {}, MsgButtons::Ok, MsgIcon::None, {}});
+    record({Kind::Start, path, {}, MsgButtons::Ok, MsgIcon::None, {}, {}});
     if (startSucceeds)
         startedPrograms << path;
     return startSucceeds;

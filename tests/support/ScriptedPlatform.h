@@ -44,7 +44,8 @@ public:
         QString title; // as passed: empty means the application title
         MsgButtons buttons = MsgButtons::Ok;
         MsgIcon icon = MsgIcon::None;
-        QString initial; // file and folder dialogs: initial file name, path or folder
+        QString initial;      // file and folder dialogs: initial file name, path or folder
+        QStringList captions; // a message box with named buttons: their captions
     };
 
     ScriptedPlatform();
@@ -53,6 +54,9 @@ public:
     // Answers, taken in order. When a queue is empty: message boxes answer
     // Ok (or No for Yes/No), input boxes Cancel (empty text), file and folder dialogs Cancel.
     QQueue<MsgAnswer> messageAnswers;
+    // A message box with named buttons answers with the index of the button;
+    // when none is queued, the last (the safe choice).
+    QQueue<int> choiceAnswers;
     QQueue<QString> inputAnswers;
     QQueue<std::optional<QString>> fileAnswers; // the open, save and folder dialogs alike
     // Called as each dialog is shown, before it is answered (to look at the windows then).
@@ -71,6 +75,7 @@ public:
     void clear();
 
     MsgAnswer messageBox(const QString& text, const QString& title, MsgButtons buttons, MsgIcon icon) override;
+    int messageBox(const QString& text, const QString& title, const QStringList& buttons, MsgIcon icon) override;
     QString inputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
     std::optional<QString> openFileDialog(const QString& filter, const QString& initialFileName,
                                           const QString& title) override;

@@ -184,8 +184,8 @@ InstallReport installDefaultLogin(const QString& folder, bool reset)
 QString resetCommand(const QString& folder, const QString& programFolder)
 {
     const QString tool = QStringLiteral("gearbook_credentials");
-    const QFileInfo beside(
-        (programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder) + QLatin1Char('/') + tool);
+    const QFileInfo beside((programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder) +
+                           QLatin1Char('/') + tool);
     QString command = tool;
     if (beside.isFile() && beside.isExecutable()) {
         command = QDir::toNativeSeparators(beside.absoluteFilePath());

@@ -140,9 +140,8 @@ bool frmLinksmith::confirmTarget(const QString& target)
     if (target.isEmpty() || (!chkDesktop->isChecked() && !chkStartMenu->isChecked() && !chkStartUp->isChecked()))
         return true;
     // As the shortcut will start it: a bare name from PATH, a relative path from the working folder.
-    const bool exists = target.contains(QLatin1Char('/'))
-                            ? QFileInfo::exists(QDir::current().absoluteFilePath(target))
-                            : !QStandardPaths::findExecutable(target).isEmpty();
+    const bool exists = target.contains(QLatin1Char('/')) ? QFileInfo::exists(QDir::current().absoluteFilePath(target))
+                                                          : !QStandardPaths::findExecutable(target).isEmpty();
     if (exists)
         return true;
     return platform().messageBox(QStringLiteral("The program \"%1\" does not exist. Create the shortcut anyway?")

@@ -5,7 +5,7 @@
 #   tools/package.sh [output folder]          (default: build-deb)
 # The build runs in a copy of the tree inside the output folder, with Debian's
 # compiler and hardening flags. The test suite is tools/test.sh's job, so it is
-# skipped unless DEB_BUILD_OPTIONS is set (set it empty to run the tests too).
+# skipped (DEB_BUILD_OPTIONS=nocheck) unless DEB_BUILD_OPTIONS is set.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="${1:-build-deb}"
@@ -19,7 +19,7 @@ apt_install() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends \
         -o DPkg::Lock::Timeout=300 "$@"
 }
-tools=(dpkg-dev debhelper fakeroot lintian)
+tools=(dpkg-dev debhelper lintian)
 missing=()
 for p in "${tools[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -3,9 +3,11 @@
 #include "RecordFile.h"
 #include "modCryptText.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <cmath>
 
@@ -180,6 +182,22 @@ InstallReport installDefaultLogin(const QString& folder, bool reset)
         report.written.append(f.name);
     }
     return report;
+}
+
+QString resetCommand(const QString& folder, const QString& programFolder)
+{
+    const QString tool = QStringLiteral("gearbook_credentials");
+    const QFileInfo beside((programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder) +
+                           QLatin1Char('/') + tool);
+    QString command = tool;
+    if (beside.isFile() && beside.isExecutable()) {
+        command = QDir::toNativeSeparators(beside.absoluteFilePath());
+        // Quoted only when a shell would split it, so the packaged one reads plainly.
+        static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./+-]+$"));
+        if (!plain.match(command).hasMatch())
+            command = QLatin1Char('"') + command + QLatin1Char('"');
+    }
+    return command + QStringLiteral(" --reset \"") + QDir::toNativeSeparators(folder) + QLatin1Char('"');
 }
 
 } // namespace CredentialStore

@@ -92,4 +92,9 @@ struct InstallReport {
 // loses a login that was changed.
 InstallReport installDefaultLogin(const QString& folder, bool reset);
 
+// The command that resets the login in `folder` to the default, for messages:
+// the login tool in `programFolder` (the running program's, by default) when it
+// is there, as in an installation and the package, else the tool's bare name.
+QString resetCommand(const QString& folder, const QString& programFolder = QString());
+
 } // namespace CredentialStore

@@ -111,10 +111,9 @@ void frmLogin::cmdOK_Click()
         // Without a stored login no login can ever succeed: say how to get one back.
         platform().messageBox(
             QStringLiteral("The login files are missing or damaged: \"%1\" cannot be read.\n\n%2\n\n"
-                           "To reset the login to admin / admin, run (see the README):\n\n"
-                           "gearbook_credentials --reset \"%3\"")
+                           "To reset the login to admin / admin, run (see the README):\n\n%3")
                 .arg(QDir::toNativeSeparators(CredentialStore::filePath(CredentialStore::PasswordFileName)), problem,
-                     QDir::toNativeSeparators(QDir::currentPath())),
+                     CredentialStore::resetCommand(QDir::currentPath())),
             QStringLiteral("Login"), MsgButtons::Ok, MsgIcon::Warning);
         return;
     }

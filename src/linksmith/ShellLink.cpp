@@ -40,9 +40,18 @@ QString placeFolder(const QString& folder, const QString& base)
     return result;
 }
 
+QString entryPath(const QString& folder, const QString& linkName, const QString& base)
+{
+    const QString dir = placeFolder(folder, base);
+    // The name becomes a file name in that folder: it must stay one.
+    if (dir.isEmpty() || linkName.isEmpty() || linkName.contains(QLatin1Char('/')) || linkName.contains(QChar(0)))
+        return QString();
+    return dir + QLatin1Char('/') + linkName + QStringLiteral(".desktop");
+}
+
 bool startsGearbook(const QString& target)
 {
-    return QFileInfo(target).fileName() == QLatin1String("Gearbook");
+    return QFileInfo(target).fileName() == QLatin1String("Gearbook") || target == QLatin1String("gearbook");
 }
 
 QString quoteExecArgument(const QString& argument)
@@ -130,12 +139,10 @@ qint32 fCreateShellLink(const QString& folder, const QString& linkName, const QS
                         qint32 flag, const QString& base)
 {
     Q_UNUSED(flag); // every place is the user's own
-    const QString dir = ShellLink::placeFolder(folder, base);
-    if (dir.isEmpty())
+    const QString path = ShellLink::entryPath(folder, linkName, base);
+    if (path.isEmpty())
         return 0;
-    // The name becomes a file name in that folder: it must stay one.
-    if (linkName.isEmpty() || linkName.contains(QLatin1Char('/')) || linkName.contains(QChar(0)))
-        return 0;
+    const QString dir = QFileInfo(path).path();
     // A desktop entry cannot start nothing, and a relative path with a folder
     // in it would be invalid in Exec=; such a path means the working folder's.
     QString program = target;
@@ -154,7 +161,6 @@ qint32 fCreateShellLink(const QString& folder, const QString& linkName, const QS
         permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
                       QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
 
-    const QString path = dir + QLatin1Char('/') + linkName + QStringLiteral(".desktop");
     const WriteResult result =
         writeFileSafely(path, ShellLink::desktopEntry(linkName, program, arguments), permissions);
     if (result.ok && onDesktop)

@@ -23,8 +23,11 @@ namespace ShellLink {
 
 // The folder a place argument stands for, or an empty text for a place we do not know.
 QString placeFolder(const QString& folder, const QString& base);
+// The file fCreateShellLink writes for that place and name, or an empty text when it writes none.
+QString entryPath(const QString& folder, const QString& linkName, const QString& base);
 
-// Whether target starts Gearbook (its file is named "Gearbook"). Only such an
+// Whether target starts Gearbook (its file is named "Gearbook", or it is the
+// packaged `gearbook` command, found on PATH as its menu entry finds it). Only such an
 // entry shows Gearbook's icon, by its name in the icon theme, and says what it
 // starts, where it belongs in the menu and which windows are its own; a
 // shortcut to another program shows no icon of ours.

@@ -8,12 +8,20 @@
 #include "WindowLook.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
 const QString Title = QStringLiteral("Linksmith");
 const QString DefaultExeName = QStringLiteral("Gearbook");
+#ifdef GEARBOOK_PACKAGED_COMMAND
+const QString PackagedCommand = QStringLiteral(GEARBOOK_PACKAGED_COMMAND);
+#else
+const QString PackagedCommand;
+#endif
 
 void setPointSize(QWidget* widget, qreal points)
 {
@@ -49,6 +57,14 @@ frmLinksmith::~frmLinksmith() = default;
 
 QString frmLinksmith::defaultTarget()
 {
+    return proposedTarget(QCoreApplication::applicationDirPath(), PackagedCommand);
+}
+
+QString frmLinksmith::proposedTarget(const QString& ownFolder, const QString& packagedCommand)
+{
+    const QFileInfo beside(ownFolder + QLatin1Char('/') + DefaultExeName);
+    if (!ownFolder.isEmpty() && beside.isFile() && beside.isExecutable())
+        return packagedCommand.isEmpty() ? beside.absoluteFilePath() : packagedCommand;
     return DataFolder::installFolder() + DefaultExeName;
 }
 
@@ -83,6 +99,9 @@ void frmLinksmith::cmdBrowse_Click()
 
 void frmLinksmith::cmdOK_Click()
 {
+    if (!confirmTarget(txtPath->text()))
+        return; // the window stays open for another path
+
     struct Place {
         QCheckBox* box;
         QString folder;
@@ -104,13 +123,30 @@ void frmLinksmith::cmdOK_Click()
     for (const Place& place : places) {
         if (!place.box->isChecked())
             continue;
-        const qint32 result =
-            fCreateShellLink(place.folder, name, target, arguments, -1, QStringLiteral("$(Programs)"));
-        platform().messageBox(result != 0 ? place.created : place.failed, Title);
+        const QString base = QStringLiteral("$(Programs)");
+        const qint32 result = fCreateShellLink(place.folder, name, target, arguments, -1, base);
+        platform().messageBox(result != 0 ? place.created + QStringLiteral("\n\n") +
+                                                QDir::toNativeSeparators(ShellLink::entryPath(place.folder, name, base))
+                                          : place.failed,
+                              Title);
     }
     if (!chkDesktop->isChecked() && !chkStartMenu->isChecked() && !chkStartUp->isChecked())
         platform().messageBox(QStringLiteral("No Shortcuts created."), Title);
     endProgram();
+}
+
+bool frmLinksmith::confirmTarget(const QString& target)
+{
+    if (target.isEmpty() || (!chkDesktop->isChecked() && !chkStartMenu->isChecked() && !chkStartUp->isChecked()))
+        return true;
+    // As the shortcut will start it: a bare name from PATH, a relative path from the working folder.
+    const bool exists = target.contains(QLatin1Char('/')) ? QFileInfo::exists(QDir::current().absoluteFilePath(target))
+                                                          : !QStandardPaths::findExecutable(target).isEmpty();
+    if (exists)
+        return true;
+    return platform().messageBox(QStringLiteral("The program \"%1\" does not exist. Create the shortcut anyway?")
+                                     .arg(QDir::toNativeSeparators(target)),
+                                 Title, MsgButtons::YesNo, MsgIcon::Warning) == MsgAnswer::Yes;
 }
 
 void frmLinksmith::cmdExit_Click()

@@ -19,6 +19,10 @@ public:
 
     // The installed Gearbook: the shortcuts' target until the user picks another.
     static QString defaultTarget();
+    // The Gearbook beside Linksmith (in ownFolder) when there is one, started by
+    // packagedCommand when that is given (the package's Gearbook needs its
+    // command to make the user's program folder); else the per-user program folder's.
+    static QString proposedTarget(const QString& ownFolder, const QString& packagedCommand);
 
     // The file name, without folder, that ends the shortcuts' name.
     QString ExeName;
@@ -35,6 +39,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Asks before a shortcut to a program that does not exist; false when the user says no.
+    bool confirmTarget(const QString& target);
     void endProgram();
     static void quit();
 

@@ -343,6 +343,25 @@ private slots:
         writeAll(env->home() + "/blocked", "x");
         QCOMPARE(run({env->home() + "/blocked"}), 1);
     }
+
+    // Login's message names the login tool that can be run where the program runs.
+    void resetCommandNamesTheToolBesideTheProgram()
+    {
+        const QString folder = QStringLiteral("/home/a/Venbry Software/Gearbook");
+        const QString packaged = env->home() + QStringLiteral("/lib/gearbook");
+        const QString installed = env->home() + QStringLiteral("/Venbry Software/Gearbook");
+        QCOMPARE(resetCommand(folder, packaged), QStringLiteral("gearbook_credentials --reset \"%1\"").arg(folder));
+        for (const QString& dir : {packaged, installed}) {
+            QVERIFY(QDir().mkpath(dir));
+            writeAll(dir + "/gearbook_credentials", "#!/bin/sh\n");
+            QVERIFY(QFile::setPermissions(dir + "/gearbook_credentials", OwnerOnly | QFileDevice::ExeOwner));
+        }
+        QCOMPARE(resetCommand(folder, packaged),
+                 QStringLiteral("%1/gearbook_credentials --reset \"%2\"").arg(packaged, folder));
+        // A path with a space stays one word when pasted into a shell.
+        QCOMPARE(resetCommand(folder, installed),
+                 QStringLiteral("\"%1/gearbook_credentials\" --reset \"%2\"").arg(installed, folder));
+    }
 };
 
 GEARBOOK_TEST_MAIN(TestCredentialStore)

@@ -38,6 +38,17 @@ class TestLinksmith : public QObject {
         }
     }
     QStringList entries(const QString& dir) const { return QDir(dir).entryList(QDir::Files); }
+    // A success message names the file written.
+    static QString created(const QString& what, const QString& dir)
+    {
+        return what + QStringLiteral("\n\n") + dir + QStringLiteral("/Shortcut to Gearbook.desktop");
+    }
+    static void makeProgram(const QString& path)
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        writeAll(path, "#!/bin/sh\n");
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
 
 private slots:
     // Programs here have no ".exe": the filter keeps its caption and shows executables and folders.
@@ -72,6 +83,7 @@ private slots:
         ui = std::make_unique<ScriptedPlatform>();
         quits = 0;
         ProgramEnd::setHook([this] { ++quits; });
+        makeProgram(installed()); // the proposed target exists, as after an install
     }
     void cleanup()
     {
@@ -116,7 +128,7 @@ private slots:
         frmLinksmith w;
         w.show();
         QTest::mouseClick(w.cmdOK, Qt::LeftButton);
-        QCOMPARE(ui->messages(), QStringList{"Created desktop shortcut"});
+        QCOMPARE(ui->messages(), QStringList{created("Created desktop shortcut", desktopDir())});
         checkMessageStyle();
         QCOMPARE(quits, 1);
         QVERIFY(!w.isVisible());
@@ -141,8 +153,9 @@ private slots:
                                                  entries(autostartDir()).size());
         };
         w.cmdOK_Click();
-        QCOMPARE(ui->messages(), (QStringList{"Created desktop shortcut", "Created shortcut on Programs menu",
-                                              "Created shortcut in Startup folder"}));
+        QCOMPARE(ui->messages(), (QStringList{created("Created desktop shortcut", desktopDir()),
+                                              created("Created shortcut on Programs menu", menuDir()),
+                                              created("Created shortcut in Startup folder", autostartDir())}));
         QCOMPARE(existingWhenShown, (QStringList{"1", "2", "3"})); // each reported before the next is tried
         checkMessageStyle();
         QCOMPARE(quits, 1);
@@ -207,8 +220,9 @@ private slots:
         w.chkStartMenu->setChecked(true);
         w.chkStartUp->setChecked(true);
         w.cmdOK_Click();
-        QCOMPARE(ui->messages(), (QStringList{"Created desktop shortcut", "Unable to create shortcut on Programs menu",
-                                              "Created shortcut in Startup folder"}));
+        QCOMPARE(ui->messages(), (QStringList{created("Created desktop shortcut", desktopDir()),
+                                              "Unable to create shortcut on Programs menu",
+                                              created("Created shortcut in Startup folder", autostartDir())}));
         QCOMPARE(entries(autostartDir()), QStringList{"Shortcut to Gearbook.desktop"});
     }
 
@@ -228,6 +242,7 @@ private slots:
         w.txtPath->selectAll();
         QTest::keyClicks(w.txtPath, "/usr/local/bin/gb");
         QCOMPARE(w.ExeName, QString("Gear Box"));
+        ui->messageAnswers.enqueue(MsgAnswer::Yes); // it does not exist here
         w.cmdOK_Click();
         const QString file = desktopDir() + "/Shortcut to Gear Box.desktop";
         const auto keys = DesktopEntryReader::keys(readAll(file));
@@ -260,11 +275,41 @@ private slots:
         w.txtPath->setText(odd);
         w.chkDesktop->setChecked(false);
         w.chkStartMenu->setChecked(true);
+        makeProgram(odd);
         w.cmdOK_Click();
-        QCOMPARE(ui->messages(), QStringList{"Created shortcut on Programs menu"});
+        QCOMPARE(ui->messages(), QStringList{created("Created shortcut on Programs menu", menuDir())});
         const auto keys = DesktopEntryReader::keys(readAll(menuDir() + "/Shortcut to Gearbook.desktop"));
         QCOMPARE(DesktopEntryReader::execArguments(keys.value("Exec")), QStringList{odd});
         QCOMPARE(keys.value("Path"), env->home() + "/My \"Car\" Apps/$bin");
+    }
+
+    void proposesTheGearbookBesideItself()
+    {
+        const QString own = env->home() + "/opt/gearbook";
+        QCOMPARE(frmLinksmith::proposedTarget(own, QString()), installed()); // none beside: the per-user one
+        makeProgram(own + "/Gearbook");
+        QCOMPARE(frmLinksmith::proposedTarget(own, QString()), own + "/Gearbook");
+        // The package's is started by its command, which makes the user's program folder.
+        QCOMPARE(frmLinksmith::proposedTarget(own, "gearbook"), QString("gearbook"));
+    }
+
+    void aMissingTargetIsMadeOnlyWhenConfirmed()
+    {
+        frmLinksmith w;
+        const QString missing = env->home() + "/gone/Gearbook";
+        w.txtPath->setText(missing);
+        w.cmdOK_Click(); // answered No
+        const QString question = "The program \"" + missing + "\" does not exist. Create the shortcut anyway?";
+        QCOMPARE(ui->messages(), QStringList{question});
+        QVERIFY(ui->shown[0].buttons == MsgButtons::YesNo);
+        QCOMPARE(quits, 0); // the window stays, for another path
+        QVERIFY(!QFileInfo::exists(desktopDir()));
+
+        ui->clear();
+        ui->messageAnswers.enqueue(MsgAnswer::Yes);
+        w.cmdOK_Click();
+        QCOMPARE(ui->messages(), (QStringList{question, created("Created desktop shortcut", desktopDir())}));
+        QCOMPARE(quits, 1);
     }
 };
 

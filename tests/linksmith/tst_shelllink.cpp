@@ -207,6 +207,7 @@ private slots:
         QTest::newRow("installed") << "/opt/Venbry Software/Gearbook/Gearbook" << true;
         QTest::newRow("another copy") << "/home/a/build/stage/Gearbook" << true;
         QTest::newRow("on PATH") << "Gearbook" << true;
+        QTest::newRow("the packaged command") << "gearbook" << true;
         QTest::newRow("another program") << "/usr/bin/gimp" << false;
         QTest::newRow("in Gearbook's folder") << "/opt/Venbry Software/Gearbook/Linksmith" << false;
         QTest::newRow("in a folder named Gearbook") << "/opt/Gearbook/tool" << false;

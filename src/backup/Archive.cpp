@@ -216,7 +216,7 @@ std::optional<QString> readEntry(int dirFd, const QByteArray& folder, const QByt
     return std::nullopt;
 }
 
-std::optional<QString> readFolder(const QString& dataFolder, QList<FolderFile>* files)
+std::optional<QString> readFolder(const QString& dataFolder, QList<FolderFile>* files, const QSet<QByteArray>* only)
 {
     const QByteArray folder = canonicalPath(QFile::encodeName(dataFolder));
     Descriptor dirFd(folder.isEmpty() ? -1 : ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -247,6 +247,8 @@ std::optional<QString> readFolder(const QString& dataFolder, QList<FolderFile>* 
         return DataFolder::isSaveLeftover(QFile::decodeName(name)) &&
                ::fstatat(dirFd.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
     });
+    if (only)
+        names.removeIf([only](const QByteArray& name) { return !only->contains(name); });
 
     // Two readers, each taking every other file: reading many small files is
     // mostly waiting on the system, which two can share.
@@ -572,7 +574,8 @@ std::optional<Manifest> Manifest::parse(const QByteArray& bytes, QString* error)
     return m;
 }
 
-Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
+// Every file of the folder, or only those named in `only`.
+static Outcome writeFolder(const QString& dataFolder, const QString& archivePath, const QSet<QByteArray>* only)
 {
     if (auto problem = LibArchive::load())
         return failure(*problem);
@@ -581,7 +584,7 @@ Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
         return failure(QStringLiteral("A backup cannot be kept in the data folder it backs up. Please choose another "
                                       "folder."));
     QList<FolderFile> files;
-    if (auto problem = readFolder(dataFolder, &files))
+    if (auto problem = readFolder(dataFolder, &files, only))
         return failure(*problem);
 
     Manifest manifest;
@@ -615,6 +618,19 @@ Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
                            .arg(QDir::toNativeSeparators(archivePath), check.error));
     }
     return check;
+}
+
+Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
+{
+    return writeFolder(dataFolder, archivePath, nullptr);
+}
+
+Outcome writeBackup(const QString& dataFolder, const QString& archivePath, const QStringList& only)
+{
+    QSet<QByteArray> names;
+    for (const QString& name : only)
+        names.insert(QFile::encodeName(name));
+    return writeFolder(dataFolder, archivePath, &names);
 }
 
 Outcome readManifest(const QString& archivePath)

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -51,6 +52,8 @@ struct Outcome {
 // deletes the archive. An archive path in the data folder is refused. A file of the folder that cannot be read fails
 // the backup, naming it: a backup is whole or it is nothing.
 Outcome writeBackup(const QString& dataFolder, const QString& archivePath);
+// The same for the named files of `dataFolder` only (a safety backup of a few records).
+Outcome writeBackup(const QString& dataFolder, const QString& archivePath, const QStringList& only);
 
 // Checks an archive in full: the gzip checksum, the manifest, each member's
 // name (a plain file name), kind (a regular file), size and SHA-256, and that

@@ -20,12 +20,9 @@ class TestSyncConflictsWindow : public MainWindowFixture {
     void writeCar(const QString& make, const QString& copyMake)
     {
         writeAll(data("MainList.gbx"), RecordFile::listFile({"Car"}));
-        QStringList info(17);
-        info[0] = make;
-        info[1] = "Focus";
-        writeAll(data("Car.gbx"), RecordFile::textRecord(info));
-        info[0] = copyMake;
-        writeAll(data(copy()), RecordFile::textRecord(info));
+        // The vehicle's make first, then what a vehicle with nothing else entered holds.
+        writeAll(data("Car.gbx"), "\"" + make.toLatin1() + "\"" + EmptyVehicleRecord.mid(2));
+        writeAll(data(copy()), "\"" + copyMake.toLatin1() + "\"" + EmptyVehicleRecord.mid(2));
     }
 
     static QString captionOf(const QWidget* control)

@@ -5,12 +5,12 @@
 #include "RecordCaptions.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
 
 #include <algorithm>
 #include <dirent.h>
 #include <optional>
+#include <sys/stat.h>
 
 namespace SyncConflicts {
 
@@ -134,7 +134,11 @@ QStringList candidates()
 Version versionOf(const QString& file)
 {
     const QString path = VehicleFiles::inData(file);
-    return {file, QFileInfo(path).lastModified(), VehicleFiles::readRecord(path)};
+    QDateTime modified;
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+        modified = QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000);
+    return {file, modified, VehicleFiles::readRecord(path)};
 }
 
 int fieldCount(Kind kind)

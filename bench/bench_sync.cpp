@@ -64,15 +64,15 @@ QStringList writeFolder()
                 writeFileSafely(VehicleFiles::inData(VehicleFiles::recordFile(vehicle, names.last())), entry);
             }
             writeFileSafely(VehicleFiles::inData(kind == QLatin1String("Part ") ? VehicleFiles::partsListFile(vehicle)
-                                                                                 : VehicleFiles::maintListFile(vehicle)),
+                                                                                : VehicleFiles::maintListFile(vehicle)),
                             RecordFile::listFile(names));
         }
     }
     VehicleFiles::SaveVehicleList(vehicles);
     for (int c = 0; c < Conflicts; ++c) {
         const QString vehicle = vehicleName(c);
-        const QString record = c % 2 ? VehicleFiles::recordFile(vehicle, QStringLiteral("Service 7"))
-                                     : VehicleFiles::vehicleFile(vehicle);
+        const QString record =
+            c % 2 ? VehicleFiles::recordFile(vehicle, QStringLiteral("Service 7")) : VehicleFiles::vehicleFile(vehicle);
         const QString stem = record.chopped(4);
         const QString copy = c % 4 < 2 ? stem + QStringLiteral(".sync-conflict-20261201-101010-ABCDEFG.gbx")
                                        : stem + QStringLiteral(" (conflicted copy 2026-12-01 101010).gbx");

@@ -111,7 +111,8 @@ Outcome exportTo(const QString& targetFolder)
     }
 
     Table vehicleTable(QStringList{QStringLiteral("Vehicle")} + RecordCaptions::vehicle());
-    Table maintTable(QStringList{QStringLiteral("Vehicle"), QStringLiteral("Maintenance")} + RecordCaptions::maintenance());
+    Table maintTable(QStringList{QStringLiteral("Vehicle"), QStringLiteral("Maintenance")} +
+                     RecordCaptions::maintenance());
     Table partTable(QStringList{QStringLiteral("Vehicle"), QStringLiteral("Part")} + RecordCaptions::parts());
     for (const QString& vehicle : vehicles) {
         auto values = valuesOf(VehicleFiles::vehicleFile(vehicle), int(RecordCaptions::vehicle().size()));
@@ -120,10 +121,11 @@ Outcome exportTo(const QString& targetFolder)
             return result;
         }
         vehicleTable.add(QStringList{vehicle} + std::get<QStringList>(values));
-        auto why =
-            addEntries(vehicle, VehicleFiles::maintListFile(vehicle), int(RecordCaptions::maintenance().size()), &maintTable);
+        auto why = addEntries(vehicle, VehicleFiles::maintListFile(vehicle), int(RecordCaptions::maintenance().size()),
+                              &maintTable);
         if (!why)
-            why = addEntries(vehicle, VehicleFiles::partsListFile(vehicle), int(RecordCaptions::parts().size()), &partTable);
+            why = addEntries(vehicle, VehicleFiles::partsListFile(vehicle), int(RecordCaptions::parts().size()),
+                             &partTable);
         if (why) {
             result.error = *why;
             return result;

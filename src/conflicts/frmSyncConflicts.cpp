@@ -190,9 +190,9 @@ void frmSyncConflicts::keep(SyncConflicts::Keep keep)
     const Conflict conflict = *c;
     const SyncConflicts::Resolution result = SyncConflicts::resolve(conflict, keep);
     if (!result) {
-        platform().messageBox(QStringLiteral("The conflict of %1 has not been resolved.\n\n%2")
-                                  .arg(conflict.title(), result.error),
-                              QStringLiteral("Sync Conflicts"), MsgButtons::Ok, MsgIcon::Warning);
+        platform().messageBox(
+            QStringLiteral("The conflict of %1 has not been resolved.\n\n%2").arg(conflict.title(), result.error),
+            QStringLiteral("Sync Conflicts"), MsgButtons::Ok, MsgIcon::Warning);
         if (!result.safetyBackup.isEmpty())
             emit resolved(conflict.vehicle); // something may have changed after the backup
         refresh();

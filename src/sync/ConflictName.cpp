@@ -21,8 +21,8 @@ struct Rule {
 
 // A new tool is a new line.
 constexpr Rule Rules[] = {
-    {"Syncthing", ".sync-conflict-",
-     R"(^(?<name>.+)\.sync-conflict-(?<date>\d{8})-(?<time>\d{6})-[A-Z2-7]{7}\.gbx$)", "yyyyMMdd", "HHmmss"},
+    {"Syncthing", ".sync-conflict-", R"(^(?<name>.+)\.sync-conflict-(?<date>\d{8})-(?<time>\d{6})-[A-Z2-7]{7}\.gbx$)",
+     "yyyyMMdd", "HHmmss"},
     {"Nextcloud", " (conflicted copy ",
      R"(^(?<name>.+) \(conflicted copy (?<date>\d{4}-\d{2}-\d{2}) (?<time>\d{6})\)\.gbx$)", "yyyy-MM-dd", "HHmmss"},
     {"ownCloud", "_conflict-", R"(^(?<name>.+)_conflict-(?<date>\d{8})-(?<time>\d{6})\.gbx$)", "yyyyMMdd", "HHmmss"},

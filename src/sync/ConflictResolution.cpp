@@ -34,11 +34,13 @@ std::optional<QByteArray> keptBytes(const Conflict& conflict, Keep keep, QString
     switch (keep) {
     case Keep::Record:
         if (!conflict.record.read)
-            *why = QStringLiteral("\"%1\" cannot be kept: %2").arg(conflict.record.file, problem(conflict, conflict.record));
+            *why = QStringLiteral("\"%1\" cannot be kept: %2")
+                       .arg(conflict.record.file, problem(conflict, conflict.record));
         return std::nullopt;
     case Keep::Copy:
         if (!conflict.copy.read) {
-            *why = QStringLiteral("\"%1\" cannot be kept: %2").arg(conflict.copy.file, problem(conflict, conflict.copy));
+            *why =
+                QStringLiteral("\"%1\" cannot be kept: %2").arg(conflict.copy.file, problem(conflict, conflict.copy));
             return std::nullopt;
         }
         return conflict.copy.read.bytes;
@@ -52,8 +54,8 @@ std::optional<QByteArray> keptBytes(const Conflict& conflict, Keep keep, QString
                 *why = QStringLiteral("\"%1\" cannot be read: %2").arg(v->file, v->read.error);
                 return std::nullopt;
             }
-        const QStringList names =
-            unionOf(RecordFile::parseListFile(conflict.record.read.bytes), RecordFile::parseListFile(conflict.copy.read.bytes));
+        const QStringList names = unionOf(RecordFile::parseListFile(conflict.record.read.bytes),
+                                          RecordFile::parseListFile(conflict.copy.read.bytes));
         if (conflict.kind == Kind::VehicleList && names.size() > VehicleFiles::MaxVehicles) {
             *why = QStringLiteral("Together the lists hold more than %1 vehicles.").arg(VehicleFiles::MaxVehicles);
             return std::nullopt;
@@ -107,17 +109,18 @@ Resolution resolve(const Conflict& conflict, Keep keep)
     if (bytes) {
         const QString path = VehicleFiles::inData(conflict.record.file);
         if (const WriteResult written = VehicleFiles::writeRecord(path, *bytes); !written) {
-            result.error = QStringLiteral("\"%1\" could not be saved: %2\n\nBoth versions are as they were, and also "
-                                          "in the safety backup\n\n\"%3\"")
-                               .arg(QDir::toNativeSeparators(path), written.error,
-                                    QDir::toNativeSeparators(result.safetyBackup));
+            result.error =
+                QStringLiteral("\"%1\" could not be saved: %2\n\nBoth versions are as they were, and also "
+                               "in the safety backup\n\n\"%3\"")
+                    .arg(QDir::toNativeSeparators(path), written.error, QDir::toNativeSeparators(result.safetyBackup));
             return result;
         }
     }
     QFile copy(VehicleFiles::inData(conflict.copy.file));
     if (!copy.remove()) {
-        result.error = QStringLiteral("The version kept is saved, but the conflict copy \"%1\" could not be removed: %2")
-                           .arg(QDir::toNativeSeparators(copy.fileName()), copy.errorString());
+        result.error =
+            QStringLiteral("The version kept is saved, but the conflict copy \"%1\" could not be removed: %2")
+                .arg(QDir::toNativeSeparators(copy.fileName()), copy.errorString());
         return result;
     }
     result.ok = true;

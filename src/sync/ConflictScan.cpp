@@ -255,7 +255,8 @@ QList<Row> compare(const Conflict& conflict)
     QList<Row> rows;
     if (conflict.isList()) {
         // Side by side by name: each name of one list meets the same name of the other, once.
-        const QStringList ours = conflict.record.read ? RecordFile::parseListFile(*conflict.record.read) : QStringList();
+        const QStringList ours =
+            conflict.record.read ? RecordFile::parseListFile(*conflict.record.read) : QStringList();
         const QStringList theirs = conflict.copy.read ? RecordFile::parseListFile(*conflict.copy.read) : QStringList();
         QHash<QString, QList<qsizetype>> unmatched; // where each name stands in theirs, first first
         for (qsizetype i = 0; i < theirs.size(); ++i)

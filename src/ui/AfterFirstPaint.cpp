@@ -4,8 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 
-AfterFirstPaint::AfterFirstPaint(QWidget* window, std::function<void()> then)
-    : QObject(window), m_then(std::move(then))
+AfterFirstPaint::AfterFirstPaint(QWidget* window, std::function<void()> then) : QObject(window), m_then(std::move(then))
 {
     window->installEventFilter(this);
     QTimer::singleShot(2000, this, [this] { run(); });

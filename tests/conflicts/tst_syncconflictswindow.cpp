@@ -100,7 +100,8 @@ private slots:
         startGearbook();
         emit frmLogin::instance()->loggedIn();
         w.reset(frmAutoMain::instance());
-        QVERIFY(QTest::qWaitFor([] { return frmSyncConflicts::exists() && frmSyncConflicts::existing()->isVisible(); }));
+        QVERIFY(
+            QTest::qWaitFor([] { return frmSyncConflicts::exists() && frmSyncConflicts::existing()->isVisible(); }));
         frmSyncConflicts* window = frmSyncConflicts::existing();
         QCOMPARE(window->conflicts().size(), 1);
 

@@ -20,7 +20,10 @@ class TestSyncConflicts : public QObject {
     using Keep = SyncConflicts::Keep;
 
     static QString data(const QString& file) { return VehicleFiles::inData(file); }
-    static QString copyOf(const QString& stem) { return stem + QStringLiteral(".sync-conflict-20261201-101010-ABCDEFG.gbx"); }
+    static QString copyOf(const QString& stem)
+    {
+        return stem + QStringLiteral(".sync-conflict-20261201-101010-ABCDEFG.gbx");
+    }
 
     // Car with the maintenance entry Oil and the part Filter, every file written.
     static void writeCar()
@@ -55,23 +58,35 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("record"); // empty: not a conflict copy
-        QTest::newRow("Syncthing") << "Car.sync-conflict-20261201-101010-ABCDEFG.gbx" << "Car.gbx";
-        QTest::newRow("Syncthing, dots in the name")
-            << "My.car.v2.sync-conflict-20261201-101010-A2B3C4D.gbx" << "My.car.v2.gbx";
-        QTest::newRow("Nextcloud, parentheses in the name")
-            << "Old (red) car (conflicted copy 2026-12-01 101010).gbx" << "Old (red) car.gbx";
-        QTest::newRow("ownCloud") << "CarOil change_conflict-20261201-101010.gbx" << "CarOil change.gbx";
-        QTest::newRow("Dropbox") << "Car (Jane's MacBook's conflicted copy 2026-12-01).gbx" << "Car.gbx";
+        QTest::newRow("Syncthing") << "Car.sync-conflict-20261201-101010-ABCDEFG.gbx"
+                                   << "Car.gbx";
+        QTest::newRow("Syncthing, dots in the name") << "My.car.v2.sync-conflict-20261201-101010-A2B3C4D.gbx"
+                                                     << "My.car.v2.gbx";
+        QTest::newRow("Nextcloud, parentheses in the name") << "Old (red) car (conflicted copy 2026-12-01 101010).gbx"
+                                                            << "Old (red) car.gbx";
+        QTest::newRow("ownCloud") << "CarOil change_conflict-20261201-101010.gbx"
+                                  << "CarOil change.gbx";
+        QTest::newRow("Dropbox") << "Car (Jane's MacBook's conflicted copy 2026-12-01).gbx"
+                                 << "Car.gbx";
 
-        QTest::newRow("a date that is no date") << "Car.sync-conflict-20261301-101010-ABCDEFG.gbx" << "";
-        QTest::newRow("a short date") << "Car.sync-conflict-2026120-101010-ABCDEFG.gbx" << "";
-        QTest::newRow("an hour 25") << "Car_conflict-20261201-251010.gbx" << "";
-        QTest::newRow("a device id in small letters") << "Car.sync-conflict-20261201-101010-abcdefg.gbx" << "";
-        QTest::newRow("not a record file") << "Car.sync-conflict-20261201-101010-ABCDEFG.txt" << "";
-        QTest::newRow("no name before it") << ".sync-conflict-20261201-101010-ABCDEFG.gbx" << "";
-        QTest::newRow("no date") << "Car (conflicted copy).gbx" << "";
-        QTest::newRow("no parentheses") << "Car Jane's conflicted copy 2026-12-01.gbx" << "";
-        QTest::newRow("a save's temporary") << "Car_conflict-20261201-101010.gbx.AbC123" << "";
+        QTest::newRow("a date that is no date") << "Car.sync-conflict-20261301-101010-ABCDEFG.gbx"
+                                                << "";
+        QTest::newRow("a short date") << "Car.sync-conflict-2026120-101010-ABCDEFG.gbx"
+                                      << "";
+        QTest::newRow("an hour 25") << "Car_conflict-20261201-251010.gbx"
+                                    << "";
+        QTest::newRow("a device id in small letters") << "Car.sync-conflict-20261201-101010-abcdefg.gbx"
+                                                      << "";
+        QTest::newRow("not a record file") << "Car.sync-conflict-20261201-101010-ABCDEFG.txt"
+                                           << "";
+        QTest::newRow("no name before it") << ".sync-conflict-20261201-101010-ABCDEFG.gbx"
+                                           << "";
+        QTest::newRow("no date") << "Car (conflicted copy).gbx"
+                                 << "";
+        QTest::newRow("no parentheses") << "Car Jane's conflicted copy 2026-12-01.gbx"
+                                        << "";
+        QTest::newRow("a save's temporary") << "Car_conflict-20261201-101010.gbx.AbC123"
+                                            << "";
     }
     void namesOfEachTool()
     {
@@ -110,22 +125,25 @@ private slots:
         ScriptedPlatform dialogs;
         env.dataFolder();
         writeCar();
-        for (const QString& stem : QStringList{"Car", "CarOil", "CarFilter", "CarMaint", "CarParts", "CarPic", "MainList"})
+        for (const QString& stem :
+             QStringList{"Car", "CarOil", "CarFilter", "CarMaint", "CarParts", "CarPic", "MainList"})
             writeAll(data(copyOf(stem)), readAll(data(stem + ".gbx")));
         // A copy of a copy is one of the record.
         writeAll(data("Car.sync-conflict-20261201-101010-ABCDEFG.sync-conflict-20261202-101010-ABCDEFG.gbx"), "");
         QStringList found;
         for (const SyncConflicts::Conflict& c : scanNow())
-            found << QStringLiteral("%1 %2/%3 %4<%5").arg(int(c.kind)).arg(c.vehicle, c.entry, c.record.file,
-                                                                              c.copy.file.left(c.copy.file.indexOf('.')));
-        QCOMPARE(found, (QStringList{QStringLiteral("%1 / MainList.gbx<MainList").arg(int(Kind::VehicleList)),
-                                     QStringLiteral("%1 Car/ CarMaint.gbx<CarMaint").arg(int(Kind::MaintList)),
-                                     QStringLiteral("%1 Car/ CarParts.gbx<CarParts").arg(int(Kind::PartsList)),
-                                     QStringLiteral("%1 Car/ Car.gbx<Car").arg(int(Kind::Vehicle)),
-                                     QStringLiteral("%1 Car/ Car.gbx<Car").arg(int(Kind::Vehicle)),
-                                     QStringLiteral("%1 Car/ CarPic.gbx<CarPic").arg(int(Kind::Picture)),
-                                     QStringLiteral("%1 Car/Oil CarOil.gbx<CarOil").arg(int(Kind::MaintRecord)),
-                                     QStringLiteral("%1 Car/Filter CarFilter.gbx<CarFilter").arg(int(Kind::PartRecord))}));
+            found << QStringLiteral("%1 %2/%3 %4<%5")
+                         .arg(int(c.kind))
+                         .arg(c.vehicle, c.entry, c.record.file, c.copy.file.left(c.copy.file.indexOf('.')));
+        QCOMPARE(found,
+                 (QStringList{QStringLiteral("%1 / MainList.gbx<MainList").arg(int(Kind::VehicleList)),
+                              QStringLiteral("%1 Car/ CarMaint.gbx<CarMaint").arg(int(Kind::MaintList)),
+                              QStringLiteral("%1 Car/ CarParts.gbx<CarParts").arg(int(Kind::PartsList)),
+                              QStringLiteral("%1 Car/ Car.gbx<Car").arg(int(Kind::Vehicle)),
+                              QStringLiteral("%1 Car/ Car.gbx<Car").arg(int(Kind::Vehicle)),
+                              QStringLiteral("%1 Car/ CarPic.gbx<CarPic").arg(int(Kind::Picture)),
+                              QStringLiteral("%1 Car/Oil CarOil.gbx<CarOil").arg(int(Kind::MaintRecord)),
+                              QStringLiteral("%1 Car/Filter CarFilter.gbx<CarFilter").arg(int(Kind::PartRecord))}));
     }
 
     void comparedValueByValue()

@@ -15,17 +15,19 @@ echo "layers: checking that includes point down"
 # credential store sits below the windows' helpers: the credential tool links
 # no widgets.
 declare -A above=(
-    ["src/common/*"]="print ui crypto backup help due access vehicles linksmith app"
-    ["src/print/*"]="common ui crypto backup help due access vehicles linksmith app"
-    ["src/backup/*"]="ui crypto help due access vehicles linksmith app"
-    ["src/crypto/*"]="ui help due access vehicles linksmith app"
-    ["src/access/CredentialStore"]="ui help due vehicles linksmith app"
-    ["src/ui/*"]="help due access vehicles linksmith app"
-    ["src/help/*"]="due access vehicles linksmith app"
-    ["src/due/*"]="help access vehicles linksmith app"
-    ["src/access/*"]="due vehicles linksmith app"
-    ["src/vehicles/*"]="linksmith app"
-    ["src/linksmith/*"]="help due access vehicles app"
+    ["src/common/*"]="print ui crypto backup sync help due conflicts access vehicles linksmith app"
+    ["src/print/*"]="common ui crypto backup sync help due conflicts access vehicles linksmith app"
+    ["src/backup/*"]="ui crypto sync help due conflicts access vehicles linksmith app"
+    ["src/sync/*"]="ui crypto help due conflicts access vehicles linksmith app"
+    ["src/crypto/*"]="ui help due conflicts access vehicles linksmith app"
+    ["src/access/CredentialStore"]="ui help due conflicts vehicles linksmith app"
+    ["src/ui/*"]="help due conflicts access vehicles linksmith app"
+    ["src/help/*"]="due conflicts access vehicles linksmith app"
+    ["src/due/*"]="help conflicts access vehicles linksmith app"
+    ["src/conflicts/*"]="help due access vehicles linksmith app"
+    ["src/access/*"]="due conflicts vehicles linksmith app"
+    ["src/vehicles/*"]="conflicts linksmith app"
+    ["src/linksmith/*"]="help due conflicts access vehicles app"
 )
 bad=0
 for files in "${!above[@]}"; do

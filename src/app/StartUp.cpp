@@ -2,18 +2,50 @@
 
 #include "frmAutoMain.h"
 #include "frmLogin.h"
+#include "frmSyncConflicts.h"
 
 namespace {
+
+bool g_conflictCheckAtStart = false;
+
+// The conflicts window, its resolutions shown in the main window.
+frmSyncConflicts* conflictsWindow()
+{
+    frmSyncConflicts* window = frmSyncConflicts::instance();
+    QObject::connect(window, &frmSyncConflicts::resolved, frmAutoMain::instance(), &frmAutoMain::reloadRecords,
+                     Qt::UniqueConnection);
+    return window;
+}
+
+// Edit > "Sync Conflicts..." and the check at start, once for each main window.
+void wireConflicts(frmAutoMain* main)
+{
+    const QString name = QStringLiteral("syncConflictsWiring");
+    if (main->findChild<QObject*>(name, Qt::FindDirectChildrenOnly))
+        return;
+    auto* wiring = new QObject(main);
+    wiring->setObjectName(name);
+    QObject::connect(main->mnuSyncConflicts, &QAction::triggered, wiring, [] { conflictsWindow()->showAndRefresh(); });
+    if (g_conflictCheckAtStart)
+        frmSyncConflicts::checkAtStart(
+            main, [](const QList<SyncConflicts::Conflict>& found) { conflictsWindow()->showResult(found); });
+}
 
 void showMainWindow()
 {
     frmAutoMain* main = frmAutoMain::instance();
+    wireConflicts(main);
     main->show();
     main->raise();
     main->activateWindow();
 }
 
 } // namespace
+
+void setConflictCheckAtStart(bool check)
+{
+    g_conflictCheckAtStart = check;
+}
 
 void startGearbook()
 {

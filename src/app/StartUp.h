@@ -4,3 +4,8 @@
 // reports a login (typed, or skipped by the user's choice), the main window
 // opens. main() and the tests start the program through this one function.
 void startGearbook();
+
+// The program's start asks for the folder to be read for sync conflicts after
+// the main window opens (on a worker thread, after the first paint), and for
+// the "Sync Conflicts" window to be shown when there is one.
+void setConflictCheckAtStart(bool check);

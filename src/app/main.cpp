@@ -46,6 +46,8 @@ int main(int argc, char* argv[])
     // Once the main window is shown, a worker reads what is due and the
     // overview opens when something is.
     frmAutoMain::setDueCheckAtStart(true);
+    // And one reads the folder for conflict copies a sync tool made.
+    setConflictCheckAtStart(true);
     startGearbook();
     return app.exec();
 }

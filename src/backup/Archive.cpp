@@ -245,7 +245,8 @@ std::optional<QString> readEntry(int dirFd, const QByteArray& folder, const QByt
     return std::nullopt;
 }
 
-std::optional<QString> readFolder(const QString& dataFolder, QList<FolderFile>* files, QList<LeftOut>* leftOut)
+std::optional<QString> readFolder(const QString& dataFolder, QList<FolderFile>* files, QList<LeftOut>* leftOut,
+                                  const QSet<QByteArray>* only)
 {
     const QByteArray folder = canonicalPath(QFile::encodeName(dataFolder));
     Descriptor dirFd(folder.isEmpty() ? -1 : ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -276,6 +277,8 @@ std::optional<QString> readFolder(const QString& dataFolder, QList<FolderFile>* 
         return DataFolder::isSaveLeftover(QFile::decodeName(name)) &&
                ::fstatat(dirFd.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
     });
+    if (only)
+        names.removeIf([only](const QByteArray& name) { return !only->contains(name); });
 
     // Two readers, each taking every other file: reading many small files is
     // mostly waiting on the system, which two can share.
@@ -745,7 +748,8 @@ std::optional<Manifest> ManifestReader::finish()
     return std::move(m_manifest);
 }
 
-Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
+// Every file of the folder, or only those named in `only`.
+static Outcome writeFolder(const QString& dataFolder, const QString& archivePath, const QSet<QByteArray>* only)
 {
     if (auto problem = LibArchive::load())
         return failure(*problem);
@@ -756,7 +760,7 @@ Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
     removeSaveLeftoversOf(archivePath);
     QList<FolderFile> files;
     QList<LeftOut> leftOut;
-    if (auto problem = readFolder(dataFolder, &files, &leftOut))
+    if (auto problem = readFolder(dataFolder, &files, &leftOut, only))
         return failure(*problem);
     if (files.size() > maxFiles)
         return failure(QStringLiteral("The data folder holds %1 files, more than a backup may hold (%2).")
@@ -800,6 +804,19 @@ Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
     }
     check.leftOut = std::move(leftOut);
     return check;
+}
+
+Outcome writeBackup(const QString& dataFolder, const QString& archivePath)
+{
+    return writeFolder(dataFolder, archivePath, nullptr);
+}
+
+Outcome writeBackup(const QString& dataFolder, const QString& archivePath, const QStringList& only)
+{
+    QSet<QByteArray> names;
+    for (const QString& name : only)
+        names.insert(QFile::encodeName(name));
+    return writeFolder(dataFolder, archivePath, &names);
 }
 
 Outcome readManifest(const QString& archivePath)

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -100,6 +101,8 @@ struct Outcome {
 // sync tool keeps its own entries there. Leftovers of an earlier save of the
 // same archive that was killed (`archivePath.XXXXXX`) are removed.
 Outcome writeBackup(const QString& dataFolder, const QString& archivePath);
+// The same for the named files of `dataFolder` only (a safety backup of a few records).
+Outcome writeBackup(const QString& dataFolder, const QString& archivePath, const QStringList& only);
 
 // Checks an archive in full: the gzip checksum, the manifest, each member's
 // name (a plain file name), kind (a regular file), size and SHA-256, and that

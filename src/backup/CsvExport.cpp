@@ -2,6 +2,7 @@
 
 #include "Archive.h"
 #include "DataFolder.h"
+#include "RecordCaptions.h"
 #include "RecordFile.h"
 #include "SafeFile.h"
 
@@ -15,33 +16,6 @@ namespace CsvExport {
 namespace {
 
 constexpr QByteArrayView ByteOrderMark = "\xEF\xBB\xBF";
-
-// The captions of the window's fields, in the order their records hold them.
-const QStringList VehicleCaptions = {QStringLiteral("Make"),
-                                     QStringLiteral("Model"),
-                                     QStringLiteral("Year"),
-                                     QStringLiteral("Color"),
-                                     QStringLiteral("Engine"),
-                                     QStringLiteral("Doors"),
-                                     QStringLiteral("Original Mileage"),
-                                     QStringLiteral("Automatic"),
-                                     QStringLiteral("Manual (Stick)"),
-                                     QStringLiteral("Vehicle was Purchased at"),
-                                     QStringLiteral("Date Purchased"),
-                                     QStringLiteral("Warranty"),
-                                     QStringLiteral("Insurance Company"),
-                                     QStringLiteral("Insured since"),
-                                     QStringLiteral("New"),
-                                     QStringLiteral("Used"),
-                                     QStringLiteral("Notes")};
-const QStringList MaintenanceCaptions = {
-    QStringLiteral("Last Inspection date"),    QStringLiteral("Next Inspection date"),
-    QStringLiteral("Mileage last inspection"), QStringLiteral("Mileage Next Inspection"),
-    QStringLiteral("Location Inspected"),      QStringLiteral("Notes")};
-const QStringList PartCaptions = {QStringLiteral("Location Purchased"), QStringLiteral("Date Purchased"),
-                                  QStringLiteral("Brand/Manufacturer"), QStringLiteral("Warranty Expiration"),
-                                  QStringLiteral("Size/Specs"),         QStringLiteral("Date Installed"),
-                                  QStringLiteral("# of Parts"),         QStringLiteral("Notes")};
 
 class Table {
 public:
@@ -136,20 +110,22 @@ Outcome exportTo(const QString& targetFolder)
         return result;
     }
 
-    Table vehicleTable(QStringList{QStringLiteral("Vehicle")} + VehicleCaptions);
-    Table maintTable(QStringList{QStringLiteral("Vehicle"), QStringLiteral("Maintenance")} + MaintenanceCaptions);
-    Table partTable(QStringList{QStringLiteral("Vehicle"), QStringLiteral("Part")} + PartCaptions);
+    Table vehicleTable(QStringList{QStringLiteral("Vehicle")} + RecordCaptions::vehicle());
+    Table maintTable(QStringList{QStringLiteral("Vehicle"), QStringLiteral("Maintenance")} +
+                     RecordCaptions::maintenance());
+    Table partTable(QStringList{QStringLiteral("Vehicle"), QStringLiteral("Part")} + RecordCaptions::parts());
     for (const QString& vehicle : vehicles) {
-        auto values = valuesOf(VehicleFiles::vehicleFile(vehicle), int(VehicleCaptions.size()));
+        auto values = valuesOf(VehicleFiles::vehicleFile(vehicle), int(RecordCaptions::vehicle().size()));
         if (const auto* why = std::get_if<QString>(&values)) {
             result.error = *why;
             return result;
         }
         vehicleTable.add(QStringList{vehicle} + std::get<QStringList>(values));
-        auto why =
-            addEntries(vehicle, VehicleFiles::maintListFile(vehicle), int(MaintenanceCaptions.size()), &maintTable);
+        auto why = addEntries(vehicle, VehicleFiles::maintListFile(vehicle), int(RecordCaptions::maintenance().size()),
+                              &maintTable);
         if (!why)
-            why = addEntries(vehicle, VehicleFiles::partsListFile(vehicle), int(PartCaptions.size()), &partTable);
+            why = addEntries(vehicle, VehicleFiles::partsListFile(vehicle), int(RecordCaptions::parts().size()),
+                             &partTable);
         if (why) {
             result.error = *why;
             return result;

@@ -1,5 +1,6 @@
 #include "frmDueMaint.h"
 
+#include "AfterFirstPaint.h"
 #include "DataFolder.h"
 #include "SaveReport.h"
 #include "WindowLook.h"
@@ -31,42 +32,6 @@ std::unique_ptr<QSettings> settings()
                                            QStringLiteral("/Venbry Software/Gearbook.conf"),
                                        QSettings::IniFormat);
 }
-
-// Runs `then` a moment after the window's first paint, so that the worker
-// never competes with the window's first appearance and the events that
-// follow it; or after a while when no paint comes (a window shown minimised).
-class AfterFirstPaint : public QObject {
-public:
-    static constexpr int SettleMs = 100;
-
-    AfterFirstPaint(QWidget* window, std::function<void()> then) : QObject(window), m_then(std::move(then))
-    {
-        window->installEventFilter(this);
-        QTimer::singleShot(2000, this, [this] { run(); });
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            QTimer::singleShot(SettleMs, this, [this] { run(); });
-        return false;
-    }
-
-private:
-    void run()
-    {
-        if (m_done)
-            return;
-        m_done = true;
-        parent()->removeEventFilter(this);
-        m_then();
-        deleteLater();
-    }
-
-    std::function<void()> m_then;
-    bool m_done = false;
-};
 
 // Reads what is due on a worker thread, watched by `watcher`. The program's
 // end waits for its workers, so ending it stops the scan between two vehicles.

@@ -708,6 +708,21 @@ void frmAutoMain::mnuDueMaint_Click()
     dueWindow()->showAndRefresh();
 }
 
+void frmAutoMain::reloadRecords()
+{
+    const QString shown = selectedVehicle();
+    const int page = SSTab1->currentIndex();
+    reloadAsAtStart();
+    if (const int index = cboVehicle->findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        !shown.isEmpty() && index >= 0) {
+        cboVehicle->setCurrentIndex(index);
+        cboVehicle_Click();
+    }
+    SSTab1->setCurrentIndex(page);
+    if (frmDueMaint* due = frmDueMaint::existing(); due && due->isVisible())
+        due->refresh();
+}
+
 frmDueMaint* frmAutoMain::dueWindow()
 {
     frmDueMaint* window = frmDueMaint::instance();

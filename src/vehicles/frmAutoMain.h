@@ -76,6 +76,9 @@ public:
 
     // Opens the overview of the maintenance that is due.
     void mnuDueMaint_Click();
+    // After records changed on disk behind the window (a sync conflict
+    // resolved): every record read again, the shown vehicle still shown.
+    void reloadRecords();
 
     // Chooses `vehicle` and shows its maintenance entry `entry` selected on the
     // "Maintenance" page, as the user would. False when either is not listed.

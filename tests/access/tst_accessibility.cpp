@@ -8,6 +8,7 @@
 #include "frmDueMaint.h"
 #include "frmLinksmith.h"
 #include "frmLogin.h"
+#include "frmSyncConflicts.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -57,7 +58,8 @@ private slots:
         missing << nameless(frmLogin::instance()) << nameless(frmChangePass::instance())
                 << nameless(frmAutoMain::instance()) << nameless(frmAutoPic::instance())
                 << nameless(frmAutoAbout::instance()) << nameless(frmBrowser::instance())
-                << nameless(frmDueMaint::instance()) << nameless(frmLinksmith::instance());
+                << nameless(frmDueMaint::instance()) << nameless(frmLinksmith::instance())
+                << nameless(frmSyncConflicts::instance());
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(", ")));
     }
 };

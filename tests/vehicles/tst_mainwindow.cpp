@@ -538,6 +538,7 @@ private slots:
                                     "mnuRemPart|Remove Part|F6|0",
                                     "-mnuHyphen7",
                                     "mnuDueMaint|Due Maintenance...|Ctrl+D|1",
+                                    "mnuSyncConflicts|Sync Conflicts...||1",
                                     "-mnuHyphen6",
                                     "mnuPassword|Login/Password Properties|Ctrl+L|1",
                                     "&Help",

@@ -1,0 +1,119 @@
+#include "ConflictScan.h"
+#include "MainWindowFixture.h"
+#include "RecordCaptions.h"
+#include "RecordFile.h"
+#include "StartUp.h"
+#include "frmLogin.h"
+#include "frmSyncConflicts.h"
+
+#include <QLabel>
+#include <QRadioButton>
+
+// The "Sync Conflicts" window over the real main window: both versions under
+// the form's captions, a resolution shown in the main window, and the window
+// opened at start and from the Edit menu.
+class TestSyncConflictsWindow : public MainWindowFixture {
+    Q_OBJECT
+
+    static QString copy() { return QStringLiteral("Car.sync-conflict-20261201-101010-ABCDEFG.gbx"); }
+
+    void writeCar(const QString& make, const QString& copyMake)
+    {
+        writeAll(data("MainList.gbx"), RecordFile::listFile({"Car"}));
+        // The vehicle's make first, then what a vehicle with nothing else entered holds.
+        writeAll(data("Car.gbx"), "\"" + make.toLatin1() + "\"" + EmptyVehicleRecord.mid(2));
+        writeAll(data(copy()), "\"" + copyMake.toLatin1() + "\"" + EmptyVehicleRecord.mid(2));
+    }
+
+    static QString captionOf(const QWidget* control)
+    {
+        const auto* label = qobject_cast<const QLabel*>(control);
+        QString text = label ? label->text() : static_cast<const QAbstractButton*>(control)->text();
+        return text.endsWith(':') ? text.chopped(1) : text;
+    }
+
+private slots:
+    void cleanup()
+    {
+        setConflictCheckAtStart(false);
+        frmSyncConflicts::discard();
+        frmLogin::discard();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        MainWindowFixture::cleanup();
+    }
+
+    // One caption table serves every place without the window; it must say what the form says.
+    void captionsAreTheFormsCaptions()
+    {
+        QVERIFY(open());
+        QStringList vehicle, maintenance, parts;
+        for (QWidget* c : std::initializer_list<QWidget*>{
+                 w->lblIMake, w->lblIModel, w->lblIYear, w->lblIColor, w->lblIEngine, w->lblIDoors, w->lblIMileage,
+                 w->optIAuto, w->optIManual, w->lblILocation, w->lblIDatePurch, w->lblIWarranty, w->lblIInsName,
+                 w->lblIInsDate, w->optINew, w->optIUsed, w->lblINotes})
+            vehicle << captionOf(c);
+        for (QWidget* c : {w->Label1, w->Label3, w->Label20, w->Label21, w->Label2, w->lblMNotes})
+            maintenance << captionOf(c);
+        for (QWidget* c : {w->Label5, w->Label6, w->Label8, w->Label7, w->Label9, w->Label11, w->Label12, w->Label10})
+            parts << captionOf(c);
+        QCOMPARE(vehicle, RecordCaptions::vehicle());
+        QCOMPARE(maintenance, RecordCaptions::maintenance());
+        QCOMPARE(parts, RecordCaptions::parts());
+    }
+
+    void keptVersionShownInTheMainWindow()
+    {
+        env->dataFolder();
+        writeCar("Ford", "Fiat");
+        QVERIFY(open());
+        pick("Car");
+        QCOMPARE(w->txtIMake->text(), QStringLiteral("Ford"));
+
+        frmSyncConflicts window;
+        connect(&window, &frmSyncConflicts::resolved, w.get(), &frmAutoMain::reloadRecords);
+        window.showResult(SyncConflicts::scan());
+        QCOMPARE(window.lstConflicts->count(), 1);
+        QTreeWidgetItem* make = window.tvwCompare->topLevelItem(0);
+        QCOMPARE((QStringList{make->text(0), make->text(1), make->text(2)}), (QStringList{"Make", "Ford", "Fiat"}));
+        QVERIFY(make->font(1).bold());
+        QVERIFY(!window.tvwCompare->topLevelItem(1)->font(1).bold()); // "Model", the same in both
+        QVERIFY(window.lblRecord->text().startsWith("Car.gbx\nchanged 2"));
+        QVERIFY(window.lblCopy->text().startsWith(copy()));
+        QVERIFY(window.cmdKeepBoth->isHidden());
+
+        window.cmdKeepCopy->click();
+        QVERIFY2(dialogs->messages().isEmpty(), qPrintable(dialogs->messages().join('\n')));
+        QCOMPARE(window.lstConflicts->count(), 0);
+        QCOMPARE(w->selectedVehicle(), QStringLiteral("Car"));
+        QCOMPARE(w->txtIMake->text(), QStringLiteral("Fiat"));
+        QVERIFY(RecordFile::readFile(data("Car.gbx"))->startsWith("\"Fiat\""));
+        QVERIFY(!QFileInfo::exists(data(copy())));
+    }
+
+    // The program's start reads the folder after the main window opens and
+    // shows the window when there is a conflict; the Edit menu reads it anew.
+    void openedAtStartAndFromTheEditMenu()
+    {
+        env->dataFolder();
+        writeCar("Ford", "Fiat");
+        setConflictCheckAtStart(true);
+        startGearbook();
+        emit frmLogin::instance()->loggedIn();
+        w.reset(frmAutoMain::instance());
+        QVERIFY(
+            QTest::qWaitFor([] { return frmSyncConflicts::exists() && frmSyncConflicts::existing()->isVisible(); }));
+        frmSyncConflicts* window = frmSyncConflicts::existing();
+        QCOMPARE(window->conflicts().size(), 1);
+
+        window->close();
+        QFile::remove(data(copy()));
+        w->mnuSyncConflicts->trigger();
+        QVERIFY(window->isVisible());
+        QSignalSpy finished(window, &frmSyncConflicts::scanFinished);
+        QVERIFY(finished.wait());
+        QCOMPARE(window->lblStatus->text(), QStringLiteral("There are no sync conflicts."));
+    }
+};
+
+GEARBOOK_TEST_MAIN(TestSyncConflictsWindow)
+#include "tst_syncconflictswindow.moc"

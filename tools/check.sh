@@ -15,7 +15,8 @@ echo "layers: checking that includes point down"
 # credential store sits below the windows' helpers: the credential tool links
 # no widgets.
 declare -A above=(
-    ["src/common/*"]="print ui crypto backup help due access vehicles linksmith app"
+    ["src/common/*"]="sync print ui crypto backup help due access vehicles linksmith app"
+    ["src/sync/*"]="print ui crypto backup help due access vehicles linksmith app"
     ["src/print/*"]="common ui crypto backup help due access vehicles linksmith app"
     ["src/backup/*"]="ui crypto help due access vehicles linksmith app"
     ["src/crypto/*"]="ui help due access vehicles linksmith app"

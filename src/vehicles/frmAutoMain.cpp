@@ -13,6 +13,7 @@
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
 #include "RecordFile.h"
+#include "RecordSave.h"
 #include "SaveReport.h"
 #include "WindowLook.h"
 #include "frmAutoAbout.h"
@@ -112,7 +113,13 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
     };
     // Text boxes save when they lose the focus; option buttons save on every
     // click (and only then: loading sets them quietly).
+    QList<QWidget*> stored;
+    QList<bool> truth;
     for (const InfoControl& info : std::as_const(m_infoPage)) {
+        if (info.kind != InfoControl::NotStored) {
+            stored << info.control;
+            truth << (info.kind == InfoControl::Choice);
+        }
         switch (info.kind) {
         case InfoControl::Text:
             FieldGuard::install(static_cast<QLineEdit*>(info.control));
@@ -130,6 +137,8 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
             break;
         }
     }
+
+    m_vehicleRecord = FieldMerge(mergeFields(stored, truth));
 
     // Ctrl+X ends the program even while the user types in a text box.
     m_menuShortcuts = new MenuShortcutFilter(this);
@@ -332,15 +341,33 @@ bool frmAutoMain::vehicleListChangeable()
     return false;
 }
 
-void frmAutoMain::SaveVehicleList()
+void frmAutoMain::SaveVehicleList(const QString& name, bool added)
 {
     if (!m_listUnreadable.isEmpty())
         return; // what could not be read is never written over
-    QStringList names;
-    names.reserve(cboVehicle->count());
-    for (int i = 0; i < cboVehicle->count(); ++i)
-        names << cboVehicle->itemText(i);
-    reportSave(VehicleFiles::inData(VehicleFiles::listFile()), VehicleFiles::SaveVehicleList(names));
+    saveListChange(VehicleFiles::inData(VehicleFiles::listFile()), static_cast<QStringListModel*>(cboVehicle->model()),
+                   name, added);
+}
+
+QStringList frmAutoMain::vehicleNames() const
+{
+    return static_cast<QStringListModel*>(cboVehicle->model())->stringList();
+}
+
+bool frmAutoMain::reloadFromDisk()
+{
+    if (m_savesHeld > 0 || m_saving)
+        return false;
+    bool changed = m_listUnreadable.isEmpty() &&
+                   reloadList(VehicleFiles::inData(VehicleFiles::listFile()),
+                              static_cast<QStringListModel*>(cboVehicle->model()), selectedVehicle());
+    if (selectedVehicle().isEmpty())
+        return changed;
+    if (vehicleFilePath() != m_keptVehicleFile)
+        if (const auto shown = reloadChanged(m_vehicleRecord, vehicleFilePath(), infoValues()))
+            changed = showInfoValues(*shown);
+    changed = m_maintLog->reloadFromDisk() || changed;
+    return m_partsLog->reloadFromDisk() || changed;
 }
 
 void frmAutoMain::insertVehicleSorted(const QString& name)
@@ -386,8 +413,9 @@ void frmAutoMain::cboVehicle_Click()
 // failed keeps the shown one: what could not be stored is still on screen.
 bool frmAutoMain::holdAfterFailedSave()
 {
+    // Any choice counts, the shown vehicle's too: choosing it again would reload it from disk.
     const bool failed = m_vehicleSaveFailed || m_maintLog->saveFailed() || m_partsLog->saveFailed();
-    if (!failed || !m_shownVehicle.isValid() || m_shownVehicle.row() == cboVehicle->currentIndex())
+    if (!failed || !m_shownVehicle.isValid())
         return false;
     const EntryLog* log = m_maintLog->saveFailed() ? m_maintLog : m_partsLog;
     const QString what = m_vehicleSaveFailed ? m_shownVehicle.data().toString() : log->current();
@@ -425,10 +453,7 @@ void frmAutoMain::cmdAddVehicle_Click()
         platform().messageBox(*problem, QStringLiteral("Add Vehicle"), MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
-    QStringList vehicles;
-    for (int i = 0; i < cboVehicle->count(); ++i)
-        vehicles << cboVehicle->itemText(i);
-    if (const QString file = VehicleFiles::clashingFile(name, vehicles); !file.isEmpty()) {
+    if (const QString file = VehicleFiles::clashingFile(name, vehicleNames()); !file.isEmpty()) {
         platform().messageBox(QStringLiteral("The name \"%1\" cannot be used: its file \"%2\" would be a file that "
                                              "already holds other records.\n\nPlease choose another name.")
                                   .arg(name, file),
@@ -439,7 +464,7 @@ void frmAutoMain::cmdAddVehicle_Click()
     insertVehicleSorted(name);
     cboVehicle_Click();
     frmAutoPic::instance()->picItem->hide();
-    SaveVehicleList();
+    SaveVehicleList(name, true);
 }
 
 void frmAutoMain::cmdRemove_Click()
@@ -470,7 +495,7 @@ void frmAutoMain::cmdRemove_Click()
     cboVehicle->setCurrentIndex(-1);
     forgetFailedSaves();
     frmAutoPic::instance()->showNoVehicle();
-    SaveVehicleList();
+    SaveVehicleList(vehicle, false);
     ClearAllFields();
     LoadVehicleInfo();
     showNoVehicle();
@@ -586,52 +611,73 @@ void frmAutoMain::fillVehiclePage()
     const QString path = vehicleFilePath();
     if (path != m_keptVehicleFile)
         m_keptVehicleFile.clear();
+    m_vehicleRecord.setLoaded(m_vehicleRecord.emptyValues());
     const auto bytes = VehicleFiles::readRecord(path);
+    const QString vehicle = selectedVehicle();
+    if (const QString other = NameRules::otherUseOf(VehicleFiles::vehicleFile(vehicle), vehicle, vehicleNames());
+        !other.isEmpty()) {
+        m_keptVehicleFile = path; // shown, never written nor set aside: it is the other's file too
+        tellSharedOnce(path, QStringLiteral("The vehicle \"%1\"").arg(vehicle), other, QStringLiteral("vehicle"));
+        if (const auto values = bytes ? m_vehicleRecord.parse(*bytes) : std::nullopt)
+            showInfoValues(*values);
+        return;
+    }
     if (bytes.unreadable()) {
         setAsideUnreadable(path, bytes.error);
         return;
     }
     if (!bytes)
         return; // a new vehicle has no file yet
+    if (const auto values = m_vehicleRecord.parse(*bytes)) {
+        showInfoValues(*values);
+        m_vehicleRecord.setLoaded(*values);
+        return;
+    }
+    // A short record fills nothing; a broken truth value stops the filling
+    // there, as a failed conversion did. Either is set aside.
+    if (const auto texts = RecordFile::parseTextRecord(*bytes, int(m_vehicleRecord.size())))
+        showInfoValues(*texts);
+    setAsideUnreadable(path);
+}
 
-    // The whole record is read before any control is filled: a short record fills nothing.
-    RecordFile::Reader reader(*bytes);
+QStringList frmAutoMain::infoValues() const
+{
     QStringList values;
     for (const InfoControl& info : std::as_const(m_infoPage)) {
-        if (info.kind == InfoControl::NotStored)
-            continue;
-        auto value = reader.text();
-        if (!value) {
-            setAsideUnreadable(path);
-            return;
-        }
-        values << std::move(*value);
+        if (info.kind == InfoControl::Text)
+            values << static_cast<QLineEdit*>(info.control)->text();
+        else if (info.kind == InfoControl::Choice)
+            values << QString::fromLatin1(static_cast<QRadioButton*>(info.control)->isChecked() ? "True" : "False");
+        else if (info.kind == InfoControl::Notes)
+            values << FieldGuard::storedText(static_cast<QPlainTextEdit*>(info.control));
     }
+    return values;
+}
 
+bool frmAutoMain::showInfoValues(const QStringList& values)
+{
     auto value = values.cbegin();
     for (const InfoControl& info : std::as_const(m_infoPage)) {
-        switch (info.kind) {
-        case InfoControl::Text:
-            static_cast<QLineEdit*>(info.control)->setText(*value++);
-            break;
-        case InfoControl::Notes:
-            FieldGuard::setStoredText(static_cast<QPlainTextEdit*>(info.control), *value++);
-            break;
-        case InfoControl::NotStored:
-            break;
-        case InfoControl::Choice: {
+        if (info.kind == InfoControl::Text) {
+            if (auto* field = static_cast<QLineEdit*>(info.control); field->text() != *value)
+                field->setText(*value);
+            ++value;
+        } else if (info.kind == InfoControl::Notes) {
+            if (auto* notes = static_cast<QPlainTextEdit*>(info.control); FieldGuard::storedText(notes) != *value)
+                FieldGuard::setStoredText(notes, *value);
+            ++value;
+        } else if (info.kind == InfoControl::Choice) {
             const auto chosen = truthOf(*value++);
-            if (!chosen) {
-                // Stops here, as a failed conversion did: earlier controls keep their values.
-                setAsideUnreadable(path);
-                return;
-            }
+            if (!chosen)
+                return false;
+            auto* button = static_cast<QRadioButton*>(info.control);
             if (*chosen)
-                static_cast<QRadioButton*>(info.control)->setChecked(true); // unchooses its partner
-            break;
-        }
+                button->setChecked(true); // unchooses its partner
+            else
+                setOption(button, false);
         }
     }
+    return true;
 }
 
 void frmAutoMain::setAsideUnreadable(const QString& path, const QString& reason)
@@ -647,24 +693,11 @@ void frmAutoMain::SaveVehicleInfo()
     const QString path = vehicleFilePath();
     if (path == m_keptVehicleFile)
         return;
-    RecordFile::Writer record;
-    for (const InfoControl& info : std::as_const(m_infoPage)) {
-        switch (info.kind) {
-        case InfoControl::Text:
-            record.text(static_cast<QLineEdit*>(info.control)->text());
-            break;
-        case InfoControl::Choice:
-            record.truth(static_cast<QRadioButton*>(info.control)->isChecked());
-            break;
-        case InfoControl::Notes:
-            record.text(FieldGuard::storedText(static_cast<QPlainTextEdit*>(info.control)));
-            break;
-        case InfoControl::NotStored:
-            break;
-        }
-    }
-    record.endRecord();
-    m_vehicleSaveFailed = !reportSave(path, VehicleFiles::writeRecord(path, record.bytes()));
+    const QStringList screen = infoValues();
+    const auto written = saveFieldWise(m_vehicleRecord, path, screen, selectedVehicle());
+    m_vehicleSaveFailed = !written;
+    if (written && *written != screen)
+        showInfoValues(*written); // values changed elsewhere in fields the user left alone
 }
 
 // ---------------------------------------------------------------------------
@@ -772,13 +805,7 @@ void frmAutoMain::setUpEntryLogs()
 {
     EntryLogHooks hooks;
     hooks.vehicle = [this] { return selectedVehicle(); };
-    hooks.vehicles = [this] {
-        QStringList names;
-        names.reserve(cboVehicle->count());
-        for (int i = 0; i < cboVehicle->count(); ++i)
-            names << cboVehicle->itemText(i);
-        return names;
-    };
+    hooks.vehicles = [this] { return vehicleNames(); };
     // No commitPendingEdit hook: every menu entry of this window already stores
     // the edit in progress before its own handler runs (connectHandlers).
     hooks.registerFieldSaver = [this](QWidget* field, std::function<void()> save) {

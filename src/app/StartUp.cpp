@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include "DiskWatcher.h"
 #include "frmAutoMain.h"
 #include "frmLogin.h"
 
@@ -11,6 +12,7 @@ void showMainWindow()
     main->show();
     main->raise();
     main->activateWindow();
+    DiskWatcher::watchAfterFirstPaint(main);
 }
 
 } // namespace

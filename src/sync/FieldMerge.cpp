@@ -96,7 +96,7 @@ QString FieldMerge::conflictMessage(const QString& record, const QList<Conflict>
 {
     QString lines;
     for (const Conflict& conflict : conflicts)
-        lines += QStringLiteral("\n%1 %2 (saved: %3)")
+        lines += QStringLiteral("\n%1: %2 (saved: %3)")
                      .arg(conflict.caption, shown(conflict, conflict.other), shown(conflict, conflict.written));
     return QStringLiteral("\"%1\" was also changed elsewhere (on another computer or by another program) since it "
                           "was shown. Your values are saved; these values from elsewhere were replaced:\n%2")

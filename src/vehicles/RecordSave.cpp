@@ -19,7 +19,10 @@ namespace {
 QString withoutMarks(QString text)
 {
     text.remove(QLatin1Char('&'));
-    return text.trimmed();
+    text = text.trimmed();
+    if (text.endsWith(QLatin1Char(':')))
+        text.chop(1);
+    return text;
 }
 
 void insertSorted(QStringListModel* model, const QString& name)

@@ -15,7 +15,7 @@ class QWidget;
 // (FieldMerge), when another computer or program may change them meanwhile.
 
 // The caption the user knows a field by: the text of the label whose buddy it
-// is, or a button's own text; its object name when it has neither.
+// is (without its colon), or a button's own text; its object name when it has neither.
 QString fieldCaption(const QWidget* field);
 QList<FieldMerge::Field> mergeFields(const QList<QWidget*>& fields, const QList<bool>& truth = {});
 

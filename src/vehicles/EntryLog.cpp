@@ -178,6 +178,17 @@ void EntryLog::LoadList()
     m_currentVehicle.clear();
 
     m_listUnreadable.clear();
+    const QString v = vehicle();
+    const QString file = v + m_kind.listSuffix + QStringLiteral(".gbx");
+    if (const QString other = NameRules::otherUseOf(file, v, m_hooks.vehicles ? m_hooks.vehicles() : QStringList());
+        !other.isEmpty()) {
+        // Old names: the list is another vehicle's file. Not shown as names, never written.
+        m_listUnreadable = QStringLiteral("It is also %1.").arg(other);
+        QString mine = NameRules::ownUseOf(file, v);
+        mine[0] = mine[0].toUpper();
+        tellSharedOnce(listPath(), mine, other, QStringLiteral("vehicle"));
+        return;
+    }
     const auto bytes = VehicleFiles::readRecord(listPath());
     if (bytes.unreadable()) {
         m_listUnreadable = bytes.error;

@@ -1,5 +1,6 @@
 #include "EntryLog.h"
 #include "MainWindowFixture.h"
+#include "frmAutoPic.h"
 
 #include <QDir>
 
@@ -127,18 +128,37 @@ private slots:
         QVERIFY(!QFile::exists(data("VanParts.gbx.unreadable")));
     }
 
+    // Vehicles "X", "XPic" and "XMaint": the picture file and the maintenance
+    // list of X are the vehicle files of the other two.
     void vehiclesThatShareAFileAreNeverWritten()
     {
         env->dataFolder();
-        writeAll(data("MainList.gbx"), "\"X\"\r\n\"XPic\"\r\n");
-        writeAll(data("XPic.gbx"), "C:\\pictures\\x.jpg\r\n"); // X's picture file
+        const QByteArray xPic = "C:\\pictures\\x.jpg\r\n";
+        writeAll(data("MainList.gbx"), "\"X\"\r\n\"XMaint\"\r\n\"XPic\"\r\n");
+        writeAll(data("XPic.gbx"), xPic);
+        writeAll(data("XMaint.gbx"), EmptyVehicleRecord);
         QVERIFY(open());
         pick("XPic");
         QCOMPARE(dialogs->messages().size(), 1);
         QVERIFY(dialogs->messages().first().contains(QStringLiteral("the picture file of \"X\"")));
         typeAndLeave(w->txtIMake, "Ford");
-        QCOMPARE(readAll(data("XPic.gbx")), QByteArray("C:\\pictures\\x.jpg\r\n"));
+        QCOMPARE(readAll(data("XPic.gbx")), xPic);
         QVERIFY(!QFile::exists(data("XPic.gbx.unreadable")));
+
+        pick("X");
+        QCOMPARE(dialogs->messages().size(), 2);
+        QVERIFY(dialogs->messages().last().contains(QStringLiteral("the vehicle file of \"XMaint\"")));
+        dialogs->inputAnswers.enqueue("Oil");
+        w->cmdAddMaint->click(); // refused, with a message
+        QImage picture(2, 2, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(env->home() + "/x.png"));
+        dialogs->fileAnswers.enqueue(env->home() + "/x.png");
+        frmAutoPic::instance()->cmdAddPic->click();
+        QVERIFY(!frmAutoPic::instance()->picItem->pixmap().isNull()); // shown for this run
+        QCOMPARE(dialogs->messages().size(), 3);                      // the refused add; the file was told
+        QCOMPARE(readAll(data("XMaint.gbx")), EmptyVehicleRecord);
+        QCOMPARE(readAll(data("XPic.gbx")), xPic);
     }
 
     void choosingTheSameVehicleAfterAFailedSaveKeepsTheText()

@@ -405,7 +405,7 @@ bool EntryLog::writeList(const QString& name, bool added)
 QString EntryLog::sharedWith(const QString& v, const QString& name) const
 {
     const QString file = VehicleFiles::recordFile(v, name);
-    if (const QString own = NameRules::ownUseOf(file, v); !own.isEmpty())
+    if (QString own = NameRules::ownUseOf(file, v); !own.isEmpty())
         return own;
     if (names().count(name) > 1)
         return QStringLiteral("another %1 \"%2\"").arg(m_kind.noun, name);

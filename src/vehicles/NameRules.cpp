@@ -77,7 +77,7 @@ QString otherUseOf(const QString& file, const QString& vehicle, const QStringLis
     for (const QString& other : vehicles) {
         if (other == vehicle || !VehicleFiles::fileOfAnotherVehicle(file, vehicle, {other}))
             continue;
-        if (const QString own = ownUseOf(file, other); !own.isEmpty())
+        if (QString own = ownUseOf(file, other); !own.isEmpty())
             return own;
         return QStringLiteral("a maintenance entry or part of \"%1\"").arg(other);
     }

@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include "DiskWatcher.h"
 #include "frmAutoMain.h"
 #include "frmLogin.h"
 #include "frmSyncConflicts.h"
@@ -38,6 +39,7 @@ void showMainWindow()
     main->show();
     main->raise();
     main->activateWindow();
+    DiskWatcher::watchAfterFirstPaint(main);
 }
 
 } // namespace

@@ -328,13 +328,12 @@ QStringList ownFiles(const QString& vehicle)
 bool fileOfAnotherVehicle(const QString& file, const QString& vehicle, const QStringList& vehicles)
 {
     for (const QString& other : vehicles) {
-        if (other == vehicle)
+        // Only a vehicle whose name begins the file name can own it (every
+        // check of a selection runs this over the whole list).
+        if (other == vehicle || !file.startsWith(other))
             continue; // a vehicle of the same name shares every file anyway
         if (ownFiles(other).contains(file))
             return true;
-        // Only a vehicle whose name begins the file name can have a record of that name.
-        if (!file.startsWith(other))
-            continue;
         for (const QString& list : {maintListFile(other), partsListFile(other)}) {
             const auto read = readRecord(inData(list));
             if (read.unreadable())

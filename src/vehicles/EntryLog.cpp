@@ -6,6 +6,7 @@
 #include "NameRules.h"
 #include "PlatformServices.h"
 #include "RecordFile.h"
+#include "RecordSave.h"
 #include "SaveReport.h"
 
 #include <QAction>
@@ -50,7 +51,8 @@ EntryLogKind EntryLogKind::maintenance()
             QStringLiteral("Please type in a new maintenance to the database."),
             QStringLiteral("Add Maintenance"),
             QStringLiteral("Remove Maintenance"),
-            QStringLiteral("Please select maintenance")};
+            QStringLiteral("Please select maintenance"),
+            QStringLiteral("maintenance entry")};
 }
 
 EntryLogKind EntryLogKind::parts()
@@ -60,11 +62,13 @@ EntryLogKind EntryLogKind::parts()
             QStringLiteral("Please type in a new Part to add to the database."),
             QStringLiteral("Add Part"),
             QStringLiteral("Remove Part"),
-            QStringLiteral("Please select a part")};
+            QStringLiteral("Please select a part"),
+            QStringLiteral("part")};
 }
 
 EntryLog::EntryLog(EntryLogKind kind, EntryLogWidgets widgets, EntryLogHooks hooks, QObject* parent)
-    : QObject(parent), m_kind(std::move(kind)), m_widgets(std::move(widgets)), m_hooks(std::move(hooks))
+    : QObject(parent), m_kind(std::move(kind)), m_widgets(std::move(widgets)), m_hooks(std::move(hooks)),
+      m_record(mergeFields(m_widgets.fields))
 {
     Q_ASSERT(m_widgets.list && m_widgets.addButton && m_widgets.removeButton && m_widgets.selectedLabel);
     Q_ASSERT(m_widgets.fields.size() == m_kind.fieldCount);
@@ -174,6 +178,17 @@ void EntryLog::LoadList()
     m_currentVehicle.clear();
 
     m_listUnreadable.clear();
+    const QString v = vehicle();
+    const QString file = v + m_kind.listSuffix + QStringLiteral(".gbx");
+    if (const QString other = NameRules::otherUseOf(file, v, m_hooks.vehicles ? m_hooks.vehicles() : QStringList());
+        !other.isEmpty()) {
+        // Old names: the list is another vehicle's file. Not shown as names, never written.
+        m_listUnreadable = QStringLiteral("It is also %1.").arg(other);
+        QString mine = NameRules::ownUseOf(file, v);
+        mine[0] = mine[0].toUpper();
+        tellSharedOnce(listPath(), mine, other, QStringLiteral("vehicle"));
+        return;
+    }
     const auto bytes = VehicleFiles::readRecord(listPath());
     if (bytes.unreadable()) {
         m_listUnreadable = bytes.error;
@@ -209,8 +224,19 @@ void EntryLog::LoadRecord()
     const QString name = selectedName();
     if (name.isEmpty())
         return;
-    const QString path = VehicleFiles::inData(VehicleFiles::recordFile(vehicle(), name));
+    const QString v = vehicle();
+    const QString path = VehicleFiles::inData(VehicleFiles::recordFile(v, name));
     m_keptRecordFile.clear();
+    m_record.setLoaded(m_record.emptyValues());
+    if (const QString other = sharedWith(v, name); !other.isEmpty()) {
+        // Shown, never written, never set aside: it is the other's file too.
+        m_keptRecordFile = path;
+        tellSharedOnce(path, QStringLiteral("The %1 \"%2\"").arg(m_kind.noun, name), other, m_kind.noun);
+        if (const auto bytes = VehicleFiles::readRecord(path))
+            if (const auto values = m_record.parse(*bytes))
+                showValues(*values);
+        return;
+    }
     const auto bytes = VehicleFiles::readRecord(path);
     if (bytes.unreadable()) {
         if (!setAsideAndTell(path, bytes.error))
@@ -219,7 +245,7 @@ void EntryLog::LoadRecord()
     }
     if (!bytes)
         return;
-    const auto values = RecordFile::parseTextRecord(*bytes, m_kind.fieldCount);
+    const auto values = m_record.parse(*bytes);
     if (!values) {
         // Too few values: moved aside before the next save writes a fresh record,
         // or, when it cannot be moved, never written over.
@@ -227,26 +253,60 @@ void EntryLog::LoadRecord()
             m_keptRecordFile = path;
         return;
     }
-    for (int i = 0; i < m_kind.fieldCount; ++i)
-        setFieldText(m_widgets.fields.at(i), values->at(i));
+    showValues(*values);
+    m_record.setLoaded(*values);
 }
 
-void EntryLog::SaveRecord()
+QStringList EntryLog::fieldValues() const
 {
-    if (m_current.isEmpty() || m_currentVehicle.isEmpty())
-        return;
     QStringList values;
     values.reserve(m_kind.fieldCount);
     // The fields' guard keeps straight quotes out as they are typed; one set
     // by other means must still not end its value early and shift the rest.
     for (const QWidget* field : std::as_const(m_widgets.fields))
         values << FieldGuard::clean(fieldText(field));
+    return values;
+}
+
+void EntryLog::showValues(const QStringList& values)
+{
+    for (int i = 0; i < m_kind.fieldCount; ++i)
+        if (fieldText(m_widgets.fields.at(i)) != values.at(i))
+            setFieldText(m_widgets.fields.at(i), values.at(i));
+}
+
+void EntryLog::SaveRecord()
+{
+    if (m_current.isEmpty() || m_currentVehicle.isEmpty())
+        return;
     const QString path = VehicleFiles::inData(VehicleFiles::recordFile(m_currentVehicle, m_current));
     if (path == m_keptRecordFile)
-        return; // unreadable and not movable: never written over
-    m_saveFailed = !reportSave(path, VehicleFiles::writeRecord(path, RecordFile::textRecord(values)));
-    if (!m_saveFailed)
-        emit recordSaved(path);
+        return; // unreadable and not movable, or another record's too: never written over
+    const QStringList screen = fieldValues();
+    const auto written = saveFieldWise(m_record, path, screen, m_current);
+    m_saveFailed = !written;
+    if (!written)
+        return;
+    if (*written != screen)
+        showValues(*written); // values changed elsewhere in fields the user left alone
+    emit recordSaved(path);
+}
+
+bool EntryLog::reloadFromDisk()
+{
+    if (vehicle().isEmpty())
+        return false;
+    bool changed = m_listUnreadable.isEmpty() && reloadList(listPath(), m_model, m_current);
+    if (m_current.isEmpty() || m_currentVehicle != vehicle())
+        return changed;
+    const QString path = VehicleFiles::inData(VehicleFiles::recordFile(m_currentVehicle, m_current));
+    if (path == m_keptRecordFile)
+        return changed;
+    if (const auto shown = reloadChanged(m_record, path, fieldValues())) {
+        showValues(*shown);
+        changed = true;
+    }
+    return changed;
 }
 
 void EntryLog::saveFromField(QWidget* field)
@@ -273,7 +333,7 @@ void EntryLog::onSelectionChanged()
     // through the focus change; a selection made by the program has not).
     if (QWidget* focus = QApplication::focusWidget(); focus && m_widgets.fields.contains(focus))
         saveFromField(focus);
-    if (holdAfterFailedSave(name))
+    if (holdAfterFailedSave())
         return;
     // From here on the fields are not the old entry's: a save set off meanwhile
     // (a message box taking the focus) must not write them into its record.
@@ -291,9 +351,10 @@ void EntryLog::onSelectionChanged()
 
 // The first move away from an entry whose save just failed is refused: the
 // text it could not store is still in the fields, and the user is told so.
-bool EntryLog::holdAfterFailedSave(const QString& next)
+bool EntryLog::holdAfterFailedSave()
 {
-    if (!m_saveFailed || m_current.isEmpty() || next == m_current)
+    // Any choice counts, the same entry's too: choosing it again would reload it from disk.
+    if (!m_saveFailed || m_current.isEmpty())
         return false;
     m_saveFailed = false; // the next attempt moves on
     const QString held = m_current;
@@ -333,11 +394,24 @@ QString EntryLog::listPath() const
     return VehicleFiles::inData(vehicle() + m_kind.listSuffix + QStringLiteral(".gbx"));
 }
 
-bool EntryLog::writeList()
+bool EntryLog::writeList(const QString& name, bool added)
 {
     if (!m_listUnreadable.isEmpty())
         return false; // what could not be read is never written over
-    return reportSave(listPath(), VehicleFiles::writeRecord(listPath(), RecordFile::listFile(names())));
+    // One name changed over the list on disk: names added elsewhere stay.
+    return saveListChange(listPath(), m_model, name, added);
+}
+
+QString EntryLog::sharedWith(const QString& v, const QString& name) const
+{
+    const QString file = VehicleFiles::recordFile(v, name);
+    if (QString own = NameRules::ownUseOf(file, v); !own.isEmpty())
+        return own;
+    if (names().count(name) > 1)
+        return QStringLiteral("another %1 \"%2\"").arg(m_kind.noun, name);
+    if (m_sibling && m_sibling->names().contains(name))
+        return QStringLiteral("the %1 \"%2\"").arg(m_sibling->kind().noun, name);
+    return NameRules::otherUseOf(file, v, m_hooks.vehicles ? m_hooks.vehicles() : QStringList());
 }
 
 bool EntryLog::listChangeable(const QString& title)
@@ -396,8 +470,10 @@ void EntryLog::add()
 
     // A list file that cannot be written is reported; the entry stays listed
     // for this run and is written with the next add or remove.
-    writeList();
+    writeList(name, true);
     ClearFields();
+    // A record of that name on disk (another computer's) keeps what the user does not type over.
+    m_record.setLoaded(m_record.emptyValues());
     m_current = name;
     m_currentVehicle = vehicle();
 }
@@ -432,7 +508,7 @@ void EntryLog::remove()
         QFile::remove(VehicleFiles::inData(file));
 
     m_widgets.removeButton->setEnabled(false);
-    writeList();
+    writeList(name, false);
 
     if (m_hooks.refreshAfterRemoval) {
         m_hooks.refreshAfterRemoval();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FieldMerge.h"
+
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -24,6 +26,7 @@ struct EntryLogKind {
     QString addTitle;
     QString removeTitle; // confirmation of the remove command
     QString noSelection; // the label while no entry is selected
+    QString noun;        // one entry, as messages name it
 
     static EntryLogKind maintenance();
     static EntryLogKind parts();
@@ -96,8 +99,12 @@ public:
     // Reads the record of the selected entry into the fields; a missing file or
     // one with fewer values than fields leaves them as they are.
     void LoadRecord();
-    // Writes the fields into the record file of current().
+    // Writes the fields changed on screen into the record file of current(),
+    // over the record as it is on disk now (FieldMerge).
     void SaveRecord();
+    // The list and the selected record changed on disk: the page shows them;
+    // what the user changed and has not stored stays. True when anything shown changed.
+    bool reloadFromDisk();
 
     // The add and remove commands, as their buttons and menu entries run them.
     void add();
@@ -116,15 +123,19 @@ protected:
 
 private:
     void onSelectionChanged();
-    bool holdAfterFailedSave(const QString& next);
+    bool holdAfterFailedSave();
     void saveFromField(QWidget* field);
     void syncAction(QPushButton* button, QAction* action);
     void runFromMenu(void (EntryLog::*command)());
     QString vehicle() const;
     QString refusal(const QString& name) const;
     bool recordFileShared(const QString& vehicle, const QString& name) const;
+    // What else the record file of `name` is (another record, a list), for the user; empty when nothing.
+    QString sharedWith(const QString& vehicle, const QString& name) const;
+    QStringList fieldValues() const;
+    void showValues(const QStringList& values);
     QString listPath() const;
-    bool writeList();
+    bool writeList(const QString& name, bool added);
     // False, after telling the user, while the list file cannot be read.
     bool listChangeable(const QString& title);
     void setFieldsEnabled(bool enabled);
@@ -140,4 +151,5 @@ private:
     bool m_selecting = false;
     bool m_saveFailed = false;
     QStringListModel* m_model = nullptr;
+    FieldMerge m_record; // the shown record as loaded
 };

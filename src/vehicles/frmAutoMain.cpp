@@ -13,6 +13,7 @@
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
 #include "RecordFile.h"
+#include "RecordSave.h"
 #include "SaveReport.h"
 #include "WindowLook.h"
 #include "frmAutoAbout.h"
@@ -36,17 +37,6 @@
 namespace {
 
 bool g_dueCheckAtStart = false;
-
-// A truth value as read into a text: the record reader turns #TRUE# and
-// #FALSE# into "True" and "False", the words the original converted.
-std::optional<bool> truthOf(const QString& value)
-{
-    if (value.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (value.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-        return false;
-    return std::nullopt;
-}
 
 } // namespace
 
@@ -112,7 +102,13 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
     };
     // Text boxes save when they lose the focus; option buttons save on every
     // click (and only then: loading sets them quietly).
+    QList<QWidget*> stored;
+    QList<bool> truth;
     for (const InfoControl& info : std::as_const(m_infoPage)) {
+        if (info.kind != InfoControl::NotStored) {
+            stored << info.control;
+            truth << (info.kind == InfoControl::Choice);
+        }
         switch (info.kind) {
         case InfoControl::Text:
             FieldGuard::install(static_cast<QLineEdit*>(info.control));
@@ -130,6 +126,8 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
             break;
         }
     }
+
+    m_vehicleRecord = FieldMerge(mergeFields(stored, truth));
 
     // Ctrl+X ends the program even while the user types in a text box.
     m_menuShortcuts = new MenuShortcutFilter(this);
@@ -332,15 +330,17 @@ bool frmAutoMain::vehicleListChangeable()
     return false;
 }
 
-void frmAutoMain::SaveVehicleList()
+void frmAutoMain::SaveVehicleList(const QString& name, bool added)
 {
     if (!m_listUnreadable.isEmpty())
         return; // what could not be read is never written over
-    QStringList names;
-    names.reserve(cboVehicle->count());
-    for (int i = 0; i < cboVehicle->count(); ++i)
-        names << cboVehicle->itemText(i);
-    reportSave(VehicleFiles::inData(VehicleFiles::listFile()), VehicleFiles::SaveVehicleList(names));
+    saveListChange(VehicleFiles::inData(VehicleFiles::listFile()), static_cast<QStringListModel*>(cboVehicle->model()),
+                   name, added);
+}
+
+QStringList frmAutoMain::vehicleNames() const
+{
+    return static_cast<QStringListModel*>(cboVehicle->model())->stringList();
 }
 
 void frmAutoMain::insertVehicleSorted(const QString& name)
@@ -386,8 +386,9 @@ void frmAutoMain::cboVehicle_Click()
 // failed keeps the shown one: what could not be stored is still on screen.
 bool frmAutoMain::holdAfterFailedSave()
 {
+    // Any choice counts, the shown vehicle's too: choosing it again would reload it from disk.
     const bool failed = m_vehicleSaveFailed || m_maintLog->saveFailed() || m_partsLog->saveFailed();
-    if (!failed || !m_shownVehicle.isValid() || m_shownVehicle.row() == cboVehicle->currentIndex())
+    if (!failed || !m_shownVehicle.isValid())
         return false;
     const EntryLog* log = m_maintLog->saveFailed() ? m_maintLog : m_partsLog;
     const QString what = m_vehicleSaveFailed ? m_shownVehicle.data().toString() : log->current();
@@ -425,10 +426,7 @@ void frmAutoMain::cmdAddVehicle_Click()
         platform().messageBox(*problem, QStringLiteral("Add Vehicle"), MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
-    QStringList vehicles;
-    for (int i = 0; i < cboVehicle->count(); ++i)
-        vehicles << cboVehicle->itemText(i);
-    if (const QString file = VehicleFiles::clashingFile(name, vehicles); !file.isEmpty()) {
+    if (const QString file = VehicleFiles::clashingFile(name, vehicleNames()); !file.isEmpty()) {
         platform().messageBox(QStringLiteral("The name \"%1\" cannot be used: its file \"%2\" would be a file that "
                                              "already holds other records.\n\nPlease choose another name.")
                                   .arg(name, file),
@@ -439,7 +437,7 @@ void frmAutoMain::cmdAddVehicle_Click()
     insertVehicleSorted(name);
     cboVehicle_Click();
     frmAutoPic::instance()->picItem->hide();
-    SaveVehicleList();
+    SaveVehicleList(name, true);
 }
 
 void frmAutoMain::cmdRemove_Click()
@@ -458,10 +456,8 @@ void frmAutoMain::cmdRemove_Click()
 
     FieldSaveHold hold(this);
     const int index = cboVehicle->currentIndex();
-    QStringList remaining;
-    for (int i = 0; i < cboVehicle->count(); ++i)
-        if (i != index)
-            remaining << cboVehicle->itemText(i);
+    QStringList remaining = vehicleNames();
+    remaining.removeAt(index);
     // A twin of the same name lives on in the same files: only the entry goes.
     if (!remaining.contains(vehicle))
         VehicleFiles::RemoveVehicleFiles(vehicle, remaining);
@@ -470,7 +466,7 @@ void frmAutoMain::cmdRemove_Click()
     cboVehicle->setCurrentIndex(-1);
     forgetFailedSaves();
     frmAutoPic::instance()->showNoVehicle();
-    SaveVehicleList();
+    SaveVehicleList(vehicle, false);
     ClearAllFields();
     LoadVehicleInfo();
     showNoVehicle();
@@ -560,111 +556,6 @@ void frmAutoMain::DisableVehicleInfo()
 {
     for (const InfoControl& info : std::as_const(m_infoPage))
         info.control->setEnabled(false);
-}
-
-// ---------------------------------------------------------------------------
-// The "Vehicle Info." page
-
-QString frmAutoMain::vehicleFilePath() const
-{
-    return VehicleFiles::inData(VehicleFiles::vehicleFile(selectedVehicle()));
-}
-
-void frmAutoMain::LoadVehicleInfo()
-{
-    if (selectedVehicle().isEmpty())
-        return; // no vehicle, no file
-    fillVehiclePage();
-    // The lists are loaded whatever became of the vehicle file: a list left
-    // unloaded would be written back without its entries at the next add.
-    LoadMaintList();
-    LoadPartsList();
-}
-
-void frmAutoMain::fillVehiclePage()
-{
-    const QString path = vehicleFilePath();
-    if (path != m_keptVehicleFile)
-        m_keptVehicleFile.clear();
-    const auto bytes = VehicleFiles::readRecord(path);
-    if (bytes.unreadable()) {
-        setAsideUnreadable(path, bytes.error);
-        return;
-    }
-    if (!bytes)
-        return; // a new vehicle has no file yet
-
-    // The whole record is read before any control is filled: a short record fills nothing.
-    RecordFile::Reader reader(*bytes);
-    QStringList values;
-    for (const InfoControl& info : std::as_const(m_infoPage)) {
-        if (info.kind == InfoControl::NotStored)
-            continue;
-        auto value = reader.text();
-        if (!value) {
-            setAsideUnreadable(path);
-            return;
-        }
-        values << std::move(*value);
-    }
-
-    auto value = values.cbegin();
-    for (const InfoControl& info : std::as_const(m_infoPage)) {
-        switch (info.kind) {
-        case InfoControl::Text:
-            static_cast<QLineEdit*>(info.control)->setText(*value++);
-            break;
-        case InfoControl::Notes:
-            FieldGuard::setStoredText(static_cast<QPlainTextEdit*>(info.control), *value++);
-            break;
-        case InfoControl::NotStored:
-            break;
-        case InfoControl::Choice: {
-            const auto chosen = truthOf(*value++);
-            if (!chosen) {
-                // Stops here, as a failed conversion did: earlier controls keep their values.
-                setAsideUnreadable(path);
-                return;
-            }
-            if (*chosen)
-                static_cast<QRadioButton*>(info.control)->setChecked(true); // unchooses its partner
-            break;
-        }
-        }
-    }
-}
-
-void frmAutoMain::setAsideUnreadable(const QString& path, const QString& reason)
-{
-    if (!setAsideAndTell(path, reason))
-        m_keptVehicleFile = path; // never overwrite what could not be read
-}
-
-void frmAutoMain::SaveVehicleInfo()
-{
-    if (selectedVehicle().isEmpty())
-        return; // no vehicle, no file
-    const QString path = vehicleFilePath();
-    if (path == m_keptVehicleFile)
-        return;
-    RecordFile::Writer record;
-    for (const InfoControl& info : std::as_const(m_infoPage)) {
-        switch (info.kind) {
-        case InfoControl::Text:
-            record.text(static_cast<QLineEdit*>(info.control)->text());
-            break;
-        case InfoControl::Choice:
-            record.truth(static_cast<QRadioButton*>(info.control)->isChecked());
-            break;
-        case InfoControl::Notes:
-            record.text(FieldGuard::storedText(static_cast<QPlainTextEdit*>(info.control)));
-            break;
-        case InfoControl::NotStored:
-            break;
-        }
-    }
-    record.endRecord();
-    m_vehicleSaveFailed = !reportSave(path, VehicleFiles::writeRecord(path, record.bytes()));
 }
 
 // ---------------------------------------------------------------------------
@@ -787,13 +678,7 @@ void frmAutoMain::setUpEntryLogs()
 {
     EntryLogHooks hooks;
     hooks.vehicle = [this] { return selectedVehicle(); };
-    hooks.vehicles = [this] {
-        QStringList names;
-        names.reserve(cboVehicle->count());
-        for (int i = 0; i < cboVehicle->count(); ++i)
-            names << cboVehicle->itemText(i);
-        return names;
-    };
+    hooks.vehicles = [this] { return vehicleNames(); };
     // No commitPendingEdit hook: every menu entry of this window already stores
     // the edit in progress before its own handler runs (connectHandlers).
     hooks.registerFieldSaver = [this](QWidget* field, std::function<void()> save) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FieldMerge.h"
 #include "SingleInstance.h"
 #include "ui_frmAutoMain.h"
 
@@ -38,9 +39,14 @@ public:
     void LoadVehicleInfo();
     void SaveVehicleInfo();
 
-    // The vehicle list file and the selector.
+    // The vehicle list file and the selector. A save changes the list on disk
+    // by the one name added or removed, keeping names added elsewhere.
     void LoadVehicleList();
-    void SaveVehicleList();
+    void SaveVehicleList(const QString& name, bool added);
+    // Files of the selection changed on disk (another computer, a sync tool):
+    // the selector and the pages show them; what the user changed and has not
+    // stored stays. True when anything shown changed.
+    bool reloadFromDisk();
 
     // Fills lstMaintList from the selection's maintenance list file (maintenance page).
     void LoadMaintList();
@@ -131,6 +137,10 @@ private:
     // False, after telling the user, while the vehicle list file cannot be read.
     bool vehicleListChangeable();
     void setOption(QRadioButton* button, bool chosen);
+    QStringList vehicleNames() const;
+    // The vehicle page's stored values, and showing them; false at a truth value that is none.
+    QStringList infoValues() const;
+    bool showInfoValues(const QStringList& values);
 
     void setUpEntryLogs();
     void repairTabOrder();
@@ -158,6 +168,7 @@ private:
     // file holds one value for each stored control, in this order. Clearing,
     // enabling, loading, saving, the savers and the tab order all go by it.
     QList<InfoControl> m_infoPage;
+    FieldMerge m_vehicleRecord; // the vehicle file as loaded
     QHash<QObject*, std::function<void()>> m_savers;
     // The "Maintenance" and "Parts" pages.
     EntryLog* m_maintLog = nullptr;

@@ -1,8 +1,10 @@
 #include "frmAutoPic.h"
 
 #include "DataFolder.h"
+#include "NameRules.h"
 #include "PlatformServices.h"
 #include "RecordFile.h"
+#include "RecordSave.h"
 #include "SaveReport.h"
 #include "Win1252.h"
 #include "WindowLook.h"
@@ -148,7 +150,13 @@ void frmAutoPic::cmdAddPic_Click()
 
     showPicture(image);
     const QString path = VehicleFiles::inData(VehicleFiles::pictureFile(m_vehicle));
-    if (path == m_keptPictureFile)
+    // Old names: the picture file can be another vehicle's record file; it is never written then.
+    if (const QString other =
+            NameRules::otherUseOf(VehicleFiles::pictureFile(m_vehicle), m_vehicle, VehicleFiles::LoadVehicleList());
+        !other.isEmpty())
+        tellSharedOnce(path, QStringLiteral("The picture file of \"%1\"").arg(m_vehicle), other,
+                       QStringLiteral("vehicle"));
+    else if (path == m_keptPictureFile)
         reportSave(path, {false, QStringLiteral("The file could not be read and is left unchanged.")});
     else
         reportSave(path, VehicleFiles::writeRecord(path, RecordFile::plainLine(*chosen)));

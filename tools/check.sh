@@ -15,17 +15,18 @@ echo "layers: checking that includes point down"
 # credential store sits below the windows' helpers: the credential tool links
 # no widgets.
 declare -A above=(
-    ["src/common/*"]="print ui crypto backup help due access vehicles linksmith app"
-    ["src/print/*"]="common ui crypto backup help due access vehicles linksmith app"
-    ["src/backup/*"]="ui crypto help due access vehicles linksmith app"
-    ["src/crypto/*"]="ui help due access vehicles linksmith app"
-    ["src/access/CredentialStore"]="ui help due vehicles linksmith app"
-    ["src/ui/*"]="help due access vehicles linksmith app"
-    ["src/help/*"]="due access vehicles linksmith app"
-    ["src/due/*"]="help access vehicles linksmith app"
-    ["src/access/*"]="due vehicles linksmith app"
+    ["src/common/*"]="print ui crypto backup help due report access vehicles linksmith app"
+    ["src/print/*"]="common ui crypto backup help due report access vehicles linksmith app"
+    ["src/backup/*"]="ui crypto help due report access vehicles linksmith app"
+    ["src/crypto/*"]="ui help due report access vehicles linksmith app"
+    ["src/access/CredentialStore"]="ui help due report vehicles linksmith app"
+    ["src/ui/*"]="help due report access vehicles linksmith app"
+    ["src/help/*"]="due report access vehicles linksmith app"
+    ["src/due/*"]="help report access vehicles linksmith app"
+    ["src/report/*"]="ui crypto backup help access vehicles linksmith app"
+    ["src/access/*"]="due report vehicles linksmith app"
     ["src/vehicles/*"]="linksmith app"
-    ["src/linksmith/*"]="help due access vehicles app"
+    ["src/linksmith/*"]="help due report access vehicles app"
 )
 bad=0
 for files in "${!above[@]}"; do

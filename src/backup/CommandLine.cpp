@@ -88,6 +88,14 @@ std::optional<int> run(int argc, char* argv[])
                                  QStringLiteral("FOLDER"));
     parser.addOption(backup);
     parser.addOption(csv);
+    // Made by the report's own command line (main() asks it first); listed here for --help.
+    parser.addOption(QCommandLineOption(QStringLiteral("report"),
+                                        QStringLiteral("Writes the history of the vehicle named by --vehicle as a PDF "
+                                                       "into FILE, without a window or a display."),
+                                        QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(QStringLiteral("vehicle"),
+                                        QStringLiteral("The vehicle of --report, its name exactly as listed."),
+                                        QStringLiteral("NAME")));
     if (!parser.parse(QCoreApplication::arguments())) {
         print(stderr, QStringLiteral("Gearbook: %1").arg(parser.errorText()));
         return 2;

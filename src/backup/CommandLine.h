@@ -3,7 +3,8 @@
 #include <optional>
 
 // Gearbook's command-line tasks, run without a window or a display:
-// `--backup FILE`, `--export FOLDER` and `--help`. They only read the records
+// `--backup FILE`, `--export FOLDER` and `--help` (which also lists the
+// report's `--report FILE --vehicle NAME`, run by src/report before this). They only read the records
 // and every file they write is saved atomically, so they run while Gearbook is
 // open (a scheduled backup, for example).
 namespace CommandLine {

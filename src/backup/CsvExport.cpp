@@ -2,6 +2,7 @@
 
 #include "Archive.h"
 #include "DataFolder.h"
+#include "FieldCaptions.h"
 #include "RecordFile.h"
 #include "SafeFile.h"
 
@@ -17,31 +18,9 @@ namespace {
 constexpr QByteArrayView ByteOrderMark = "\xEF\xBB\xBF";
 
 // The captions of the window's fields, in the order their records hold them.
-const QStringList VehicleCaptions = {QStringLiteral("Make"),
-                                     QStringLiteral("Model"),
-                                     QStringLiteral("Year"),
-                                     QStringLiteral("Color"),
-                                     QStringLiteral("Engine"),
-                                     QStringLiteral("Doors"),
-                                     QStringLiteral("Original Mileage"),
-                                     QStringLiteral("Automatic"),
-                                     QStringLiteral("Manual (Stick)"),
-                                     QStringLiteral("Vehicle was Purchased at"),
-                                     QStringLiteral("Date Purchased"),
-                                     QStringLiteral("Warranty"),
-                                     QStringLiteral("Insurance Company"),
-                                     QStringLiteral("Insured since"),
-                                     QStringLiteral("New"),
-                                     QStringLiteral("Used"),
-                                     QStringLiteral("Notes")};
-const QStringList MaintenanceCaptions = {
-    QStringLiteral("Last Inspection date"),    QStringLiteral("Next Inspection date"),
-    QStringLiteral("Mileage last inspection"), QStringLiteral("Mileage Next Inspection"),
-    QStringLiteral("Location Inspected"),      QStringLiteral("Notes")};
-const QStringList PartCaptions = {QStringLiteral("Location Purchased"), QStringLiteral("Date Purchased"),
-                                  QStringLiteral("Brand/Manufacturer"), QStringLiteral("Warranty Expiration"),
-                                  QStringLiteral("Size/Specs"),         QStringLiteral("Date Installed"),
-                                  QStringLiteral("# of Parts"),         QStringLiteral("Notes")};
+const QStringList& VehicleCaptions = FieldCaptions::vehicle();
+const QStringList& MaintenanceCaptions = FieldCaptions::maintenance();
+const QStringList& PartCaptions = FieldCaptions::parts();
 
 class Table {
 public:

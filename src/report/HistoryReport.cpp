@@ -31,9 +31,17 @@ constexpr int ChartObject = QTextFormat::UserObject + 1;
 const QString ProgramName = QStringLiteral("Venbry's Gearbook " GEARBOOK_VERSION);
 const QString PictureName = QStringLiteral("gearbook-report:picture");
 
+// Lengths drawn on the page: device pixels.
 double px(double mm)
 {
     return mm * Dpi / 25.4;
+}
+
+// Lengths in the document's formats (margins, padding, borders, image sizes):
+// the layout counts them at 96 per inch and scales them to the device itself.
+double docPx(double mm)
+{
+    return mm * 96 / 25.4;
 }
 
 QFont font(double points, bool bold = false)
@@ -186,8 +194,8 @@ public:
     void heading(const QString& text)
     {
         QTextBlockFormat block;
-        block.setTopMargin(px(5));
-        block.setBottomMargin(px(1.5));
+        block.setTopMargin(docPx(5));
+        block.setBottomMargin(docPx(1.5));
         block.setPageBreakPolicy(QTextFormat::PageBreak_Auto);
         const QTextCharFormat format = textFormat(12, true, Ink);
         newBlock(block, format);
@@ -196,16 +204,16 @@ public:
 
     void problem(const VehicleHistory::Problem& problem)
     {
-        paragraph(problem.text(), textFormat(9, false, Warning), px(1), px(1));
+        paragraph(problem.text(), textFormat(9, false, Warning), docPx(1), docPx(1));
     }
 
     void picture(const QImage& image)
     {
         m_doc->addResource(QTextDocument::ImageResource, QUrl(PictureName), image);
-        const QSizeF size = QSizeF(image.size()).scaled(QSizeF(px(PictureMm.width()), px(PictureMm.height())),
+        const QSizeF size = QSizeF(image.size()).scaled(QSizeF(docPx(PictureMm.width()), docPx(PictureMm.height())),
                                                         Qt::KeepAspectRatio);
         QTextBlockFormat block;
-        block.setTopMargin(px(3));
+        block.setTopMargin(docPx(3));
         newBlock(block, QTextCharFormat());
         QTextImageFormat format;
         format.setName(PictureName);
@@ -234,7 +242,7 @@ public:
         format.setBorderStyle(QTextFrameFormat::BorderStyle_None);
         format.setBorder(0);
         format.setCellSpacing(0);
-        format.setCellPadding(px(1));
+        format.setCellPadding(docPx(1));
         format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
         format.setColumnWidthConstraints(QList<QTextLength>(Columns, QTextLength(QTextLength::PercentageLength,
                                                                                   100.0 / Columns)));
@@ -272,10 +280,10 @@ public:
         QTextTableFormat format;
         format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
         format.setBorderBrush(QColor(0xb0, 0xb0, 0xb0));
-        format.setBorder(px(0.2));
+        format.setBorder(1);
         format.setBorderCollapse(true);
         format.setCellSpacing(0);
-        format.setCellPadding(px(0.8));
+        format.setCellPadding(docPx(1));
         format.setHeaderRowCount(1);
         format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
         QList<QTextLength> constraints;
@@ -315,7 +323,7 @@ public:
     void chart()
     {
         QTextBlockFormat block;
-        block.setTopMargin(px(2));
+        block.setTopMargin(docPx(2));
         newBlock(block, QTextCharFormat());
         QTextCharFormat object;
         object.setObjectType(ChartObject);
@@ -415,7 +423,7 @@ QByteArray render(const VehicleHistory::History& history, const QImage& picture,
         Builder b(&doc, width);
         b.paragraph(history.vehicle, textFormat(20, true, Ink));
         b.paragraph(QStringLiteral("Vehicle history, %1").arg(locale.toString(date, QLocale::LongFormat)),
-                    textFormat(10, false, Grey), px(1), px(2));
+                    textFormat(10, false, Grey), docPx(1), docPx(2));
         if (!picture.isNull())
             b.picture(picture);
         if (history.pictureProblem)
@@ -448,7 +456,7 @@ QByteArray render(const VehicleHistory::History& history, const QImage& picture,
         if (history.parts.isEmpty())
             b.paragraph(QStringLiteral("No parts."), textFormat(9, false, Grey));
         else
-            b.entryTables(QStringLiteral("Part"), FieldCaptions::parts(), {12, 11, 10, 11, 10, 12, 10, 6, 18},
+            b.entryTables(QStringLiteral("Part"), FieldCaptions::parts(), {12, 11, 10, 12, 10, 12, 10, 6, 17},
                          history.parts);
     }
 

@@ -31,8 +31,9 @@ std::optional<bool> truthOf(const QString& value)
     return std::nullopt;
 }
 
-// A record's `count` values: empty ones for a record never saved.
-std::optional<QStringList> readValues(const QString& file, int count, std::optional<Problem>* problem)
+// A record's `count` values: empty ones for a record never saved (`missing` tells).
+std::optional<QStringList> readValues(const QString& file, int count, std::optional<Problem>* problem,
+                                      bool* missing = nullptr)
 {
     const QString path = VehicleFiles::inData(file);
     const RecordFile::ReadResult record = VehicleFiles::readRecord(path);
@@ -40,6 +41,8 @@ std::optional<QStringList> readValues(const QString& file, int count, std::optio
         *problem = Problem{path, record.error};
         return std::nullopt;
     }
+    if (missing)
+        *missing = record.missing();
     if (record.missing())
         return QStringList(count);
     auto values = RecordFile::parseTextRecord(*record, count);
@@ -79,10 +82,11 @@ QList<Entry> readEntries(const QString& vehicle, const QStringList& names, int c
 std::optional<QStringList> readVehicleFile(History& history)
 {
     const QStringList& captions = FieldCaptions::vehicle();
+    bool missing = false;
     const auto values = readValues(VehicleFiles::vehicleFile(history.vehicle), int(captions.size()),
-                                   &history.vehicleProblem);
-    if (!values)
-        return std::nullopt;
+                                   &history.vehicleProblem, &missing);
+    if (!values || missing)
+        return std::nullopt; // a vehicle never saved has no values yet
     // The pairs of option buttons as the page shows them: the second of a
     // pair wins when the file marks both.
     const auto chosen = [&](int first, int second) -> std::optional<QString> {

@@ -456,7 +456,7 @@ QByteArray render(const VehicleHistory::History& history, const QImage& picture,
         if (history.parts.isEmpty())
             b.paragraph(QStringLiteral("No parts."), textFormat(9, false, Grey));
         else
-            b.entryTables(QStringLiteral("Part"), FieldCaptions::parts(), {12, 11, 10, 12, 10, 12, 10, 6, 17},
+            b.entryTables(QStringLiteral("Part"), FieldCaptions::parts(), {11, 11, 12, 12, 9, 10, 12, 6, 17},
                          history.parts);
     }
 

@@ -60,17 +60,18 @@ QString fill(int entries)
         const QString name = QStringLiteral("Service %1").arg(i, 4, 10, QLatin1Char('0'));
         maint << name;
         save(VehicleFiles::recordFile(vehicle, name),
-             RecordFile::textRecord({start.addDays(i * 11).toString(Qt::ISODate),
-                                     start.addDays(i * 11 + 365).toString(Qt::ISODate), QString::number(12000 + i * 250),
-                                     QString::number(22000 + i * 250), QStringLiteral("Main Street Garage"),
-                                     QStringLiteral("Oil and filter changed,\r\nbrakes checked.")}));
+             RecordFile::textRecord(
+                 {start.addDays(i * 11).toString(Qt::ISODate), start.addDays(i * 11 + 365).toString(Qt::ISODate),
+                  QString::number(12000 + i * 250), QString::number(22000 + i * 250),
+                  QStringLiteral("Main Street Garage"), QStringLiteral("Oil and filter changed,\r\nbrakes checked.")}));
         const QString part = QStringLiteral("Part %1").arg(i, 4, 10, QLatin1Char('0'));
         parts << part;
         save(VehicleFiles::recordFile(vehicle, part),
              RecordFile::textRecord({QStringLiteral("Parts Shop"), start.addDays(i * 11).toString(Qt::ISODate),
                                      QStringLiteral("Bosch"), QStringLiteral("2 years"),
-                                     QStringLiteral("14 x 5.5, 4 bolts"), start.addDays(i * 11 + 2).toString(Qt::ISODate),
-                                     QStringLiteral("4"), QStringLiteral("Fitted by the garage.")}));
+                                     QStringLiteral("14 x 5.5, 4 bolts"),
+                                     start.addDays(i * 11 + 2).toString(Qt::ISODate), QStringLiteral("4"),
+                                     QStringLiteral("Fitted by the garage.")}));
     }
     save(VehicleFiles::maintListFile(vehicle), RecordFile::listFile(maint));
     save(VehicleFiles::partsListFile(vehicle), RecordFile::listFile(parts));

@@ -4,9 +4,9 @@
 
 // Gearbook's command-line tasks, run without a window or a display:
 // `--backup FILE`, `--export FOLDER` and `--help` (which also lists the
-// report's `--report FILE --vehicle NAME`, run by src/report before this). They only read the records
-// and every file they write is saved atomically, so they run while Gearbook is
-// open (a scheduled backup, for example).
+// report's `--report FILE --vehicle NAME`, run by src/report before this).
+// They only read the records and every file they write is saved atomically,
+// so they run while Gearbook is open (a scheduled backup, for example).
 namespace CommandLine {
 
 // When the arguments ask for a task, runs it with a QCoreApplication and

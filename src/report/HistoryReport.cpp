@@ -107,8 +107,8 @@ public:
         painter->setFont(labels);
         const QFontMetricsF metrics(labels, painter->device());
 
-        const auto [low, high] = std::minmax_element(m_points.cbegin(), m_points.cend(),
-                                                     [](const auto& a, const auto& b) { return a.mileage < b.mileage; });
+        const auto [low, high] = std::minmax_element(
+            m_points.cbegin(), m_points.cend(), [](const auto& a, const auto& b) { return a.mileage < b.mileage; });
         const qint64 step = niceStep(double(high->mileage - low->mileage), 4);
         const qint64 bottom = low->mileage / step * step - (low->mileage < 0 && low->mileage % step ? step : 0);
         qint64 top = bottom + step;
@@ -124,12 +124,14 @@ public:
         double labelWidth = 0;
         for (qint64 m = bottom; m <= top; m += step)
             labelWidth = std::max(labelWidth, metrics.horizontalAdvance(m_locale.toString(m)));
-        const QRectF plot = rect.adjusted(labelWidth + px(2), metrics.height() / 2, -px(8),
-                                          -(metrics.height() + px(2)));
+        const QRectF plot =
+            rect.adjusted(labelWidth + px(2), metrics.height() / 2, -px(8), -(metrics.height() + px(2)));
         const auto xOf = [&](QDate d) {
             return plot.left() + plot.width() * double(first.daysTo(d)) / double(first.daysTo(last));
         };
-        const auto yOf = [&](qint64 m) { return plot.bottom() - plot.height() * double(m - bottom) / double(top - bottom); };
+        const auto yOf = [&](qint64 m) {
+            return plot.bottom() - plot.height() * double(m - bottom) / double(top - bottom);
+        };
 
         painter->setPen(QPen(QColor(0xd0, 0xd0, 0xd0), px(0.15)));
         for (qint64 m = bottom; m <= top; m += step) {
@@ -180,7 +182,7 @@ private:
 // Builds the document from the top down.
 class Builder {
 public:
-    Builder(QTextDocument* doc, double width) : m_doc(doc), m_cursor(doc), m_width(width) {}
+    explicit Builder(QTextDocument* doc) : m_doc(doc), m_cursor(doc) {}
 
     void paragraph(const QString& text, const QTextCharFormat& format, double spaceBefore = 0, double spaceAfter = 0)
     {
@@ -210,8 +212,9 @@ public:
     void picture(const QImage& image)
     {
         m_doc->addResource(QTextDocument::ImageResource, QUrl(PictureName), image);
-        const QSizeF size = QSizeF(image.size()).scaled(QSizeF(docPx(PictureMm.width()), docPx(PictureMm.height())),
-                                                        Qt::KeepAspectRatio);
+        const QSizeF size =
+            QSizeF(image.size())
+                .scaled(QSizeF(docPx(PictureMm.width()), docPx(PictureMm.height())), Qt::KeepAspectRatio);
         QTextBlockFormat block;
         block.setTopMargin(docPx(3));
         newBlock(block, QTextCharFormat());
@@ -244,8 +247,8 @@ public:
         format.setCellSpacing(0);
         format.setCellPadding(docPx(1));
         format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-        format.setColumnWidthConstraints(QList<QTextLength>(Columns, QTextLength(QTextLength::PercentageLength,
-                                                                                  100.0 / Columns)));
+        format.setColumnWidthConstraints(
+            QList<QTextLength>(Columns, QTextLength(QTextLength::PercentageLength, 100.0 / Columns)));
         QTextTable* table = insertTable(rows, Columns, format);
         const auto fill = [&](int row, int column, const VehicleHistory::InfoValue& value) {
             QTextCursor cell = table->cellAt(row, column).firstCursorPosition();
@@ -353,7 +356,6 @@ private:
 
     QTextDocument* m_doc;
     QTextCursor m_cursor;
-    double m_width;
     bool m_first = true;
 };
 
@@ -383,9 +385,10 @@ QImage loadPicture(VehicleHistory::History* history)
         return {};
     QImageReader reader(history->picturePath);
     reader.setAutoTransform(true);
-    // Decoded at about twice the printed size: enough for paper, small in the file.
+    // Decoded at about 200 dots per inch of its printed size: enough for paper, small in the file.
     const QSize most = QSizeF(px(PictureMm.width()) * 2 / 3, px(PictureMm.height()) * 2 / 3).toSize();
-    if (const QSize size = reader.size(); size.isValid() && (size.width() > most.width() || size.height() > most.height()))
+    if (const QSize size = reader.size();
+        size.isValid() && (size.width() > most.width() || size.height() > most.height()))
         reader.setScaledSize(size.scaled(most, Qt::KeepAspectRatio));
     QImage image = reader.read();
     if (image.isNull())
@@ -393,8 +396,8 @@ QImage loadPicture(VehicleHistory::History* history)
     return image;
 }
 
-QByteArray render(const VehicleHistory::History& history, const QImage& picture, QDate date,
-                  const QPageSize& pageSize, int* pages)
+QByteArray render(const VehicleHistory::History& history, const QImage& picture, QDate date, const QPageSize& pageSize,
+                  int* pages)
 {
     const QLocale locale;
     QByteArray bytes;
@@ -403,8 +406,7 @@ QByteArray render(const VehicleHistory::History& history, const QImage& picture,
     QPdfWriter writer(&buffer);
     writer.setResolution(Dpi);
     writer.setPageSize(pageSize);
-    writer.setPageMargins(QMarginsF(PageMarginMm, PageMarginMm, PageMarginMm, PageMarginMm),
-                          QPageLayout::Millimeter);
+    writer.setPageMargins(QMarginsF(PageMarginMm, PageMarginMm, PageMarginMm, PageMarginMm), QPageLayout::Millimeter);
     writer.setTitle(QStringLiteral("%1 history").arg(history.vehicle));
     writer.setCreator(ProgramName);
 
@@ -420,7 +422,7 @@ QByteArray render(const VehicleHistory::History& history, const QImage& picture,
 
     MileageChart chart(history.mileage, QSizeF(width, px(55)), locale);
     {
-        Builder b(&doc, width);
+        Builder b(&doc);
         b.paragraph(history.vehicle, textFormat(20, true, Ink));
         b.paragraph(QStringLiteral("Vehicle history, %1").arg(locale.toString(date, QLocale::LongFormat)),
                     textFormat(10, false, Grey), docPx(1), docPx(2));
@@ -448,7 +450,7 @@ QByteArray render(const VehicleHistory::History& history, const QImage& picture,
             b.paragraph(QStringLiteral("No maintenance entries."), textFormat(9, false, Grey));
         else
             b.entryTables(QStringLiteral("Maintenance"), FieldCaptions::maintenance(), {16, 12, 12, 12, 12, 14, 22},
-                         history.maintenance);
+                          history.maintenance);
 
         b.heading(QStringLiteral("Parts"));
         if (history.partsListProblem)
@@ -457,7 +459,7 @@ QByteArray render(const VehicleHistory::History& history, const QImage& picture,
             b.paragraph(QStringLiteral("No parts."), textFormat(9, false, Grey));
         else
             b.entryTables(QStringLiteral("Part"), FieldCaptions::parts(), {11, 11, 12, 12, 9, 10, 12, 6, 17},
-                         history.parts);
+                          history.parts);
     }
 
     doc.documentLayout()->setPaintDevice(&writer);

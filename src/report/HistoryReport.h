@@ -25,8 +25,8 @@ QImage loadPicture(VehicleHistory::History* history);
 
 // The PDF of `history` as of `date`, with `picture` (null for none).
 // `pages`, when given, receives the number of pages.
-QByteArray render(const VehicleHistory::History& history, const QImage& picture, QDate date,
-                  const QPageSize& pageSize, int* pages = nullptr);
+QByteArray render(const VehicleHistory::History& history, const QImage& picture, QDate date, const QPageSize& pageSize,
+                  int* pages = nullptr);
 
 struct Outcome {
     bool ok = false;

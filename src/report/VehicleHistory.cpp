@@ -83,8 +83,8 @@ std::optional<QStringList> readVehicleFile(History& history)
 {
     const QStringList& captions = FieldCaptions::vehicle();
     bool missing = false;
-    const auto values = readValues(VehicleFiles::vehicleFile(history.vehicle), int(captions.size()),
-                                   &history.vehicleProblem, &missing);
+    const auto values =
+        readValues(VehicleFiles::vehicleFile(history.vehicle), int(captions.size()), &history.vehicleProblem, &missing);
     if (!values || missing)
         return std::nullopt; // a vehicle never saved has no values yet
     // The pairs of option buttons as the page shows them: the second of a

@@ -19,10 +19,9 @@ void frmAutoMain::mnuReport_Click()
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QDir::homePath();
-    const auto chosen =
-        platform().saveFileDialog(QStringLiteral("PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*"),
-                                  QDir(folder).filePath(vehicle + QStringLiteral(" history.pdf")),
-                                  QStringLiteral("Vehicle Report"));
+    const auto chosen = platform().saveFileDialog(QStringLiteral("PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*"),
+                                                  QDir(folder).filePath(vehicle + QStringLiteral(" history.pdf")),
+                                                  QStringLiteral("Vehicle Report"));
     if (!chosen)
         return;
     QString path = *chosen;
@@ -30,9 +29,9 @@ void frmAutoMain::mnuReport_Click()
         path += QStringLiteral(".pdf");
         // The dialog asked about the name without it, not this one.
         if (QFileInfo::exists(path) &&
-            platform().messageBox(QStringLiteral("\"%1\" already exists. Do you want to replace it?")
-                                      .arg(QDir::toNativeSeparators(path)),
-                                  QStringLiteral("Vehicle Report"), MsgButtons::YesNo) != MsgAnswer::Yes)
+            platform().messageBox(
+                QStringLiteral("\"%1\" already exists. Do you want to replace it?").arg(QDir::toNativeSeparators(path)),
+                QStringLiteral("Vehicle Report"), MsgButtons::YesNo) != MsgAnswer::Yes)
             return;
     }
     HistoryReport::Outcome result;

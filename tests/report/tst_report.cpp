@@ -98,26 +98,27 @@ private slots:
         QVERIFY(result.problems.isEmpty());
         const QString text = pdfText(pdf);
         QString missing;
-        QVERIFY2(inOrder(text, {"Ford", "Vehicle history",
-                                // the vehicle page, in its order
-                                "Make", "Ford", "Model", "Model T", "Year", "1925", "Color", "Black", "Engine", "2.9 l",
-                                "Doors", "2", "Original Mileage", "12,000", "Transmission", "Automatic",
-                                "Vehicle was Purchased at", "Müller Cars", "Date Purchased", "1990-05-01", "Warranty",
-                                "None left", "Insurance Company", "Acme", "Insured since", "1991", "Bought as...",
-                                "Used", "Notes", "Kept in a barn,", "restored in Straße 4.",
-                                // two points: the chart
-                                "Mileage",
-                                // the logs: name, then the values under their captions
-                                "Maintenance", "Last Inspection date", "Next Inspection date",
-                                "Mileage last inspection", "Mileage Next Inspection", "Location Inspected", "Notes",
-                                "Oil", "2001-02-03", "2002-02-03", "15,000", "20,000", "Joe's", "Synthetic", "Parts",
-                                "Part", "Location Purchased", "Date Purchased", "Brand/Manufacturer",
-                                "Warranty Expiration", "Size/Specs", "Date Installed", "# of Parts", "Notes", "Tyre",
-                                "Shop", "2001", "Dunlop", "2003", "165/80", "2001-04", "4", "Spare too",
-                                // the footer
-                                "Venbry's Gearbook 1.1", "Page 2 of 2"},
-                         &missing),
-                 qPrintable(missing + " missing in:\n" + text));
+        QVERIFY2(
+            inOrder(text,
+                    {"Ford", "Vehicle history",
+                     // the vehicle page, in its order
+                     "Make", "Ford", "Model", "Model T", "Year", "1925", "Color", "Black", "Engine", "2.9 l", "Doors",
+                     "2", "Original Mileage", "12,000", "Transmission", "Automatic", "Vehicle was Purchased at",
+                     "Müller Cars", "Date Purchased", "1990-05-01", "Warranty", "None left", "Insurance Company",
+                     "Acme", "Insured since", "1991", "Bought as...", "Used", "Notes", "Kept in a barn,",
+                     "restored in Straße 4.",
+                     // two points: the chart
+                     "Mileage",
+                     // the logs: name, then the values under their captions
+                     "Maintenance", "Last Inspection date", "Next Inspection date", "Mileage last inspection",
+                     "Mileage Next Inspection", "Location Inspected", "Notes", "Oil", "2001-02-03", "2002-02-03",
+                     "15,000", "20,000", "Joe's", "Synthetic", "Parts", "Part", "Location Purchased", "Date Purchased",
+                     "Brand/Manufacturer", "Warranty Expiration", "Size/Specs", "Date Installed", "# of Parts", "Notes",
+                     "Tyre", "Shop", "2001", "Dunlop", "2003", "165/80", "2001-04", "4", "Spare too",
+                     // the footer
+                     "Venbry's Gearbook 1.1", "Page 2 of 2"},
+                    &missing),
+            qPrintable(missing + " missing in:\n" + text));
         // The choices not made are not written as if they were.
         QVERIFY(!text.contains("Manual (Stick)"));
         QVERIFY(!text.contains("New"));
@@ -137,9 +138,7 @@ private slots:
 
     void maintenanceByLastInspectionWithUnreadableDatesLast()
     {
-        const auto record = [](const char* date) {
-            return RecordFile::textRecord({date, "", "", "", "", ""});
-        };
+        const auto record = [](const char* date) { return RecordFile::textRecord({date, "", "", "", "", ""}); };
         ford({{"Oil", record("2022-01-10")},
               {"Tyres", record("after the winter")},
               {"Clutch", record("1 May 2020")},
@@ -165,8 +164,9 @@ private slots:
         QVERIFY2(result, qPrintable(result.error));
         QCOMPARE(result.problems.size(), 2);
         const QString text = withoutSpace(pdfText(pdf));
-        for (const QString& named : {"not readable: \"" + DataFolder::path() + "FordBrakes.gbx\" (it holds fewer values",
-                                     "not readable: \"" + DataFolder::path() + "FordParts.gbx\""})
+        for (const QString& named :
+             {"not readable: \"" + DataFolder::path() + "FordBrakes.gbx\" (it holds fewer values",
+              "not readable: \"" + DataFolder::path() + "FordParts.gbx\""})
             QVERIFY2(text.contains(withoutSpace(named)), qPrintable(named + " missing in:\n" + text));
         QVERIFY(text.contains("Oil"));
     }

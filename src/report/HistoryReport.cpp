@@ -6,6 +6,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QDir>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
@@ -383,6 +384,13 @@ QImage loadPicture(VehicleHistory::History* history)
 {
     if (history->picturePath.isEmpty())
         return {};
+    // Only a regular file is opened: a FIFO in its place would block the report.
+    if (const QFileInfo file(history->picturePath); !file.isFile()) {
+        history->pictureProblem =
+            VehicleHistory::Problem{history->picturePath, file.exists() ? QStringLiteral("it is not a file")
+                                                                        : QStringLiteral("it is not there")};
+        return {};
+    }
     QImageReader reader(history->picturePath);
     reader.setAutoTransform(true);
     // Decoded at about 200 dots per inch of its printed size: enough for paper, small in the file.

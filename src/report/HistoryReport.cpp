@@ -93,8 +93,8 @@ class MileageChart : public QObject, public QTextObjectInterface {
     Q_INTERFACES(QTextObjectInterface)
 
 public:
-    MileageChart(QList<VehicleHistory::MileagePoint> points, QSizeF size, QLocale locale)
-        : m_points(std::move(points)), m_size(size), m_locale(std::move(locale))
+    MileageChart(QList<VehicleHistory::MileagePoint> points, QSizeF size, const QLocale& locale)
+        : m_points(std::move(points)), m_size(size), m_locale(locale)
     {
     }
 

@@ -83,7 +83,7 @@ std::optional<QStringList> readVehicleFile(History& history)
 {
     const QStringList& captions = FieldCaptions::vehicle();
     bool missing = false;
-    const auto values =
+    auto values =
         readValues(VehicleFiles::vehicleFile(history.vehicle), int(captions.size()), &history.vehicleProblem, &missing);
     if (!values || missing)
         return std::nullopt; // a vehicle never saved has no values yet

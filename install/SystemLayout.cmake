@@ -14,8 +14,9 @@ set(GEARBOOK_FULL_HELP_DIR "${CMAKE_INSTALL_PREFIX}/${GEARBOOK_HELP_DIR}")
 # The programs, the login tool and the modules, which Gearbook loads from its own folder.
 install(TARGETS Gearbook Linksmith gearbook_credentials RUNTIME DESTINATION "${GEARBOOK_PROGRAM_DIR}")
 install(TARGETS gearbook_browser gearbook_printer LIBRARY DESTINATION "${GEARBOOK_PROGRAM_DIR}")
-# The help page and its picture, linked into each user's program folder.
-install(FILES ReadMe.htm ${PROJECT_SOURCE_DIR}/docs/due-maintenance.png DESTINATION "${GEARBOOK_HELP_DIR}")
+# The help page and its pictures, linked into each user's program folder.
+install(FILES ReadMe.htm ${PROJECT_SOURCE_DIR}/docs/due-maintenance.png ${PROJECT_SOURCE_DIR}/docs/report.png
+        DESTINATION "${GEARBOOK_HELP_DIR}")
 
 # The `gearbook` command: the source install's, with the first-start steps in
 # place of finding the program folder beside it, so both handle arguments alike.

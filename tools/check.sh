@@ -15,19 +15,20 @@ echo "layers: checking that includes point down"
 # credential store sits below the windows' helpers: the credential tool links
 # no widgets.
 declare -A above=(
-    ["src/common/*"]="print ui crypto backup sync help due conflicts access vehicles linksmith app"
-    ["src/print/*"]="common ui crypto backup sync help due conflicts access vehicles linksmith app"
-    ["src/backup/*"]="ui crypto sync help due conflicts access vehicles linksmith app"
-    ["src/sync/*"]="ui crypto help due conflicts access vehicles linksmith app"
-    ["src/crypto/*"]="ui help due conflicts access vehicles linksmith app"
-    ["src/access/CredentialStore"]="ui help due conflicts vehicles linksmith app"
-    ["src/ui/*"]="help due conflicts access vehicles linksmith app"
-    ["src/help/*"]="due conflicts access vehicles linksmith app"
-    ["src/due/*"]="help conflicts access vehicles linksmith app"
-    ["src/conflicts/*"]="help due access vehicles linksmith app"
-    ["src/access/*"]="due conflicts vehicles linksmith app"
+    ["src/common/*"]="print ui crypto backup sync help due report conflicts access vehicles linksmith app"
+    ["src/print/*"]="common ui crypto backup sync help due report conflicts access vehicles linksmith app"
+    ["src/backup/*"]="ui crypto sync help due report conflicts access vehicles linksmith app"
+    ["src/sync/*"]="ui crypto help due report conflicts access vehicles linksmith app"
+    ["src/crypto/*"]="ui help due report conflicts access vehicles linksmith app"
+    ["src/access/CredentialStore"]="ui help due report conflicts vehicles linksmith app"
+    ["src/ui/*"]="help due report conflicts access vehicles linksmith app"
+    ["src/help/*"]="due report conflicts access vehicles linksmith app"
+    ["src/due/*"]="help report conflicts access vehicles linksmith app"
+    ["src/report/*"]="ui crypto backup sync help conflicts access vehicles linksmith app"
+    ["src/conflicts/*"]="help due report access vehicles linksmith app"
+    ["src/access/*"]="due report conflicts vehicles linksmith app"
     ["src/vehicles/*"]="conflicts linksmith app"
-    ["src/linksmith/*"]="help due conflicts access vehicles app"
+    ["src/linksmith/*"]="help due report conflicts access vehicles app"
 )
 bad=0
 for files in "${!above[@]}"; do

@@ -9,6 +9,7 @@ packages=(
     clang-14 libclang-rt-14-dev
     fonts-comic-neue fonts-dejavu-core fonts-liberation2
     xvfb xauth xdotool imagemagick
+    poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -5,6 +5,7 @@
 #include "Fonts.h"
 #include "Icon.h"
 #include "QuitAfterFirstPaint.h"
+#include "ReportCommand.h"
 #include "Restore.h"
 #include "SaveReport.h"
 #include "StartUp.h"
@@ -17,6 +18,9 @@
 
 int main(int argc, char* argv[])
 {
+    // --report makes its PDF on Qt's offscreen platform: no window, no display.
+    if (const auto status = ReportCommand::run(argc, argv))
+        return *status;
     // The command-line options run without a window and need no display; without
     // a display, and without options, this ends with a message instead of Qt's abort.
     if (const auto status = CommandLine::run(argc, argv))

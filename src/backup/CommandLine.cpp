@@ -109,6 +109,12 @@ const Option Options[] = {
      "Writes the records as vehicles.csv, maintenance.csv and parts.csv into FOLDER (made when "
      "missing).",
      exportTo},
+    // Run by the report's own command line, which main() asks first (it needs Qt Gui); listed here for --help.
+    {"report", "FILE",
+     "Writes the history of the vehicle named by --vehicle as a PDF into FILE, without a window or a "
+     "display.",
+     nullptr},
+    {"vehicle", "NAME", "The vehicle of --report, its name exactly as listed.", nullptr},
 };
 
 // Qt's own options, which desktops and session managers pass: the window

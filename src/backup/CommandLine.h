@@ -4,7 +4,8 @@
 
 // Gearbook's command-line tasks, run without a window or a display:
 // `--backup FILE`, `--check FILE`, `--export FOLDER`, `--version` and `--help`
-// (the table `Options` in CommandLine.cpp). They only read the records
+// (the table `Options` in CommandLine.cpp, which also lists the report's
+// `--report FILE --vehicle NAME`, run by src/report before this). They only read the records
 // and every file they write is saved atomically, so they run while Gearbook is
 // open (a scheduled backup, for example).
 namespace CommandLine {

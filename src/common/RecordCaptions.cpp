@@ -42,4 +42,14 @@ const QStringList& parts()
     return captions;
 }
 
+QString transmission()
+{
+    return QStringLiteral("Transmission");
+}
+
+QString boughtAs()
+{
+    return QStringLiteral("Bought as...");
+}
+
 } // namespace RecordCaptions

@@ -172,6 +172,9 @@ void frmAutoMain::connectHandlers()
     connect(mnuBackup, &QAction::triggered, this, &frmAutoMain::mnuBackup_Click);
     connect(mnuRestore, &QAction::triggered, this, &frmAutoMain::mnuRestore_Click);
     connect(mnuExport, &QAction::triggered, this, &frmAutoMain::mnuExport_Click);
+    connect(mnuReport, &QAction::triggered, this, &frmAutoMain::mnuReport_Click);
+    // A report is of the selected vehicle: enabled exactly while a vehicle can be removed.
+    connect(mnuRemVehicle, &QAction::enabledChanged, mnuReport, &QAction::setEnabled);
     connect(mnuDueMaint, &QAction::triggered, this, &frmAutoMain::mnuDueMaint_Click);
 
     // A check box's rule runs whenever its value changes, by the user or the program.

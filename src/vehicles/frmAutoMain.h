@@ -79,6 +79,8 @@ public:
     void mnuBackup_Click();
     void mnuRestore_Click();
     void mnuExport_Click();
+    // File > "Vehicle Report...": the selected vehicle's history as a PDF (ReportMenu.cpp).
+    void mnuReport_Click();
 
     // Opens the overview of the maintenance that is due.
     void mnuDueMaint_Click();

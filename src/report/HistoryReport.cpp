@@ -1,0 +1,526 @@
+#include "HistoryReport.h"
+
+#include "RecordCaptions.h"
+#include "SafeFile.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPdfWriter>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextObjectInterface>
+#include <QTextTable>
+
+#include <algorithm>
+#include <cmath>
+
+namespace HistoryReport {
+
+namespace {
+
+constexpr int Dpi = 300;
+constexpr double PageMarginMm = 15;
+constexpr double FooterMm = 9;
+constexpr QSizeF PictureMm(110, 75);
+constexpr int ChartObject = QTextFormat::UserObject + 1;
+
+const QString ProgramName = QStringLiteral("Venbry's Gearbook " GEARBOOK_VERSION);
+const QString PictureName = QStringLiteral("gearbook-report:picture");
+
+// Lengths drawn on the page: device pixels.
+double px(double mm)
+{
+    return mm * Dpi / 25.4;
+}
+
+// Lengths in the document's formats (margins, padding, borders, image sizes):
+// the layout counts them at 96 per inch and scales them to the device itself.
+double docPx(double mm)
+{
+    return mm * 96 / 25.4;
+}
+
+QFont font(double points, bool bold = false)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+QTextCharFormat textFormat(double points, bool bold = false, QColor colour = Qt::black)
+{
+    QTextCharFormat format;
+    format.setFont(font(points, bold));
+    format.setForeground(colour);
+    return format;
+}
+
+// Stored texts end lines with CR LF (as the original wrote them); the
+// document wants one line break per line.
+QString lines(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+const QColor Grey(0x55, 0x55, 0x55);
+const QColor Warning(0xa0, 0x10, 0x10);
+const QColor Ink(0x1a, 0x3c, 0x78);
+
+// A round step of about range / count: 1, 2 or 5 times a power of ten.
+qint64 niceStep(double range, int count)
+{
+    const double rough = std::max(range / count, 1.0);
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    const double fraction = rough / power;
+    const double step = fraction <= 1 ? 1 : fraction <= 2 ? 2 : fraction <= 5 ? 5 : 10;
+    return std::max<qint64>(1, qint64(step * power));
+}
+
+// The mileage chart, drawn into the document as lines and text (it stays sharp
+// and its labels stay text).
+class MileageChart : public QObject, public QTextObjectInterface {
+    Q_OBJECT
+    Q_INTERFACES(QTextObjectInterface)
+
+public:
+    MileageChart(QList<VehicleHistory::MileagePoint> points, QSizeF size, const QLocale& locale)
+        : m_points(std::move(points)), m_size(size), m_locale(locale)
+    {
+    }
+
+    QSizeF intrinsicSize(QTextDocument*, int, const QTextFormat&) override { return m_size; }
+
+    void drawObject(QPainter* painter, const QRectF& rect, QTextDocument*, int, const QTextFormat&) override
+    {
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        const QFont labels = font(7);
+        painter->setFont(labels);
+        const QFontMetricsF metrics(labels, painter->device());
+
+        const auto [low, high] = std::minmax_element(
+            m_points.cbegin(), m_points.cend(), [](const auto& a, const auto& b) { return a.mileage < b.mileage; });
+        const qint64 step = niceStep(double(high->mileage - low->mileage), 4);
+        const qint64 bottom = low->mileage / step * step - (low->mileage < 0 && low->mileage % step ? step : 0);
+        qint64 top = bottom + step;
+        while (top < high->mileage)
+            top += step;
+        QDate first = m_points.first().date;
+        QDate last = m_points.last().date;
+        if (first == last) {
+            first = first.addDays(-15);
+            last = last.addDays(15);
+        }
+
+        double labelWidth = 0;
+        for (qint64 m = bottom; m <= top; m += step)
+            labelWidth = std::max(labelWidth, metrics.horizontalAdvance(m_locale.toString(m)));
+        const QRectF plot =
+            rect.adjusted(labelWidth + px(2), metrics.height() / 2, -px(8), -(metrics.height() + px(2)));
+        const auto xOf = [&](QDate d) {
+            return plot.left() + plot.width() * double(first.daysTo(d)) / double(first.daysTo(last));
+        };
+        const auto yOf = [&](qint64 m) {
+            return plot.bottom() - plot.height() * double(m - bottom) / double(top - bottom);
+        };
+
+        painter->setPen(QPen(QColor(0xd0, 0xd0, 0xd0), px(0.15)));
+        for (qint64 m = bottom; m <= top; m += step) {
+            const double y = yOf(m);
+            painter->drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+            painter->setPen(Grey);
+            painter->drawText(QRectF(rect.left(), y - metrics.height() / 2, labelWidth, metrics.height()),
+                              Qt::AlignRight | Qt::AlignVCenter, m_locale.toString(m));
+            painter->setPen(QPen(QColor(0xd0, 0xd0, 0xd0), px(0.15)));
+        }
+        painter->setPen(QPen(Grey, px(0.2)));
+        painter->drawLine(plot.bottomLeft(), plot.bottomRight());
+        painter->drawLine(plot.bottomLeft(), plot.topLeft());
+        constexpr int DateLabels = 5;
+        for (int i = 0; i < DateLabels; ++i) {
+            const QDate d = first.addDays(first.daysTo(last) * i / (DateLabels - 1));
+            const QString text = m_locale.toString(d, QLocale::ShortFormat);
+            const double width = metrics.horizontalAdvance(text);
+            const double x = std::clamp(xOf(d) - width / 2, rect.left(), rect.right() - width);
+            painter->drawLine(QPointF(xOf(d), plot.bottom()), QPointF(xOf(d), plot.bottom() + px(1)));
+            painter->drawText(QPointF(x, plot.bottom() + px(1.5) + metrics.ascent()), text);
+        }
+
+        QPainterPath line;
+        for (const auto& p : m_points) {
+            const QPointF at(xOf(p.date), yOf(p.mileage));
+            if (line.elementCount() == 0)
+                line.moveTo(at);
+            else
+                line.lineTo(at);
+        }
+        painter->setPen(QPen(Ink, px(0.4)));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawPath(line);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(Ink);
+        for (const auto& p : m_points)
+            painter->drawEllipse(QPointF(xOf(p.date), yOf(p.mileage)), px(0.7), px(0.7));
+        painter->restore();
+    }
+
+private:
+    QList<VehicleHistory::MileagePoint> m_points;
+    QSizeF m_size;
+    QLocale m_locale;
+};
+
+// Builds the document from the top down.
+class Builder {
+public:
+    explicit Builder(QTextDocument* doc) : m_doc(doc), m_cursor(doc) {}
+
+    void paragraph(const QString& text, const QTextCharFormat& format, double spaceBefore = 0, double spaceAfter = 0)
+    {
+        QTextBlockFormat block;
+        block.setTopMargin(spaceBefore);
+        block.setBottomMargin(spaceAfter);
+        newBlock(block, format);
+        m_cursor.insertText(lines(text), format);
+    }
+
+    void heading(const QString& text)
+    {
+        QTextBlockFormat block;
+        block.setTopMargin(docPx(5));
+        block.setBottomMargin(docPx(1.5));
+        block.setPageBreakPolicy(QTextFormat::PageBreak_Auto);
+        const QTextCharFormat format = textFormat(12, true, Ink);
+        newBlock(block, format);
+        m_cursor.insertText(text, format);
+    }
+
+    void problem(const VehicleHistory::Problem& problem)
+    {
+        paragraph(problem.text(), textFormat(9, false, Warning), docPx(1), docPx(1));
+    }
+
+    void picture(const QImage& image)
+    {
+        m_doc->addResource(QTextDocument::ImageResource, QUrl(PictureName), image);
+        const QSizeF size =
+            QSizeF(image.size())
+                .scaled(QSizeF(docPx(PictureMm.width()), docPx(PictureMm.height())), Qt::KeepAspectRatio);
+        QTextBlockFormat block;
+        block.setTopMargin(docPx(3));
+        newBlock(block, QTextCharFormat());
+        QTextImageFormat format;
+        format.setName(PictureName);
+        format.setWidth(size.width());
+        format.setHeight(size.height());
+        m_cursor.insertImage(format);
+    }
+
+    // The vehicle page's values, three to a row, each caption above its
+    // value; the notes on a row of their own.
+    void infoGrid(const QList<VehicleHistory::InfoValue>& values)
+    {
+        constexpr int Columns = 3;
+        QList<VehicleHistory::InfoValue> cells;
+        std::optional<VehicleHistory::InfoValue> notes;
+        for (const auto& value : values) {
+            if (value.caption == RecordCaptions::vehicle().last())
+                notes = value;
+            else
+                cells.append(value);
+        }
+        const int rows = int((cells.size() + Columns - 1) / Columns) + (notes ? 1 : 0);
+        if (rows == 0)
+            return;
+        QTextTableFormat format;
+        format.setBorderStyle(QTextFrameFormat::BorderStyle_None);
+        format.setBorder(0);
+        format.setCellSpacing(0);
+        format.setCellPadding(docPx(1));
+        format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+        format.setColumnWidthConstraints(
+            QList<QTextLength>(Columns, QTextLength(QTextLength::PercentageLength, 100.0 / Columns)));
+        QTextTable* table = insertTable(rows, Columns, format);
+        const auto fill = [&](int row, int column, const VehicleHistory::InfoValue& value) {
+            QTextCursor cell = table->cellAt(row, column).firstCursorPosition();
+            cell.insertText(value.caption, textFormat(7.5, true, Grey));
+            cell.insertBlock();
+            cell.insertText(lines(value.value), textFormat(10));
+        };
+        for (int i = 0; i < cells.size(); ++i)
+            fill(i / Columns, i % Columns, cells.at(i));
+        if (notes) {
+            table->mergeCells(rows - 1, 0, 1, Columns);
+            fill(rows - 1, 0, *notes);
+        }
+        leaveTable();
+    }
+
+    // A log as a table: the name, then the record's values under their captions.
+    // Long logs go as several tables one under the other: Qt lays out and
+    // draws one long table in time that grows faster than its rows.
+    void entryTables(const QString& nameCaption, const QStringList& captions, const QList<double>& widths,
+                     const QList<VehicleHistory::Entry>& entries)
+    {
+        constexpr qsizetype RowsPerTable = 40;
+        for (qsizetype first = 0; first < entries.size(); first += RowsPerTable)
+            entryTable(nameCaption, captions, widths, entries.mid(first, RowsPerTable));
+    }
+
+    void entryTable(const QString& nameCaption, const QStringList& captions, const QList<double>& widths,
+                    const QList<VehicleHistory::Entry>& entries)
+    {
+        const int columns = int(captions.size()) + 1;
+        QTextTableFormat format;
+        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        format.setBorderBrush(QColor(0xb0, 0xb0, 0xb0));
+        format.setBorder(1);
+        format.setBorderCollapse(true);
+        format.setCellSpacing(0);
+        format.setCellPadding(docPx(1));
+        format.setHeaderRowCount(1);
+        format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+        QList<QTextLength> constraints;
+        for (const double w : widths)
+            constraints.append(QTextLength(QTextLength::PercentageLength, w));
+        format.setColumnWidthConstraints(constraints);
+        QTextTable* table = insertTable(int(entries.size()) + 1, columns, format);
+
+        const QTextCharFormat header = textFormat(7.5, true);
+        const QTextCharFormat name = textFormat(8, true);
+        const QTextCharFormat value = textFormat(8);
+        const QTextCharFormat warning = textFormat(8, false, Warning);
+        const QStringList heads = QStringList{nameCaption} + captions;
+        for (int c = 0; c < columns; ++c) {
+            QTextTableCell cell = table->cellAt(0, c);
+            QTextCharFormat shade = cell.format();
+            shade.setBackground(QColor(0xe8, 0xec, 0xf2));
+            cell.setFormat(shade);
+            cell.firstCursorPosition().insertText(heads.at(c), header);
+        }
+        for (int r = 0; r < entries.size(); ++r) {
+            const VehicleHistory::Entry& entry = entries.at(r);
+            table->cellAt(r + 1, 0).firstCursorPosition().insertText(entry.name, name);
+            if (entry.problem) {
+                table->mergeCells(r + 1, 1, 1, columns - 1);
+                table->cellAt(r + 1, 1).firstCursorPosition().insertText(entry.problem->text(), warning);
+                continue;
+            }
+            for (int c = 1; c < columns; ++c)
+                if (const QString& text = entry.values.at(c - 1); !text.isEmpty())
+                    table->cellAt(r + 1, c).firstCursorPosition().insertText(lines(text), value);
+        }
+        leaveTable();
+    }
+
+    // The chart's handler is registered with the layout, once the document is built.
+    void chart()
+    {
+        QTextBlockFormat block;
+        block.setTopMargin(docPx(2));
+        newBlock(block, QTextCharFormat());
+        QTextCharFormat object;
+        object.setObjectType(ChartObject);
+        m_cursor.insertText(QString(QChar::ObjectReplacementCharacter), object);
+    }
+
+private:
+    // The first block of the document is there already; every later one is made.
+    void newBlock(const QTextBlockFormat& block, const QTextCharFormat& format)
+    {
+        if (m_first) {
+            m_cursor.setBlockFormat(block);
+            m_cursor.setBlockCharFormat(format);
+            m_first = false;
+        } else {
+            m_cursor.insertBlock(block, format);
+        }
+    }
+
+    QTextTable* insertTable(int rows, int columns, const QTextTableFormat& format)
+    {
+        newBlock(QTextBlockFormat(), QTextCharFormat());
+        return m_cursor.insertTable(rows, columns, format);
+    }
+
+    void leaveTable() { m_cursor.movePosition(QTextCursor::End); }
+
+    QTextDocument* m_doc;
+    QTextCursor m_cursor;
+    bool m_first = true;
+};
+
+void drawFooter(QPainter* painter, const QRectF& area, int page, int pages)
+{
+    painter->save();
+    painter->setPen(QPen(QColor(0xb0, 0xb0, 0xb0), px(0.2)));
+    painter->drawLine(area.topLeft(), area.topRight());
+    painter->setPen(Grey);
+    painter->setFont(font(7.5));
+    const QRectF text = area.adjusted(0, px(2), 0, 0);
+    painter->drawText(text, Qt::AlignLeft | Qt::AlignTop, ProgramName);
+    painter->drawText(text, Qt::AlignRight | Qt::AlignTop, QStringLiteral("Page %1 of %2").arg(page).arg(pages));
+    painter->restore();
+}
+
+} // namespace
+
+QPageSize pageSizeFor(const QLocale& locale)
+{
+    return QPageSize(locale.measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter : QPageSize::A4);
+}
+
+QImage loadPicture(VehicleHistory::History* history)
+{
+    if (history->picturePath.isEmpty())
+        return {};
+    // Only a regular file is opened: a FIFO in its place would block the report.
+    if (const QFileInfo file(history->picturePath); !file.isFile()) {
+        history->pictureProblem =
+            VehicleHistory::Problem{history->picturePath, file.exists() ? QStringLiteral("it is not a file")
+                                                                        : QStringLiteral("it is not there")};
+        return {};
+    }
+    QImageReader reader(history->picturePath);
+    reader.setAutoTransform(true);
+    // Decoded at about 200 dots per inch of its printed size: enough for paper, small in the file.
+    const QSize most = QSizeF(px(PictureMm.width()) * 2 / 3, px(PictureMm.height()) * 2 / 3).toSize();
+    if (const QSize size = reader.size();
+        size.isValid() && (size.width() > most.width() || size.height() > most.height()))
+        reader.setScaledSize(size.scaled(most, Qt::KeepAspectRatio));
+    QImage image = reader.read();
+    if (image.isNull())
+        history->pictureProblem = VehicleHistory::Problem{history->picturePath, reader.errorString()};
+    return image;
+}
+
+QByteArray render(const VehicleHistory::History& history, const QImage& picture, QDate date, const QPageSize& pageSize,
+                  int* pages)
+{
+    const QLocale locale;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setResolution(Dpi);
+    writer.setPageSize(pageSize);
+    writer.setPageMargins(QMarginsF(PageMarginMm, PageMarginMm, PageMarginMm, PageMarginMm), QPageLayout::Millimeter);
+    writer.setTitle(QStringLiteral("%1 history").arg(history.vehicle));
+    writer.setCreator(ProgramName);
+
+    const double width = writer.width();
+    const double bodyHeight = writer.height() - px(FooterMm);
+    // Built before it has a layout: a layout would follow every insertion.
+    QTextDocument doc;
+    doc.setDefaultFont(font(9));
+    doc.setDocumentMargin(0);
+    QTextOption wrap;
+    wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    doc.setDefaultTextOption(wrap);
+
+    MileageChart chart(history.mileage, QSizeF(width, px(55)), locale);
+    {
+        Builder b(&doc);
+        b.paragraph(history.vehicle, textFormat(20, true, Ink));
+        b.paragraph(QStringLiteral("Vehicle history, %1").arg(locale.toString(date, QLocale::LongFormat)),
+                    textFormat(10, false, Grey), docPx(1), docPx(2));
+        if (!picture.isNull())
+            b.picture(picture);
+        if (history.pictureProblem)
+            b.problem(*history.pictureProblem);
+
+        b.heading(QStringLiteral("Vehicle Info."));
+        if (history.vehicleProblem)
+            b.problem(*history.vehicleProblem);
+        else if (history.info.isEmpty())
+            b.paragraph(QStringLiteral("No values have been entered."), textFormat(9, false, Grey));
+        b.infoGrid(history.info);
+
+        if (history.mileage.size() >= 2) {
+            b.heading(QStringLiteral("Mileage"));
+            b.chart();
+        }
+
+        b.heading(QStringLiteral("Maintenance"));
+        if (history.maintListProblem)
+            b.problem(*history.maintListProblem);
+        if (history.maintenance.isEmpty())
+            b.paragraph(QStringLiteral("No maintenance entries."), textFormat(9, false, Grey));
+        else
+            b.entryTables(QStringLiteral("Maintenance"), RecordCaptions::maintenance(), {16, 12, 12, 12, 12, 14, 22},
+                          history.maintenance);
+
+        b.heading(QStringLiteral("Parts"));
+        if (history.partsListProblem)
+            b.problem(*history.partsListProblem);
+        if (history.parts.isEmpty())
+            b.paragraph(QStringLiteral("No parts."), textFormat(9, false, Grey));
+        else
+            b.entryTables(QStringLiteral("Part"), RecordCaptions::parts(), {11, 11, 12, 12, 9, 10, 12, 6, 17},
+                          history.parts);
+    }
+
+    doc.documentLayout()->setPaintDevice(&writer);
+    doc.documentLayout()->registerHandler(ChartObject, &chart);
+    doc.setPageSize(QSizeF(width, bodyHeight));
+    const int count = doc.pageCount();
+    QPainter painter(&writer);
+    for (int page = 0; page < count; ++page) {
+        if (page > 0)
+            writer.newPage();
+        painter.save();
+        const QRectF body(0, page * bodyHeight, width, bodyHeight);
+        painter.setClipRect(QRectF(0, 0, width, bodyHeight));
+        painter.translate(0, -body.top());
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = body;
+        doc.documentLayout()->draw(&painter, context);
+        painter.restore();
+        drawFooter(&painter, QRectF(0, bodyHeight + px(2), width, px(FooterMm - 2)), page + 1, count);
+    }
+    painter.end();
+    if (pages)
+        *pages = count;
+    return bytes;
+}
+
+Outcome write(const QString& vehicle, const QString& path)
+{
+    Outcome outcome;
+    if (const QString why = VehicleHistory::whyNotReportable(vehicle); !why.isEmpty()) {
+        outcome.error = why;
+        return outcome;
+    }
+    const QLocale locale;
+    const QDate today = QDate::currentDate();
+    VehicleHistory::History history = VehicleHistory::read(vehicle, locale, today);
+    const QImage picture = loadPicture(&history);
+    const QByteArray pdf = render(history, picture, today, pageSizeFor(QLocale::system()), &outcome.pages);
+    if (pdf.isEmpty()) {
+        outcome.error = QStringLiteral("The report could not be made.");
+        return outcome;
+    }
+    const WriteResult written = writeFileSafely(path, pdf);
+    if (!written) {
+        outcome.error =
+            QStringLiteral("\"%1\" could not be saved: %2").arg(QDir::toNativeSeparators(path), written.error);
+        return outcome;
+    }
+    outcome.ok = true;
+    outcome.problems = history.problems();
+    return outcome;
+}
+
+} // namespace HistoryReport
+
+#include "HistoryReport.moc"

@@ -1,0 +1,50 @@
+#include "MainWindowFixture.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+// File > "Vehicle Report..." through the real window.
+class TestReportMenu : public MainWindowFixture {
+    Q_OBJECT
+
+private slots:
+    void reportOfTheSelectedVehicle()
+    {
+        QVERIFY(open());
+        QVERIFY(!w->mnuReport->isEnabled()); // no vehicle yet, like Remove Vehicle
+        add("Ford");
+        QVERIFY(w->mnuReport->isEnabled());
+
+        // No documents folder yet: the home folder is proposed. ".pdf" is added to a name without it.
+        dialogs->clear();
+        dialogs->fileAnswers.enqueue(env->home() + "/for the buyer");
+        w->mnuReport->trigger();
+        QCOMPARE(dialogs->shown.first().kind, ScriptedPlatform::Kind::FileSave);
+        QCOMPARE(dialogs->shown.first().initial, QDir::homePath() + "/Ford history.pdf");
+        QVERIFY(readAll(env->home() + "/for the buyer.pdf").startsWith("%PDF"));
+        QCOMPARE(dialogs->messages(), QStringList());
+
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QVERIFY(QDir().mkpath(documents));
+        dialogs->clear();
+        dialogs->fileAnswers.enqueue(std::nullopt); // Cancel
+        w->mnuReport->trigger();
+        QCOMPARE(dialogs->shown.first().initial, documents + "/Ford history.pdf");
+
+        // A folder where the file should go: told why, nothing else changes.
+        QVERIFY(QDir().mkdir(env->home() + "/taken.pdf"));
+        dialogs->clear();
+        dialogs->fileAnswers.enqueue(env->home() + "/taken.pdf");
+        w->mnuReport->trigger();
+        QVERIFY2(dialogs->messages().last().startsWith("The report could not be written."),
+                 qPrintable(dialogs->messages().join('\n')));
+
+        dialogs->messageAnswers.enqueue(MsgAnswer::Yes);
+        w->cmdRemove->click();
+        QVERIFY(!w->mnuReport->isEnabled());
+    }
+};
+
+GEARBOOK_TEST_MAIN(TestReportMenu)
+#include "tst_reportmenu.moc"

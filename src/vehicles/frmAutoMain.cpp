@@ -604,15 +604,8 @@ void frmAutoMain::mnuDueMaint_Click()
 
 void frmAutoMain::reloadRecords()
 {
-    const QString shown = selectedVehicle();
-    const int page = SSTab1->currentIndex();
-    reloadAsAtStart();
-    if (const int index = cboVehicle->findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        !shown.isEmpty() && index >= 0) {
-        cboVehicle->setCurrentIndex(index);
-        cboVehicle_Click();
-    }
-    SSTab1->setCurrentIndex(page);
+    // As for a change that the sync tool delivered: what the user is typing stays.
+    reloadFromDisk();
     if (frmDueMaint* due = frmDueMaint::existing(); due && due->isVisible())
         due->refresh();
 }

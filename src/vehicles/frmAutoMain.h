@@ -85,7 +85,7 @@ public:
     // Opens the overview of the maintenance that is due.
     void mnuDueMaint_Click();
     // After records changed on disk behind the window (a sync conflict
-    // resolved): every record read again, the shown vehicle still shown.
+    // resolved): the shown ones read again, and the overview of what is due.
     void reloadRecords();
 
     // Chooses `vehicle` and shows its maintenance entry `entry` selected on the

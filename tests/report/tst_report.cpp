@@ -79,9 +79,10 @@ private slots:
     void everyValueUnderItsCaptionInPageOrder()
     {
         save("MainList.gbx", "\"Ford\"\r\n");
-        // Windows-1252 bytes: "Müller" and "Straße".
+        // Windows-1252 bytes: "Müller" and "Straße"; "Łódź" as the references that letters beyond them are kept as.
         save("Ford.gbx", "\"Ford\",\"Model T\",\"1925\",\"Black\",\"2.9 l\",\"2\",\"12,000\",#TRUE#,#FALSE#,"
-                         "\"M\xfcller Cars\",\"1990-05-01\",\"None left\",\"Acme\",\"1991\",#FALSE#,#TRUE#,"
+                         "\"M\xfcller Cars\",\"1990-05-01\",\"None left\",\"Acme &#321;\xf3"
+                         "d&#378;\",\"1991\",#FALSE#,#TRUE#,"
                          "\"Kept in a barn,\r\nrestored in Stra\xdf"
                          "e 4.\"\r\n");
         const QString picture = env->home() + "/car.png";
@@ -105,7 +106,7 @@ private slots:
                      "Make", "Ford", "Model", "Model T", "Year", "1925", "Color", "Black", "Engine", "2.9 l", "Doors",
                      "2", "Original Mileage", "12,000", "Transmission", "Automatic", "Vehicle was Purchased at",
                      "Müller Cars", "Date Purchased", "1990-05-01", "Warranty", "None left", "Insurance Company",
-                     "Acme", "Insured since", "1991", "Bought as...", "Used", "Notes", "Kept in a barn,",
+                     "Acme Łódź", "Insured since", "1991", "Bought as...", "Used", "Notes", "Kept in a barn,",
                      "restored in Straße 4.",
                      // two points: the chart
                      "Mileage",

@@ -13,11 +13,14 @@
 #include <QPdfWriter>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTextObjectInterface>
 #include <QTextTable>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <vector>
 
 namespace HistoryReport {
 
@@ -266,63 +269,6 @@ public:
         leaveTable();
     }
 
-    // A log as a table: the name, then the record's values under their captions.
-    // Long logs go as several tables one under the other: Qt lays out and
-    // draws one long table in time that grows faster than its rows.
-    void entryTables(const QString& nameCaption, const QStringList& captions, const QList<double>& widths,
-                     const QList<VehicleHistory::Entry>& entries)
-    {
-        constexpr qsizetype RowsPerTable = 40;
-        for (qsizetype first = 0; first < entries.size(); first += RowsPerTable)
-            entryTable(nameCaption, captions, widths, entries.mid(first, RowsPerTable));
-    }
-
-    void entryTable(const QString& nameCaption, const QStringList& captions, const QList<double>& widths,
-                    const QList<VehicleHistory::Entry>& entries)
-    {
-        const int columns = int(captions.size()) + 1;
-        QTextTableFormat format;
-        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-        format.setBorderBrush(QColor(0xb0, 0xb0, 0xb0));
-        format.setBorder(1);
-        format.setBorderCollapse(true);
-        format.setCellSpacing(0);
-        format.setCellPadding(docPx(1));
-        format.setHeaderRowCount(1);
-        format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-        QList<QTextLength> constraints;
-        for (const double w : widths)
-            constraints.append(QTextLength(QTextLength::PercentageLength, w));
-        format.setColumnWidthConstraints(constraints);
-        QTextTable* table = insertTable(int(entries.size()) + 1, columns, format);
-
-        const QTextCharFormat header = textFormat(7.5, true);
-        const QTextCharFormat name = textFormat(8, true);
-        const QTextCharFormat value = textFormat(8);
-        const QTextCharFormat warning = textFormat(8, false, Warning);
-        const QStringList heads = QStringList{nameCaption} + captions;
-        for (int c = 0; c < columns; ++c) {
-            QTextTableCell cell = table->cellAt(0, c);
-            QTextCharFormat shade = cell.format();
-            shade.setBackground(QColor(0xe8, 0xec, 0xf2));
-            cell.setFormat(shade);
-            cell.firstCursorPosition().insertText(heads.at(c), header);
-        }
-        for (int r = 0; r < entries.size(); ++r) {
-            const VehicleHistory::Entry& entry = entries.at(r);
-            table->cellAt(r + 1, 0).firstCursorPosition().insertText(entry.name, name);
-            if (entry.problem) {
-                table->mergeCells(r + 1, 1, 1, columns - 1);
-                table->cellAt(r + 1, 1).firstCursorPosition().insertText(entry.problem->text(), warning);
-                continue;
-            }
-            for (int c = 1; c < columns; ++c)
-                if (const QString& text = entry.values.at(c - 1); !text.isEmpty())
-                    table->cellAt(r + 1, c).firstCursorPosition().insertText(lines(text), value);
-        }
-        leaveTable();
-    }
-
     // The chart's handler is registered with the layout, once the document is built.
     void chart()
     {
@@ -358,6 +304,252 @@ private:
     QTextDocument* m_doc;
     QTextCursor m_cursor;
     bool m_first = true;
+};
+
+// The logs are drawn straight onto the pages rather than laid out as document
+// tables: the document's table layout costs several times more per page and
+// grows with the document, and a log may run to hundreds of pages.
+class Flow {
+public:
+    Flow(QPaintDevice* device, double width, double bodyHeight, int page, double y)
+        : m_device(device), m_width(width), m_body(bodyHeight), m_page(page), m_y(y)
+    {
+    }
+
+    int pages() const { return m_page + 1; }
+
+    // Placed with what follows it, never alone at the foot of a page.
+    void heading(const QString& text) { m_heading = textRow(text, font(12, true), Ink); }
+
+    void paragraph(const QString& text, const QColor& colour, double before = 0, double after = 0)
+    {
+        auto row = textRow(text, font(9), colour);
+        placeHeading(before + row->height);
+        m_y += before;
+        place(row);
+        m_y += after;
+    }
+
+    void problem(const VehicleHistory::Problem& problem) { paragraph(problem.text(), Warning, px(1), px(1)); }
+
+    // A log as a table: the name, then the record's values under their captions;
+    // the caption row heads every page the table runs over.
+    void table(const QString& nameCaption, const QStringList& captions, const QList<double>& widths,
+               const QList<VehicleHistory::Entry>& entries)
+    {
+        std::vector<double> left{0};
+        for (const double w : widths)
+            left.push_back(left.back() + m_width * w / 100);
+
+        auto header = std::make_shared<Row>();
+        header->bordered = true;
+        header->shaded = true;
+        const QStringList heads = QStringList{nameCaption} + captions;
+        const QFont headFont = font(7.5, true);
+        for (int c = 0; c < heads.size(); ++c)
+            addCell(header.get(), heads.at(c), headFont, Qt::black, left.at(c), left.at(c + 1));
+
+        const QFont nameFont = font(8, true);
+        const QFont valueFont = font(8);
+        std::vector<std::shared_ptr<Row>> rows;
+        rows.reserve(entries.size());
+        for (const VehicleHistory::Entry& entry : entries) {
+            auto row = std::make_shared<Row>();
+            row->bordered = true;
+            addCell(row.get(), entry.name, nameFont, Qt::black, left.at(0), left.at(1));
+            if (entry.problem) {
+                addCell(row.get(), entry.problem->text(), valueFont, Warning, left.at(1), left.back());
+            } else {
+                for (int c = 1; c + 1 < int(left.size()); ++c)
+                    addCell(row.get(), entry.values.value(c - 1), valueFont, Qt::black, left.at(c), left.at(c + 1));
+            }
+            rows.push_back(std::move(row));
+        }
+        const double first = rows.empty() ? 0 : std::min(rows.front()->height, m_body / 3);
+        placeHeading(header->height + first);
+        if (m_y + header->height + first > m_body)
+            newPage();
+        place(header);
+        // From here on, every new page starts with it.
+        m_header = header;
+        for (const auto& row : rows)
+            place(row);
+        m_header.reset();
+    }
+
+    // What falls on `page`, in the order it was placed.
+    void draw(QPainter* painter, int page)
+    {
+        for (; m_drawn < m_pieces.size() && m_pieces.at(m_drawn).page == page; ++m_drawn)
+            drawPiece(painter, m_pieces.at(m_drawn));
+    }
+
+private:
+    struct Cell {
+        double left = 0;
+        double width = 0;
+        QColor colour;
+        std::unique_ptr<QTextLayout> text; // none when empty
+    };
+    struct Row {
+        std::vector<Cell> cells;
+        bool bordered = false;
+        bool shaded = false;
+        double content = 0; // height of the tallest text
+        double height = 0;  // with padding
+        double padding() const { return bordered ? px(1) : 0; }
+    };
+    // The lines [from, to) of a row's texts, at `top` of `page`.
+    struct Piece {
+        int page;
+        double top;
+        std::shared_ptr<const Row> row;
+        double from;
+        double to;
+    };
+
+    std::shared_ptr<Row> textRow(const QString& text, const QFont& f, const QColor& colour)
+    {
+        auto row = std::make_shared<Row>();
+        addCell(row.get(), text, f, colour, 0, m_width);
+        return row;
+    }
+
+    void addCell(Row* row, const QString& text, const QFont& f, const QColor& colour, double left, double right)
+    {
+        Cell cell;
+        cell.left = left;
+        cell.width = right - left;
+        cell.colour = colour;
+        const double pad = row->padding();
+        if (!text.isEmpty()) {
+            // Line breaks as the text layout knows them.
+            QString shown = lines(text);
+            shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
+            cell.text = std::make_unique<QTextLayout>(shown, f, m_device);
+            QTextOption option;
+            option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            cell.text->setTextOption(option);
+            cell.text->setCacheEnabled(true);
+            double y = 0;
+            cell.text->beginLayout();
+            for (QTextLine line = cell.text->createLine(); line.isValid(); line = cell.text->createLine()) {
+                line.setLineWidth(std::max(cell.width - 2 * pad, 1.0));
+                line.setPosition(QPointF(0, y));
+                y += line.height();
+            }
+            cell.text->endLayout();
+            row->content = std::max(row->content, y);
+        }
+        row->height = row->content + 2 * pad;
+        row->cells.push_back(std::move(cell));
+    }
+
+    // The heading waiting to be placed, with room for `next` under it.
+    void placeHeading(double next)
+    {
+        if (!m_heading)
+            return;
+        if (m_y + px(5) + m_heading->height + px(1.5) + next > m_body)
+            newPage();
+        m_y += px(5);
+        place(m_heading);
+        m_y += px(1.5);
+        m_heading.reset();
+    }
+
+    void newPage()
+    {
+        ++m_page;
+        m_y = 0;
+        if (m_header)
+            place(m_header);
+    }
+
+    // Where no line of the row's texts is cut: at `limit`, or above it.
+    static double cutAt(const Row& row, double from, double limit)
+    {
+        double cut = limit;
+        for (bool moved = true; moved;) {
+            moved = false;
+            for (const Cell& cell : row.cells) {
+                if (!cell.text)
+                    continue;
+                for (int i = 0; i < cell.text->lineCount(); ++i) {
+                    const QTextLine line = cell.text->lineAt(i);
+                    if (line.y() > from && line.y() < cut && line.y() + line.height() > cut) {
+                        cut = line.y();
+                        moved = true;
+                    }
+                }
+            }
+        }
+        return cut > from ? cut : limit;
+    }
+
+    // Placed whole where it fits, on a new page where it fits whole, else
+    // line by line over as many pages as it takes.
+    void place(const std::shared_ptr<Row>& row)
+    {
+        const double pad = row->padding();
+        const double header = m_header && row != m_header ? m_header->height : 0;
+        double from = 0;
+        for (;;) {
+            const double rest = row->content - from;
+            const double room = m_body - m_y - 2 * pad;
+            if (rest <= room) {
+                m_pieces.push_back({m_page, m_y, row, from, row->content});
+                m_y += rest + 2 * pad;
+                return;
+            }
+            const bool fitsOnNewPage = rest <= m_body - header - 2 * pad;
+            const bool atTop = m_y <= header + 0.5;
+            if ((fitsOnNewPage || room < px(5)) && !atTop) {
+                newPage();
+                continue;
+            }
+            const double cut = cutAt(*row, from, from + std::max(room, px(5)));
+            m_pieces.push_back({m_page, m_y, row, from, cut});
+            from = cut;
+            newPage();
+        }
+    }
+
+    static void drawPiece(QPainter* painter, const Piece& piece)
+    {
+        const Row& row = *piece.row;
+        const double pad = row.padding();
+        const double height = piece.to - piece.from + 2 * pad;
+        for (const Cell& cell : row.cells) {
+            const QRectF box(cell.left, piece.top, cell.width, height);
+            if (row.shaded)
+                painter->fillRect(box, QColor(0xe8, 0xec, 0xf2));
+            if (row.bordered) {
+                painter->setPen(QPen(QColor(0xb0, 0xb0, 0xb0), px(0.26)));
+                painter->setBrush(Qt::NoBrush);
+                painter->drawRect(box);
+            }
+            if (!cell.text)
+                continue;
+            painter->setPen(cell.colour);
+            const QPointF origin(cell.left + pad, piece.top + pad - piece.from);
+            for (int i = 0; i < cell.text->lineCount(); ++i) {
+                const QTextLine line = cell.text->lineAt(i);
+                if (line.y() >= piece.from && line.y() < piece.to)
+                    line.draw(painter, origin);
+            }
+        }
+    }
+
+    QPaintDevice* m_device;
+    double m_width;
+    double m_body;
+    int m_page;
+    double m_y;
+    std::shared_ptr<Row> m_heading; // waiting for what follows it
+    std::shared_ptr<Row> m_header;  // of the table being placed
+    std::vector<Piece> m_pieces;
+    std::size_t m_drawn = 0;
 };
 
 void drawFooter(QPainter* painter, const QRectF& area, int page, int pages)
@@ -450,42 +642,50 @@ QByteArray render(const VehicleHistory::History& history, const QImage& picture,
             b.heading(QStringLiteral("Mileage"));
             b.chart();
         }
-
-        b.heading(QStringLiteral("Maintenance"));
-        if (history.maintListProblem)
-            b.problem(*history.maintListProblem);
-        if (history.maintenance.isEmpty())
-            b.paragraph(QStringLiteral("No maintenance entries."), textFormat(9, false, Grey));
-        else
-            b.entryTables(QStringLiteral("Maintenance"), RecordCaptions::maintenance(), {16, 12, 12, 12, 12, 14, 22},
-                          history.maintenance);
-
-        b.heading(QStringLiteral("Parts"));
-        if (history.partsListProblem)
-            b.problem(*history.partsListProblem);
-        if (history.parts.isEmpty())
-            b.paragraph(QStringLiteral("No parts."), textFormat(9, false, Grey));
-        else
-            b.entryTables(QStringLiteral("Part"), RecordCaptions::parts(), {11, 11, 12, 12, 9, 10, 12, 6, 17},
-                          history.parts);
     }
 
     doc.documentLayout()->setPaintDevice(&writer);
     doc.documentLayout()->registerHandler(ChartObject, &chart);
     doc.setPageSize(QSizeF(width, bodyHeight));
-    const int count = doc.pageCount();
+    const int frontPages = doc.pageCount();
+    // The logs follow where the document ends.
+    const double end = doc.documentLayout()->blockBoundingRect(doc.lastBlock()).bottom();
+    const int endPage = std::clamp(int(end / bodyHeight), 0, frontPages - 1);
+    Flow flow(&writer, width, bodyHeight, endPage, end - endPage * bodyHeight);
+
+    flow.heading(QStringLiteral("Maintenance"));
+    if (history.maintListProblem)
+        flow.problem(*history.maintListProblem);
+    if (history.maintenance.isEmpty())
+        flow.paragraph(QStringLiteral("No maintenance entries."), Grey);
+    else
+        flow.table(QStringLiteral("Maintenance"), RecordCaptions::maintenance(), {16, 12, 12, 12, 12, 14, 22},
+                   history.maintenance);
+
+    flow.heading(QStringLiteral("Parts"));
+    if (history.partsListProblem)
+        flow.problem(*history.partsListProblem);
+    if (history.parts.isEmpty())
+        flow.paragraph(QStringLiteral("No parts."), Grey);
+    else
+        flow.table(QStringLiteral("Part"), RecordCaptions::parts(), {11, 11, 12, 12, 9, 10, 12, 6, 17}, history.parts);
+
+    const int count = std::max(frontPages, flow.pages());
     QPainter painter(&writer);
     for (int page = 0; page < count; ++page) {
         if (page > 0)
             writer.newPage();
-        painter.save();
-        const QRectF body(0, page * bodyHeight, width, bodyHeight);
-        painter.setClipRect(QRectF(0, 0, width, bodyHeight));
-        painter.translate(0, -body.top());
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = body;
-        doc.documentLayout()->draw(&painter, context);
-        painter.restore();
+        if (page < frontPages) {
+            painter.save();
+            const QRectF body(0, page * bodyHeight, width, bodyHeight);
+            painter.setClipRect(QRectF(0, 0, width, bodyHeight));
+            painter.translate(0, -body.top());
+            QAbstractTextDocumentLayout::PaintContext context;
+            context.clip = body;
+            doc.documentLayout()->draw(&painter, context);
+            painter.restore();
+        }
+        flow.draw(&painter, page);
         drawFooter(&painter, QRectF(0, bodyHeight + px(2), width, px(FooterMm - 2)), page + 1, count);
     }
     painter.end();

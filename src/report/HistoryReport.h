@@ -13,7 +13,7 @@
 // The vehicle report: one PDF with everything about a vehicle, for its next
 // owner. Real text in embedded fonts, tables that continue over pages with
 // their header, a drawn mileage chart, "Page N of M" under every page. Qt Gui
-// only (QPdfWriter, QTextDocument), so it runs without a display.
+// only (QPdfWriter, QTextDocument, QTextLayout), so it runs without a display.
 namespace HistoryReport {
 
 // A4, or Letter where the locale measures in US units.

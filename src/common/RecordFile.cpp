@@ -168,6 +168,15 @@ std::optional<QStringList> parseTextRecord(const QByteArray& bytes, int count, T
     return fields;
 }
 
+std::optional<bool> truthOf(QStringView value)
+{
+    if (value.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (value.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        return false;
+    return std::nullopt;
+}
+
 QByteArray plainLine(QStringView line)
 {
     return Win1252::encode(line) + "\r\n";

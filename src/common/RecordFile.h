@@ -65,6 +65,9 @@ QByteArray listFile(const QStringList& names);
 QStringList parseListFile(const QByteArray& bytes);
 // Reads `count` text fields of one record; nothing when fewer are there.
 std::optional<QStringList> parseTextRecord(const QByteArray& bytes, int count, Texts texts = Texts::References);
+// A truth value read as a text field: #TRUE# and #FALSE# read as "True" and
+// "False" (any case, as typed ones were converted); nothing for other texts.
+std::optional<bool> truthOf(QStringView value);
 
 // The picture file: one plain line, read back whole.
 QByteArray plainLine(QStringView line);

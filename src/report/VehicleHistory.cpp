@@ -22,15 +22,6 @@ enum MaintField { LastDate = 0, LastMileage = 2 };
 
 const QString TooFewValues = QStringLiteral("it holds fewer values than it should");
 
-std::optional<bool> truthOf(const QString& value)
-{
-    if (value.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (value.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-        return false;
-    return std::nullopt;
-}
-
 // A record's `count` values: empty ones for a record never saved (`missing` tells).
 std::optional<QStringList> readValues(const QString& file, int count, std::optional<Problem>* problem,
                                       bool* missing = nullptr)
@@ -90,8 +81,8 @@ std::optional<QStringList> readVehicleFile(History& history)
     // The pairs of option buttons as the page shows them: the second of a
     // pair wins when the file marks both.
     const auto chosen = [&](int first, int second) -> std::optional<QString> {
-        const auto a = truthOf(values->at(first));
-        const auto b = truthOf(values->at(second));
+        const auto a = RecordFile::truthOf(values->at(first));
+        const auto b = RecordFile::truthOf(values->at(second));
         if (!a || !b)
             return std::nullopt;
         return *b ? captions.at(second) : *a ? captions.at(first) : QString();

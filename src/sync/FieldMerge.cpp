@@ -9,12 +9,12 @@ namespace {
 
 bool isTrue(const QString& value)
 {
-    return value.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
+    return RecordFile::truthOf(value).value_or(false);
 }
 
 bool isTruth(const QString& value)
 {
-    return isTrue(value) || value.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0;
+    return RecordFile::truthOf(value).has_value();
 }
 
 } // namespace

@@ -12,21 +12,6 @@
 
 #include <QStringListModel>
 
-namespace {
-
-// A truth value as read into a text: the record reader turns #TRUE# and
-// #FALSE# into "True" and "False", the words the original converted.
-std::optional<bool> truthOf(const QString& value)
-{
-    if (value.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (value.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-        return false;
-    return std::nullopt;
-}
-
-} // namespace
-
 QString frmAutoMain::vehicleFilePath() const
 {
     return VehicleFiles::inData(VehicleFiles::vehicleFile(selectedVehicle()));
@@ -104,7 +89,7 @@ bool frmAutoMain::showInfoValues(const QStringList& values)
                 FieldGuard::setStoredText(notes, *value);
             ++value;
         } else if (info.kind == InfoControl::Choice) {
-            const auto chosen = truthOf(*value++);
+            const auto chosen = RecordFile::truthOf(*value++);
             if (!chosen)
                 return false;
             auto* button = static_cast<QRadioButton*>(info.control);

@@ -156,6 +156,21 @@ private slots:
                  qPrintable(missing + " missing in:\n" + text));
     }
 
+    void aRowTallerThanAPageLosesNoLineAndKeepsItsCaptions()
+    {
+        QStringList lines;
+        for (int i = 1; i <= 150; ++i)
+            lines << QStringLiteral("note line %1").arg(i);
+        ford({{"Oil", RecordFile::textRecord({"2022-01-10", "", "", "", "", lines.join("\r\n")})}});
+        const QString pdf = env->home() + "/r.pdf";
+        QVERIFY(HistoryReport::write("Ford", pdf));
+        const QString text = pdfText(pdf);
+        QString missing;
+        QVERIFY2(inOrder(text, lines, &missing), qPrintable(missing + " missing in:\n" + text));
+        // The caption row heads the table again on each page it runs onto.
+        QVERIFY(withoutSpace(text).count("LastInspectiondate") >= 3);
+    }
+
     void anUnreadableRecordIsNamed()
     {
         ford({{"Oil", RecordFile::textRecord({"2020-01-01", "", "", "", "", ""})}, {"Brakes", "\"2020\"\r\n"}});

@@ -22,20 +22,8 @@ restore() {
 }
 trap restore EXIT
 
-passed=0
-failed=0
-check() { # check DESCRIPTION COMMAND...
-    local what="$1"
-    shift
-    local out
-    if out=$("$@" 2>&1); then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $what"
-        [ -z "$out" ] || printf '%s\n' "$out" | sed 's/^/    /'
-    fi
-}
+# shellcheck source=tools/checks.sh
+. tools/checks.sh
 silent() { # the command succeeds and prints nothing
     local out
     out=$("$@" 2>&1) || { printf '%s\n' "$out"; return 1; }

@@ -19,20 +19,8 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
 
-passed=0
-failed=0
-check() { # check DESCRIPTION COMMAND...
-    local what="$1"
-    shift
-    local out
-    if out=$("$@" 2>&1); then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $what"
-        [ -z "$out" ] || printf '%s\n' "$out" | sed 's/^/    /'
-    fi
-}
+# shellcheck source=tools/checks.sh
+. tools/checks.sh
 
 user=gearbook-check
 scratch=""

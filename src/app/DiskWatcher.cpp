@@ -1,11 +1,11 @@
 #include "DiskWatcher.h"
 
+#include "AfterFirstPaint.h"
 #include "DataFolder.h"
 #include "EntryLog.h"
 #include "frmAutoMain.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QListView>
@@ -15,32 +15,15 @@ namespace {
 // A save arrives as several changes (temporary, rename); they are taken as one.
 constexpr int SettleMs = 50;
 
-class FirstPaint : public QObject {
-public:
-    explicit FirstPaint(frmAutoMain* window) : QObject(window), m_window(window) { window->installEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            m_window->removeEventFilter(this);
-            // Queued: the paint in progress and the rest of the window's complete first.
-            QTimer::singleShot(0, m_window, [window = m_window] { new DiskWatcher(window); });
-            deleteLater();
-        }
-        return false;
-    }
-
-private:
-    frmAutoMain* m_window;
-};
-
 } // namespace
 
 void DiskWatcher::watchAfterFirstPaint(frmAutoMain* window)
 {
-    if (!window->findChild<DiskWatcher*>() && !window->findChild<FirstPaint*>())
-        new FirstPaint(window);
+    const QString pending = QStringLiteral("diskWatcherPending");
+    if (window->findChild<DiskWatcher*>() || window->findChild<QObject*>(pending, Qt::FindDirectChildrenOnly))
+        return;
+    auto* start = new AfterFirstPaint(window, [window] { new DiskWatcher(window); });
+    start->setObjectName(pending);
 }
 
 DiskWatcher::DiskWatcher(frmAutoMain* window) : QObject(window), m_window(window)

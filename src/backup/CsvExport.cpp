@@ -41,16 +41,10 @@ QString unreadable(const QString& path, const QString& why)
 // A record's `count` values: empty ones for a record never saved; the reason when it cannot be read.
 std::variant<QStringList, QString> valuesOf(const QString& file, int count)
 {
-    const QString path = VehicleFiles::inData(file);
-    const RecordFile::ReadResult record = VehicleFiles::readRecord(path);
-    if (record.unreadable())
-        return unreadable(path, record.error);
-    if (record.missing())
-        return QStringList(count);
-    auto parsed = RecordFile::parseTextRecord(*record, count);
-    if (!parsed)
-        return unreadable(path, QStringLiteral("it holds fewer values than it should."));
-    return std::move(*parsed);
+    VehicleFiles::RecordValues record = VehicleFiles::readValues(file, count);
+    if (!record.values)
+        return unreadable(record.path, record.error + QLatin1Char('.'));
+    return std::move(*record.values);
 }
 
 // Adds a row per entry of one of a vehicle's lists; the reason when a file cannot be read.

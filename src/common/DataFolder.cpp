@@ -305,6 +305,22 @@ WriteResult writeRecord(const QString& path, const QByteArray& bytes)
     return writeFileSafely(path, bytes);
 }
 
+RecordValues readValues(const QString& fileName, int count)
+{
+    RecordValues r;
+    r.path = inData(fileName);
+    const RecordFile::ReadResult record = readRecord(r.path);
+    if (record.unreadable()) {
+        r.error = record.error;
+    } else if (record.missing()) {
+        r.missing = true;
+        r.values = QStringList(count);
+    } else if (!(r.values = RecordFile::parseTextRecord(*record, count))) {
+        r.error = QStringLiteral("it holds fewer values than it should");
+    }
+    return r;
+}
+
 QStringList LoadVehicleList(QString* whyUnreadable)
 {
     const auto read = readRecord(inData(listFile()));

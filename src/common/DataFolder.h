@@ -117,6 +117,17 @@ QString linkProblem(const QString& path);
 RecordFile::ReadResult readRecord(const QString& path);
 WriteResult writeRecord(const QString& path, const QByteArray& bytes);
 
+// A record's `count` text values, as the readers without a window take them:
+// empty ones for a record never saved (`missing`); nothing when the file is
+// there but cannot be read or holds too few values, with the reason in `error`.
+struct RecordValues {
+    QString path; // in the data folder
+    std::optional<QStringList> values;
+    bool missing = false;
+    QString error;
+};
+RecordValues readValues(const QString& fileName, int count);
+
 // The names of the vehicle list file, up to the first unreadable field; a
 // missing file gives none, and so does one that cannot be read, whose reason
 // goes to `whyUnreadable` (left alone otherwise).

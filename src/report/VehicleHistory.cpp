@@ -20,26 +20,16 @@ enum VehicleField { OriginalMileage = 6, Automatic = 7, Manual = 8, DatePurchase
 // Places in a maintenance record.
 enum MaintField { LastDate = 0, LastMileage = 2 };
 
-const QString TooFewValues = QStringLiteral("it holds fewer values than it should");
-
 // A record's `count` values: empty ones for a record never saved (`missing` tells).
 std::optional<QStringList> readValues(const QString& file, int count, std::optional<Problem>* problem,
                                       bool* missing = nullptr)
 {
-    const QString path = VehicleFiles::inData(file);
-    const RecordFile::ReadResult record = VehicleFiles::readRecord(path);
-    if (record.unreadable()) {
-        *problem = Problem{path, record.error};
-        return std::nullopt;
-    }
+    VehicleFiles::RecordValues record = VehicleFiles::readValues(file, count);
+    if (!record.values)
+        *problem = Problem{record.path, record.error};
     if (missing)
-        *missing = record.missing();
-    if (record.missing())
-        return QStringList(count);
-    auto values = RecordFile::parseTextRecord(*record, count);
-    if (!values)
-        *problem = Problem{path, TooFewValues};
-    return values;
+        *missing = record.missing;
+    return std::move(record.values);
 }
 
 // The names of a list file; a list that cannot be read gives none and its problem.

@@ -684,7 +684,8 @@ bool ManifestReader::line(QByteArrayView text)
     case 1:
         return text == ManifestTitle || badHeading();
     case 2:
-        if (!text.startsWith(VersionKey))
+        // Our writer's version is plain text; anything else could not be written back as read.
+        if (!text.startsWith(VersionKey) || !text.sliced(VersionKey.size()).isValidUtf8())
             return badHeading();
         m_manifest.programVersion = QString::fromUtf8(text.sliced(VersionKey.size()));
         return true;

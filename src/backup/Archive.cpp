@@ -40,11 +40,16 @@ qint64 maxFiles = MaxFiles;
 qint64 maxManifestBytes = MaxManifestBytes;
 // After the tar's end only padding follows; more than this is not an archive of ours.
 constexpr qint64 MaxAfterEnd = qint64(1) << 20;
-// No line of a manifest is longer: a checksum, a size and a percent-encoded name of 255 bytes.
+// The longest name of a file (NAME_MAX).
+constexpr qsizetype NameMax = 255;
+// No line of a manifest is longer: a checksum, a size and a percent-encoded name of NameMax bytes.
 constexpr qsizetype MaxLineBytes = 1024;
+static_assert(64 + 1 + 10 + 1 + 3 * NameMax <= MaxLineBytes);
 constexpr QByteArrayView ManifestTitle = "Gearbook backup";
 constexpr QByteArrayView VersionKey = "Program version: ";
 constexpr QByteArrayView CreatedKey = "Created: ";
+// Only in a partial archive, between the date and the file count: an older reader refuses it as damaged.
+constexpr QByteArrayView PartialLine = "Holds: only some files of the data folder";
 constexpr QByteArrayView FilesKey = "Files: ";
 
 QString reasonOf(int error)
@@ -55,6 +60,25 @@ QString reasonOf(int error)
 QString shown(QByteArrayView name)
 {
     return QFile::decodeName(name.toByteArray());
+}
+
+// What an entry that is not a regular file is, for the user.
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a FIFO (a named pipe)");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    return QStringLiteral("not a file");
+}
+
+QByteArray createdText(const QDateTime& created)
+{
+    return created.toUTC().toString(Qt::ISODate).toUtf8();
 }
 
 QByteArray sha256Hex(QByteArrayView bytes)
@@ -370,12 +394,19 @@ public:
     {
         if (auto problem = LibArchive::load())
             return problem;
-        m_path = path;
+        // Opened without waiting, then refused unless it is a file: a FIFO would
+        // block for ever, a device never end.
+        m_fd.reset(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat st;
+        if (m_fd.get() < 0 || ::fstat(m_fd.get(), &st) != 0)
+            return QStringLiteral("It could not be opened: %1").arg(reasonOf(errno));
+        if (!S_ISREG(st.st_mode))
+            return QStringLiteral("It is %1, not a file.").arg(kindOf(st.st_mode));
         m_outer.reset(lib().archive_read_new());
         m_inner.reset(lib().archive_read_new());
         if (lib().archive_read_support_filter_gzip(m_outer.get()) != ARCHIVE_OK ||
             lib().archive_read_support_format_raw(m_outer.get()) != ARCHIVE_OK ||
-            lib().archive_read_open_filename(m_outer.get(), QFile::encodeName(path).constData(), 65536) != ARCHIVE_OK ||
+            lib().archive_read_open_fd(m_outer.get(), m_fd.get(), 65536) != ARCHIVE_OK ||
             lib().archive_filter_code(m_outer.get(), 0) != ARCHIVE_FILTER_GZIP)
             return QStringLiteral("It is not a Gearbook backup (a .tar.gz file), or it is damaged: %1")
                 .arg(outerError());
@@ -420,15 +451,16 @@ public:
         }
         if (m_outerFailed)
             return damaged();
-        QFile file(m_path);
-        QByteArray trailer;
-        if (file.open(QIODevice::ReadOnly) && file.size() >= 8 && file.seek(file.size() - 8))
-            trailer = file.read(8);
-        if (trailer.size() != 8)
-            return QStringLiteral("It could not be read again: %1").arg(file.errorString());
+        // From the file that was read, never one put in its place since.
+        unsigned char trailer[8];
+        struct stat st;
+        errno = EIO; // what a short read says
+        if (::fstat(m_fd.get(), &st) != 0 || st.st_size < off_t(sizeof trailer) ||
+            ::pread(m_fd.get(), trailer, sizeof trailer, st.st_size - off_t(sizeof trailer)) != ssize_t(sizeof trailer))
+            return QStringLiteral("It could not be read again: %1").arg(reasonOf(errno));
         const auto le32 = [&trailer](int at) {
-            return quint32(quint8(trailer[at])) | quint32(quint8(trailer[at + 1])) << 8 |
-                   quint32(quint8(trailer[at + 2])) << 16 | quint32(quint8(trailer[at + 3])) << 24;
+            return quint32(trailer[at]) | quint32(trailer[at + 1]) << 8 | quint32(trailer[at + 2]) << 16 |
+                   quint32(trailer[at + 3]) << 24;
         };
         if (le32(0) != m_crc || le32(4) != quint32(m_length))
             return QStringLiteral("It is damaged: its checksum does not match its contents.");
@@ -463,7 +495,7 @@ private:
         return text ? QString::fromUtf8(text) : QStringLiteral("unknown error.");
     }
 
-    QString m_path;
+    Descriptor m_fd; // closed after both readers are freed
     ArchivePtr m_outer;
     ArchivePtr m_inner;
     quint32 m_crc = 0;
@@ -562,7 +594,8 @@ bool isDataFolder(const QString& folder, const QString& dataFolder)
 
 bool isPlainName(QByteArrayView name)
 {
-    return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') && !name.contains('\0');
+    return !name.isEmpty() && name.size() <= NameMax && name != "." && name != ".." && !name.contains('/') &&
+           !name.contains('\0');
 }
 
 bool isLeftOutByName(QByteArrayView name)
@@ -619,7 +652,9 @@ QByteArray Manifest::toBytes() const
     QByteArray out;
     out += ManifestTitle.toByteArray() + '\n';
     out += VersionKey.toByteArray() + programVersion.toUtf8() + '\n';
-    out += CreatedKey.toByteArray() + created.toUTC().toString(Qt::ISODate).toUtf8() + '\n';
+    out += CreatedKey.toByteArray() + createdText(created) + '\n';
+    if (partial)
+        out += PartialLine.toByteArray() + '\n';
     out += FilesKey.toByteArray() + QByteArray::number(members.size()) + '\n';
     for (const Member& m : members)
         out += m.sha256 + ' ' + QByteArray::number(m.size) + ' ' + m.name.toPercentEncoding(" ") + '\n';
@@ -680,26 +715,33 @@ bool ManifestReader::line(QByteArrayView text)
     ++m_lines;
     const auto badHeading = [this] { return fail(QStringLiteral("its heading is not a Gearbook backup's.")); };
     const auto badCount = [this] { return fail(QStringLiteral("its date or file count is wrong.")); };
-    switch (m_lines) {
-    case 1:
+    // Each value exactly as the writer writes it (no second spelling of a date, a
+    // number or a name), so that what is read writes back byte for byte.
+    if (m_lines == 1)
         return text == ManifestTitle || badHeading();
-    case 2:
-        // Our writer's version is plain text; anything else could not be written back as read.
-        if (!text.startsWith(VersionKey) || !text.sliced(VersionKey.size()).isValidUtf8())
-            return badHeading();
-        m_manifest.programVersion = QString::fromUtf8(text.sliced(VersionKey.size()));
-        return true;
-    case 3:
+    if (m_lines == 2) {
+        const QByteArrayView version = text.sliced(std::min(text.size(), VersionKey.size()));
+        m_manifest.programVersion = QString::fromUtf8(version);
+        return (text.startsWith(VersionKey) && m_manifest.programVersion.toUtf8() == version) || badHeading();
+    }
+    if (m_lines == 3) {
         if (!text.startsWith(CreatedKey))
             return badHeading();
-        m_manifest.created = QDateTime::fromString(QString::fromUtf8(text.sliced(CreatedKey.size())), Qt::ISODate);
-        return m_manifest.created.isValid() || badCount();
-    case 4: {
+        const QByteArrayView when = text.sliced(CreatedKey.size());
+        m_manifest.created = QDateTime::fromString(QString::fromUtf8(when), Qt::ISODate);
+        return (m_manifest.created.isValid() && createdText(m_manifest.created) == when) || badCount();
+    }
+    if (m_count < 0) {
+        if (text == PartialLine && m_lines == 4) {
+            m_manifest.partial = true;
+            return true;
+        }
         if (!text.startsWith(FilesKey))
             return badHeading();
+        const QByteArrayView digits = text.sliced(FilesKey.size());
         bool ok = false;
-        m_count = text.sliced(FilesKey.size()).toByteArray().toLongLong(&ok);
-        if (!ok || m_count < 0)
+        m_count = digits.toByteArray().toLongLong(&ok);
+        if (!ok || m_count < 0 || QByteArray::number(m_count) != digits)
             return badCount();
         if (m_count > maxFiles)
             return fail(QStringLiteral("it lists more files than a backup may hold (%1).").arg(maxFiles));
@@ -707,24 +749,29 @@ bool ManifestReader::line(QByteArrayView text)
         m_manifest.members.reserve(std::min<qint64>(m_count, 4096));
         return true;
     }
-    default:
-        break;
-    }
     if (m_manifest.members.size() >= m_count)
         return badCount();
     const qsizetype space1 = text.indexOf(' ');
     const qsizetype space2 = space1 < 0 ? -1 : text.indexOf(' ', space1 + 1);
     Member member;
     bool sizeOk = false;
+    QByteArrayView size, encoded;
     if (space1 == 64 && space2 > space1) {
         member.sha256 = text.first(64).toByteArray();
-        member.size = text.sliced(space1 + 1, space2 - space1 - 1).toByteArray().toLongLong(&sizeOk);
-        member.name = QByteArray::fromPercentEncoding(text.sliced(space2 + 1).toByteArray());
+        size = text.sliced(space1 + 1, space2 - space1 - 1);
+        member.size = size.toByteArray().toLongLong(&sizeOk);
+        encoded = text.sliced(space2 + 1);
+        member.name = QByteArray::fromPercentEncoding(encoded.toByteArray());
     }
+    if (member.name.size() > NameMax)
+        return fail(QStringLiteral("line %1 names a file of more than %2 bytes, which no folder can hold.")
+                        .arg(m_lines)
+                        .arg(NameMax));
     const bool hex = std::all_of(member.sha256.cbegin(), member.sha256.cend(),
                                  [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
-    if (!sizeOk || member.size < 0 || member.size > MaxUnpackedBytes || member.sha256.size() != 64 || !hex ||
-        !isPlainName(member.name))
+    if (!sizeOk || member.size < 0 || member.size > MaxUnpackedBytes || QByteArray::number(member.size) != size ||
+        member.sha256.size() != 64 || !hex || !isPlainName(member.name) ||
+        member.name.toPercentEncoding(" ") != encoded)
         return fail(QStringLiteral("line %1 is not a file's checksum, size and name.").arg(m_lines));
     if (m_names.contains(member.name))
         return fail(QStringLiteral("it lists \"%1\" twice.").arg(shown(member.name)));
@@ -737,7 +784,7 @@ std::optional<Manifest> ManifestReader::finish()
 {
     if (!m_error.isEmpty())
         return std::nullopt;
-    if (!m_partial.isEmpty() || m_lines < 4) {
+    if (!m_partial.isEmpty() || m_count < 0) {
         fail(QStringLiteral("its heading is not a Gearbook backup's."));
         return std::nullopt;
     }
@@ -758,6 +805,11 @@ static Outcome writeFolder(const QString& dataFolder, const QString& archivePath
     if (isDataFolder(QFileInfo(archivePath).absolutePath(), dataFolder))
         return failure(QStringLiteral("A backup cannot be kept in the data folder it backs up. Please choose another "
                                       "folder."));
+    // A save renames over what is there: never over a FIFO, a device or a folder.
+    if (struct stat st; ::stat(QFile::encodeName(archivePath).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return failure(QStringLiteral("The backup cannot be saved as \"%1\": it is %2, not a file. Please choose "
+                                      "another name.")
+                           .arg(QDir::toNativeSeparators(archivePath), kindOf(st.st_mode)));
     removeSaveLeftoversOf(archivePath);
     QList<FolderFile> files;
     QList<LeftOut> leftOut;
@@ -770,6 +822,7 @@ static Outcome writeFolder(const QString& dataFolder, const QString& archivePath
 
     Manifest manifest;
     manifest.programVersion = QStringLiteral(GEARBOOK_VERSION);
+    manifest.partial = only != nullptr;
     manifest.created = QDateTime::currentDateTimeUtc();
     manifest.created.setTime(
         QTime(manifest.created.time().hour(), manifest.created.time().minute(), manifest.created.time().second()));
@@ -793,7 +846,8 @@ static Outcome writeFolder(const QString& dataFolder, const QString& archivePath
                            .arg(QDir::toNativeSeparators(archivePath), written.error));
 
     Outcome check = checkArchive(archivePath);
-    if (check && (check.manifest.members != manifest.members || check.manifest.created != manifest.created)) {
+    if (check && (check.manifest.members != manifest.members || check.manifest.created != manifest.created ||
+                  check.manifest.partial != manifest.partial)) {
         check.ok = false;
         check.error = QStringLiteral("It does not hold the files that were read from the data folder.");
     }
@@ -818,6 +872,29 @@ Outcome writeBackup(const QString& dataFolder, const QString& archivePath, const
     for (const QString& name : only)
         names.insert(QFile::encodeName(name));
     return writeFolder(dataFolder, archivePath, &names);
+}
+
+QString describePartial(const Manifest& manifest)
+{
+    constexpr qsizetype Named = 5;
+    QStringList names;
+    for (qsizetype i = 0; i < std::min(Named, manifest.members.size()); ++i)
+        names << QStringLiteral("\"%1\"").arg(shown(manifest.members[i].name));
+    if (manifest.members.size() > Named)
+        names << QStringLiteral("%1 more").arg(manifest.members.size() - Named);
+    return QStringLiteral("It is not a backup of all the records: it holds only %1 (%2), saved on %3 UTC as they were "
+                          "before a sync conflict was resolved. Restored in place of the data folder it would remove "
+                          "every other record. The records of these names are in the data folder; an archive manager "
+                          "takes the saved versions out of this file.")
+        .arg(manifest.members.size() == 1 ? QStringLiteral("1 file")
+                                          : QStringLiteral("%1 files").arg(manifest.members.size()),
+             names.join(QStringLiteral(", ")), manifest.created.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+}
+
+void removeArchive(const QString& archivePath)
+{
+    removeSaveLeftoversOf(archivePath);
+    QFile::remove(archivePath);
 }
 
 Outcome readManifest(const QString& archivePath)

@@ -26,13 +26,17 @@ struct Member {
 struct Manifest {
     QString programVersion;
     QDateTime created; // UTC, whole seconds
+    // Only some files of the data folder (a safety backup of a few records):
+    // never restored in place of the whole folder.
+    bool partial = false;
     QList<Member> members;
 
     // The sum of the sizes; past MaxUnpackedBytes it stops counting (a hostile
     // manifest's sizes could otherwise add up past the largest number).
     qint64 totalSize() const;
     QByteArray toBytes() const;
-    // Nothing, and the reason in `error`, when the bytes are not a manifest.
+    // Nothing, and the reason in `error`, when the bytes are not a manifest:
+    // exactly the bytes toBytes() writes are one, so what is read writes back the same.
     static std::optional<Manifest> parse(QByteArrayView bytes, QString* error);
 };
 
@@ -101,7 +105,8 @@ struct Outcome {
 // sync tool keeps its own entries there. Leftovers of an earlier save of the
 // same archive that was killed (`archivePath.XXXXXX`) are removed.
 Outcome writeBackup(const QString& dataFolder, const QString& archivePath);
-// The same for the named files of `dataFolder` only (a safety backup of a few records).
+// The same for the named files of `dataFolder` only (a safety backup of a few
+// records); its manifest says it is partial.
 Outcome writeBackup(const QString& dataFolder, const QString& archivePath, const QStringList& only);
 
 // Checks an archive in full: the gzip checksum, the manifest, each member's
@@ -116,11 +121,19 @@ Outcome checkArchive(const QString& archivePath, const QString& unpackInto = QSt
 // Reads only the manifest, to tell the user what an archive holds.
 Outcome readManifest(const QString& archivePath);
 
+// What a partial archive holds, why it is no whole backup and where its files
+// are, for the user: the check and the restore say the same.
+QString describePartial(const Manifest& manifest);
+
+// Removes an archive that will never be used and what a killed save of it left beside it.
+void removeArchive(const QString& archivePath);
+
 // Whether `folder` is the data folder itself (through any link): backups and
 // exports are never written among the records they are made of.
 bool isDataFolder(const QString& folder, const QString& dataFolder);
 
-// A name an archive member may have: one file of one folder.
+// A name an archive member may have: one file of one folder, at most 255 bytes
+// (no folder can hold a longer name).
 bool isPlainName(QByteArrayView name);
 
 // What `folder` holds that a backup of it would leave out.

@@ -3,6 +3,8 @@
 #include "Archive.h"
 #include "CsvExport.h"
 #include "DataFolder.h"
+#include "DisplayCheck.h"
+#include "Restore.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -41,6 +43,7 @@ int backUp(const QString& file, const QCommandLineParser&)
             QStringLiteral("Gearbook: there is no data folder to back up at \"%1\".").arg(native(DataFolder::path())));
         return 1;
     }
+    Restore::removeUnfinishedUnlessInUse();
     const Backup::Outcome result = Backup::writeBackup(DataFolder::path(), file);
     if (!result) {
         print(stderr, QStringLiteral("Gearbook: %1").arg(result.error));
@@ -59,6 +62,11 @@ int check(const QString& file, const QCommandLineParser&)
     const Backup::Outcome result = Backup::checkArchive(file);
     if (!result) {
         print(stderr, QStringLiteral("Gearbook: \"%1\" would not restore whole. %2").arg(native(file), result.error));
+        return 1;
+    }
+    if (result.manifest.partial) {
+        print(stderr, QStringLiteral("Gearbook: \"%1\" is whole, but it would not be restored. %2")
+                          .arg(native(file), Backup::describePartial(result.manifest)));
         return 1;
     }
     print(stdout, QStringLiteral("\"%1\" is a whole Gearbook backup of %2 files, made on %3 UTC; it would restore "
@@ -80,6 +88,7 @@ int exportTo(const QString& folder, const QCommandLineParser&)
         print(stderr, QStringLiteral("Gearbook: the folder \"%1\" could not be made.").arg(native(folder)));
         return 1;
     }
+    Restore::removeUnfinishedUnlessInUse();
     const CsvExport::Outcome result = CsvExport::exportTo(folder);
     if (!result) {
         print(stderr, QStringLiteral("Gearbook: %1").arg(result.error));
@@ -168,18 +177,6 @@ bool isQtOption(QByteArrayView arg, bool* takesNext)
                                      [&name](const char* option) { return name == option; });
 }
 
-// Whether the window can open: a display to show it on, or a platform named.
-bool hasDisplay(const QStringList& qtArguments)
-{
-    for (const char* variable : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"})
-        if (!qEnvironmentVariableIsEmpty(variable))
-            return true;
-    return std::any_of(qtArguments.cbegin(), qtArguments.cend(), [](const QString& arg) {
-        return arg == QLatin1String("-platform") || arg == QLatin1String("--platform") ||
-               arg.startsWith(QLatin1String("-platform=")) || arg.startsWith(QLatin1String("--platform="));
-    });
-}
-
 } // namespace
 
 std::optional<int> run(int argc, char* argv[])
@@ -198,7 +195,7 @@ std::optional<int> run(int argc, char* argv[])
         }
     }
     if (ours.size() == 1) {
-        if (hasDisplay(qts))
+        if (DisplayCheck::reachable(qts))
             return std::nullopt;
         print(stderr, QStringLiteral("Gearbook needs a graphical display; the command-line options (see --help) work "
                                      "without one."));
@@ -229,6 +226,13 @@ std::optional<int> run(int argc, char* argv[])
         print(stdout, parser.helpText());
         return 0;
     }
+    // An empty value names no file: it would read standard input or the working folder.
+    for (const QCommandLineOption& option : std::as_const(options))
+        if (parser.values(option).contains(QString())) {
+            print(stderr, QStringLiteral("Gearbook: --%1 needs a value.\n\n%2")
+                              .arg(option.names().constFirst(), parser.helpText()));
+            return 2;
+        }
     if (parser.isSet(QStringLiteral("version"))) {
         print(stdout, QStringLiteral("Gearbook %1").arg(QCoreApplication::applicationVersion()));
         return 0;

@@ -39,7 +39,7 @@ namespace LibArchive {
     X(archive_read_new)                                                                                                \
     X(archive_read_next_header)                                                                                        \
     X(archive_read_open)                                                                                               \
-    X(archive_read_open_filename)                                                                                      \
+    X(archive_read_open_fd)                                                                                            \
     X(archive_read_support_filter_gzip)                                                                                \
     X(archive_read_support_format_raw)                                                                                 \
     X(archive_read_support_format_tar)                                                                                 \

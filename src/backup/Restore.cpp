@@ -1,6 +1,7 @@
 #include "Restore.h"
 
 #include "Archive.h"
+#include "DataFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,6 +27,32 @@ QString reasonOf(int error)
 }
 
 void (*afterExchange)() = nullptr;
+void (*beforeExchange)() = nullptr;
+
+// Written into the unpack folder first, naming the safety backup: while it is
+// there the exchange has not taken place, so that backup holds the records as
+// they still are and is of no use. A hidden name that is no record: never
+// unpacked from an archive, and moved into the data folder by the exchange.
+constexpr char SafetyNote[] = ".gearbook-restore-safety-backup";
+
+QByteArray notePath(const QString& folder)
+{
+    return QFile::encodeName(folder) + '/' + SafetyNote;
+}
+
+// The safety backup the note of `folder` names: beside `dataFolder`, of the
+// name a restore gives it; nothing when there is none.
+QString notedSafetyBackup(const QString& folder, const QString& dataFolder)
+{
+    QFile note;
+    const int fd = ::open(notePath(folder).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 || !note.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle))
+        return {};
+    const QString name = QFile::decodeName(note.read(4096));
+    if (name.contains(QLatin1Char('/')) || !name.startsWith(QStringLiteral("Gearbook safety backup ")))
+        return {};
+    return QFileInfo(QDir::cleanPath(dataFolder)).absolutePath() + QLatin1Char('/') + name;
+}
 
 // Moves what a backup leaves out (a sync tool's folders and files) from the
 // old records into the data folder. One that cannot be moved stays where it is.
@@ -127,13 +154,27 @@ void waitForCleanup()
 void removeUnfinished(const QString& dataFolder)
 {
     waitForCleanup();
+    // Killed right after the exchange: the note came along, and the safety backup holds the old records.
+    ::unlink(notePath(realFolder(dataFolder)).constData());
     // Either an unpack that never took place, which holds no entry a backup
-    // leaves out (those are never unpacked), or the old records after the exchange.
+    // leaves out (those are never unpacked) but the note, or the old records after the exchange.
     const QString leftover = unpackFolder(dataFolder);
     if (QFileInfo(leftover).isDir() && !QFileInfo(leftover).isSymLink()) {
+        if (const QString unused = notedSafetyBackup(leftover, dataFolder); !unused.isEmpty())
+            Backup::removeArchive(unused);
+        ::unlink(notePath(leftover).constData());
         keepLeftOut(leftover, realFolder(dataFolder));
         removeRecords(leftover);
     }
+}
+
+void removeUnfinishedUnlessInUse()
+{
+    if (!QFileInfo(DataFolder::path()).isDir())
+        return;
+    DataFolder::Lock lock;
+    if (lock.take() == DataFolder::Lock::Result::Held)
+        removeUnfinished(DataFolder::path());
 }
 
 QString safetyBackupPath(const QString& dataFolder, const QDateTime& when)
@@ -150,6 +191,12 @@ QString safetyBackupPath(const QString& dataFolder, const QDateTime& when)
 Outcome restore(const QString& archivePath, const QString& dataFolder, const QString& safetyBackup)
 {
     Outcome result;
+    // Checked before anything is written: a few files would replace every record.
+    if (const Backup::Outcome contents = Backup::readManifest(archivePath); contents && contents.manifest.partial) {
+        result.error = QStringLiteral("The backup \"%1\" cannot be restored. %2")
+                           .arg(QDir::toNativeSeparators(archivePath), Backup::describePartial(contents.manifest));
+        return result;
+    }
     const QString current = realFolder(dataFolder);
     if (!QFileInfo(current).isDir() && !QDir().mkpath(current)) {
         result.error =
@@ -163,11 +210,26 @@ Outcome restore(const QString& archivePath, const QString& dataFolder, const QSt
                            .arg(QDir::toNativeSeparators(incoming), reasonOf(errno));
         return result;
     }
+    // Nothing restored: the unpack goes (by the names' bytes, which need not be
+    // UTF-8), and so does a safety backup of records that stay as they are.
     const auto giveUp = [&](const QString& error) {
-        QDir(incoming).removeRecursively();
+        ::unlink(notePath(incoming).constData());
+        removeRecords(incoming);
+        if (!result.safetyBackup.isEmpty())
+            Backup::removeArchive(result.safetyBackup);
+        result.safetyBackup.clear();
         result.error = error;
         return result;
     };
+    {
+        QFile note;
+        const int fd = ::open(notePath(incoming).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        const QString why = fd < 0 ? reasonOf(errno) : QString();
+        if (fd < 0 || !note.open(fd, QIODevice::WriteOnly, QFile::AutoCloseHandle) ||
+            note.write(QFile::encodeName(QFileInfo(safetyBackup).fileName())) < 0 || !note.flush())
+            return giveUp(QStringLiteral("The folder \"%1\" to unpack into could not be written: %2")
+                              .arg(QDir::toNativeSeparators(incoming), fd < 0 ? why : note.errorString()));
+    }
 
     // Checked in full while it is unpacked, and meanwhile the records as they
     // are backed up; nothing of the records has changed yet.
@@ -189,6 +251,8 @@ Outcome restore(const QString& archivePath, const QString& dataFolder, const QSt
 
     // One sync for every unpacked file: the exchange below is the step that
     // must find them on the disk, not a safe save per file.
+    if (beforeExchange)
+        beforeExchange();
     if (!syncFileSystem(incoming))
         return giveUp(QStringLiteral("The unpacked records could not be written to the disk: %1").arg(reasonOf(errno)));
     if (::renameat2(AT_FDCWD, QFile::encodeName(incoming).constData(), AT_FDCWD, QFile::encodeName(current).constData(),
@@ -197,6 +261,7 @@ Outcome restore(const QString& archivePath, const QString& dataFolder, const QSt
             QStringLiteral("The data folder could not be exchanged for the restored one: %1").arg(reasonOf(errno)));
     if (afterExchange)
         afterExchange();
+    ::unlink(notePath(current).constData()); // the safety backup is needed now
     keepLeftOut(incoming, current);
     syncFileSystem(current); // the exchange itself, on the disk
 
@@ -209,6 +274,11 @@ Outcome restore(const QString& archivePath, const QString& dataFolder, const QSt
 void setAfterExchangeForTests(void (*hook)())
 {
     afterExchange = hook;
+}
+
+void setBeforeExchangeForTests(void (*hook)())
+{
+    beforeExchange = hook;
 }
 
 } // namespace Restore

@@ -24,12 +24,17 @@ struct Outcome {
 QString unpackFolder(const QString& dataFolder);
 
 // Removes what an interrupted restore left beside the data folder: either the
-// part of an unpack that never took place, or the old records after the
-// exchange (they are in the safety backup). What a backup leaves out (a sync
-// tool's folders and files) is moved back into the data folder, never removed.
-// Call with the lock held.
+// part of an unpack that never took place, with its safety backup (the records
+// were never replaced, so it holds them as they are), or the old records after
+// the exchange (they are in the safety backup, which stays). What a backup
+// leaves out (a sync tool's folders and files) is moved back into the data
+// folder, never removed. Call with the lock held.
 // Waits for the removal of the last restore's old records first.
 void removeUnfinished(const QString& dataFolder);
+
+// The same for the command line: only when no copy of Gearbook holds the lock,
+// which is taken for that moment only.
+void removeUnfinishedUnlessInUse();
 
 // Waits until the old records of the last restore are removed (which runs on
 // after restore() returns).
@@ -40,10 +45,13 @@ void waitForCleanup();
 QString safetyBackupPath(const QString& dataFolder, const QDateTime& when);
 
 // Replaces the records of `dataFolder` with those of the archive. What a
-// backup leaves out stays: it moves into the restored folder.
+// backup leaves out stays: it moves into the restored folder. A partial
+// archive (Manifest::partial) is refused before anything is written.
 Outcome restore(const QString& archivePath, const QString& dataFolder, const QString& safetyBackup);
 
 // For tests: called right after the exchange, before what was left out moves.
 void setAfterExchangeForTests(void (*hook)());
+// For tests: called when all is unpacked and backed up, before the exchange.
+void setBeforeExchangeForTests(void (*hook)());
 
 } // namespace Restore

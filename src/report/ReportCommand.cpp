@@ -53,8 +53,8 @@ std::optional<int> run(int argc, char* argv[])
         print(stderr, QStringLiteral("Gearbook: %1").arg(parser.errorText()));
         return 2;
     }
-    if (parser.values(report).size() != 1 || parser.values(vehicle).size() != 1 ||
-        !parser.positionalArguments().isEmpty()) {
+    if (parser.values(report).size() != 1 || parser.values(vehicle).size() != 1 || parser.value(report).isEmpty() ||
+        parser.value(vehicle).isEmpty() || !parser.positionalArguments().isEmpty()) {
         print(stderr, QStringLiteral("Gearbook: a report is made with --report FILE.pdf --vehicle NAME, each once."));
         return 2;
     }

@@ -92,9 +92,11 @@ void frmAutoMain::mnuRestore_Click()
     if (!path)
         return;
     const Backup::Outcome contents = Backup::readManifest(*path);
-    if (!contents) {
-        platform().messageBox(QStringLiteral("\"%1\" cannot be restored.\n\n%2").arg(native(*path), contents.error),
-                              QString(), MsgButtons::Ok, MsgIcon::Warning);
+    if (!contents || contents.manifest.partial) {
+        platform().messageBox(
+            QStringLiteral("\"%1\" cannot be restored.\n\n%2")
+                .arg(native(*path), contents ? Backup::describePartial(contents.manifest) : contents.error),
+            QString(), MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
     const QString made = contents.manifest.created.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));

@@ -328,6 +328,116 @@ private slots:
         QCOMPARE(readAll(data + ".stignore"), "*.tmp");
         QVERIFY(!QFileInfo::exists(data + "Other.gbx"));
         QVERIFY(!QFileInfo::exists(Restore::unpackFolder(data)));
+        // The records restored and the sync tool's file, nothing more; the safety backup holds the old records.
+        Files restored = records;
+        restored.insert(".stignore", "*.tmp");
+        QCOMPARE(filesOf(data), restored);
+        QCOMPARE(besideData().size(), 2);
+        QVERIFY(besideData().last().startsWith("Gearbook safety backup"));
+    }
+
+    // Killed before the exchange: the records never changed, so the safety
+    // backup written meanwhile is of no use and goes with the unpack.
+    void restoreKilledBeforeTheExchangeLeavesNothingBeside()
+    {
+        QVERIFY(Backup::writeBackup(data, archive()));
+        writeAll(data + "Other.gbx", "new since");
+        const Files before = filesOf(data);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            Restore::setBeforeExchangeForTests([] { ::_exit(0); });
+            Restore::restore(archive(), data, Restore::safetyBackupPath(data, {}));
+            ::_exit(1);
+        }
+        int status = -1;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QCOMPARE(status, 0);
+        QCOMPARE(besideData().size(), 3); // the records, the unpack and the safety backup
+        Restore::removeUnfinished(data);
+        QCOMPARE(besideData(), QStringList{"Data"});
+        QCOMPARE(filesOf(data), before);
+    }
+
+    // A safety backup of a few records (a sync conflict's) says so, and is never
+    // restored in place of all of them; a whole backup's manifest is as it always was.
+    void partialBackupIsNeverRestoredWhole()
+    {
+        const Backup::Outcome b = Backup::writeBackup(data, archive(), {"Ford.gbx", "FordMaint.gbx"});
+        QVERIFY2(b.ok, qPrintable(b.error));
+        const Backup::Outcome c = Backup::checkArchive(archive());
+        QVERIFY(c.ok && c.manifest.partial);
+        refused(archive(), "it holds only 2 files (\"Ford.gbx\", \"FordMaint.gbx\")");
+        QVERIFY(Backup::writeBackup(data, archive()));
+        QVERIFY(!Backup::readManifest(archive()).manifest.partial);
+    }
+
+    // Exactly what the writer writes is a manifest: every other spelling of
+    // a date, a number or a name is refused, so what is read writes back the same.
+    void manifestReadsOnlyWhatItsWriterWrites_data()
+    {
+        QTest::addColumn<QByteArray>("manifest");
+        QTest::addColumn<QString>("refusal"); // empty: read, and written back byte for byte
+        const QByteArray sum(64, 'a');
+        const auto withName = [&sum](const QByteArray& size, const QByteArray& name) {
+            return heading(1) + sum + ' ' + size + ' ' + name + '\n';
+        };
+        const QByteArray plain = withName("3", "a%2Bb c.gbx");
+        const QByteArray date = "Created: 2026-01-01T00:00:00Z";
+        QTest::newRow("as written") << plain << QString();
+        QTest::newRow("partial") << QByteArray(plain).replace("Files:",
+                                                              "Holds: only some files of the data folder\nFiles:")
+                                 << QString();
+        QTest::newRow("255 bytes, encoded")
+            << withName("1", QByteArray(255, '\xFF').toPercentEncoding(" ")) << QString();
+        QTest::newRow("fraction of a second")
+            << QByteArray(plain).replace(date, "Created: 2026-01-01T00:00:00.500Z") << "date or file count";
+        QTest::newRow("date with a slash")
+            << QByteArray(plain).replace(date, "Created: 2026-12/07T00:00:00Z") << "date or file count";
+        QTest::newRow("time zone") << QByteArray(plain).replace(date, "Created: 2026-01-01T01:00:00+01:00")
+                                   << "date or file count";
+        QTest::newRow("count with a sign")
+            << QByteArray(plain).replace("Files: 1", "Files: +1") << "date or file count";
+        QTest::newRow("size with a zero") << withName("03", "a%2Bb c.gbx") << "line 5";
+        QTest::newRow("name not encoded") << withName("3", "a+b c.gbx") << "line 5";
+        QTest::newRow("lower-case code") << withName("3", "a%2bb c.gbx") << "line 5";
+        QTest::newRow("raw bytes over 255") << withName("1", QByteArray(300, '\xE9')) << "more than 255 bytes";
+        QTest::newRow("256 bytes, encoded") << withName("1", QByteArray(256, 'n')) << "more than 255 bytes";
+        QTest::newRow("partial after the count")
+            << QByteArray(plain).replace("Files: 1\n", "Files: 1\nHolds: only some files of the data folder\n")
+            << "line 5";
+    }
+    void manifestReadsOnlyWhatItsWriterWrites()
+    {
+        QFETCH(QByteArray, manifest);
+        QFETCH(QString, refusal);
+        QString why;
+        const auto read = Backup::Manifest::parse(manifest, &why);
+        if (refusal.isEmpty()) {
+            QVERIFY2(read, qPrintable(why));
+            QCOMPARE(read->toBytes(), manifest);
+        } else {
+            QVERIFY(!read);
+            QVERIFY2(why.contains(refusal), qPrintable(why));
+        }
+    }
+
+    // A name no folder can hold: the check refuses it as the restore would.
+    void namesLongerThanAFolderHoldsAreRefusedByTheCheck()
+    {
+        const Crafted list = {"MainList.gbx", "\"Ford\"\r\n"}, longName = {QByteArray(300, 'n'), "x"};
+        craft(archive(), {list, longName}, {list, longName});
+        const Backup::Outcome c = Backup::checkArchive(archive());
+        QVERIFY(!c.ok);
+        QVERIFY2(c.error.contains("more than 255 bytes"), qPrintable(c.error));
+        refused(archive(), "more than 255 bytes");
+    }
+
+    // A restore refused after a name that is not UTF-8 was unpacked leaves no folder behind.
+    void refusedRestoreRemovesNamesThatAreNotUtf8()
+    {
+        const Crafted latin1 = {"Caf\xE9.gbx", "caf\xE9"}, ford = {"Ford.gbx", "y"};
+        craft(archive(), {latin1, {"Ford.gbx", "z"}}, {latin1, ford});
+        refused(archive(), "\"Ford.gbx\" is damaged");
     }
 
     // A manifest's sizes that add up past the largest number.

@@ -1,5 +1,7 @@
 #include "Archive.h"
 #include "DataFolder.h"
+#include "DisplayCheck.h"
+#include "Restore.h"
 #include "TestEnvironment.h"
 
 #include <QApplication>
@@ -9,11 +11,52 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+// A socket that listens at `path` (abstract when it starts with '@'), as a display server's would.
+class Listening {
+public:
+    explicit Listening(const QByteArray& path) : m_fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        if (path.startsWith('@'))
+            address.sun_path[0] = '\0';
+        m_ok = ::bind(m_fd, reinterpret_cast<const sockaddr*>(&address),
+                      socklen_t(offsetof(sockaddr_un, sun_path) + size_t(path.size()))) == 0 &&
+               ::listen(m_fd, 1) == 0;
+    }
+    ~Listening() { ::close(m_fd); }
+    Listening(const Listening&) = delete;
+    Listening& operator=(const Listening&) = delete;
+    bool ok() const { return m_ok; }
+
+private:
+    int m_fd;
+    bool m_ok = false;
+};
+
+bool isFifo(const QString& path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
+}
+
+} // namespace
 
 // Gearbook started as a scheduled backup would start it: no display at all.
 class TestCommandLine : public QObject {
     Q_OBJECT
     std::unique_ptr<TestEnvironment> env;
+    QStringList environment; // "NAME=value" for the next runs
+    int waitMs = 60000;
 
     struct Run {
         int status = -1;
@@ -29,6 +72,8 @@ class TestCommandLine : public QObject {
         e.remove("DISPLAY");
         e.remove("WAYLAND_DISPLAY");
         e.remove("QT_QPA_PLATFORM");
+        for (const QString& variable : environment)
+            e.insert(variable.section('=', 0, 0), variable.section('=', 1));
         if (window) {
             e.insert("QT_QPA_PLATFORM", "offscreen");
             e.insert("GEARBOOK_QUIT_AFTER_FIRST_PAINT", "1");
@@ -41,7 +86,7 @@ class TestCommandLine : public QObject {
             setrlimit(RLIMIT_FSIZE, &limit);
         });
         p.start(GEARBOOK_PROGRAM, arguments);
-        p.waitForFinished(60000);
+        p.waitForFinished(waitMs);
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
                 p.readAllStandardError()};
     }
@@ -50,6 +95,8 @@ private slots:
     void init()
     {
         env = std::make_unique<TestEnvironment>();
+        environment.clear();
+        waitMs = 60000;
         const QString data = env->dataFolder();
         writeAll(data + "MainList.gbx", "\"Ford\"\r\n");
         QByteArray big;
@@ -85,6 +132,113 @@ private slots:
         r = gearbook({"--bogus"});
         QCOMPARE(r.status, 2);
         QVERIFY2(r.err.contains("bogus") && r.err.contains("--backup <FILE>"), qPrintable(r.err));
+    }
+
+    // A display that does not answer: the same message, never Qt's abort.
+    void unreachableDisplay()
+    {
+        QVERIFY(!QFileInfo::exists("/tmp/.X11-unix/X93"));
+        for (const QStringList& variables :
+             {QStringList{"DISPLAY=:93"},
+              QStringList{"WAYLAND_DISPLAY=wayland-93", "XDG_RUNTIME_DIR=" + env->home()}}) {
+            environment = variables;
+            const Run r = gearbook({});
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.startsWith("Gearbook needs a graphical display"), qPrintable(r.err));
+        }
+    }
+
+    // One connect tells: a display that answers, by either protocol, or a platform named.
+    void displayThatAnswersIsReachable()
+    {
+        const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+        const auto restore = qScopeGuard([&platform] {
+            qputenv("QT_QPA_PLATFORM", platform);
+            for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"})
+                qunsetenv(variable);
+        });
+        qunsetenv("QT_QPA_PLATFORM");
+        qputenv("DISPLAY", ":94.0");
+        QVERIFY(!DisplayCheck::reachable({}));
+        {
+            const Listening x11("@/tmp/.X11-unix/X94");
+            QVERIFY(x11.ok());
+            QVERIFY(DisplayCheck::reachable({}));
+            QVERIFY(!DisplayCheck::reachable({"-display", ":95"}));
+        }
+        qunsetenv("DISPLAY");
+        qputenv("WAYLAND_DISPLAY", QFile::encodeName(env->home() + "/wayland-94"));
+        QVERIFY(!DisplayCheck::reachable({}));
+        const Listening wayland(QFile::encodeName(env->home() + "/wayland-94"));
+        QVERIFY(wayland.ok());
+        QVERIFY(DisplayCheck::reachable({}));
+        qunsetenv("WAYLAND_DISPLAY");
+        QVERIFY(DisplayCheck::reachable({"-platform", "offscreen"}));
+    }
+
+    // A value left empty names nothing: a usage error, and nothing read from standard input.
+    void emptyValuesAreUsageErrors()
+    {
+        waitMs = 10000;
+        for (const QStringList& arguments : {QStringList{"--check="}, QStringList{"--backup="},
+                                             QStringList{"--export="}, QStringList{"--report=", "--vehicle=Ford"},
+                                             QStringList{"--report=" + env->home() + "/r.pdf", "--vehicle="}}) {
+            const Run r = gearbook(arguments);
+            QVERIFY2(r.status == 2, qPrintable(arguments.join(' ') + ": " + r.err));
+        }
+    }
+
+    // A FIFO or a device is never replaced by a backup, nor waited on by a check.
+    void targetsThatAreNoFilesAreLeftAlone()
+    {
+        waitMs = 10000;
+        const QString fifo = env->home() + "/pipe";
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        Run r = gearbook({"--check", fifo});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains("FIFO"), qPrintable(r.err));
+        r = gearbook({"--backup", fifo});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(fifo) && r.err.contains("FIFO"), qPrintable(r.err));
+        QVERIFY(isFifo(fifo));
+        QCOMPARE(QDir(env->home()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System), {"pipe"});
+        // /dev/full's own numbers, where the system lets us make a device (the root of a container may not).
+        const QString device = env->home() + "/full";
+        if (::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0600, makedev(1, 7)) != 0)
+            return;
+        r = gearbook({"--backup", device});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains("a device"), qPrintable(r.err));
+        QVERIFY(QFileInfo(device).exists() && !QFileInfo(device).isFile());
+        QCOMPARE(gearbook({"--check", device}).status, 1);
+    }
+
+    // A safety backup of a few records is whole, but no backup of all of them.
+    void checkNamesAPartialBackup()
+    {
+        const QString file = env->home() + "/safety.tar.gz";
+        QVERIFY(Backup::writeBackup(DataFolder::path(), file, {"Ford.gbx"}));
+        const Run r = gearbook({"--check", file});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains("it holds only 1 file (\"Ford.gbx\")"), qPrintable(r.err));
+    }
+
+    // What a killed restore left goes before the folder is read, unless a window holds the folder.
+    void backupFinishesAnInterruptedRestore()
+    {
+        const QString unpack = Restore::unpackFolder(DataFolder::path());
+        QVERIFY(QDir().mkpath(unpack));
+        writeAll(unpack + "/Ford.gbx", "half");
+        const QString file = env->home() + "/b.tar.gz";
+        {
+            DataFolder::Lock window;
+            QCOMPARE(window.take(), DataFolder::Lock::Result::Held);
+            QCOMPARE(gearbook({"--backup", file}).status, 0);
+            QVERIFY(QFileInfo::exists(unpack));
+        }
+        QCOMPARE(gearbook({"--backup", file}).status, 0);
+        QVERIFY(!QFileInfo::exists(unpack));
+        QVERIFY(!QFileInfo::exists(DataFolder::lockFile()));
     }
 
     void checkTellsWhetherABackupWouldRestore()

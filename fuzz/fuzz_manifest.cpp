@@ -4,8 +4,7 @@
 #include <cstdlib>
 
 // Any bytes as a backup's manifest: reading must end within its caps, in one
-// piece or in several alike, and a manifest read back from what it writes must
-// give the same files.
+// piece or in several alike, and a manifest read must write back byte for byte.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
@@ -26,8 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (whole) {
         if (whole->members.size() > Backup::MaxFiles || whole->totalSize() < 0)
             std::abort();
+        // Only what the writer writes is read: it writes the same bytes back.
+        if (whole->toBytes() != bytes)
+            std::abort();
         const auto again = Backup::Manifest::parse(whole->toBytes(), nullptr);
-        if (!again || again->members != whole->members || again->created != whole->created)
+        if (!again || again->members != whole->members || again->created != whole->created ||
+            again->partial != whole->partial || again->programVersion != whole->programVersion)
             std::abort();
     }
     return 0;

@@ -65,7 +65,7 @@ int check(const QString& file, const QCommandLineParser&)
         return 1;
     }
     if (result.manifest.partial) {
-        print(stderr, QStringLiteral("Gearbook: \"%1\" is whole, but it would not be restored. %2")
+        print(stderr, QStringLiteral("Gearbook: \"%1\" is intact, but it would not be restored. %2")
                           .arg(native(file), Backup::describePartial(result.manifest)));
         return 1;
     }

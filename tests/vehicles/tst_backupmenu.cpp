@@ -1,4 +1,5 @@
 #include "Archive.h"
+#include "ConflictResolution.h"
 #include "MainWindowFixture.h"
 
 #include <QDir>
@@ -83,6 +84,31 @@ private slots:
         QVERIFY(dialogs->messages().first().contains("cannot be restored"));
         QCOMPARE(w->cboVehicle->currentText(), "Ford");
         QVERIFY(w->txtIMake->isEnabled());
+    }
+
+    // The safety backup a conflict's resolution writes holds two files: Restore
+    // Data says what it holds, asks nothing and changes nothing.
+    void safetyBackupOfAConflictIsNotRestoredWhole()
+    {
+        QVERIFY(open());
+        add("Ford");
+        add("Chevy");
+        writeAll(data("Ford.sync-conflict-20261201-101010-ABCDEFG.gbx"), readAll(data("Ford.gbx")));
+        const QList<SyncConflicts::Conflict> found = SyncConflicts::scan();
+        QCOMPARE(found.size(), 1);
+        const SyncConflicts::Resolution resolved = SyncConflicts::resolve(found.first(), SyncConflicts::Keep::Record);
+        QVERIFY2(resolved.ok, qPrintable(resolved.error));
+        const QStringList before = QDir(DataFolder::path()).entryList(QDir::Files);
+        dialogs->clear();
+        dialogs->fileAnswers.enqueue(resolved.safetyBackup);
+        dialogs->messageAnswers.enqueue(MsgAnswer::Yes);
+        w->mnuRestore->trigger();
+        QCOMPARE(dialogs->messages().size(), 1);
+        QVERIFY2(dialogs->messages().first().contains("it holds only 2 files (\"Ford.gbx\", "
+                                                      "\"Ford.sync-conflict-20261201-101010-ABCDEFG.gbx\")"),
+                 qPrintable(dialogs->messages().first()));
+        QCOMPARE(QDir(DataFolder::path()).entryList(QDir::Files), before);
+        QCOMPARE(w->cboVehicle->count(), 2);
     }
 
     void exportWritesTheThreeFiles()

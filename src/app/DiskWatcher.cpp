@@ -17,12 +17,16 @@ constexpr int SettleMs = 50;
 
 } // namespace
 
-void DiskWatcher::watchAfterFirstPaint(frmAutoMain* window)
+void DiskWatcher::watchAfterFirstPaint(frmAutoMain* window, std::function<void(DiskWatcher*)> started)
 {
     const QString pending = QStringLiteral("diskWatcherPending");
     if (window->findChild<DiskWatcher*>() || window->findChild<QObject*>(pending, Qt::FindDirectChildrenOnly))
         return;
-    auto* start = new AfterFirstPaint(window, [window] { new DiskWatcher(window); });
+    auto* start = new AfterFirstPaint(window, [window, started = std::move(started)] {
+        auto* watcher = new DiskWatcher(window);
+        if (started)
+            started(watcher);
+    });
     start->setObjectName(pending);
 }
 
@@ -56,6 +60,7 @@ void DiskWatcher::reload()
     if (m_window->reloadFromDisk())
         emit reloaded();
     rewatch();
+    emit folderChanged();
 }
 
 void DiskWatcher::rewatch()

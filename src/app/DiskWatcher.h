@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+
 class frmAutoMain;
 
 // Watches the data folder and the files the main window shows, and has the
@@ -14,8 +16,9 @@ class frmAutoMain;
 class DiskWatcher : public QObject {
     Q_OBJECT
 public:
-    // Starts watching once `window` has been painted, so the start does not pay for it.
-    static void watchAfterFirstPaint(frmAutoMain* window);
+    // Starts watching once `window` has been painted, so the start does not pay
+    // for it, and then calls `started` with the watcher.
+    static void watchAfterFirstPaint(frmAutoMain* window, std::function<void(DiskWatcher*)> started = {});
 
     explicit DiskWatcher(frmAutoMain* window);
     QStringList watchedFiles() const { return m_watcher.files(); }
@@ -23,6 +26,8 @@ public:
 signals:
     // The window shows something that changed on disk.
     void reloaded();
+    // Something in the data folder changed (once it settled, and no dialog is open).
+    void folderChanged();
 
 private:
     void changed();

@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include "ConflictAlert.h"
 #include "DiskWatcher.h"
 #include "frmAutoMain.h"
 #include "frmLogin.h"
@@ -32,6 +33,13 @@ void wireConflicts(frmAutoMain* main)
             main, [](const QList<SyncConflicts::Conflict>& found) { conflictsWindow()->showResult(found); });
 }
 
+// A conflict copy that arrives while the program runs is told at once.
+void tellConflictsAsTheyArrive(DiskWatcher* watcher)
+{
+    auto* alert = new ConflictAlert(watcher, [] { conflictsWindow()->showAndRefresh(); });
+    QObject::connect(watcher, &DiskWatcher::folderChanged, alert, &ConflictAlert::check);
+}
+
 void showMainWindow()
 {
     frmAutoMain* main = frmAutoMain::instance();
@@ -39,7 +47,7 @@ void showMainWindow()
     main->show();
     main->raise();
     main->activateWindow();
-    DiskWatcher::watchAfterFirstPaint(main);
+    DiskWatcher::watchAfterFirstPaint(main, tellConflictsAsTheyArrive);
 }
 
 } // namespace

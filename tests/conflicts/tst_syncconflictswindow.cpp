@@ -1,3 +1,4 @@
+#include "ConflictAlert.h"
 #include "ConflictScan.h"
 #include "MainWindowFixture.h"
 #include "RecordCaptions.h"
@@ -6,6 +7,7 @@
 #include "frmLogin.h"
 #include "frmSyncConflicts.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QRadioButton>
 
@@ -112,6 +114,44 @@ private slots:
         QSignalSpy finished(window, &frmSyncConflicts::scanFinished);
         QVERIFY(finished.wait());
         QCOMPARE(window->lblStatus->text(), QStringLiteral("There are no sync conflicts."));
+    }
+
+    // A copy that arrives while the program runs is told at once, naming its
+    // record, once, and never over an open dialog; the answer opens the window.
+    // A copy there at the start is the start's check's.
+    void copyArrivingWhileRunningIsToldAtOnce()
+    {
+        env->dataFolder();
+        writeCar("Ford", "Fiat");
+        startGearbook();
+        emit frmLogin::instance()->loggedIn();
+        w.reset(frmAutoMain::instance());
+        ConflictAlert* alert = nullptr;
+        QTRY_VERIFY((alert = w->findChild<ConflictAlert*>()) && !alert->isReading());
+
+        QDialog modal(w.get());
+        modal.setModal(true);
+        modal.show();
+        QTRY_COMPARE(QApplication::activeModalWidget(), &modal);
+        const QString arrived = QStringLiteral("Car.sync-conflict-20261202-111111-HIJKLMN.gbx");
+        writeAll(data(arrived), "\"Opel\"" + EmptyVehicleRecord.mid(2));
+        QTest::qWait(500);
+        QCOMPARE(dialogs->messages(), QStringList());
+
+        dialogs->choiceAnswers.enqueue(0);
+        modal.close();
+        QTRY_COMPARE(dialogs->messages().size(), 1);
+        QVERIFY2(dialogs->messages().first().contains("The vehicle \"Car\" (" + arrived + ")"),
+                 qPrintable(dialogs->messages().first()));
+        QVERIFY(!dialogs->messages().first().contains(copy()));
+        QCOMPARE(dialogs->shown.first().captions, (QStringList{"Open Sync Conflicts", "Later"}));
+        QTRY_VERIFY(frmSyncConflicts::exists() && frmSyncConflicts::existing()->isVisible());
+
+        // Told once: the folder changing again tells nothing more.
+        writeAll(data("Unrelated.txt"), "x");
+        QTest::qWait(300);
+        QTRY_VERIFY(!alert->isReading());
+        QCOMPARE(dialogs->messages().size(), 1);
     }
 };
 

@@ -11,9 +11,11 @@
 #include <QRegularExpression>
 #include <QShortcut>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -105,19 +107,47 @@ QString asShown(const Conflict& c, qsizetype field, const QString& value)
     return value;
 }
 
+// Line breaks are stored as CR LF; a cell shows them as breaks.
+QString shown(QString value)
+{
+    return value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
 // Rows as tall as their wrapped values in the columns' present widths, so a
-// long value never needs sideways scrolling.
+// long value never needs sideways scrolling. Lines break between words; only a
+// word longer than the column breaks inside.
 class WrappingDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+
+    static constexpr int Margin = 4;
+
+    static QTextOption wrapping()
+    {
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        return option;
+    }
+
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
+        QStyleOptionViewItem o = option;
+        initStyleOption(&o, index);
         const auto* view = static_cast<const QTreeWidget*>(parent());
-        const int width = std::max(20, view->header()->sectionSize(index.column()) - 8);
-        const QRect text = option.fontMetrics.boundingRect(
-            QRect(0, 0, width, 1 << 20), Qt::TextWordWrap | Qt::TextWrapAnywhere, index.data().toString());
-        return {QStyledItemDelegate::sizeHint(option, index).width(), text.height() + 6};
+        const double width = std::max(20, view->header()->sectionSize(index.column()) - 2 * Margin);
+        QTextLayout layout(o.text, o.font);
+        layout.setTextOption(wrapping());
+        double height = 0;
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            height += line.height();
+        }
+        layout.endLayout();
+        const int natural = QStyledItemDelegate::sizeHint(option, index).width() + 2 * Margin;
+        return {natural, int(std::ceil(height)) + 2 * Margin};
     }
+
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QStyleOptionViewItem o = option;
@@ -126,18 +156,11 @@ public:
         o.text.clear();
         o.widget->style()->drawControl(QStyle::CE_ItemViewItem, &o, painter, o.widget);
         painter->save();
-        if (o.font.bold())
-            painter->setFont(o.font);
-        painter->drawText(o.rect.adjusted(4, 3, -4, -3), Qt::TextWordWrap | Qt::TextWrapAnywhere, text);
+        painter->setFont(o.font);
+        painter->drawText(QRectF(o.rect.adjusted(Margin, Margin, -Margin, -Margin)), text, wrapping());
         painter->restore();
     }
 };
-
-// Line breaks are stored as CR LF; a cell shows them as breaks.
-QString shown(QString value)
-{
-    return value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
 
 } // namespace
 

@@ -22,8 +22,8 @@ namespace {
 // The save dialog for a PDF, proposing `name` where backups go; ".pdf" added to a name without it.
 std::optional<QString> choosePdf(const QString& name, const QString& title)
 {
-    const auto chosen = platform().saveFileDialog(QStringLiteral("PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*"),
-                                                  QDir(Backup::documentsFolder()).filePath(name), title);
+    auto chosen = platform().saveFileDialog(QStringLiteral("PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*"),
+                                            QDir(Backup::documentsFolder()).filePath(name), title);
     if (!chosen || chosen->endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
         return chosen;
     const QString path = *chosen + QStringLiteral(".pdf");
@@ -86,7 +86,7 @@ void frmAutoMain::mnuReport_Click()
     const auto chosen = choosePdf(vehicle + QStringLiteral(" history.pdf"), QStringLiteral("Vehicle Report"));
     if (!chosen)
         return;
-    const QString path = *chosen;
+    const QString& path = *chosen;
     HistoryReport::Outcome result;
     {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);

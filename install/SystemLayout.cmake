@@ -68,6 +68,6 @@ configure_file(gearbook.metainfo.xml.in ${GEARBOOK_APP_ID}.metainfo.xml @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${GEARBOOK_APP_ID}.metainfo.xml DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
 
 # One manual page for each command as it is typed (the package compresses them).
-install(FILES man/Gearbook.1 DESTINATION "${CMAKE_INSTALL_MANDIR}/man1" RENAME gearbook.1)
+install(FILES ${GEARBOOK_MAN_PAGE} DESTINATION "${CMAKE_INSTALL_MANDIR}/man1" RENAME gearbook.1)
 install(FILES man/Linksmith.1 DESTINATION "${CMAKE_INSTALL_MANDIR}/man1" RENAME linksmith.1)
 install(FILES man/gearbook_credentials.1 DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")

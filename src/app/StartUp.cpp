@@ -1,10 +1,15 @@
 #include "StartUp.h"
 
+#include "AfterFirstPaint.h"
 #include "ConflictAlert.h"
+#include "DataFolder.h"
 #include "DiskWatcher.h"
+#include "RaiseRunning.h"
 #include "frmAutoMain.h"
 #include "frmLogin.h"
 #include "frmSyncConflicts.h"
+
+#include <QApplication>
 
 namespace {
 
@@ -50,7 +55,32 @@ void showMainWindow()
     DiskWatcher::watchAfterFirstPaint(main, tellConflictsAsTheyArrive);
 }
 
+// What a later start on this computer brings to the front: a dialog that waits
+// for an answer, else the main window, else the login window.
+void raiseShownWindow()
+{
+    QWidget* window = QApplication::activeModalWidget();
+    if (!window && frmAutoMain::exists() && frmAutoMain::existing()->isVisible())
+        window = frmAutoMain::existing();
+    if (!window && frmLogin::exists())
+        window = frmLogin::existing();
+    if (!window)
+        return;
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 } // namespace
+
+void listenForLaterStarts()
+{
+    QWidget* shown = frmAutoMain::exists() && frmAutoMain::existing()->isVisible()
+                         ? static_cast<QWidget*>(frmAutoMain::existing())
+                         : frmLogin::instance();
+    new AfterFirstPaint(shown, [] { new RaiseRunning::Listener(DataFolder::path(), raiseShownWindow, qApp); });
+}
 
 void setConflictCheckAtStart(bool check)
 {

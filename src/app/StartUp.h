@@ -5,6 +5,10 @@
 // opens. main() and the tests start the program through this one function.
 void startGearbook();
 
+// Once the first window has painted, a later start of Gearbook on this computer
+// and data folder brings this one to the front (main() calls it; it holds the lock).
+void listenForLaterStarts();
+
 // The program's start asks for the folder to be read for sync conflicts after
 // the main window opens (on a worker thread, after the first paint), and for
 // the "Sync Conflicts" window to be shown when there is one.

@@ -5,6 +5,7 @@
 #include "Fonts.h"
 #include "Icon.h"
 #include "QuitAfterFirstPaint.h"
+#include "RaiseRunning.h"
 #include "ReportCommand.h"
 #include "Restore.h"
 #include "SaveReport.h"
@@ -39,7 +40,11 @@ int main(int argc, char* argv[])
 
     // Before anything can be written, credential files included: one copy per data folder.
     DataFolder::Lock lock;
-    if (!tellDataFolderLock(lock, lock.take()))
+    const DataFolder::Lock::Result taken = lock.take();
+    // Started again on this computer: the open Gearbook comes to the front instead.
+    if (taken == DataFolder::Lock::Result::InUse && RaiseRunning::askToRaise(DataFolder::path()))
+        return 0;
+    if (!tellDataFolderLock(lock, taken))
         return 1;
     // The credential files are saved the same way, in the working folder they are read from.
     lock.removeSaveLeftovers(modGlobalVars::StartDir, CredentialStore::FileNames);
@@ -53,5 +58,6 @@ int main(int argc, char* argv[])
     // And one reads the folder for conflict copies a sync tool made.
     setConflictCheckAtStart(true);
     startGearbook();
+    listenForLaterStarts();
     return app.exec();
 }

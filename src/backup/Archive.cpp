@@ -384,6 +384,25 @@ std::optional<QString> buildArchive(const QDateTime& made, const QByteArray& man
     return std::nullopt;
 }
 
+// Why `path` cannot be a backup before libarchive is asked, which has no words for either case
+// ("unknown error"): the system's reason it cannot be read, or that it is no gzip at all (a PDF, a text).
+std::optional<QString> notGzip(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return QStringLiteral("It cannot be read: %1").arg(qt_error_string(errno));
+    unsigned char magic[2] = {};
+    const ssize_t got = ::read(fd, magic, sizeof magic);
+    const int error = errno;
+    ::close(fd);
+    if (got < 0)
+        return QStringLiteral("It cannot be read: %1").arg(qt_error_string(error));
+    if (got < 2 || magic[0] != 0x1f || magic[1] != 0x8b)
+        return QStringLiteral("It is not a Gearbook backup: a backup is a gzip-compressed tar archive (.tar.gz), "
+                              "and this file is not one.");
+    return std::nullopt;
+}
+
 // ---------------------------------------------------------------------------
 // Reading an archive: gzip is undone by one reader whose output is checked
 // against the gzip trailer and fed to a second reader that walks the tar.
@@ -402,6 +421,8 @@ public:
             return QStringLiteral("It could not be opened: %1").arg(reasonOf(errno));
         if (!S_ISREG(st.st_mode))
             return QStringLiteral("It is %1, not a file.").arg(kindOf(st.st_mode));
+        if (auto problem = notGzip(path))
+            return problem;
         m_outer.reset(lib().archive_read_new());
         m_inner.reset(lib().archive_read_new());
         if (lib().archive_read_support_filter_gzip(m_outer.get()) != ARCHIVE_OK ||
@@ -840,7 +861,7 @@ static Outcome writeFolder(const QString& dataFolder, const QString& archivePath
         return failure(*problem);
     files.clear(); // the archive holds them now
 
-    const WriteResult written = writeFileSafely(archivePath, bytes);
+    const WriteResult written = writeFileSafely(archivePath, bytes, PrivateFile);
     if (!written)
         return failure(QStringLiteral("The backup \"%1\" could not be saved: %2")
                            .arg(QDir::toNativeSeparators(archivePath), written.error));

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "Archive.h"
+#include "BackupFiles.h"
 #include "CsvExport.h"
 #include "DataFolder.h"
 #include "DisplayCheck.h"
@@ -35,8 +36,9 @@ QString native(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
-int backUp(const QString& file, const QCommandLineParser&)
+int backUp(const QString& value, const QCommandLineParser&)
 {
+    const QString file = Backup::withBackupSuffix(value);
     if (!QFileInfo(DataFolder::path()).isDir()) {
         print(
             stderr,
@@ -125,6 +127,30 @@ const Option Options[] = {
      nullptr},
     {"vehicle", "NAME", "The vehicle of --report, its name exactly as listed.", nullptr},
 };
+
+// What the exit status tells a script, for --help and so the manual page; a task with a status of its own adds it.
+const struct {
+    int status;
+    const char* meaning;
+} ExitStatuses[] = {
+    {0, "Done, and the result checked (or the window was closed)."},
+    {1, "Failed; the reason is on standard error. Also when there is no display for the window."},
+    {2, "An argument is neither Gearbook's nor Qt's."},
+};
+
+// Qt's text, under the command's name instead of the program's path behind it
+// (/usr/lib/gearbook/Gearbook), and with the exit statuses.
+QString helpText(const QCommandLineParser& parser)
+{
+    QString text = parser.helpText();
+    const QString usage = QStringLiteral("Usage: ") + QCoreApplication::arguments().value(0);
+    if (text.startsWith(usage))
+        text.replace(0, usage.size(), QStringLiteral("Usage: gearbook"));
+    text += QStringLiteral("\nExit status:\n");
+    for (const auto& s : ExitStatuses)
+        text += QStringLiteral("  %1  %2\n").arg(s.status).arg(QString::fromUtf8(s.meaning));
+    return text;
+}
 
 // Qt's own options, which desktops and session managers pass: the window
 // takes them. Those that take a value take the next argument unless given as `-name=value`.
@@ -219,11 +245,11 @@ std::optional<int> run(int argc, char* argv[])
         parser.addOption(options.last());
     }
     if (!parser.parse(ours)) {
-        print(stderr, QStringLiteral("Gearbook: %1\n\n%2").arg(parser.errorText(), parser.helpText()));
+        print(stderr, QStringLiteral("Gearbook: %1\n\n%2").arg(parser.errorText(), helpText(parser)));
         return 2;
     }
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
-        print(stdout, parser.helpText());
+        print(stdout, helpText(parser));
         return 0;
     }
     // An empty value names no file: it would read standard input or the working folder.
@@ -249,7 +275,7 @@ std::optional<int> run(int argc, char* argv[])
     }
     if (!ran) {
         print(stderr, QStringLiteral("Gearbook: \"%1\" is not an option.\n\n%2")
-                          .arg(parser.positionalArguments().value(0, ours.value(1)), parser.helpText()));
+                          .arg(parser.positionalArguments().value(0, ours.value(1)), helpText(parser)));
         return 2;
     }
     return status;

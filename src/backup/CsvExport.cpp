@@ -129,7 +129,7 @@ Outcome exportTo(const QString& targetFolder)
     const Table* tables[] = {&vehicleTable, &maintTable, &partTable};
     for (int i = 0; i < 3; ++i) {
         const QString path = QDir(targetFolder).filePath(fileNames()[i]);
-        const WriteResult written = writeFileSafely(path, tables[i]->bytes());
+        const WriteResult written = writeFileSafely(path, tables[i]->bytes(), PrivateFile);
         if (!written) {
             result.error =
                 QStringLiteral("\"%1\" could not be saved: %2").arg(QDir::toNativeSeparators(path), written.error);

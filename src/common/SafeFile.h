@@ -16,6 +16,10 @@ struct WriteResult {
     explicit operator bool() const { return ok; }
 };
 
+// What files that carry the records out of the data folder get (backups, exports, reports, calendars):
+// the data folder is the owner's only, and so are they.
+constexpr QFileDevice::Permissions PrivateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
 WriteResult writeFileSafely(const QString& path, const QByteArray& bytes,
                             std::optional<QFileDevice::Permissions> permissions = std::nullopt);
 

@@ -5,9 +5,17 @@
 #include "WindowLook.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QPainter>
+#include <QRegularExpression>
 #include <QShortcut>
+#include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -33,15 +41,70 @@ std::optional<Conflicts> resultOf(const QFutureWatcher<Conflicts>& watcher)
     return watcher.result();
 }
 
-// The file's name, when it was last changed, and why it cannot be shown whole.
-QString describe(const Conflict& conflict, const SyncConflicts::Version& version)
+// The file's name, when it was last changed, where it came from, and why it cannot be shown whole.
+QString describe(const Conflict& conflict, const SyncConflicts::Version& version, const QString& from)
 {
     QString text = version.file;
     if (version.modified.isValid())
         text += QStringLiteral("\nchanged %1").arg(version.modified.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    text += QLatin1Char('\n') + from;
     if (const QString why = SyncConflicts::problem(conflict, version); !why.isEmpty())
         text += QLatin1Char('\n') + why;
     return text;
+}
+
+// Where the other version came from, as far as the copy's name tells: Syncthing
+// names the device, Dropbox-like tools the computer.
+QString otherOrigin(const Conflict& c)
+{
+    static const QRegularExpression device(QStringLiteral("\\.sync-conflict-\\d{8}-\\d{6}-([A-Z0-9]+)\\.gbx$"));
+    static const QRegularExpression host(QStringLiteral(" \\((.+)'s conflicted copy [0-9-]+\\)\\.gbx$"));
+    QString text = QStringLiteral("The other computer's version, which %1 kept as a copy").arg(c.tool);
+    if (const auto m = device.match(c.copy.file); m.hasMatch())
+        text += QStringLiteral(" (from the device %1)").arg(m.captured(1));
+    else if (const auto m2 = host.match(c.copy.file); m2.hasMatch())
+        text += QStringLiteral(" (from %1)").arg(m2.captured(1));
+    return text + QLatin1Char('.');
+}
+
+// The record in words, as the main window calls its parts: "maintenance entry Oil change of Van".
+QString nameOf(const Conflict& c)
+{
+    switch (c.kind) {
+    case SyncConflicts::Kind::VehicleList:
+        return QStringLiteral("list of vehicles");
+    case SyncConflicts::Kind::MaintList:
+        return QStringLiteral("list of maintenance entries of %1").arg(c.vehicle);
+    case SyncConflicts::Kind::PartsList:
+        return QStringLiteral("list of parts of %1").arg(c.vehicle);
+    case SyncConflicts::Kind::Vehicle:
+        return QStringLiteral("Vehicle Info. of %1").arg(c.vehicle);
+    case SyncConflicts::Kind::Picture:
+        return QStringLiteral("picture of %1").arg(c.vehicle);
+    case SyncConflicts::Kind::MaintRecord:
+        return QStringLiteral("maintenance entry %1 of %2").arg(c.entry, c.vehicle);
+    case SyncConflicts::Kind::PartRecord:
+        return QStringLiteral("part %1 of %2").arg(c.entry, c.vehicle);
+    }
+    return c.title();
+}
+
+QString capitalized(QString text)
+{
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    return text;
+}
+
+// A value as the page shows it: the option buttons of a vehicle as ticked or not.
+QString asShown(const Conflict& c, qsizetype field, const QString& value)
+{
+    constexpr qsizetype Options[] = {7, 8, 14, 15}; // Automatic, Manual (Stick), New, Used
+    if (c.kind == SyncConflicts::Kind::Vehicle &&
+        std::find(std::begin(Options), std::end(Options), field) != std::end(Options))
+        if (const auto truth = RecordFile::truthOf(value))
+            return *truth ? QStringLiteral("ticked") : QStringLiteral("not ticked");
+    return value;
 }
 
 // Line breaks are stored as CR LF; a cell shows them as breaks.
@@ -49,6 +112,55 @@ QString shown(QString value)
 {
     return value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
+
+// Rows as tall as their wrapped values in the columns' present widths, so a
+// long value never needs sideways scrolling. Lines break between words; only a
+// word longer than the column breaks inside.
+class WrappingDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    static constexpr int Margin = 4;
+
+    static QTextOption wrapping()
+    {
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        return option;
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem o = option;
+        initStyleOption(&o, index);
+        const auto* view = static_cast<const QTreeWidget*>(parent());
+        const double width = std::max(20, view->header()->sectionSize(index.column()) - 2 * Margin);
+        QTextLayout layout(o.text, o.font);
+        layout.setTextOption(wrapping());
+        double height = 0;
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            height += line.height();
+        }
+        layout.endLayout();
+        const int natural = QStyledItemDelegate::sizeHint(option, index).width() + 2 * Margin;
+        return {natural, int(std::ceil(height)) + 2 * Margin};
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem o = option;
+        initStyleOption(&o, index);
+        const QString text = o.text;
+        o.text.clear();
+        o.widget->style()->drawControl(QStyle::CE_ItemViewItem, &o, painter, o.widget);
+        painter->save();
+        painter->setFont(o.font);
+        painter->drawText(QRectF(o.rect.adjusted(Margin, Margin, -Margin, -Margin)), text, wrapping());
+        painter->restore();
+    }
+};
 
 } // namespace
 
@@ -61,6 +173,18 @@ frmSyncConflicts::frmSyncConflicts(QWidget* parent) : QWidget(parent, Qt::Window
     connect(cmdKeepCopy, &QPushButton::clicked, this, &frmSyncConflicts::cmdKeepCopy_Click);
     connect(cmdKeepBoth, &QPushButton::clicked, this, &frmSyncConflicts::cmdKeepBoth_Click);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(chkShowSame, &QCheckBox::toggled, this, &frmSyncConflicts::showConflict);
+    // Two value columns share what the caption leaves; rows grow to their wrapped values.
+    tvwCompare->setHeaderLabels(
+        {QStringLiteral("Field"), QStringLiteral("This computer's version"), QStringLiteral("The other version")});
+    tvwCompare->setItemDelegate(new WrappingDelegate(tvwCompare));
+    tvwCompare->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    tvwCompare->header()->setStretchLastSection(false);
+    tvwCompare->header()->setSectionResizeMode(ColCaption, QHeaderView::ResizeToContents);
+    tvwCompare->header()->setSectionResizeMode(ColRecord, QHeaderView::Stretch);
+    tvwCompare->header()->setSectionResizeMode(ColCopy, QHeaderView::Stretch);
+    connect(tvwCompare->header(), &QHeaderView::sectionResized, tvwCompare, &QTreeView::doItemsLayout,
+            Qt::QueuedConnection);
     new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
     connect(&m_watcher, &QFutureWatcherBase::finished, this, [this] {
         if (const auto result = resultOf(m_watcher)) {
@@ -116,11 +240,14 @@ void frmSyncConflicts::fill()
     const int keepRow = lstConflicts->currentRow();
     lstConflicts->clear();
     for (const Conflict& c : std::as_const(m_conflicts))
-        lstConflicts->addItem(c.title());
+        lstConflicts->addItem(capitalized(nameOf(c)));
     const qsizetype count = m_conflicts.size();
     lblStatus->setText(count == 0   ? QStringLiteral("There are no sync conflicts.")
                        : count == 1 ? QStringLiteral("1 conflict.")
                                     : QStringLiteral("%1 conflicts.").arg(count));
+    // Where the last resolution's safety backup went stays said, whatever is read after it.
+    if (!m_resolvedNote.isEmpty())
+        lblStatus->setText(m_resolvedNote + QLatin1Char(' ') + lblStatus->text());
     if (count > 0)
         lstConflicts->setCurrentRow(std::clamp(keepRow, 0, int(count) - 1));
     showConflict();
@@ -136,9 +263,11 @@ void frmSyncConflicts::showConflict()
 {
     tvwCompare->clear();
     const Conflict* c = current();
-    lblTitle->setText(c ? QStringLiteral("<b>%1</b> (%2)").arg(c->title().toHtmlEscaped(), c->tool) : QString());
-    lblRecord->setText(c ? describe(*c, c->record) : QString());
-    lblCopy->setText(c ? describe(*c, c->copy) : QString());
+    lblTitle->setText(c ? QStringLiteral("<b>%1</b> (%2)").arg(capitalized(nameOf(*c)).toHtmlEscaped(), c->tool)
+                        : QString());
+    lblRecord->setText(c ? describe(*c, c->record, QStringLiteral("This computer's version, under the record's name."))
+                         : QString());
+    lblCopy->setText(c ? describe(*c, c->copy, otherOrigin(*c)) : QString());
     cmdKeepRecord->setEnabled(c && bool(c->record.read));
     cmdKeepCopy->setEnabled(c && bool(c->copy.read));
     cmdKeepBoth->setVisible(c && c->isList());
@@ -151,20 +280,27 @@ void frmSyncConflicts::showConflict()
     bold.setBold(true);
     QColor tint = tvwCompare->palette().color(QPalette::Highlight);
     tint.setAlpha(60);
-    QList<QTreeWidgetItem*> items;
-    for (const SyncConflicts::Row& row : SyncConflicts::compare(*c)) {
-        auto* item = new QTreeWidgetItem({row.caption, shown(row.record), shown(row.copy)});
-        item->setToolTip(ColRecord, row.record);
-        item->setToolTip(ColCopy, row.copy);
-        if (row.differs)
+    // The fields that differ first, marked; the same ones after them, shown when asked for.
+    QList<QTreeWidgetItem*> differing, same;
+    const QList<SyncConflicts::Row> rows = SyncConflicts::compare(*c);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const SyncConflicts::Row& row = rows[i];
+        auto* item =
+            new QTreeWidgetItem({row.caption, shown(asShown(*c, i, row.record)), shown(asShown(*c, i, row.copy))});
+        if (row.differs) {
             for (int column : {ColCaption, ColRecord, ColCopy}) {
                 item->setFont(column, bold);
                 item->setBackground(column, tint);
             }
-        items << item;
+            item->setData(ColCaption, Qt::AccessibleTextRole, row.caption + QStringLiteral(", differs"));
+        }
+        (row.differs ? differing : same) << item;
     }
-    tvwCompare->addTopLevelItems(items);
-    tvwCompare->header()->resizeSections(QHeaderView::ResizeToContents);
+    tvwCompare->addTopLevelItems(differing + same);
+    for (QTreeWidgetItem* item : std::as_const(same))
+        item->setHidden(!chkShowSame->isChecked() && !differing.isEmpty());
+    chkShowSame->setText(QStringLiteral("Show the %1 fields that are the same").arg(same.size()));
+    chkShowSame->setVisible(!same.isEmpty() && !differing.isEmpty());
 }
 
 void frmSyncConflicts::cmdKeepRecord_Click()
@@ -199,9 +335,9 @@ void frmSyncConflicts::keep(SyncConflicts::Keep keep)
         return;
     }
     m_conflicts.removeAt(lstConflicts->currentRow());
+    m_resolvedNote = QStringLiteral("%1 is resolved. Both versions are in the safety backup \"%2\".")
+                         .arg(capitalized(nameOf(conflict)), QDir::toNativeSeparators(result.safetyBackup));
     fill();
-    lblStatus->setText(QStringLiteral("%1 is resolved. Both versions are in the safety backup \"%2\". %3")
-                           .arg(conflict.title(), QDir::toNativeSeparators(result.safetyBackup), lblStatus->text()));
     emit resolved(conflict.vehicle);
     // A list kept whole may name records whose own conflicts show only now.
     if (conflict.isList())

@@ -52,4 +52,5 @@ private:
 
     QFutureWatcher<QList<SyncConflicts::Conflict>> m_watcher;
     QList<SyncConflicts::Conflict> m_conflicts;
+    QString m_resolvedNote; // where the last resolution's safety backup went
 };

@@ -102,6 +102,10 @@ QByteArray desktopEntry(const QString& name, const QString& target, const QStrin
                                   "Type=Application\n");
     text += QStringLiteral("Name=") + escapeValue(name) + QLatin1Char('\n');
     text += QStringLiteral("Exec=") + escapeValue(exec) + QLatin1Char('\n');
+    // Desktops hide an entry whose program is gone (removed with its package) instead of a dead launcher.
+    text += QStringLiteral("TryExec=") +
+            escapeValue(target.contains(QLatin1Char('/')) ? QFileInfo(target).absoluteFilePath() : target) +
+            QLatin1Char('\n');
     // A bare program name is looked up on PATH and has no folder of its own.
     if (target.contains(QLatin1Char('/')))
         text += QStringLiteral("Path=") + escapeValue(QFileInfo(target).absolutePath()) + QLatin1Char('\n');

@@ -18,5 +18,8 @@ public:
 #define PrinterInterface_iid "example.venbry.Gearbook.Printer/1.0"
 Q_DECLARE_INTERFACE(PrinterInterface, PrinterInterface_iid)
 
+// The reason printImage gives when there is no printer at all (the window then offers a PDF).
+inline const QString NoPrinterReason = QStringLiteral("No printer is installed.");
+
 // The module's file name, looked for in the modules' folder (Module::folder).
 inline const QString PrinterModuleFileName = QStringLiteral("GearbookPrinter.so");

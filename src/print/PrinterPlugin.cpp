@@ -16,7 +16,7 @@ public:
     {
         const QPrinterInfo info = QPrinterInfo::defaultPrinter();
         if (info.isNull()) {
-            *error = QStringLiteral("No printer is installed.");
+            *error = NoPrinterReason;
             return false;
         }
         QPrinter printer(info, QPrinter::HighResolution);

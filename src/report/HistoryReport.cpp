@@ -55,6 +55,8 @@ QFont font(double points, bool bold = false)
     f.setStyleHint(QFont::SansSerif);
     f.setPointSizeF(points);
     f.setBold(bold);
+    // No ligatures: text copied or searched in the PDF must be the letters typed ("fl", not U+FB02).
+    f.setStyleStrategy(QFont::PreferNoShaping);
     return f;
 }
 
@@ -333,13 +335,18 @@ public:
     void problem(const VehicleHistory::Problem& problem) { paragraph(problem.text(), Warning, px(1), px(1)); }
 
     // A log as a table: the name, then the record's values under their captions;
-    // the caption row heads every page the table runs over.
-    void table(const QString& nameCaption, const QStringList& captions, const QList<double>& widths,
-               const QList<VehicleHistory::Entry>& entries)
+    // the caption row heads every page the table runs over. Notes too long for
+    // their column go on a line of the page's width under their row.
+    void table(const QString& nameCaption, const QStringList& captions, const QList<VehicleHistory::Entry>& entries)
     {
-        std::vector<double> left{0};
-        for (const double w : widths)
-            left.push_back(left.back() + m_width * w / 100);
+        const qsizetype notes = captions.indexOf(QStringLiteral("Notes")) + 1; // 0: none
+        const std::vector<double> left = columns(QStringList{nameCaption} + captions, entries, notes);
+        const auto tooLong = [&](const QString& note) {
+            const QFontMetricsF metrics(font(8), m_device);
+            const double width = left.at(notes + 1) - left.at(notes) - 2 * px(1);
+            return note.contains(QLatin1Char('\n')) ? note.count(QLatin1Char('\n')) >= 3
+                                                    : metrics.horizontalAdvance(note) > 3 * width;
+        };
 
         auto header = std::make_shared<Row>();
         header->bordered = true;
@@ -357,13 +364,22 @@ public:
             auto row = std::make_shared<Row>();
             row->bordered = true;
             addCell(row.get(), entry.name, nameFont, Qt::black, left.at(0), left.at(1));
+            const QString note = notes > 0 && !entry.problem ? lines(entry.values.value(notes - 1)) : QString();
+            const bool under = !note.isEmpty() && tooLong(note);
             if (entry.problem) {
                 addCell(row.get(), entry.problem->text(), valueFont, Warning, left.at(1), left.back());
             } else {
                 for (int c = 1; c + 1 < int(left.size()); ++c)
-                    addCell(row.get(), entry.values.value(c - 1), valueFont, Qt::black, left.at(c), left.at(c + 1));
+                    addCell(row.get(), c == notes && under ? QString() : entry.values.value(c - 1), valueFont,
+                            Qt::black, left.at(c), left.at(c + 1));
             }
             rows.push_back(std::move(row));
+            if (under) {
+                auto line = std::make_shared<Row>();
+                line->bordered = true;
+                addCell(line.get(), QStringLiteral("Notes: ") + note, valueFont, Qt::black, 0, m_width);
+                rows.push_back(std::move(line));
+            }
         }
         const double first = rows.empty() ? 0 : std::min(rows.front()->height, m_body / 3);
         placeHeading(header->height + first);
@@ -407,6 +423,52 @@ private:
         double from;
         double to;
     };
+
+    // Each column at least as wide as its widest word, so captions wrap only
+    // between words and a date (one word) never does; what is left goes to the
+    // columns whose texts want more, in proportion. Long notes do not count:
+    // they go under their row. Only a page too narrow for every word wraps inside words.
+    std::vector<double> columns(const QStringList& heads, const QList<VehicleHistory::Entry>& entries,
+                                qsizetype notes) const
+    {
+        const qsizetype count = heads.size();
+        std::vector<double> least(count, 0), want(count, 0);
+        const auto measure = [&](qsizetype c, const QString& text, const QFont& f, double cap) {
+            const QFontMetricsF metrics(f, m_device);
+            for (const QString& line : lines(text).split(QLatin1Char('\n'))) {
+                want[c] = std::max(want[c], std::min(metrics.horizontalAdvance(line), cap));
+                for (const QString& word : line.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                    least[c] = std::max(least[c], std::min(metrics.horizontalAdvance(word), cap));
+            }
+        };
+        for (qsizetype c = 0; c < count; ++c)
+            measure(c, heads.at(c), font(7.5, true), m_width / 4);
+        for (const VehicleHistory::Entry& entry : entries) {
+            measure(0, entry.name, font(8, true), m_width / 4);
+            for (qsizetype c = 1; c < count && !entry.problem; ++c)
+                measure(c, entry.values.value(c - 1), font(8), c == notes ? m_width / 5 : m_width / 4);
+        }
+        const double pad = 2 * px(1) + px(0.5);
+        double leastSum = 0, wantSum = 0;
+        for (qsizetype c = 0; c < count; ++c) {
+            least[c] += pad;
+            want[c] = std::max(want[c] + pad, least[c]);
+            leastSum += least[c];
+            wantSum += want[c];
+        }
+        std::vector<double> left{0};
+        for (qsizetype c = 0; c < count; ++c) {
+            double width;
+            if (leastSum >= m_width)
+                width = m_width * least[c] / leastSum;
+            else if (wantSum <= m_width)
+                width = want[c] + (m_width - wantSum) * want[c] / wantSum;
+            else
+                width = least[c] + (m_width - leastSum) * (want[c] - least[c]) / (wantSum - leastSum);
+            left.push_back(left.back() + width);
+        }
+        return left;
+    }
 
     std::shared_ptr<Row> textRow(const QString& text, const QFont& f, const QColor& colour)
     {
@@ -638,10 +700,14 @@ QByteArray render(const VehicleHistory::History& history, const QImage& picture,
             b.paragraph(QStringLiteral("No values have been entered."), textFormat(9, false, Grey));
         b.infoGrid(history.info);
 
-        if (history.mileage.size() >= 2) {
+        if (history.mileage.size() >= 2 || !history.unplotted.isEmpty())
             b.heading(QStringLiteral("Mileage"));
+        if (history.mileage.size() >= 2)
             b.chart();
-        }
+        if (!history.unplotted.isEmpty())
+            b.paragraph(QStringLiteral("Not in the chart, since their date could not be read: %1.")
+                            .arg(history.unplotted.join(QStringLiteral("; "))),
+                        textFormat(8, false, Grey), docPx(1));
     }
 
     doc.documentLayout()->setPaintDevice(&writer);
@@ -659,8 +725,7 @@ QByteArray render(const VehicleHistory::History& history, const QImage& picture,
     if (history.maintenance.isEmpty())
         flow.paragraph(QStringLiteral("No maintenance entries."), Grey);
     else
-        flow.table(QStringLiteral("Maintenance"), RecordCaptions::maintenance(), {16, 12, 12, 12, 12, 14, 22},
-                   history.maintenance);
+        flow.table(QStringLiteral("Maintenance"), RecordCaptions::maintenance(), history.maintenance);
 
     flow.heading(QStringLiteral("Parts"));
     if (history.partsListProblem)
@@ -668,7 +733,7 @@ QByteArray render(const VehicleHistory::History& history, const QImage& picture,
     if (history.parts.isEmpty())
         flow.paragraph(QStringLiteral("No parts."), Grey);
     else
-        flow.table(QStringLiteral("Part"), RecordCaptions::parts(), {11, 11, 12, 12, 9, 10, 12, 6, 17}, history.parts);
+        flow.table(QStringLiteral("Part"), RecordCaptions::parts(), history.parts);
 
     const int count = std::max(frontPages, flow.pages());
     QPainter painter(&writer);
@@ -710,7 +775,7 @@ Outcome write(const QString& vehicle, const QString& path)
         outcome.error = QStringLiteral("The report could not be made.");
         return outcome;
     }
-    const WriteResult written = writeFileSafely(path, pdf);
+    const WriteResult written = writeFileSafely(path, pdf, PrivateFile);
     if (!written) {
         outcome.error =
             QStringLiteral("\"%1\" could not be saved: %2").arg(QDir::toNativeSeparators(path), written.error);

@@ -59,6 +59,12 @@ QList<Entry> readEntries(const QString& vehicle, const QStringList& names, int c
     return entries;
 }
 
+// A date that could not be read, as the report names it.
+QString asTyped(const QString& date)
+{
+    return date.trimmed().isEmpty() ? QStringLiteral("no date") : QStringLiteral("date \u201C%1\u201D").arg(date);
+}
+
 // Fills the page's values; gives the file's values, or nothing when it cannot be read.
 std::optional<QStringList> readVehicleFile(History& history)
 {
@@ -173,8 +179,11 @@ History read(const QString& vehicle, const QLocale& locale, QDate today)
     sorted.reserve(order.size());
     for (const qsizetype i : order) {
         Entry& entry = history.maintenance[i];
-        if (const auto miles = dates[i] ? DueReading::readMileage(entry.values.at(LastMileage)) : std::nullopt)
+        const auto miles = entry.problem ? std::nullopt : DueReading::readMileage(entry.values.at(LastMileage));
+        if (miles && dates[i])
             history.mileage.append({*dates[i], *miles});
+        else if (miles)
+            history.unplotted << QStringLiteral("%1 (%2)").arg(entry.name, asTyped(entry.values.at(LastDate)));
         sorted.append(std::move(entry));
     }
     history.maintenance = std::move(sorted);
@@ -182,7 +191,10 @@ History read(const QString& vehicle, const QLocale& locale, QDate today)
     // The purchase goes before every inspection of the same day.
     const auto date =
         vehicleValues ? DueReading::readDate(vehicleValues->at(DatePurchased), locale, today) : std::nullopt;
-    if (const auto miles = date ? DueReading::readMileage(vehicleValues->at(OriginalMileage)) : std::nullopt) {
+    const auto miles = vehicleValues ? DueReading::readMileage(vehicleValues->at(OriginalMileage)) : std::nullopt;
+    if (miles && !date)
+        history.unplotted.prepend(QStringLiteral("the purchase (%1)").arg(asTyped(vehicleValues->at(DatePurchased))));
+    else if (miles) {
         const auto at = std::lower_bound(history.mileage.begin(), history.mileage.end(), *date,
                                          [](const MileagePoint& p, QDate d) { return p.date < d; });
         history.mileage.insert(at, {*date, *miles});

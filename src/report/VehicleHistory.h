@@ -64,6 +64,8 @@ struct History {
     // entry's last inspection date with its mileage then, where both can be
     // read; by date.
     QList<MileagePoint> mileage;
+    // A mileage whose date cannot be read, so not in the chart: what it is, with the date as typed.
+    QStringList unplotted;
 
     // Every problem above, in report order.
     QList<Problem> problems() const;

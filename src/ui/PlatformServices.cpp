@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -199,6 +200,11 @@ std::unique_ptr<PlatformServices> makeQtPlatformServices()
     return std::make_unique<QtPlatformServices>();
 }
 
+QString noPrinterReason()
+{
+    return NoPrinterReason;
+}
+
 PlatformServices& platform()
 {
     if (g_override)
@@ -234,7 +240,10 @@ std::unique_ptr<QFileDialog> makeOpenFileDialog(const QString& filter, const QSt
     if (auto* proxy = dialog->findChild<ExecutableFilter*>())
         applyFilter(proxy, first);
     // The folder is read only now, under the filter's own rule from the start.
-    if (!initialFileName.isEmpty())
+    // A folder is where to start: selecting it as a file would start in its parent, or at home.
+    if (QFileInfo(initialFileName).isDir())
+        dialog->setDirectory(initialFileName);
+    else if (!initialFileName.isEmpty())
         dialog->selectFile(initialFileName);
     return dialog;
 }

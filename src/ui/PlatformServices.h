@@ -70,7 +70,7 @@ public:
     virtual std::optional<QString> chooseFolderDialog(const QString& initialFolder, const QString& title) = 0;
 
     // Prints one page image on the default printer, without a dialog.
-    // On failure returns false and a reason for the user.
+    // On failure returns false and a reason for the user: noPrinterReason() when there is no printer.
     virtual bool printImage(const QImage& image, QString* error) = 0;
 
     // Starts a program by its path, detached, without a shell.
@@ -78,6 +78,9 @@ public:
 
     virtual Registry& registry() = 0;
 };
+
+// What printImage says when no printer is installed.
+QString noPrinterReason();
 
 // The services in use; the Qt implementation unless a test installed another.
 PlatformServices& platform();

@@ -2,6 +2,7 @@
 // dialogs and messages around the backup library, which does the work.
 
 #include "Archive.h"
+#include "BackupFiles.h"
 #include "CsvExport.h"
 #include "DataFolder.h"
 #include "EntryLog.h"
@@ -15,22 +16,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QStandardPaths>
 #include <QStringListModel>
 
 namespace {
 
 const QString BackupFilter = QStringLiteral("Gearbook Backups (*.tar.gz)|*.tar.gz|All Files (*.*)|*.*");
-
-// Where the three dialogs start: the documents folder, or the home folder
-// when there is none (a dialog given a missing folder starts somewhere else).
-QString documentsFolder()
-{
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
-}
-
-const QString BackupSuffix = QStringLiteral(".tar.gz");
 
 QString native(const QString& path)
 {
@@ -51,15 +41,14 @@ public:
 void frmAutoMain::mnuBackup_Click()
 {
     const QString proposal =
-        QDir(documentsFolder())
+        QDir(Backup::documentsFolder())
             .filePath(QStringLiteral("Gearbook backup %1.tar.gz").arg(QDate::currentDate().toString(Qt::ISODate)));
     auto path = platform().saveFileDialog(BackupFilter, proposal, QStringLiteral("Back Up Data"));
     if (!path)
         return;
-    // Only a name ending in .tar.gz shows in the Restore dialog. System dialogs may not add it, and
-    // "backup.v2" has a suffix already; the dialog has not asked about replacing this name.
-    if (!path->endsWith(BackupSuffix, Qt::CaseInsensitive)) {
-        *path += BackupSuffix;
+    // System dialogs may not add the suffix; the dialog has not asked about replacing the name with it.
+    if (const QString named = Backup::withBackupSuffix(*path); named != *path) {
+        *path = named;
         if (QFileInfo::exists(*path) &&
             platform().messageBox(
                 QStringLiteral("\"%1\" already exists. Do you want to replace it?").arg(native(*path)), QString(),
@@ -88,7 +77,8 @@ void frmAutoMain::mnuBackup_Click()
 
 void frmAutoMain::mnuRestore_Click()
 {
-    const auto path = platform().openFileDialog(BackupFilter, documentsFolder(), QStringLiteral("Restore Data"));
+    const auto path =
+        platform().openFileDialog(BackupFilter, Backup::documentsFolder(), QStringLiteral("Restore Data"));
     if (!path)
         return;
     const Backup::Outcome contents = Backup::readManifest(*path);
@@ -134,7 +124,7 @@ void frmAutoMain::mnuRestore_Click()
 
 void frmAutoMain::mnuExport_Click()
 {
-    const auto folder = platform().chooseFolderDialog(documentsFolder(), QStringLiteral("Export to CSV"));
+    const auto folder = platform().chooseFolderDialog(Backup::documentsFolder(), QStringLiteral("Export to CSV"));
     if (!folder)
         return;
     QStringList existing;

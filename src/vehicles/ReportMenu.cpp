@@ -1,39 +1,92 @@
-// File > "Vehicle Report...": the save dialog and the messages around the
-// report library, which reads the records and writes the PDF.
+// File > "Vehicle Report..." and "Print Page": the save dialogs and the
+// messages around the report library, which reads the records and writes the
+// PDF, and around the printer, or a PDF of the page when there is none.
 
+#include "BackupFiles.h"
 #include "HistoryReport.h"
 #include "PlatformServices.h"
+#include "SafeFile.h"
+#include "SaveReport.h"
 #include "frmAutoMain.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QScopeGuard>
-#include <QStandardPaths>
+
+namespace {
+
+// The save dialog for a PDF, proposing `name` where backups go; ".pdf" added to a name without it.
+std::optional<QString> choosePdf(const QString& name, const QString& title)
+{
+    auto chosen = platform().saveFileDialog(QStringLiteral("PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*"),
+                                            QDir(Backup::documentsFolder()).filePath(name), title);
+    if (!chosen || chosen->endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        return chosen;
+    const QString path = *chosen + QStringLiteral(".pdf");
+    // The dialog asked about the name without it, not this one.
+    if (QFileInfo::exists(path) &&
+        platform().messageBox(
+            QStringLiteral("\"%1\" already exists. Do you want to replace it?").arg(QDir::toNativeSeparators(path)),
+            title, MsgButtons::YesNo) != MsgAnswer::Yes)
+        return std::nullopt;
+    return path;
+}
+
+// The page's image on one page of paper, as it would have been printed.
+QByteArray pdfOf(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setPageSize(HistoryReport::pageSizeFor(QLocale::system()));
+    writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    writer.setCreator(QStringLiteral("Venbry's Gearbook"));
+    QPainter painter(&writer);
+    const QSize size = image.size().scaled(QSize(writer.width(), writer.height()), Qt::KeepAspectRatio);
+    painter.drawImage(QRect(QPoint(0, 0), size), image);
+    painter.end();
+    return bytes;
+}
+
+} // namespace
+
+void frmAutoMain::cmdPrint_Click()
+{
+    const QImage page = centralwidget->grab().toImage();
+    QString error;
+    if (platform().printImage(page, &error))
+        return;
+    if (error != noPrinterReason()) {
+        platform().messageBox(QStringLiteral("The page could not be printed.\n\n%1").arg(error), QString(),
+                              MsgButtons::Ok, MsgIcon::Warning);
+        return;
+    }
+    // Without a printer the page can still be kept.
+    if (platform().messageBox(QStringLiteral("%1\n\nDo you want to save the page as a PDF file instead?").arg(error),
+                              QString(), MsgButtons::YesNo, MsgIcon::Information) != MsgAnswer::Yes)
+        return;
+    const QString vehicle = selectedVehicle();
+    const auto path =
+        choosePdf(vehicle.isEmpty() ? QStringLiteral("Gearbook page.pdf") : vehicle + QStringLiteral(" page.pdf"),
+                  QStringLiteral("Save Page as PDF"));
+    if (path)
+        reportSave(*path, writeFileSafely(*path, pdfOf(page), PrivateFile));
+}
 
 void frmAutoMain::mnuReport_Click()
 {
     const QString vehicle = selectedVehicle();
     if (vehicle.isEmpty())
         return;
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QDir::homePath();
-    const auto chosen = platform().saveFileDialog(QStringLiteral("PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*"),
-                                                  QDir(folder).filePath(vehicle + QStringLiteral(" history.pdf")),
-                                                  QStringLiteral("Vehicle Report"));
+    const auto chosen = choosePdf(vehicle + QStringLiteral(" history.pdf"), QStringLiteral("Vehicle Report"));
     if (!chosen)
         return;
-    QString path = *chosen;
-    if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
-        path += QStringLiteral(".pdf");
-        // The dialog asked about the name without it, not this one.
-        if (QFileInfo::exists(path) &&
-            platform().messageBox(
-                QStringLiteral("\"%1\" already exists. Do you want to replace it?").arg(QDir::toNativeSeparators(path)),
-                QStringLiteral("Vehicle Report"), MsgButtons::YesNo) != MsgAnswer::Yes)
-            return;
-    }
+    const QString& path = *chosen;
     HistoryReport::Outcome result;
     {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -45,10 +98,18 @@ void frmAutoMain::mnuReport_Click()
                               MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
+    QString text =
+        QStringLiteral("Wrote %1 %2 to \"%3\".")
+            .arg(result.pages)
+            .arg(result.pages == 1 ? QStringLiteral("page") : QStringLiteral("pages"), QDir::toNativeSeparators(path));
     if (!result.problems.isEmpty())
-        platform().messageBox(QStringLiteral("The report has been written to \"%1\", but %2 of the vehicle's records "
-                                             "could not be read; the report names them.")
-                                  .arg(QDir::toNativeSeparators(path))
-                                  .arg(result.problems.size()),
+        text += QStringLiteral("\n\n%1 of the vehicle's records could not be read; the report names them.")
+                    .arg(result.problems.size());
+    if (platform().messageBox(text, QStringLiteral("Vehicle Report"), {QStringLiteral("Open"), QStringLiteral("Close")},
+                              result.problems.isEmpty() ? MsgIcon::Information : MsgIcon::Warning) == 0 &&
+        !platform().startProgram(QStringLiteral("xdg-open"), {path}))
+        platform().messageBox(QStringLiteral("No program to show PDF files could be started (xdg-open). The report "
+                                             "is in \"%1\".")
+                                  .arg(QDir::toNativeSeparators(path)),
                               QStringLiteral("Vehicle Report"), MsgButtons::Ok, MsgIcon::Warning);
 }

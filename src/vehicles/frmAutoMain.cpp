@@ -562,16 +562,7 @@ void frmAutoMain::DisableVehicleInfo()
 }
 
 // ---------------------------------------------------------------------------
-// Printing and the menus
-
-void frmAutoMain::cmdPrint_Click()
-{
-    const QImage page = centralwidget->grab().toImage();
-    QString error;
-    if (!platform().printImage(page, &error))
-        platform().messageBox(QStringLiteral("The page could not be printed.\n\n%1").arg(error), QString(),
-                              MsgButtons::Ok, MsgIcon::Warning);
-}
+// The menus (printing and the report: ReportMenu.cpp)
 
 void frmAutoMain::mnuPassword_Click()
 {

@@ -11,10 +11,13 @@
 #include "modGlobalVars.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPixmap>
 #include <QScopeGuard>
 #include <QShortcut>
+#include <QStandardPaths>
 
 namespace {
 
@@ -36,6 +39,16 @@ QImage readPicture(const QString& path)
 bool canStorePath(const QString& path)
 {
     return Win1252::canEncode(path) && !path.contains(QLatin1Char('\r')) && !path.contains(QLatin1Char('\n'));
+}
+
+// Where Change Picture starts: on the picture itself, else in its folder, else the
+// user's Pictures folder, else home; never the hidden program folder it runs in.
+QString dialogStart(const QString& picture)
+{
+    if (!picture.isEmpty() && (QFileInfo::exists(picture) || QFileInfo(picture).absoluteDir().exists()))
+        return QFileInfo::exists(picture) ? picture : QFileInfo(picture).absolutePath();
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return !pictures.isEmpty() && QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
 }
 
 } // namespace
@@ -96,6 +109,7 @@ void frmAutoPic::setVehicle(const QString& vehicle)
 bool frmAutoPic::loadPicture(const QString& vehicle)
 {
     setVehicle(vehicle);
+    m_picturePath.clear();
     if (m_vehicle.isEmpty())
         return false;
     const QString path = VehicleFiles::inData(VehicleFiles::pictureFile(m_vehicle));
@@ -108,7 +122,8 @@ bool frmAutoPic::loadPicture(const QString& vehicle)
         clearPicture();
         return false;
     }
-    const QImage image = readPicture(RecordFile::parsePlainLine(*bytes));
+    m_picturePath = RecordFile::parsePlainLine(*bytes);
+    const QImage image = readPicture(m_picturePath);
     if (image.isNull()) {
         clearPicture();
         return false;
@@ -130,10 +145,12 @@ void frmAutoPic::cmdAddPic_Click()
     if (m_vehicle.isEmpty())
         return;
 
-    const std::optional<QString> chosen = platform().openFileDialog(PictureFilter, m_lastChosen);
+    const std::optional<QString> chosen =
+        platform().openFileDialog(PictureFilter, dialogStart(m_picturePath.isEmpty() ? m_lastChosen : m_picturePath));
     if (!chosen || chosen->isEmpty())
         return;
     m_lastChosen = *chosen;
+    m_picturePath.clear(); // the dialog starts on this one next
 
     const QImage image = readPicture(*chosen);
     if (image.isNull())

@@ -82,5 +82,6 @@ private:
     QString m_vehicle;
     QImage m_picture;
     QString m_lastChosen;      // the dialog opens on the last picture chosen, as it remembers it
+    QString m_picturePath;     // the shown vehicle's picture as its picture file names it
     QString m_keptPictureFile; // a picture file that could not be read nor moved aside
 };

@@ -113,6 +113,54 @@ private slots:
         QVERIFY(r.out.contains("--backup <FILE>"));
         QVERIFY(r.out.contains("--export <FOLDER>"));
         QVERIFY(r.out.contains("--check <FILE>"));
+        // The command as typed, not the program behind it.
+        QVERIFY2(r.out.startsWith("Usage: gearbook [options]\n"), qPrintable(r.out));
+        QVERIFY(r.out.contains("\nExit status:\n  0  "));
+    }
+
+    // The manual page is made from --help: every option and every exit status is in it.
+    void manPageHasEveryOptionAndStatus()
+    {
+        const QString help = gearbook({"--help"}).out;
+        const QString page = QString::fromUtf8(readAll(GEARBOOK_MAN_PAGE));
+        QVERIFY(page.contains(".SH OPTIONS") && page.contains("keep the records of your vehicles"));
+        QStringList options;
+        for (const auto& m : QRegularExpression("--([a-z-]+)").globalMatch(help))
+            options << m.captured(1);
+        QVERIFY(options.contains("backup") && options.contains("vehicle"));
+        for (const QString& o : std::as_const(options))
+            QVERIFY2(page.contains("\\-\\-" + QString(o).replace("-", "\\-")), qPrintable(o)); // roff's minus signs
+        const QString statuses = help.section("Exit status:\n", 1);
+        QVERIFY(!statuses.isEmpty());
+        const QString exitSection = page.section(".SH \"EXIT STATUS\"", 1).section(".SH ", 0, 0);
+        for (const QString& line : statuses.split('\n', Qt::SkipEmptyParts))
+            QVERIFY2(exitSection.contains(".TP\n" + line.trimmed().section("  ", 0, 0) + "\n"), qPrintable(line));
+    }
+
+    // "b2" would be hidden by the Restore dialog's filter; what is written holds the records: the owner's only.
+    void backupAndExportAreNamedAndPrivate()
+    {
+        QCOMPARE(gearbook({"--backup", env->home() + "/b2"}).status, 0);
+        QVERIFY(!QFileInfo::exists(env->home() + "/b2"));
+        QCOMPARE(QFileInfo(env->home() + "/b2.tar.gz").permissions(),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        QCOMPARE(gearbook({"--export", env->home()}).status, 0);
+        QCOMPARE(QFileInfo(env->home() + "/parts.csv").permissions(),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    }
+
+    void checkSaysWhatIsNoBackup()
+    {
+        for (const QByteArray& bytes : {QByteArray("%PDF-1.4\n%\xe2\xe3\n"), QByteArray("just a note\n")}) {
+            writeAll(env->home() + "/not.tar.gz", bytes);
+            const Run r = gearbook({"--check", env->home() + "/not.tar.gz"});
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.contains("not a Gearbook backup") && r.err.contains("gzip-compressed tar"),
+                     qPrintable(r.err));
+        }
+        QVERIFY(QDir().mkpath(env->home() + "/folder.tar.gz"));
+        const Run r = gearbook({"--check", env->home() + "/folder.tar.gz"});
+        QVERIFY2(r.err.contains("cannot be read: Is a directory"), qPrintable(r.err));
     }
 
     // No display: a clear message instead of Qt's abort; --version and the

@@ -92,6 +92,57 @@ private slots:
         QVERIFY(!QFileInfo::exists(data(copy())));
     }
 
+    // At the window's own size: the differing fields first, long values wrapped
+    // within the view, choices as the page shows them, the record named in words.
+    void fieldsReadAtTheDefaultSize()
+    {
+        env->dataFolder();
+        const QByteArray notes = QByteArray("Brakes done at the dealer. ").repeated(40);
+        writeAll(data("MainList.gbx"), RecordFile::listFile({"Car"}));
+        writeAll(data("Car.gbx"),
+                 "\"Ford\"" + EmptyVehicleRecord.mid(2).replace("#FALSE#,\"\"\r\n", "#FALSE#,\"" + notes + "\"\r\n"));
+        writeAll(data(copy()),
+                 "\"Ford\"" + EmptyVehicleRecord.mid(2).replace(",#FALSE#,#FALSE#,\"\",", ",#TRUE#,#FALSE#,\"\","));
+        frmSyncConflicts window;
+        window.showResult(SyncConflicts::scan());
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.lstConflicts->item(0)->text(), QStringLiteral("Vehicle Info. of Car"));
+        QCOMPARE(window.tvwCompare->headerItem()->text(1), QStringLiteral("This computer's version"));
+        QVERIFY(window.lblCopy->text().contains("from the device ABCDEFG"));
+
+        QTreeWidget* t = window.tvwCompare;
+        QCOMPARE(t->topLevelItem(0)->text(0), QStringLiteral("Automatic"));
+        QCOMPARE(t->topLevelItem(0)->text(1), QStringLiteral("not ticked"));
+        QCOMPARE(t->topLevelItem(0)->text(2), QStringLiteral("ticked"));
+        QCOMPARE(t->topLevelItem(1)->text(0), QStringLiteral("Notes"));
+        QVERIFY(t->topLevelItem(2)->isHidden()); // the same in both
+        window.chkShowSame->click();
+        QVERIFY(!t->topLevelItem(2)->isHidden());
+
+        QCoreApplication::processEvents();
+        QVERIFY2(t->header()->length() <= t->viewport()->width(), qPrintable(QString::number(t->header()->length())));
+        const QRect notesRow = t->visualItemRect(t->topLevelItem(1));
+        QVERIFY2(notesRow.height() > 10 * t->fontMetrics().height(), qPrintable(QString::number(notesRow.height())));
+    }
+
+    // The note of where the safety backup went outlasts the reading that follows it.
+    void safetyBackupStaysSaid()
+    {
+        env->dataFolder();
+        writeCar("Ford", "Fiat");
+        frmSyncConflicts window;
+        window.showResult(SyncConflicts::scan());
+        window.cmdKeepRecord->click();
+        QSignalSpy finished(&window, &frmSyncConflicts::scanFinished);
+        window.refresh();
+        QVERIFY(finished.wait());
+        const QString status = window.lblStatus->text();
+        QVERIFY2(status.startsWith("Vehicle Info. of Car is resolved. Both versions are in the safety backup \"") &&
+                     status.contains(".tar.gz\"."),
+                 qPrintable(status));
+        QVERIFY(window.lblStatus->text().endsWith("There are no sync conflicts."));
+    }
+
     // The program's start reads the folder after the main window opens and
     // shows the window when there is a conflict; the Edit menu reads it anew.
     void openedAtStartAndFromTheEditMenu()

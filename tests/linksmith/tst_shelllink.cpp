@@ -72,6 +72,7 @@ private slots:
                                                    "Type=Application\n"
                                                    "Name=Shortcut to Gearbook\n"
                                                    "Exec=\"%1\"\n"
+                                                   "TryExec=%1\n"
                                                    "Path=%2\n"
                                                    "Icon=example.venbry.Gearbook\n"
                                                    "Comment=Keep the records of your vehicles\n"
@@ -190,10 +191,12 @@ private slots:
         const QByteArray file = readAll(menuDir() + "/Shortcut to prog.desktop");
         // No value spilled onto a line of its own; a shortcut to Gearbook has four lines more.
         const bool gearbook = ShellLink::startsGearbook(target);
-        QCOMPARE(file.count('\n'), (target.contains('/') ? 5 : 4) + (gearbook ? 4 : 0));
+        QCOMPARE(file.count('\n'), (target.contains('/') ? 6 : 5) + (gearbook ? 4 : 0));
         const auto keys = DesktopEntryReader::keys(file);
         QCOMPARE(keys.contains("Icon"), gearbook); // another program shows no icon of ours
         QCOMPARE(DesktopEntryReader::execArguments(keys.value("Exec")), expected);
+        // What desktops test before they show it: the program itself, or its name on PATH.
+        QCOMPARE(keys.value("TryExec"), target.contains('/') ? QFileInfo(target).absoluteFilePath() : target);
         if (target.contains('/'))
             QCOMPARE(keys.value("Path"), QFileInfo(expected.first()).path());
         else

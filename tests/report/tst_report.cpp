@@ -187,6 +187,37 @@ private slots:
         QVERIFY(text.contains("Oil"));
     }
 
+    // Read back from the PDF as typed: no ligature, captions broken only between
+    // words, dates whole, long notes on lines of the page's width, and the mileages
+    // left out of the chart named. Only the owner may read it.
+    void textReadsAsTyped()
+    {
+        const QString note =
+            QStringLiteral("Replaced the pads and bled the lines with fresh DOT 4 fluid, ").repeated(5);
+        save("Ford.gbx",
+             "\"Ford\",\"\",\"\",\"\",\"\",\"\",\"12,000\",#FALSE#,#FALSE#,\"\",\"sometime\",\"\",\"\",\"\","
+             "#FALSE#,#FALSE#,\"\"\r\n");
+        ford({{"Brake fluid", RecordFile::textRecord({"2026-03-10", "2027-03-10", "15,000", "", "", note})},
+              {"Tyres", RecordFile::textRecord({"after the winter", "", "20,000", "", "", ""})}});
+        save("FordParts.gbx", "\"Wiper\"\r\n");
+        save("FordWiper.gbx", RecordFile::textRecord({"", "2026-03-10", "Bosch", "2027-03-10", "", "", "2", ""}));
+        const QString pdf = env->home() + "/r.pdf";
+        QVERIFY(HistoryReport::write("Ford", pdf));
+        QCOMPARE(QFileInfo(pdf).permissions(),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        const QString text = pdfText(pdf);
+        QVERIFY2(text.contains("Brake fluid") && !text.contains(QChar(0xFB02)), qPrintable(text));
+        const QStringList lines = text.split('\n');
+        for (const char* whole : {"Inspection", "Expiration", "Brand/Manufacturer", "2026-03-10", "2027-03-10"})
+            QVERIFY2(lines.filter(QString(whole)).size() >= 1, qPrintable(QString(whole) + " broken in:\n" + text));
+        QVERIFY2(!lines.filter("Replaced the pads and bled the lines with fresh DOT 4 fluid, Replaced").isEmpty(),
+                 qPrintable(text));
+        QVERIFY2(withoutSpace(text).contains(withoutSpace(
+                     "Not in the chart, since their date could not be read: the purchase (date “sometime”); Tyres "
+                     "(date “after the winter”).")),
+                 qPrintable(text));
+    }
+
     void aFullDiskLeavesNoFile()
     {
         ford({{"Oil", RecordFile::textRecord({"2020-01-01", "", "", "", "", ""})}});

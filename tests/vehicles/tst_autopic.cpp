@@ -280,6 +280,27 @@ private slots:
         QCOMPARE(w.picture().size(), QSize(6, 5));
     }
 
+    // The dialog starts on the picture, else in its folder, else in Pictures, else at home; never the program folder.
+    void dialogStartsNearThePicture()
+    {
+        const QString car = makeJpeg("car.jpg", {2, 2});
+        writeAll(pictureFilePath("Car"), pictureLine(car));
+        writeAll(pictureFilePath("Gone"), pictureLine(pictures + "/gone.jpg"));
+        ScriptedPlatform scripted;
+        frmAutoPic w;
+        const auto startsAt = [&](const QString& vehicle) {
+            w.loadPicture(vehicle);
+            scripted.clear();
+            w.cmdAddPic_Click();
+            return scripted.shown.value(0).initial;
+        };
+        QCOMPARE(startsAt("Car"), car);
+        QCOMPARE(startsAt("Gone"), pictures);
+        QCOMPARE(startsAt("New"), QDir::homePath());
+        QVERIFY(QDir().mkpath(QDir::homePath() + "/Pictures"));
+        QCOMPARE(startsAt("New"), QDir::homePath() + "/Pictures");
+    }
+
     void failedChoiceChangesNothing_data()
     {
         QTest::addColumn<int>("answer");

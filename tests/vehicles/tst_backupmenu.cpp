@@ -3,6 +3,7 @@
 #include "MainWindowFixture.h"
 
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -71,6 +72,12 @@ private slots:
         QCOMPARE(dialogs->shown.size(), 2);
         QCOMPARE(dialogs->shown[0].initial, QDir::homePath());
         QCOMPARE(dialogs->shown[1].initial, QDir::homePath());
+
+        // The real dialog starts in the folder it is given, not in the folder's parent.
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QVERIFY(QDir().mkpath(documents));
+        const auto dialog = makeOpenFileDialog("Gearbook Backups (*.tar.gz)|*.tar.gz", documents);
+        QCOMPARE(dialog->directory().absolutePath(), documents);
     }
 
     void restoreOfADamagedFileChangesNothing()

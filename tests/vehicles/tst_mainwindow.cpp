@@ -451,6 +451,17 @@ private slots:
         w->mnuPrint->trigger();
         QCOMPARE(dialogs->messages().size(), 1);
         QVERIFY(dialogs->messages().first().contains(dialogs->printError));
+
+        // No printer at all: the page can be kept as a PDF instead.
+        dialogs->clear();
+        dialogs->messageAnswers.enqueue(MsgAnswer::Yes);
+        dialogs->fileAnswers.enqueue(env->home() + "/page");
+        w->cmdPrint->click();
+        QCOMPARE(dialogs->shown.at(1).buttons, MsgButtons::YesNo);
+        QCOMPARE(dialogs->shown.at(2).kind, ScriptedPlatform::Kind::FileSave);
+        QVERIFY(readAll(env->home() + "/page.pdf").startsWith("%PDF"));
+        QCOMPARE(QFileInfo(env->home() + "/page.pdf").permissions(),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     }
 
     void readMeSetsTheAddressAndRestoresTheFolder()

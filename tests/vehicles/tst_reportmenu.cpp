@@ -23,7 +23,15 @@ private slots:
         QCOMPARE(dialogs->shown.first().kind, ScriptedPlatform::Kind::FileSave);
         QCOMPARE(dialogs->shown.first().initial, QDir::homePath() + "/Ford history.pdf");
         QVERIFY(readAll(env->home() + "/for the buyer.pdf").startsWith("%PDF"));
-        QCOMPARE(dialogs->messages(), QStringList());
+        // Said, with a way to look at it; closed, nothing is started.
+        QCOMPARE(dialogs->messages(), QStringList{"Wrote 1 page to \"" + env->home() + "/for the buyer.pdf\"."});
+        QCOMPARE(dialogs->shown.last().captions, (QStringList{"Open", "Close"}));
+        QCOMPARE(dialogs->startedPrograms, QStringList());
+        dialogs->clear();
+        dialogs->fileAnswers.enqueue(env->home() + "/for the buyer.pdf");
+        dialogs->choiceAnswers.enqueue(0);
+        w->mnuReport->trigger();
+        QCOMPARE(dialogs->startedPrograms, QStringList{"xdg-open"});
 
         const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         QVERIFY(QDir().mkpath(documents));

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Qt's reason, or the system's when Qt has none: a write that stops short (a
@@ -19,11 +21,51 @@ QString reasonOf(const QFileDevice& file, int error)
     return qt;
 }
 
+// What an existing target is when it is no regular file, for the user; empty
+// for a regular file or none. A folder is left to the save, which fails on it.
+QString notRegular(const struct stat& info)
+{
+    if (S_ISFIFO(info.st_mode))
+        return QStringLiteral("a named pipe (FIFO)");
+    if (S_ISCHR(info.st_mode))
+        return QStringLiteral("a character device");
+    if (S_ISBLK(info.st_mode))
+        return QStringLiteral("a block device");
+    if (S_ISSOCK(info.st_mode))
+        return QStringLiteral("a socket");
+    return QString();
+}
+
+// Whether the regular file at `path` already holds exactly `bytes` (with the
+// permissions asked for): one read, and only when the sizes match.
+bool holdsAlready(const QString& path, const struct stat& info, const QByteArray& bytes,
+                  std::optional<QFileDevice::Permissions> permissions)
+{
+    if (!S_ISREG(info.st_mode) || info.st_size != bytes.size())
+        return false;
+    QFile existing(path);
+    if (permissions && existing.permissions() != *permissions)
+        return false;
+    if (!existing.open(QIODevice::ReadOnly))
+        return false;
+    return existing.read(bytes.size() + 1) == bytes;
+}
+
 } // namespace
 
 WriteResult writeFileSafely(const QString& path, const QByteArray& bytes,
                             std::optional<QFileDevice::Permissions> permissions)
 {
+    // stat(2), never open: a FIFO would block, a device would be written to or
+    // replaced. An unchanged file is not written at all: sync tools take a
+    // rewrite (a new modification time) for a change of this computer's.
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0) {
+        if (const QString what = notRegular(info); !what.isEmpty())
+            return {false, QStringLiteral("\"%1\" is %2, not a regular file; it is left as it is.").arg(path, what)};
+        if (holdsAlready(path, info, bytes, permissions))
+            return {true, QString()};
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return {false, file.errorString()};

@@ -434,7 +434,10 @@ QString EntryLog::refusal(const QString& name) const
         return *problem;
     // A name no record's file has yet: file names are compared exactly (on
     // Linux names that differ in case are different files).
-    if (!claims().claimsOf(VehicleFiles::recordFile(v, name)).isEmpty())
+    // An unreadable list of this vehicle is told on its own page.
+    QList<FileClaims::Claim> taken = claims().claimsOf(VehicleFiles::recordFile(v, name));
+    taken.removeIf([&v](const FileClaims::Claim& c) { return c.kind == FileClaims::Claim::Unknown && c.vehicle == v; });
+    if (!taken.isEmpty())
         return QStringLiteral("The name \"%1\" cannot be used: its record file \"%2\" would be the file of another "
                               "maintenance entry, part or vehicle.\n\nPlease choose another name.")
             .arg(name, VehicleFiles::recordFile(v, name));
@@ -492,10 +495,10 @@ void EntryLog::remove()
     m_model->removeRows(row, 1);
 
     // The record goes with the entry, unless another record still claims it
-    // (old names: an entry of the same name, a list, another vehicle's file).
-    // A failed deletion does not stop the removal.
+    // (old names: an entry of the same name, a list, another vehicle's file;
+    // the name is off the page already). A failed deletion does not stop the removal.
     const QString file = VehicleFiles::recordFile(v, name);
-    if (claims().othersThan(file, claimOf(v, name)).isEmpty())
+    if (claims().claimsOf(file).isEmpty())
         QFile::remove(VehicleFiles::inData(file));
 
     m_widgets.removeButton->setEnabled(false);

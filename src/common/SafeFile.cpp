@@ -4,10 +4,14 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,18 +41,35 @@ QString notRegular(const struct stat& info)
 }
 
 // Whether the regular file at `path` already holds exactly `bytes` (with the
-// permissions asked for): one read, and only when the sizes match.
+// permissions asked for): one read, in pieces, and only when the sizes match.
 bool holdsAlready(const QString& path, const struct stat& info, const QByteArray& bytes,
                   std::optional<QFileDevice::Permissions> permissions)
 {
     if (!S_ISREG(info.st_mode) || info.st_size != bytes.size())
         return false;
-    QFile existing(path);
-    if (permissions && existing.permissions() != *permissions)
+    if (permissions && QFile::permissions(path) != *permissions)
         return false;
-    if (!existing.open(QIODevice::ReadOnly))
+    // Non-blocking: should the file have become a FIFO since, the open does not wait.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    return existing.read(bytes.size() + 1) == bytes;
+    struct stat now {};
+    bool same = ::fstat(fd, &now) == 0 && S_ISREG(now.st_mode);
+    std::array<char, 64 * 1024> piece{};
+    qsizetype at = 0;
+    while (same) {
+        const ssize_t n = ::read(fd, piece.data(), piece.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            same = n == 0 && at == bytes.size();
+            break;
+        }
+        same = at + n <= bytes.size() && std::memcmp(piece.data(), bytes.constData() + at, size_t(n)) == 0;
+        at += n;
+    }
+    ::close(fd);
+    return same;
 }
 
 } // namespace

@@ -61,7 +61,7 @@ FileClaims::FileClaims(QStringList vehicles) : m_vehicles(std::move(vehicles)) {
 
 void FileClaims::setList(const QString& listFile, std::optional<QStringList> names)
 {
-    m_lists.insert(listFile, std::move(names));
+    m_lists[listFile] = std::move(names);
 }
 
 const std::optional<QStringList>& FileClaims::listOf(const QString& listFile) const

@@ -252,7 +252,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("list"); // "-": no list file
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("names") << QByteArray("\"Brakes\"\r\n") << QByteArray("\"Brakes\"\r\n\"Pump\"\r\n\"Wipers\"\r\n");
+        QTest::newRow("names") << QByteArray("\"Brakes\"\r\n")
+                               << QByteArray("\"Brakes\"\r\n\"Pump\"\r\n\"Wipers\"\r\n");
         QTest::newRow("no list file") << QByteArray("-") << QByteArray("\"Pump\"\r\n\"Wipers\"\r\n");
         QTest::newRow("empty list file") << QByteArray() << QByteArray("\"Pump\"\r\n\"Wipers\"\r\n");
     }

@@ -7,7 +7,16 @@
 #include <QSaveFile>
 #include <benchmark/benchmark.h>
 
+#include <ctime>
+
 namespace {
+
+double threadCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
 
 QStringList fullList()
 {
@@ -18,14 +27,40 @@ QStringList fullList()
     return names;
 }
 
+// Every save writes: two lists of one size take turns, so each is compared and then written.
 void BM_SaveVehicleList(benchmark::State& state)
 {
     benchDataFolder();
     const QStringList names = fullList();
+    QStringList other = names;
+    other.last().replace(QLatin1Char('b'), QLatin1Char('B'));
+    bool turn = false;
     for (auto _ : state)
-        benchmark::DoNotOptimize(VehicleFiles::SaveVehicleList(names).ok);
+        benchmark::DoNotOptimize(VehicleFiles::SaveVehicleList((turn = !turn) ? names : other).ok);
 }
 BENCHMARK(BM_SaveVehicleList)->Unit(benchmark::kMillisecond);
+
+// A save that changes nothing against one read of the file (the full vehicle
+// list, 32,767 names): the goal is unchanged_save_per_read at most about 1.
+void BM_UnchangedSavePerRead(benchmark::State& state)
+{
+    benchDataFolder();
+    const QByteArray bytes = RecordFile::listFile(fullList());
+    const QString path = VehicleFiles::inData(VehicleFiles::listFile());
+    writeFileSafely(path, bytes);
+    double read = 0, save = 0;
+    for (auto _ : state) {
+        const double t0 = threadCpuSeconds();
+        benchmark::DoNotOptimize(RecordFile::readFile(path));
+        const double t1 = threadCpuSeconds();
+        benchmark::DoNotOptimize(writeFileSafely(path, bytes).ok);
+        const double t2 = threadCpuSeconds();
+        read += t1 - t0;
+        save += t2 - t1;
+    }
+    state.counters["unchanged_save_per_read"] = read > 0 ? save / read : 0;
+}
+BENCHMARK(BM_UnchangedSavePerRead)->Unit(benchmark::kMillisecond);
 
 // The baseline for the one above: the same bytes through QSaveFile without
 // flushing and checking them before the rename (what a full disk defeats).

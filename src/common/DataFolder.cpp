@@ -1,5 +1,7 @@
 #include "DataFolder.h"
 
+#include "FileClaims.h"
+
 #include "RecordFile.h"
 
 #include <QCoreApplication>
@@ -341,43 +343,23 @@ QStringList ownFiles(const QString& vehicle)
     return {vehicleFile(vehicle), maintListFile(vehicle), partsListFile(vehicle), pictureFile(vehicle)};
 }
 
-bool fileOfAnotherVehicle(const QString& file, const QString& vehicle, const QStringList& vehicles)
-{
-    for (const QString& other : vehicles) {
-        // Only a vehicle whose name begins the file name can own it (every
-        // check of a selection runs this over the whole list).
-        if (other == vehicle || !file.startsWith(other))
-            continue; // a vehicle of the same name shares every file anyway
-        if (ownFiles(other).contains(file))
-            return true;
-        for (const QString& list : {maintListFile(other), partsListFile(other)}) {
-            const auto read = readRecord(inData(list));
-            if (read.unreadable())
-                return true;
-            if (read)
-                for (const QString& entry : RecordFile::parseListFile(*read))
-                    if (recordFile(other, entry) == file)
-                        return true;
-        }
-    }
-    return false;
-}
-
 QString clashingFile(const QString& vehicle, const QStringList& vehicles)
 {
-    const QStringList mine = ownFiles(vehicle);
-    if (mine.contains(listFile()))
-        return listFile();
-    for (const QString& file : mine)
-        if (fileOfAnotherVehicle(file, vehicle, vehicles))
+    const FileClaims claims(vehicles);
+    for (const QString& file : ownFiles(vehicle)) {
+        const QList<FileClaims::Claim> others = claims.claimsOf(file);
+        // A vehicle of the same name shares its files with its twin, as it always has.
+        if (std::any_of(others.cbegin(), others.cend(),
+                        [&vehicle](const FileClaims::Claim& c) { return c.vehicle != vehicle; }))
             return file;
+    }
     return QString();
 }
 
 void RemoveVehicleFiles(const QString& vehicle, const QStringList& otherVehicles)
 {
     QStringList doomed;
-    QSet<QString> kept{listFile()};
+    QSet<QString> kept;
     for (const QString& list : {maintListFile(vehicle), partsListFile(vehicle)}) {
         const auto read = readRecord(inData(list));
         if (read.unreadable())
@@ -388,9 +370,15 @@ void RemoveVehicleFiles(const QString& vehicle, const QStringList& otherVehicles
     }
     doomed << ownFiles(vehicle);
 
-    for (const QString& name : std::as_const(doomed))
-        if (!kept.contains(name) && !fileOfAnotherVehicle(name, vehicle, otherVehicles))
+    // Only what no one else claims goes: not the vehicle list, no file of another vehicle.
+    const FileClaims claims(QStringList(otherVehicles) << vehicle);
+    for (const QString& name : std::as_const(doomed)) {
+        const QList<FileClaims::Claim> all = claims.claimsOf(name);
+        if (!kept.contains(name) && std::all_of(all.cbegin(), all.cend(), [&vehicle](const FileClaims::Claim& c) {
+                return c.vehicle == vehicle && c.kind != FileClaims::Claim::VehicleList;
+            }))
             QFile::remove(inData(name));
+    }
 }
 
 } // namespace VehicleFiles

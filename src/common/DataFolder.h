@@ -138,11 +138,6 @@ WriteResult SaveVehicleList(const QStringList& names);
 // A vehicle's own files: its vehicle file, its two list files, its picture file.
 QStringList ownFiles(const QString& vehicle);
 
-// Whether `file` is a file of a vehicle in `vehicles` not named `vehicle`: one
-// of its own files or a record named in its lists. A list that cannot be read
-// counts as naming it.
-bool fileOfAnotherVehicle(const QString& file, const QString& vehicle, const QStringList& vehicles);
-
 // A file of the new vehicle `vehicle` that would be a file already holding
 // other records: the vehicle list file, an own file of a vehicle of another
 // name, or a record file named in another vehicle's lists. Empty when none.
@@ -150,8 +145,9 @@ bool fileOfAnotherVehicle(const QString& file, const QString& vehicle, const QSt
 QString clashingFile(const QString& vehicle, const QStringList& vehicles);
 
 // Deletes the vehicle's own files and the record files named in its two lists,
-// never a file of a vehicle in `otherVehicles` (fileOfAnotherVehicle), and
-// never a list that cannot be read. Failures are ignored.
+// never a file that another record claims (FileClaims: the vehicle list, a
+// file of a vehicle in `otherVehicles`), and never a list that cannot be read.
+// Failures are ignored.
 void RemoveVehicleFiles(const QString& vehicle, const QStringList& otherVehicles);
 
 } // namespace VehicleFiles

@@ -8,7 +8,10 @@
 
 // The one way every file is written: to a temporary beside it, flushed to the
 // disk and checked, then renamed over it, so a crash or a full disk never
-// leaves a half-written file and never reports success for one.
+// leaves a half-written file and never reports success for one. A file that
+// already holds exactly these bytes is left untouched (still a success), and a
+// target that exists but is no regular file (a FIFO, a device, a socket) is
+// refused without being opened.
 struct WriteResult {
     bool ok = false;
     QString error; // the system's reason when !ok

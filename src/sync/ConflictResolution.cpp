@@ -2,6 +2,7 @@
 
 #include "Archive.h"
 #include "DataFolder.h"
+#include "FileClaims.h"
 #include "NameOrder.h"
 #include "Restore.h"
 
@@ -96,6 +97,13 @@ Resolution resolve(const Conflict& conflict, Keep keep)
             return failure(QStringLiteral("\"%1\" has changed since it was shown, so nothing has been changed. Please "
                                           "look at the conflict again.")
                                .arg(v->file));
+    // Old names can make one file two records': neither's version is written over the other.
+    if (bytes) {
+        const QList<FileClaims::Claim> claims =
+            FileClaims(VehicleFiles::LoadVehicleList()).claimsOf(conflict.record.file);
+        if (claims.size() > 1)
+            return failure(FileClaims::sharedMessage(conflict.record.file, claims.first(), claims.mid(1)));
+    }
 
     Resolution result;
     const QString folder = DataFolder::path();

@@ -56,17 +56,24 @@ QStringList FieldMerge::emptyValues() const
     return values;
 }
 
+QString FieldMerge::shownAs(qsizetype field, const QString& value) const
+{
+    const auto& as = m_fields.at(field).shownAs;
+    return as ? as(value) : value;
+}
+
 FieldMerge::Merged FieldMerge::merge(const QStringList& screen, const std::optional<QStringList>& disk) const
 {
     Merged merged{screen, {}};
     if (!disk)
         return merged;
     for (qsizetype i = 0; i < m_fields.size(); ++i) {
+        // Like with like: an untouched field is the loaded value as the field shows it.
         const QString& base = m_loaded.at(i);
         const QString& theirs = disk->at(i);
-        if (screen.at(i) == base)
+        if (screen.at(i) == shownAs(i, base))
             merged.values[i] = theirs;
-        else if (theirs != base && theirs != screen.at(i))
+        else if (theirs != base && shownAs(i, theirs) != screen.at(i))
             merged.conflicts.append({m_fields.at(i).caption, screen.at(i), theirs});
     }
     return merged;
@@ -76,7 +83,7 @@ QStringList FieldMerge::reload(const QStringList& screen, const QStringList& dis
 {
     QStringList shown = screen;
     for (qsizetype i = 0; i < m_fields.size(); ++i) {
-        if (screen.at(i) != m_loaded.at(i))
+        if (screen.at(i) != shownAs(i, m_loaded.at(i)))
             continue; // the user's change, not saved yet
         shown[i] = disk.at(i);
         m_loaded[i] = disk.at(i);

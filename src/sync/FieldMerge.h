@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // One record as a page loaded it, and what a save writes when the file may
@@ -17,6 +18,10 @@ public:
     struct Field {
         QString caption;    // as the user knows the field
         bool truth = false; // stored as #TRUE# / #FALSE#
+        // What the field on screen gives back for a value it is given (a
+        // multi-line field's line breaks, say); empty: the value itself. A
+        // value as loaded is compared with the screen's in this form.
+        std::function<QString(const QString&)> shownAs;
     };
     // A field changed on screen and, differently, on disk: the screen's value is written.
     struct Conflict {
@@ -60,6 +65,7 @@ public:
 
 private:
     QString shown(const Conflict& conflict, const QString& value) const;
+    QString shownAs(qsizetype field, const QString& value) const;
 
     QList<Field> m_fields;
     QStringList m_loaded;

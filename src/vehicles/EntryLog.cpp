@@ -169,6 +169,7 @@ void EntryLog::select(const QString& name)
 void EntryLog::clearList()
 {
     m_model->setStringList({});
+    m_listVehicle.clear();
 }
 
 void EntryLog::LoadList()
@@ -178,26 +179,18 @@ void EntryLog::LoadList()
     m_currentVehicle.clear();
 
     m_listUnreadable.clear();
-    const QString v = vehicle();
-    const QString file = v + m_kind.listSuffix + QStringLiteral(".gbx");
-    if (const QString other = NameRules::otherUseOf(file, v, m_hooks.vehicles ? m_hooks.vehicles() : QStringList());
-        !other.isEmpty()) {
-        // Old names: the list is another vehicle's file. Not shown as names, never written.
-        m_listUnreadable = QStringLiteral("It is also %1.").arg(other);
-        QString mine = NameRules::ownUseOf(file, v);
-        mine[0] = mine[0].toUpper();
-        tellSharedOnce(listPath(), mine, other, QStringLiteral("vehicle"));
-        return;
-    }
+    m_listVehicle = vehicle();
     const auto bytes = VehicleFiles::readRecord(listPath());
     if (bytes.unreadable()) {
         m_listUnreadable = bytes.error;
         tellListUnreadable(listPath(), m_listUnreadable);
         return;
     }
-    if (!bytes)
-        return;
-    QStringList loaded = RecordFile::parseListFile(*bytes);
+    QStringList loaded = bytes ? RecordFile::parseListFile(*bytes) : QStringList();
+    // Names added in this run that the file does not hold yet stay shown, to be written.
+    for (const QString& pending : pendingNames(listPath()))
+        if (!loaded.contains(pending))
+            loaded << pending;
     if (loaded.isEmpty())
         return;
 
@@ -228,31 +221,18 @@ void EntryLog::LoadRecord()
     const QString path = VehicleFiles::inData(VehicleFiles::recordFile(v, name));
     m_keptRecordFile.clear();
     m_record.setLoaded(m_record.emptyValues());
-    if (const QString other = sharedWith(v, name); !other.isEmpty()) {
-        // Shown, never written, never set aside: it is the other's file too.
-        m_keptRecordFile = path;
-        tellSharedOnce(path, QStringLiteral("The %1 \"%2\"").arg(m_kind.noun, name), other, m_kind.noun);
-        if (const auto bytes = VehicleFiles::readRecord(path))
-            if (const auto values = m_record.parse(*bytes))
-                showValues(*values);
-        return;
-    }
     const auto bytes = VehicleFiles::readRecord(path);
-    if (bytes.unreadable()) {
-        if (!setAsideAndTell(path, bytes.error))
+    const auto values = bytes ? m_record.parse(*bytes) : std::nullopt;
+    if (bytes.unreadable() || (bytes && !values)) {
+        // Moved aside before the next save writes a fresh record; never when
+        // another record claims the file (told now), nor when it cannot be moved.
+        if (!mayChange(claims(), VehicleFiles::recordFile(v, name), claimOf(v, name)) ||
+            !setAsideAndTell(path, bytes.error))
             m_keptRecordFile = path;
         return;
     }
     if (!bytes)
         return;
-    const auto values = m_record.parse(*bytes);
-    if (!values) {
-        // Too few values: moved aside before the next save writes a fresh record,
-        // or, when it cannot be moved, never written over.
-        if (!setAsideAndTell(path))
-            m_keptRecordFile = path;
-        return;
-    }
     showValues(*values);
     m_record.setLoaded(*values);
 }
@@ -283,7 +263,11 @@ void EntryLog::SaveRecord()
     if (path == m_keptRecordFile)
         return; // unreadable and not movable, or another record's too: never written over
     const QStringList screen = fieldValues();
-    const auto written = saveFieldWise(m_record, path, screen, m_current);
+    const QString v = m_currentVehicle;
+    const QString name = m_current;
+    const auto written = saveFieldWise(m_record, path, screen, name, [this, v, name] {
+        return mayChange(claims(), VehicleFiles::recordFile(v, name), claimOf(v, name));
+    });
     m_saveFailed = !written;
     if (!written)
         return;
@@ -389,9 +373,14 @@ void EntryLog::resetToNoEntry()
     m_widgets.removeButton->setEnabled(false);
 }
 
+QString EntryLog::listFile() const
+{
+    return vehicle() + m_kind.listSuffix + QStringLiteral(".gbx");
+}
+
 QString EntryLog::listPath() const
 {
-    return VehicleFiles::inData(vehicle() + m_kind.listSuffix + QStringLiteral(".gbx"));
+    return VehicleFiles::inData(listFile());
 }
 
 bool EntryLog::writeList(const QString& name, bool added)
@@ -399,19 +388,35 @@ bool EntryLog::writeList(const QString& name, bool added)
     if (!m_listUnreadable.isEmpty())
         return false; // what could not be read is never written over
     // One name changed over the list on disk: names added elsewhere stay.
-    return saveListChange(listPath(), m_model, name, added);
+    const FileClaims::Claim mine{m_kind.listSuffix == EntryLogKind::parts().listSuffix ? FileClaims::Claim::PartsList
+                                                                                       : FileClaims::Claim::MaintList,
+                                 vehicle(),
+                                 {}};
+    return saveListChange(listPath(), m_model, name, added,
+                          [this, mine] { return mayChange(claims(), listFile(), mine); });
 }
 
-QString EntryLog::sharedWith(const QString& v, const QString& name) const
+void EntryLog::shareList(FileClaims& claims) const
 {
-    const QString file = VehicleFiles::recordFile(v, name);
-    if (QString own = NameRules::ownUseOf(file, v); !own.isEmpty())
-        return own;
-    if (names().count(name) > 1)
-        return QStringLiteral("another %1 \"%2\"").arg(m_kind.noun, name);
-    if (m_sibling && m_sibling->names().contains(name))
-        return QStringLiteral("the %1 \"%2\"").arg(m_sibling->kind().noun, name);
-    return NameRules::otherUseOf(file, v, m_hooks.vehicles ? m_hooks.vehicles() : QStringList());
+    const QString v = vehicle();
+    if (v.isEmpty() || m_listVehicle != v)
+        return; // not loaded: the claims read the file
+    claims.setList(listFile(), m_listUnreadable.isEmpty() ? std::optional(names()) : std::nullopt);
+}
+
+FileClaims EntryLog::claims() const
+{
+    FileClaims claims(m_hooks.vehicles ? m_hooks.vehicles() : QStringList{vehicle()});
+    shareList(claims);
+    if (m_sibling)
+        m_sibling->shareList(claims);
+    return claims;
+}
+
+FileClaims::Claim EntryLog::claimOf(const QString& v, const QString& name) const
+{
+    const bool parts = m_kind.listSuffix == EntryLogKind::parts().listSuffix;
+    return {parts ? FileClaims::Claim::Part : FileClaims::Claim::MaintEntry, v, name};
 }
 
 bool EntryLog::listChangeable(const QString& title)
@@ -422,24 +427,17 @@ bool EntryLog::listChangeable(const QString& title)
     return false;
 }
 
-// Whether vehicle + name + ".gbx" is already the file of something else. File
-// names are compared exactly: on Linux names that differ in case are different files.
-bool EntryLog::recordFileShared(const QString& v, const QString& name) const
-{
-    const QString file = VehicleFiles::recordFile(v, name);
-    if (file == VehicleFiles::listFile() || VehicleFiles::ownFiles(v).contains(file))
-        return true;
-    if (names().contains(name) || (m_sibling && m_sibling->names().contains(name)))
-        return true;
-    return m_hooks.vehicles && VehicleFiles::fileOfAnotherVehicle(file, v, m_hooks.vehicles());
-}
-
 QString EntryLog::refusal(const QString& name) const
 {
     const QString v = vehicle();
     if (const auto problem = NameRules::nameProblem(name, VehicleFiles::recordFile(v, name)))
         return *problem;
-    if (recordFileShared(v, name))
+    // A name no record's file has yet: file names are compared exactly (on
+    // Linux names that differ in case are different files).
+    // An unreadable list of this vehicle is told on its own page.
+    QList<FileClaims::Claim> taken = claims().claimsOf(VehicleFiles::recordFile(v, name));
+    taken.removeIf([&v](const FileClaims::Claim& c) { return c.kind == FileClaims::Claim::Unknown && c.vehicle == v; });
+    if (!taken.isEmpty())
         return QStringLiteral("The name \"%1\" cannot be used: its record file \"%2\" would be the file of another "
                               "maintenance entry, part or vehicle.\n\nPlease choose another name.")
             .arg(name, VehicleFiles::recordFile(v, name));
@@ -496,15 +494,11 @@ void EntryLog::remove()
     const QString v = vehicle();
     m_model->removeRows(row, 1);
 
-    // The record goes with the entry, unless an entry of the same name still
-    // uses it (lists written before names were checked) or it is a file of the
-    // vehicle or of another vehicle (its own or one its lists name). A failed
-    // deletion does not stop the removal.
+    // The record goes with the entry, unless another record still claims it
+    // (old names: an entry of the same name, a list, another vehicle's file;
+    // the name is off the page already). A failed deletion does not stop the removal.
     const QString file = VehicleFiles::recordFile(v, name);
-    const bool shared = names().contains(name) || (m_sibling && m_sibling->names().contains(name)) ||
-                        file == VehicleFiles::listFile() || VehicleFiles::ownFiles(v).contains(file) ||
-                        (m_hooks.vehicles && VehicleFiles::fileOfAnotherVehicle(file, v, m_hooks.vehicles()));
-    if (!shared)
+    if (claims().claimsOf(file).isEmpty())
         QFile::remove(VehicleFiles::inData(file));
 
     m_widgets.removeButton->setEnabled(false);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FieldMerge.h"
+#include "FileClaims.h"
 
 #include <QList>
 #include <QObject>
@@ -88,6 +89,11 @@ public:
     void select(const QString& name);
     // Empties the list; no entry is selected afterwards.
     void clearList();
+    // Who claims which file: the vehicles, and both lists of the shown vehicle as its pages show them.
+    FileClaims claims() const;
+    // Gives `claims` this page's list as shown, when it shows the list of the selection.
+    void shareList(FileClaims& claims) const;
+
     // Whether the last save of the fields failed (reported, the text still on screen).
     bool saveFailed() const { return m_saveFailed; }
     void forgetFailedSave() { m_saveFailed = false; }
@@ -129,9 +135,9 @@ private:
     void runFromMenu(void (EntryLog::*command)());
     QString vehicle() const;
     QString refusal(const QString& name) const;
-    bool recordFileShared(const QString& vehicle, const QString& name) const;
-    // What else the record file of `name` is (another record, a list), for the user; empty when nothing.
-    QString sharedWith(const QString& vehicle, const QString& name) const;
+    // What the record of `name` of `vehicle` is, to ask the claims about it.
+    FileClaims::Claim claimOf(const QString& vehicle, const QString& name) const;
+    QString listFile() const;
     QStringList fieldValues() const;
     void showValues(const QStringList& values);
     QString listPath() const;
@@ -148,6 +154,7 @@ private:
     QString m_currentVehicle; // the vehicle m_current belongs to
     QString m_keptRecordFile; // a record that could not be read nor moved aside
     QString m_listUnreadable; // why the list file could not be read; never written while set
+    QString m_listVehicle;    // the vehicle whose list the page shows
     bool m_selecting = false;
     bool m_saveFailed = false;
     QStringListModel* m_model = nullptr;

@@ -105,6 +105,15 @@ QString storedText(const QPlainTextEdit* field)
     return text;
 }
 
+QString storedForm(const QString& text)
+{
+    QString plain = clean(text);
+    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (const QChar c : {QChar(u'\r'), QChar(QChar::ParagraphSeparator), QChar(QChar::LineSeparator)})
+        plain.replace(c, QLatin1Char('\n'));
+    return plain.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
+
 void setStoredText(QPlainTextEdit* field, const QString& text)
 {
     QString plain = text;

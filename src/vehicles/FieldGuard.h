@@ -22,6 +22,10 @@ QString clean(const QString& text);
 // CR LF, as the Windows original wrote them), and back. Reading accepts
 // CR LF, CR or LF.
 QString storedText(const QPlainTextEdit* field);
+// What a multi-line field gives back as storedText for `text` it was given:
+// straight quotes replaced, every line break CR LF. A value as loaded is put
+// through it before it is compared with the screen's.
+QString storedForm(const QString& text);
 void setStoredText(QPlainTextEdit* field, const QString& text);
 
 } // namespace FieldGuard

@@ -54,34 +54,4 @@ std::optional<QString> nameProblem(const QString& name)
     return nameProblem(name, VehicleFiles::maintListFile(name));
 }
 
-QString ownUseOf(const QString& file, const QString& vehicle)
-{
-    if (file == VehicleFiles::vehicleFile(vehicle))
-        return QStringLiteral("the vehicle file of \"%1\"").arg(vehicle);
-    if (file == VehicleFiles::maintListFile(vehicle))
-        return QStringLiteral("the maintenance list of \"%1\"").arg(vehicle);
-    if (file == VehicleFiles::partsListFile(vehicle))
-        return QStringLiteral("the parts list of \"%1\"").arg(vehicle);
-    if (file == VehicleFiles::pictureFile(vehicle))
-        return QStringLiteral("the picture file of \"%1\"").arg(vehicle);
-    return QString();
-}
-
-QString otherUseOf(const QString& file, const QString& vehicle, const QStringList& vehicles)
-{
-    if (file == VehicleFiles::listFile())
-        return QStringLiteral("the vehicle list");
-    if (!VehicleFiles::fileOfAnotherVehicle(file, vehicle, vehicles))
-        return QString();
-    // Which one, for the message: the rare case pays for a second look.
-    for (const QString& other : vehicles) {
-        if (other == vehicle || !VehicleFiles::fileOfAnotherVehicle(file, vehicle, {other}))
-            continue;
-        if (QString own = ownUseOf(file, other); !own.isEmpty())
-            return own;
-        return QStringLiteral("a maintenance entry or part of \"%1\"").arg(other);
-    }
-    return QStringLiteral("a file of another vehicle");
-}
-
 } // namespace NameRules

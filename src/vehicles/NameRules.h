@@ -28,12 +28,4 @@ std::optional<QString> nameProblem(const QString& name, const QString& fileName)
 // True when `fileName` is short enough for the data folder.
 bool fitsFileName(const QString& fileName);
 
-// What else the record file `file` of `vehicle` is, for the user ("the parts
-// list of \u201CCar\u201D"), when it is the vehicle list or a file of another
-// vehicle in `vehicles` (VehicleFiles::fileOfAnotherVehicle); empty when none.
-QString otherUseOf(const QString& file, const QString& vehicle, const QStringList& vehicles);
-
-// The same for a file that `vehicle` itself also uses as one of its own files.
-QString ownUseOf(const QString& file, const QString& vehicle);
-
 } // namespace NameRules

@@ -1,6 +1,7 @@
 #include "RecordSave.h"
 
 #include "DataFolder.h"
+#include "FieldGuard.h"
 #include "NameOrder.h"
 #include "PlatformServices.h"
 #include "RecordFile.h"
@@ -8,8 +9,9 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QHash>
 #include <QLabel>
-#include <QSet>
+#include <QPlainTextEdit>
 #include <QStringListModel>
 
 #include <algorithm>
@@ -23,6 +25,13 @@ QString withoutMarks(QString text)
     if (text.endsWith(QLatin1Char(':')))
         text.chop(1);
     return text;
+}
+
+// Names added to a list file that could not be written yet, by the file's path.
+QHash<QString, QStringList>& pendingLists()
+{
+    static QHash<QString, QStringList> pending;
+    return pending;
 }
 
 void insertSorted(QStringListModel* model, const QString& name)
@@ -49,13 +58,27 @@ QString fieldCaption(const QWidget* field)
 QList<FieldMerge::Field> mergeFields(const QList<QWidget*>& fields, const QList<bool>& truth)
 {
     QList<FieldMerge::Field> merged;
-    for (qsizetype i = 0; i < fields.size(); ++i)
-        merged.append({fieldCaption(fields.at(i)), truth.value(i, false)});
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        // The conversions the field applies to what it stores (FieldGuard).
+        std::function<QString(const QString&)> shownAs = FieldGuard::clean;
+        if (qobject_cast<const QPlainTextEdit*>(fields.at(i)))
+            shownAs = FieldGuard::storedForm;
+        merged.append({fieldCaption(fields.at(i)), truth.value(i, false), truth.value(i, false) ? nullptr : shownAs});
+    }
     return merged;
 }
 
+bool mayChange(const FileClaims& claims, const QString& file, const FileClaims::Claim& mine)
+{
+    const QList<FileClaims::Claim> others = claims.othersThan(file, mine);
+    if (others.isEmpty())
+        return true;
+    platform().messageBox(FileClaims::sharedMessage(file, mine, others), QString(), MsgButtons::Ok, MsgIcon::Warning);
+    return false;
+}
+
 std::optional<QStringList> saveFieldWise(FieldMerge& record, const QString& path, const QStringList& screen,
-                                         const QString& name)
+                                         const QString& name, const std::function<bool()>& mayWrite)
 {
     std::optional<QStringList> disk;
     const auto read = VehicleFiles::readRecord(path);
@@ -66,12 +89,19 @@ std::optional<QStringList> saveFieldWise(FieldMerge& record, const QString& path
     }
     if (read) {
         disk = record.parse(*read);
+        if (!disk && !mayWrite())
+            return screen;
         if (!disk && !setAsideAndTell(path))
             return std::nullopt;
     }
     const FieldMerge::Merged merged = record.merge(screen, disk);
-    if (!reportSave(path, VehicleFiles::writeRecord(path, record.bytes(merged.values))))
-        return std::nullopt;
+    // Unchanged means unwritten, and asks no one: the one read above decides.
+    if (const QByteArray bytes = record.bytes(merged.values); !disk || *read != bytes) {
+        if (!mayWrite())
+            return screen;
+        if (!reportSave(path, VehicleFiles::writeRecord(path, bytes)))
+            return std::nullopt;
+    }
     record.setLoaded(merged.values);
     if (!merged.conflicts.isEmpty())
         platform().messageBox(record.conflictMessage(name, merged.conflicts), QString(), MsgButtons::Ok,
@@ -90,8 +120,21 @@ std::optional<QStringList> reloadChanged(FieldMerge& record, const QString& path
     return record.reload(screen, *disk);
 }
 
-bool saveListChange(const QString& path, QStringListModel* shown, const QString& name, bool added)
+QStringList pendingNames(const QString& path)
 {
+    return pendingLists().value(QDir::cleanPath(path));
+}
+
+bool saveListChange(const QString& path, QStringListModel* shown, const QString& name, bool added,
+                    const std::function<bool()>& mayWrite)
+{
+    // A name shown is a name written: one added is pending until a write succeeds.
+    const QString key = QDir::cleanPath(path);
+    if (added)
+        pendingLists()[key] << name;
+    else if (pendingLists().contains(key))
+        pendingLists()[key].removeOne(name);
+    const QStringList pending = pendingLists().value(key);
     const auto read = VehicleFiles::readRecord(path);
     if (read.unreadable()) {
         tellListUnreadable(path, read.error);
@@ -101,11 +144,19 @@ bool saveListChange(const QString& path, QStringListModel* shown, const QString&
     if (read) {
         const QStringList disk = RecordFile::parseListFile(*read);
         names = added ? ListMerge::withName(disk, name) : ListMerge::withoutName(disk, name);
+        for (const QString& earlier : std::as_const(pending))
+            if (!names.contains(earlier))
+                names = ListMerge::withName(names, earlier);
     }
     const bool vehicleList = path == VehicleFiles::inData(VehicleFiles::listFile());
-    if (!reportSave(path, vehicleList ? VehicleFiles::SaveVehicleList(names)
-                                      : VehicleFiles::writeRecord(path, RecordFile::listFile(names))))
-        return false;
+    if (!read || *read != RecordFile::listFile(names)) {
+        if (!mayWrite())
+            return false;
+        if (!reportSave(path, vehicleList ? VehicleFiles::SaveVehicleList(names)
+                                          : VehicleFiles::writeRecord(path, RecordFile::listFile(names))))
+            return false;
+    }
+    pendingLists().remove(key);
     const QStringList before = shown->stringList();
     for (const QString& other : std::as_const(names))
         if (!before.contains(other))
@@ -121,8 +172,9 @@ bool reloadList(const QString& path, QStringListModel* shown, const QString& kee
     const QStringList disk = RecordFile::parseListFile(*read);
     const QStringList before = shown->stringList();
     bool changed = false;
+    const QStringList pending = pendingNames(path);
     for (qsizetype row = before.size() - 1; row >= 0; --row) {
-        if (!disk.contains(before.at(row)) && before.at(row) != keep) {
+        if (!disk.contains(before.at(row)) && before.at(row) != keep && !pending.contains(before.at(row))) {
             shown->removeRows(int(row), 1);
             changed = true;
         }
@@ -134,20 +186,4 @@ bool reloadList(const QString& path, QStringListModel* shown, const QString& kee
         }
     }
     return changed;
-}
-
-void tellSharedOnce(const QString& path, const QString& mine, const QString& other, const QString& what)
-{
-    static QSet<QString> told;
-    const QString key = QDir::cleanPath(path);
-    if (told.contains(key))
-        return;
-    told.insert(key);
-    platform().messageBox(
-        QStringLiteral("%1 and %2 share one file, \"%3\", because their names run together in the file name. "
-                       "Gearbook shows the values but saves neither of them here, so that one does not overwrite "
-                       "the other.\n\nTo separate them, add a new %4 under another name, copy the values into it "
-                       "and remove the old one.")
-            .arg(mine, other, QDir::toNativeSeparators(path), what),
-        QString(), MsgButtons::Ok, MsgIcon::Warning);
 }

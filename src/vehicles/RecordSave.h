@@ -1,11 +1,13 @@
 #pragma once
 
 #include "FieldMerge.h"
+#include "FileClaims.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class QStringListModel;
@@ -19,12 +21,20 @@ class QWidget;
 QString fieldCaption(const QWidget* field);
 QList<FieldMerge::Field> mergeFields(const QList<QWidget*>& fields, const QList<bool>& truth = {});
 
+// Asks `claims` before `file` (a file name of the data folder) is written,
+// set aside or deleted for `mine`: when another record claims it too, tells
+// the user now, naming both and how to separate them, and returns false.
+bool mayChange(const FileClaims& claims, const QString& file, const FileClaims::Claim& mine);
+
 // Reads the record as it is on disk now, writes the screen's changes over it,
 // tells the user of values from elsewhere that were replaced, and reports a
-// failure. A record that cannot be read is set aside first. The values
-// written (the page shows them), or nothing when nothing was written.
+// failure. A record that cannot be read is set aside first. Nothing is written
+// when the disk already holds those bytes; `mayWrite` is asked just before a
+// write or a setting aside, and when it says no the screen's values stay
+// unsaved (and are returned: the refusal was told). The values written (the
+// page shows them), or nothing when the save failed.
 std::optional<QStringList> saveFieldWise(FieldMerge& record, const QString& path, const QStringList& screen,
-                                         const QString& name);
+                                         const QString& name, const std::function<bool()>& mayWrite);
 
 // The record on disk when it differs from what was loaded: the values the
 // page shows now (FieldMerge::reload). Nothing when it is the same (our own
@@ -33,13 +43,17 @@ std::optional<QStringList> reloadChanged(FieldMerge& record, const QString& path
 
 // Writes the list file `path` changed by the one name over the list as it is
 // on disk now (the shown list when there is none), and shows the names found
-// there that `shown` lacked. False when it was not written (told).
-bool saveListChange(const QString& path, QStringListModel* shown, const QString& name, bool added);
+// there that `shown` lacked. A name added while the list could not be written
+// stays pending and goes into the file with the next write that succeeds;
+// removing it drops it. Nothing is written when the bytes are the disk's;
+// `mayWrite` is asked before a write. False when it was not written (told).
+bool saveListChange(const QString& path, QStringListModel* shown, const QString& name, bool added,
+                    const std::function<bool()>& mayWrite);
+
+// The names added to the list file `path` in this run and not yet written.
+QStringList pendingNames(const QString& path);
 
 // The list file changed on disk: `shown` gets the names added there and loses
-// those gone, except `keep` (the one on screen). False when nothing changed.
+// those gone, except `keep` (the one on screen) and pending names. False when
+// nothing changed.
 bool reloadList(const QString& path, QStringListModel* shown, const QString& keep);
-
-// Tells the user, once per file in a run, that two records share one file
-// and are therefore never saved, and how to separate them.
-void tellSharedOnce(const QString& path, const QString& mine, const QString& other, const QString& what);

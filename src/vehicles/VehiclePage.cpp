@@ -4,13 +4,15 @@
 #include "DataFolder.h"
 #include "EntryLog.h"
 #include "FieldGuard.h"
-#include "NameRules.h"
+#include "NameOrder.h"
 #include "RecordFile.h"
 #include "RecordSave.h"
 #include "SaveReport.h"
 #include "frmAutoMain.h"
 
 #include <QStringListModel>
+
+#include <algorithm>
 
 QString frmAutoMain::vehicleFilePath() const
 {
@@ -35,15 +37,6 @@ void frmAutoMain::fillVehiclePage()
         m_keptVehicleFile.clear();
     m_vehicleRecord.setLoaded(m_vehicleRecord.emptyValues());
     const auto bytes = VehicleFiles::readRecord(path);
-    const QString vehicle = selectedVehicle();
-    if (const QString other = NameRules::otherUseOf(VehicleFiles::vehicleFile(vehicle), vehicle, vehicleNames());
-        !other.isEmpty()) {
-        m_keptVehicleFile = path; // shown, never written nor set aside: it is the other's file too
-        tellSharedOnce(path, QStringLiteral("The vehicle \"%1\"").arg(vehicle), other, QStringLiteral("vehicle"));
-        if (const auto values = bytes ? m_vehicleRecord.parse(*bytes) : std::nullopt)
-            showInfoValues(*values);
-        return;
-    }
     if (bytes.unreadable()) {
         setAsideUnreadable(path, bytes.error);
         return;
@@ -67,7 +60,7 @@ QStringList frmAutoMain::infoValues() const
     QStringList values;
     for (const InfoControl& info : std::as_const(m_infoPage)) {
         if (info.kind == InfoControl::Text)
-            values << static_cast<QLineEdit*>(info.control)->text();
+            values << FieldGuard::clean(static_cast<QLineEdit*>(info.control)->text());
         else if (info.kind == InfoControl::Choice)
             values << QString::fromLatin1(static_cast<QRadioButton*>(info.control)->isChecked() ? "True" : "False");
         else if (info.kind == InfoControl::Notes)
@@ -104,7 +97,9 @@ bool frmAutoMain::showInfoValues(const QStringList& values)
 
 void frmAutoMain::setAsideUnreadable(const QString& path, const QString& reason)
 {
-    if (!setAsideAndTell(path, reason))
+    // Setting aside changes the file: not while another record claims it too (told now).
+    if (!mayChange(fileClaims(), VehicleFiles::vehicleFile(selectedVehicle()), vehicleClaim()) ||
+        !setAsideAndTell(path, reason))
         m_keptVehicleFile = path; // never overwrite what could not be read
 }
 
@@ -116,7 +111,9 @@ void frmAutoMain::SaveVehicleInfo()
     if (path == m_keptVehicleFile)
         return;
     const QStringList screen = infoValues();
-    const auto written = saveFieldWise(m_vehicleRecord, path, screen, selectedVehicle());
+    const auto written = saveFieldWise(m_vehicleRecord, path, screen, selectedVehicle(), [this] {
+        return mayChange(fileClaims(), VehicleFiles::vehicleFile(selectedVehicle()), vehicleClaim());
+    });
     m_vehicleSaveFailed = !written;
     if (written && *written != screen)
         showInfoValues(*written); // values changed elsewhere in fields the user left alone
@@ -126,9 +123,14 @@ bool frmAutoMain::reloadFromDisk()
 {
     if (m_savesHeld > 0 || m_saving)
         return false;
+    const bool noneChosen = cboVehicle->currentIndex() < 0;
     bool changed = m_listUnreadable.isEmpty() &&
                    reloadList(VehicleFiles::inData(VehicleFiles::listFile()),
                               static_cast<QStringListModel*>(cboVehicle->model()), selectedVehicle());
+    // Names arriving in an empty selector choose nothing (Qt would make the
+    // first one current): a vehicle is chosen by the user, whole.
+    if (noneChosen && cboVehicle->currentIndex() >= 0)
+        cboVehicle->setCurrentIndex(-1);
     if (selectedVehicle().isEmpty())
         return changed;
     if (vehicleFilePath() != m_keptVehicleFile)
@@ -136,4 +138,52 @@ bool frmAutoMain::reloadFromDisk()
             changed = showInfoValues(*shown);
     changed = m_maintLog->reloadFromDisk() || changed;
     return m_partsLog->reloadFromDisk() || changed;
+}
+
+FileClaims frmAutoMain::fileClaims() const
+{
+    return m_maintLog->claims(); // the vehicles and both lists of the selection as shown
+}
+
+FileClaims::Claim frmAutoMain::vehicleClaim() const
+{
+    return {FileClaims::Claim::Vehicle, selectedVehicle(), {}};
+}
+
+void frmAutoMain::LoadVehicleList()
+{
+    m_listUnreadable.clear();
+    QStringList names = VehicleFiles::LoadVehicleList(&m_listUnreadable);
+    if (!m_listUnreadable.isEmpty())
+        tellListUnreadable(VehicleFiles::inData(VehicleFiles::listFile()), m_listUnreadable);
+    // Vehicles added in this run that the file does not hold yet stay, to be written.
+    for (const QString& pending : pendingNames(VehicleFiles::inData(VehicleFiles::listFile())))
+        if (!names.contains(pending))
+            names << pending;
+    const int room = VehicleFiles::MaxVehicles - cboVehicle->count();
+    if (names.size() > room)
+        names.resize(std::max(room, 0));
+    if (cboVehicle->count() == 0) {
+        // The file is normally in the selector's order already; only a file
+        // written by hand needs sorting. Equal names keep the file's order.
+        const NameOrder::Less less;
+        if (!std::is_sorted(names.cbegin(), names.cend(), less))
+            std::stable_sort(names.begin(), names.end(), less);
+        static_cast<QStringListModel*>(cboVehicle->model())->setStringList(names);
+    } else {
+        for (const QString& name : std::as_const(names))
+            insertVehicleSorted(name);
+    }
+    cboVehicle->setCurrentIndex(-1);
+}
+
+void frmAutoMain::SaveVehicleList(const QString& name, bool added)
+{
+    if (!m_listUnreadable.isEmpty())
+        return; // what could not be read is never written over
+    saveListChange(
+        VehicleFiles::inData(VehicleFiles::listFile()), static_cast<QStringListModel*>(cboVehicle->model()), name,
+        added, [this] {
+            return mayChange(fileClaims(), VehicleFiles::listFile(), {FileClaims::Claim::VehicleList, {}, {}});
+        });
 }

@@ -251,6 +251,7 @@ void frmAutoMain::Form_Load()
     connect(picture, &frmAutoPic::pictureClosed, this, [this] { chkPic->setChecked(false); });
     connect(cboVehicle, &QComboBox::currentIndexChanged, picture,
             [this, picture] { picture->setVehicle(selectedVehicle()); });
+    picture->setClaims([this] { return fileClaims(); });
     DataFolder::CreateMakerFolder();
     LoadVehicleList();
     LoadVehiclePicture();
@@ -302,43 +303,12 @@ QString frmAutoMain::selectedVehicle() const
     return cboVehicle->currentIndex() < 0 ? QString() : cboVehicle->currentText();
 }
 
-void frmAutoMain::LoadVehicleList()
-{
-    m_listUnreadable.clear();
-    QStringList names = VehicleFiles::LoadVehicleList(&m_listUnreadable);
-    if (!m_listUnreadable.isEmpty())
-        tellListUnreadable(VehicleFiles::inData(VehicleFiles::listFile()), m_listUnreadable);
-    const int room = VehicleFiles::MaxVehicles - cboVehicle->count();
-    if (names.size() > room)
-        names.resize(std::max(room, 0));
-    if (cboVehicle->count() == 0) {
-        // The file is normally in the selector's order already; only a file
-        // written by hand needs sorting. Equal names keep the file's order.
-        const NameOrder::Less less;
-        if (!std::is_sorted(names.cbegin(), names.cend(), less))
-            std::stable_sort(names.begin(), names.end(), less);
-        static_cast<QStringListModel*>(cboVehicle->model())->setStringList(names);
-    } else {
-        for (const QString& name : std::as_const(names))
-            insertVehicleSorted(name);
-    }
-    cboVehicle->setCurrentIndex(-1);
-}
-
 bool frmAutoMain::vehicleListChangeable()
 {
     if (m_listUnreadable.isEmpty())
         return true;
     tellListLocked(VehicleFiles::inData(VehicleFiles::listFile()), m_listUnreadable, QString());
     return false;
-}
-
-void frmAutoMain::SaveVehicleList(const QString& name, bool added)
-{
-    if (!m_listUnreadable.isEmpty())
-        return; // what could not be read is never written over
-    saveListChange(VehicleFiles::inData(VehicleFiles::listFile()), static_cast<QStringListModel*>(cboVehicle->model()),
-                   name, added);
 }
 
 QStringList frmAutoMain::vehicleNames() const

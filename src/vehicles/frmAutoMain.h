@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FieldMerge.h"
+#include "FileClaims.h"
 #include "SingleInstance.h"
 #include "ui_frmAutoMain.h"
 
@@ -47,6 +48,9 @@ public:
     // the selector and the pages show them; what the user changed and has not
     // stored stays. True when anything shown changed.
     bool reloadFromDisk();
+
+    // Who claims which file: the vehicles, and the selection's lists as shown (VehiclePage.cpp).
+    FileClaims fileClaims() const;
 
     // Fills lstMaintList from the selection's maintenance list file (maintenance page).
     void LoadMaintList();
@@ -133,6 +137,7 @@ private:
     void insertVehicleSorted(const QString& name);
     void placePages();
     QString vehicleFilePath() const;
+    FileClaims::Claim vehicleClaim() const;
     // Fills the vehicle page from the vehicle file; a file that cannot be read is set aside.
     void fillVehiclePage();
     void setAsideUnreadable(const QString& path, const QString& reason = QString());

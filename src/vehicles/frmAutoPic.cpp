@@ -1,7 +1,6 @@
 #include "frmAutoPic.h"
 
 #include "DataFolder.h"
-#include "NameRules.h"
 #include "PlatformServices.h"
 #include "RecordFile.h"
 #include "RecordSave.h"
@@ -166,17 +165,19 @@ void frmAutoPic::cmdAddPic_Click()
     }
 
     showPicture(image);
-    const QString path = VehicleFiles::inData(VehicleFiles::pictureFile(m_vehicle));
-    // Old names: the picture file can be another vehicle's record file; it is never written then.
-    if (const QString other =
-            NameRules::otherUseOf(VehicleFiles::pictureFile(m_vehicle), m_vehicle, VehicleFiles::LoadVehicleList());
-        !other.isEmpty())
-        tellSharedOnce(path, QStringLiteral("The picture file of \"%1\"").arg(m_vehicle), other,
-                       QStringLiteral("vehicle"));
-    else if (path == m_keptPictureFile)
+    const QString file = VehicleFiles::pictureFile(m_vehicle);
+    const QString path = VehicleFiles::inData(file);
+    const QByteArray bytes = RecordFile::plainLine(*chosen);
+    if (path == m_keptPictureFile) {
         reportSave(path, {false, QStringLiteral("The file could not be read and is left unchanged.")});
-    else
-        reportSave(path, VehicleFiles::writeRecord(path, RecordFile::plainLine(*chosen)));
+        return;
+    }
+    if (const auto now = VehicleFiles::readRecord(path); now && *now == bytes)
+        return; // the same picture again: nothing to write
+    // Old names: the picture file can be another record's file; it is never written then (told).
+    const FileClaims claims = m_claims ? m_claims() : FileClaims(VehicleFiles::LoadVehicleList());
+    if (mayChange(claims, file, {FileClaims::Claim::Picture, m_vehicle, {}}))
+        reportSave(path, VehicleFiles::writeRecord(path, bytes));
 }
 
 void frmAutoPic::cmdClose_Click()

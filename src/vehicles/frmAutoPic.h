@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileClaims.h"
 #include "SingleInstance.h"
 #include "ui_frmAutoPic.h"
 
@@ -9,6 +10,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -37,6 +39,9 @@ class frmAutoPic : public QWidget, public Ui::frmAutoPic, public SingleInstance<
     Q_OBJECT
 
 public:
+    // Who claims which file, asked before the picture file is written; without
+    // it, the vehicle list and the lists on disk.
+    void setClaims(std::function<FileClaims()> claims) { m_claims = std::move(claims); }
     explicit frmAutoPic(QWidget* parent = nullptr);
     ~frmAutoPic() override;
 
@@ -84,4 +89,5 @@ private:
     QString m_lastChosen;      // the dialog opens on the last picture chosen, as it remembers it
     QString m_picturePath;     // the shown vehicle's picture as its picture file names it
     QString m_keptPictureFile; // a picture file that could not be read nor moved aside
+    std::function<FileClaims()> m_claims;
 };

@@ -10,7 +10,9 @@
 #include <QLockFile>
 #include <QtTest>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -113,6 +115,70 @@ private slots:
         QCOMPARE(r.error.isEmpty(), !r.unreadable());
         if (kind == "file")
             QCOMPARE(*r, QByteArray("\"x\"\r\n"));
+    }
+
+    // Sync tools take a new modification time for a change of this computer's.
+    void aSaveThatChangesNothingWritesNothing()
+    {
+        const QString path = data + "Ford.gbx";
+        writeAll(path, "\"Ford\"\r\n");
+        const QDateTime old = QDateTime::currentDateTime().addDays(-3);
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        const auto inode = [&path] {
+            struct stat info {};
+            return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+        };
+        const auto before = inode();
+        QVERIFY(writeFileSafely(path, "\"Ford\"\r\n"));
+        QCOMPARE(QFileInfo(path).lastModified(), old);
+        QCOMPARE(inode(), before); // no rename either
+        QCOMPARE(QDir(data).entryList(QDir::Files), QStringList({"Ford.gbx"}));
+
+        QVERIFY(writeFileSafely(path, "\"Opel\"\r\n")); // same size, other bytes
+        QCOMPARE(readAll(path), QByteArray("\"Opel\"\r\n"));
+        QVERIFY(QFileInfo(path).lastModified() > old);
+    }
+
+    void aTargetThatIsNoRegularFileIsRefusedUnopened_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("FIFO") << "fifo"
+                              << "named pipe"; // would block an open
+        QTest::newRow("device") << "device"
+                                << "character device";
+        QTest::newRow("socket") << "socket"
+                                << "socket";
+    }
+    void aTargetThatIsNoRegularFileIsRefusedUnopened()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, named);
+        const QString path = data + "target";
+        const QByteArray encoded = QFile::encodeName(path);
+        int sock = -1;
+        if (kind == "fifo") {
+            QCOMPARE(mkfifo(encoded.constData(), 0600), 0);
+        } else if (kind == "device") {
+            QVERIFY(QFile::link("/dev/null", path)); // replacing /dev/null would hurt every program
+        } else {
+            sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            QVERIFY(size_t(encoded.size()) < sizeof(address.sun_path));
+            qstrcpy(address.sun_path, encoded.constData());
+            QCOMPARE(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+        }
+        const WriteResult r = writeFileSafely(path, "bytes");
+        if (sock >= 0)
+            ::close(sock);
+        QVERIFY(!r);
+        QVERIFY2(r.error.contains(named), qPrintable(r.error));
+        QVERIFY(!QFileInfo(path).isFile() || QFileInfo(path).isSymLink());
+        QCOMPARE(QFileInfo("/dev/null").isFile(), false);
     }
 
     void linksOutOfTheDataFolderAreNeitherReadNorWritten()

@@ -198,6 +198,16 @@ void frmDueMaint::fill()
             continue;
         }
         auto* item = new QTreeWidgetItem({row.vehicle, row.entry, row.nextDate, row.nextMileage, row.lastMileage});
+        if (row.estimate) {
+            // The day the mileage should be reached, set apart as a guess.
+            const QString guess = DueScan::estimateText(*row.estimate);
+            item->setText(ColNextDate,
+                          row.nextDate.trimmed().isEmpty() ? guess : row.nextDate + QStringLiteral("; ") + guess);
+            QFont italic = item->font(ColNextDate);
+            italic.setItalic(true);
+            item->setFont(ColNextDate, italic);
+            item->setToolTip(ColNextDate, QStringLiteral("An estimate from the vehicle's own mileage history."));
+        }
         if (row.kind == DueScan::Row::Due) {
             ++dueCount;
             // What makes it due stands out: a date already past, a mileage reached.

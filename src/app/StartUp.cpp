@@ -1,13 +1,17 @@
 #include "StartUp.h"
 
 #include "DiskWatcher.h"
+#include "DueDatesMenu.h"
 #include "frmAutoMain.h"
 #include "frmLogin.h"
 #include "frmSyncConflicts.h"
 
+#include <utility>
+
 namespace {
 
 bool g_conflictCheckAtStart = false;
+bool g_showDueAtStart = false;
 
 // The conflicts window, its resolutions shown in the main window.
 frmSyncConflicts* conflictsWindow()
@@ -36,10 +40,13 @@ void showMainWindow()
 {
     frmAutoMain* main = frmAutoMain::instance();
     wireConflicts(main);
+    DueDatesMenu::addTo(main);
     main->show();
     main->raise();
     main->activateWindow();
     DiskWatcher::watchAfterFirstPaint(main);
+    if (std::exchange(g_showDueAtStart, false))
+        main->mnuDueMaint_Click();
 }
 
 } // namespace
@@ -47,6 +54,11 @@ void showMainWindow()
 void setConflictCheckAtStart(bool check)
 {
     g_conflictCheckAtStart = check;
+}
+
+void setShowDueAtStart(bool show)
+{
+    g_showDueAtStart = show;
 }
 
 void startGearbook()

@@ -59,6 +59,11 @@ QString line(const DueScan::Row& row, QDate today)
 
 QString unreadableLine(const DueScan::Row& row)
 {
+    return unreadableLine(DueScan::Unreadable{row.vehicle, row.entry, row.file, row.reason});
+}
+
+QString unreadableLine(const DueScan::Unreadable& row)
+{
     QStringList whose;
     for (const QString& name : {row.vehicle, row.entry})
         if (!name.isEmpty())

@@ -121,21 +121,12 @@ int exportCalendar(const QString& value, QDate today)
         print(stderr, QStringLiteral("Gearbook: %1").arg(outcome.error));
         return 1;
     }
-    print(stdout,
-          QStringLiteral("Wrote %1 due dates to \"%2\".").arg(outcome.events).arg(QDir::toNativeSeparators(file)));
+    print(stdout, QStringLiteral("Wrote %1 to \"%2\".")
+                      .arg(outcome.events == 1 ? QStringLiteral("1 due date")
+                                               : QStringLiteral("%1 due dates").arg(outcome.events),
+                           QDir::toNativeSeparators(file)));
     for (const DueScan::Unreadable& u : outcome.unreadable)
-        print(stderr, DueLines::unreadableLine({DueScan::Row::FileUnreadable,
-                                                u.vehicle,
-                                                u.entry,
-                                                {},
-                                                {},
-                                                {},
-                                                {},
-                                                false,
-                                                {},
-                                                false,
-                                                u.file,
-                                                u.reason}));
+        print(stderr, DueLines::unreadableLine(u));
     return 0;
 }
 

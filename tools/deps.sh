@@ -10,6 +10,7 @@ packages=(
     fonts-comic-neue fonts-dejavu-core fonts-liberation2
     xvfb xauth xdotool imagemagick
     poppler-utils
+    libical-dev dunst khal dbus dbus-x11 systemd
 )
 missing=()
 for p in "${packages[@]}"; do

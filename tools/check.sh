@@ -24,6 +24,7 @@ declare -A above=(
     ["src/ui/*"]="help due report conflicts access vehicles linksmith app"
     ["src/help/*"]="due report conflicts access vehicles linksmith app"
     ["src/due/*"]="help report conflicts access vehicles linksmith app"
+    ["src/remind/*"]="ui crypto backup sync help report conflicts access vehicles linksmith app"
     ["src/report/*"]="ui crypto backup sync help conflicts access vehicles linksmith app"
     ["src/conflicts/*"]="help due report access vehicles linksmith app"
     ["src/access/*"]="due report conflicts vehicles linksmith app"

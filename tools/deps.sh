@@ -11,6 +11,7 @@ packages=(
     xvfb xauth xdotool imagemagick
     poppler-utils
     help2man
+    libical-dev dunst khal dbus dbus-x11 systemd
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -4,16 +4,19 @@
 #include "ConflictAlert.h"
 #include "DataFolder.h"
 #include "DiskWatcher.h"
+#include "DueDatesMenu.h"
 #include "RaiseRunning.h"
 #include "frmAutoMain.h"
 #include "frmLogin.h"
 #include "frmSyncConflicts.h"
 
 #include <QApplication>
+#include <utility>
 
 namespace {
 
 bool g_conflictCheckAtStart = false;
+bool g_showDueAtStart = false;
 
 // The conflicts window, its resolutions shown in the main window.
 frmSyncConflicts* conflictsWindow()
@@ -49,10 +52,13 @@ void showMainWindow()
 {
     frmAutoMain* main = frmAutoMain::instance();
     wireConflicts(main);
+    DueDatesMenu::addTo(main);
     main->show();
     main->raise();
     main->activateWindow();
     DiskWatcher::watchAfterFirstPaint(main, tellConflictsAsTheyArrive);
+    if (std::exchange(g_showDueAtStart, false))
+        main->mnuDueMaint_Click();
 }
 
 // What a later start on this computer brings to the front: a dialog that waits
@@ -85,6 +91,11 @@ void listenForLaterStarts()
 void setConflictCheckAtStart(bool check)
 {
     g_conflictCheckAtStart = check;
+}
+
+void setShowDueAtStart(bool show)
+{
+    g_showDueAtStart = show;
 }
 
 void startGearbook()

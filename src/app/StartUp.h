@@ -13,3 +13,6 @@ void listenForLaterStarts();
 // the main window opens (on a worker thread, after the first paint), and for
 // the "Sync Conflicts" window to be shown when there is one.
 void setConflictCheckAtStart(bool check);
+
+// The reminder's "Open" (`--show-due`): the Due Maintenance window opens with the main window.
+void setShowDueAtStart(bool show);

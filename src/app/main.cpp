@@ -6,6 +6,7 @@
 #include "Icon.h"
 #include "QuitAfterFirstPaint.h"
 #include "RaiseRunning.h"
+#include "RemindCommand.h"
 #include "ReportCommand.h"
 #include "Restore.h"
 #include "SaveReport.h"
@@ -22,6 +23,11 @@ int main(int argc, char* argv[])
     // --report makes its PDF on Qt's offscreen platform: no window, no display.
     if (const auto status = ReportCommand::run(argc, argv))
         return *status;
+    // --due, --remind and --calendar: no display, no lock, the data folder only read.
+    if (const auto status = RemindCommand::run(argc, argv))
+        return *status;
+    // The reminder's "Open": the window as usual, then the Due Maintenance window.
+    setShowDueAtStart(RemindCommand::takeShowDue(&argc, argv));
     // The command-line options run without a window and need no display; without
     // a display, and without options, this ends with a message instead of Qt's abort.
     if (const auto status = CommandLine::run(argc, argv))

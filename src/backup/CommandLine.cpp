@@ -126,6 +126,19 @@ const Option Options[] = {
      "display.",
      nullptr},
     {"vehicle", "NAME", "The vehicle of --report, its name exactly as listed.", nullptr},
+    // Reminders: run by src/remind's command line, which main() asks first; listed here for --help.
+    {"due", nullptr,
+     "Lists the maintenance due within the Due Maintenance window's span (or --days N), overdue or due by mileage, "
+     "one line each, and names the records that could not be read; exits 0 when nothing is due, 3 when something "
+     "is, 1 on an error and 2 on a usage error. Takes no lock and writes nothing.",
+     nullptr},
+    {"days", "N", "The span of --due and --remind: what is due within N days.", nullptr},
+    {"remind", nullptr,
+     "Shows what is due as one desktop notification, at most once a day, with an action that opens Gearbook; "
+     "run daily when \"Remind me on the desktop\" is on.",
+     nullptr},
+    {"calendar", "FILE", "Writes each entry's next inspection as an all-day event into FILE (.ics appended).", nullptr},
+    {"show-due", nullptr, "Opens the window with the Due Maintenance window shown.", nullptr},
 };
 
 // What the exit status tells a script, for --help and so the manual page; a task with a status of its own adds it.

@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cmath>
 
 namespace DueScan {
 
@@ -14,8 +15,11 @@ namespace {
 
 constexpr int VehicleFields = 17;
 constexpr int MileageWhenBought = 6; // index in the vehicle file
+constexpr int DatePurchased = 10;
 constexpr int MaintFields = 6;
-enum MaintField { LastDate, NextDate, LastMileage, NextMileage };
+enum MaintField { LastDate, NextDate, LastMileage, NextMileage, Location, Notes };
+constexpr int MinimumHistoryDays = 30;
+constexpr qint64 LongestEstimateDays = 100 * 366;
 
 // A file's bytes through the one reader of record files: nothing with an
 // empty `problem` when it is missing, nothing with the reason when it is there
@@ -41,7 +45,54 @@ std::optional<QByteArray> readData(const QString& folder, const QString& name, Q
 
 const QString TooFewValues = QStringLiteral("It holds too few values.");
 
+// A point when both the day and the mileage read.
+void addPoint(QList<MileagePoint>* points, const QString& date, const QString& mileage, const QLocale& locale,
+              QDate today)
+{
+    const auto day = DueReading::readDate(date, locale, today);
+    const auto miles = DueReading::readMileage(mileage);
+    if (day && miles)
+        points->append({*day, *miles});
+}
+
 } // namespace
+
+std::optional<double> distancePerDay(QList<MileagePoint> points)
+{
+    std::sort(points.begin(), points.end(), [](const MileagePoint& a, const MileagePoint& b) {
+        return a.date != b.date ? a.date < b.date : a.mileage < b.mileage;
+    });
+    for (qsizetype i = 1; i < points.size(); ++i)
+        if (points[i].mileage < points[i - 1].mileage)
+            return std::nullopt;
+    if (points.size() < 2)
+        return std::nullopt;
+    const qint64 days = points.front().date.daysTo(points.back().date);
+    const qint64 distance = points.back().mileage - points.front().mileage;
+    if (days < MinimumHistoryDays || distance <= 0)
+        return std::nullopt;
+    return double(distance) / double(days);
+}
+
+std::optional<QDate> estimateDay(const QList<MileagePoint>& points, qint64 nextMileage)
+{
+    const auto pace = distancePerDay(points);
+    if (!pace)
+        return std::nullopt;
+    const auto latest =
+        std::max_element(points.cbegin(), points.cend(), [](const MileagePoint& a, const MileagePoint& b) {
+            return a.date != b.date ? a.date < b.date : a.mileage < b.mileage;
+        });
+    const double days = std::ceil(double(nextMileage - latest->mileage) / *pace);
+    if (days > double(LongestEstimateDays) || days < -double(LongestEstimateDays))
+        return std::nullopt;
+    return latest->date.addDays(qint64(days));
+}
+
+QString estimateText(QDate day)
+{
+    return QStringLiteral("by mileage, about %1").arg(day.toString(Qt::ISODate));
+}
 
 bool changedSince(const Result& result, const QString& fileName)
 {
@@ -75,6 +126,7 @@ Result scan(const QLocale& locale, QDate today, const std::function<bool()>& sto
         seen.insert(vehicle);
 
         std::optional<qint64> highest;
+        QList<MileagePoint> history;
         const auto raise = [&highest](const QString& text) {
             if (const auto miles = DueReading::readMileage(text); miles && (!highest || *miles > *highest))
                 highest = miles;
@@ -83,9 +135,10 @@ Result scan(const QLocale& locale, QDate today, const std::function<bool()>& sto
         problem.clear();
         const QString vehicleName = VehicleFiles::vehicleFile(vehicle);
         if (const auto bytes = readData(folder, vehicleName, &problem, &result.files)) {
-            if (const auto values = RecordFile::parseTextRecord(*bytes, VehicleFields))
+            if (const auto values = RecordFile::parseTextRecord(*bytes, VehicleFields)) {
                 raise(values->at(MileageWhenBought));
-            else
+                addPoint(&history, values->at(DatePurchased), values->at(MileageWhenBought), locale, today);
+            } else
                 problem = TooFewValues;
         }
         if (!problem.isEmpty())
@@ -115,16 +168,22 @@ Result scan(const QLocale& locale, QDate today, const std::function<bool()>& sto
                 continue;
             }
             raise(values->at(LastMileage));
+            addPoint(&history, values->at(LastDate), values->at(LastMileage), locale, today);
             const QString& nextDate = values->at(NextDate);
             const QString& nextMileage = values->at(NextMileage);
             if (nextDate.trimmed().isEmpty() && nextMileage.trimmed().isEmpty())
                 continue;
             result.planned.append({vehicle, entry, nextDate, nextMileage, values->at(LastMileage),
                                    DueReading::readDate(nextDate, locale, today), DueReading::readMileage(nextMileage),
-                                   std::nullopt});
+                                   std::nullopt, values->at(Location), values->at(Notes), std::nullopt});
         }
-        for (qsizetype i = first; i < result.planned.size(); ++i)
-            result.planned[i].vehicleHighest = highest;
+        for (qsizetype i = first; i < result.planned.size(); ++i) {
+            Planned& p = result.planned[i];
+            p.vehicleHighest = highest;
+            // Only a mileage still ahead gets a day; one reached is due already.
+            if (p.mileage && !(highest && *p.mileage <= *highest))
+                p.estimate = estimateDay(history, *p.mileage);
+        }
     }
     return result;
 }
@@ -137,10 +196,11 @@ QList<Row> rows(const Result& result, QDate today, int spanDays)
     for (const Planned& p : result.planned) {
         const bool byDate = p.date && *p.date <= limit;
         const bool byMileage = p.mileage && p.vehicleHighest && *p.mileage <= *p.vehicleHighest;
+        const bool byEstimate = p.estimate && *p.estimate <= limit;
         const bool dateUnread = !p.date && !p.nextDate.trimmed().isEmpty();
-        if (!byDate && !byMileage && !dateUnread)
+        if (!byDate && !byMileage && !byEstimate && !dateUnread)
             continue;
-        Row row{byDate || byMileage ? Row::Due : Row::DateNotUnderstood,
+        Row row{byDate || byMileage || byEstimate ? Row::Due : Row::DateNotUnderstood,
                 p.vehicle,
                 p.entry,
                 p.nextDate,
@@ -148,13 +208,19 @@ QList<Row> rows(const Result& result, QDate today, int spanDays)
                 p.lastMileage,
                 p.date,
                 byMileage,
+                p.estimate,
+                byEstimate,
                 {},
                 {}};
         (row.kind == Row::Due ? due : notUnderstood).append(row);
     }
-    // An entry without a date sorts first: nothing says it can wait.
-    std::stable_sort(due.begin(), due.end(),
-                     [](const Row& a, const Row& b) { return a.date.value_or(QDate()) < b.date.value_or(QDate()); });
+    // An entry due by mileage without a date sorts first: nothing says it can wait.
+    const auto when = [](const Row& r) {
+        if (r.byEstimate && (!r.date || *r.estimate < *r.date))
+            return *r.estimate;
+        return r.date.value_or(QDate());
+    };
+    std::stable_sort(due.begin(), due.end(), [&when](const Row& a, const Row& b) { return when(a) < when(b); });
 
     QList<Row> all = due + notUnderstood;
     for (const Unreadable& u : result.unreadable) {

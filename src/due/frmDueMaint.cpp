@@ -2,6 +2,9 @@
 
 #include "AfterFirstPaint.h"
 #include "DataFolder.h"
+#include "PlatformServices.h"
+#include "RemindSettings.h"
+#include "ReminderTimer.h"
 #include "SaveReport.h"
 #include "WindowLook.h"
 
@@ -21,16 +24,10 @@ namespace {
 enum Column { ColVehicle, ColEntry, ColNextDate, ColNextMileage, ColLastMileage };
 
 const QString ShowAtStartKey = QStringLiteral("DueMaintenance/ShowAtStart");
-const QString SpanKey = QStringLiteral("DueMaintenance/SpanDays");
-constexpr int DefaultSpan = 30;
 
-// The user's config folder, never the data folder. The file is named
-// explicitly: QSettings keeps the first config path it sees for the whole run.
 std::unique_ptr<QSettings> settings()
 {
-    return std::make_unique<QSettings>(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                                           QStringLiteral("/Venbry Software/Gearbook.conf"),
-                                       QSettings::IniFormat);
+    return RemindSettings::open();
 }
 
 // Reads what is due on a worker thread, watched by `watcher`. The program's
@@ -62,13 +59,18 @@ frmDueMaint::frmDueMaint(QWidget* parent) : QWidget(parent, Qt::Window)
 
     const auto stored = settings();
     chkShowAtStart->setChecked(stored->value(ShowAtStartKey, true).toBool());
-    spnDays->setValue(stored->value(SpanKey, DefaultSpan).toInt());
+    spnDays->setValue(RemindSettings::spanDays());
 
     connect(chkShowAtStart, &QCheckBox::toggled, this, [](bool on) { settings()->setValue(ShowAtStartKey, on); });
     connect(spnDays, &QSpinBox::valueChanged, this, [this](int days) {
-        settings()->setValue(SpanKey, days);
+        settings()->setValue(RemindSettings::SpanKey, days);
         fill();
     });
+    chkRemind->setChecked(stored->value(RemindSettings::RemindKey, false).toBool());
+    tmeRemindAt->setTime(RemindSettings::remindAt());
+    tmeRemindAt->setEnabled(chkRemind->isChecked());
+    connect(chkRemind, &QCheckBox::toggled, this, &frmDueMaint::chkRemind_Click);
+    connect(tmeRemindAt, &QTimeEdit::editingFinished, this, &frmDueMaint::tmeRemindAt_Change);
     connect(tvwDue, &QTreeWidget::itemActivated, this, &frmDueMaint::rowActivated);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
@@ -146,7 +148,7 @@ void frmDueMaint::checkAtStart(QWidget* window, std::function<void(const DueScan
     connect(watcher, &QFutureWatcherBase::finished, window, [watcher, whenDue = std::move(whenDue)] {
         const auto result = resultOf(*watcher);
         watcher->deleteLater();
-        const int span = settings()->value(SpanKey, DefaultSpan).toInt();
+        const int span = RemindSettings::spanDays();
         if (result && DueScan::anythingDue(DueScan::rows(*result, QDate::currentDate(), span)))
             whenDue(*result);
     });
@@ -198,6 +200,16 @@ void frmDueMaint::fill()
             continue;
         }
         auto* item = new QTreeWidgetItem({row.vehicle, row.entry, row.nextDate, row.nextMileage, row.lastMileage});
+        if (row.estimate) {
+            // The day the mileage should be reached, set apart as a guess.
+            const QString guess = DueScan::estimateText(*row.estimate);
+            item->setText(ColNextDate,
+                          row.nextDate.trimmed().isEmpty() ? guess : row.nextDate + QStringLiteral("; ") + guess);
+            QFont italic = item->font(ColNextDate);
+            italic.setItalic(true);
+            item->setFont(ColNextDate, italic);
+            item->setToolTip(ColNextDate, QStringLiteral("An estimate from the vehicle's own mileage history."));
+        }
         if (row.kind == DueScan::Row::Due) {
             ++dueCount;
             // What makes it due stands out: a date already past, a mileage reached.
@@ -222,4 +234,36 @@ void frmDueMaint::rowActivated(QTreeWidgetItem* item)
     // Group captions have no parent and name no vehicle.
     if (item && item->parent() && !item->text(ColVehicle).isEmpty())
         emit entryChosen(item->text(ColVehicle), item->text(ColEntry));
+}
+
+void frmDueMaint::chkRemind_Click(bool on)
+{
+    const ReminderTimer::Outcome done =
+        on ? ReminderTimer::install(tmeRemindAt->time(), QCoreApplication::applicationFilePath(), QDir::currentPath())
+           : ReminderTimer::remove();
+    if (!done) {
+        platform().messageBox((on ? QStringLiteral("The daily reminder could not be set up.\n\n%1")
+                                  : QStringLiteral("The daily reminder could not be removed.\n\n%1"))
+                                  .arg(done.error),
+                              windowTitle(), MsgButtons::Ok, MsgIcon::Warning);
+        // The box shows what is installed: the settings and the files agree.
+        if (on) {
+            ReminderTimer::remove();
+            const QSignalBlocker quiet(chkRemind);
+            chkRemind->setChecked(false);
+            on = false;
+        }
+    }
+    settings()->setValue(RemindSettings::RemindKey, on);
+    tmeRemindAt->setEnabled(on);
+}
+
+void frmDueMaint::tmeRemindAt_Change()
+{
+    const QString at = tmeRemindAt->time().toString(QStringLiteral("HH:mm"));
+    if (at == settings()->value(RemindSettings::RemindTimeKey).toString())
+        return;
+    settings()->setValue(RemindSettings::RemindTimeKey, at);
+    if (chkRemind->isChecked())
+        chkRemind_Click(true);
 }

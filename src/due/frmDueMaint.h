@@ -39,6 +39,11 @@ public:
     // `whenDue` if something is due by date or mileage.
     static void checkAtStart(QWidget* window, std::function<void(const DueScan::Result&)> whenDue);
 
+    // "Remind me on the desktop": installs or removes the daily reminder (src/remind).
+    void chkRemind_Click(bool on);
+    // The reminder's time changed: kept, and the reminder installed anew when on.
+    void tmeRemindAt_Change();
+
 signals:
     void entryChosen(const QString& vehicle, const QString& entry);
     void scanFinished();

@@ -1,0 +1,212 @@
+#include "RemindCommand.h"
+
+#include "DueCalendar.h"
+#include "DueLines.h"
+#include "Notification.h"
+#include "RecordFile.h"
+#include "RemindSettings.h"
+#include "SafeFile.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QProcess>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+namespace RemindCommand {
+
+namespace {
+
+// How long --remind waits for the user's answer before it ends (the
+// notification may stay on screen; only its "Open" then does nothing).
+constexpr std::chrono::minutes AnswerLimit{15};
+
+void print(FILE* stream, const QString& text)
+{
+    std::fputs(qPrintable(text + QLatin1Char('\n')), stream);
+    std::fflush(stream);
+}
+
+const char* const OurOptions[] = {"--due", "--days", "--remind", "--calendar"};
+
+bool asked(int argc, char* argv[])
+{
+    bool ours = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView arg(argv[i]);
+        // Help is the general command line's, which lists these options too.
+        for (const QByteArrayView help : {"--help", "--help-all", "-h", "-?"})
+            if (arg == help)
+                return false;
+        for (const char* option : OurOptions)
+            ours = ours || arg == option || arg.startsWith(QByteArray(option) + '=');
+    }
+    return ours;
+}
+
+int due(QDate today, int span)
+{
+    const DueScan::Result result = DueScan::scan(QLocale(), today);
+    const QList<DueScan::Row> rows = DueScan::rows(result, today, span);
+    bool anyDue = false;
+    bool anyUnreadable = false;
+    for (const DueScan::Row& row : rows) {
+        if (row.kind == DueScan::Row::FileUnreadable) {
+            anyUnreadable = true;
+            print(stderr, DueLines::unreadableLine(row));
+            continue;
+        }
+        anyDue = anyDue || row.kind == DueScan::Row::Due;
+        print(stdout, DueLines::line(row, today));
+    }
+    // Unreadable records may hold what is due: "nothing due" cannot be said then.
+    return anyDue ? SomethingDue : anyUnreadable ? 1 : 0;
+}
+
+// The day --remind last told, from its state file; nothing when it never did.
+std::optional<QDate> lastTold()
+{
+    const RecordFile::ReadResult read = RecordFile::readFile(stateFile());
+    if (!read)
+        return std::nullopt;
+    const QDate day = QDate::fromString(QString::fromLatin1(read.bytes.left(10)), Qt::ISODate);
+    return day.isValid() ? std::optional(day) : std::nullopt;
+}
+
+int remind(QDate today, int span)
+{
+    if (lastTold() == today)
+        return 0; // at most once a day
+    const Reminder reminder = reminderFor(today, span);
+    if (reminder.items.isEmpty())
+        return 0;
+    Notification notification;
+    QString error;
+    if (!notification.show(reminder.summary, reminder.body, &error)) {
+        print(stderr, QStringLiteral("Gearbook: the reminder could not be shown. %1").arg(error));
+        return 0;
+    }
+    int status = 0;
+    const QString state = stateFile();
+    const QByteArray told =
+        (today.toString(Qt::ISODate) + QLatin1Char('\n') + reminder.items.join(QLatin1Char('\n')) + QLatin1Char('\n'))
+            .toUtf8();
+    if (!QDir().mkpath(QFileInfo(state).absolutePath()) || !writeFileSafely(state, told)) {
+        print(stderr, QStringLiteral("Gearbook: \"%1\" could not be written, so the reminder may come again today.")
+                          .arg(QDir::toNativeSeparators(state)));
+        status = 1;
+    }
+    if (notification.wait(AnswerLimit) == Notification::End::Opened) {
+        if (QProcess::startDetached(QCoreApplication::applicationFilePath(), {QStringLiteral("--show-due")})) {
+            print(stdout, QStringLiteral("Opening Gearbook."));
+        } else {
+            print(stderr, QStringLiteral("Gearbook: \"%1\" could not be started.")
+                              .arg(QDir::toNativeSeparators(QCoreApplication::applicationFilePath())));
+            status = 1;
+        }
+    }
+    return status;
+}
+
+int exportCalendar(const QString& value, QDate today)
+{
+    const QString file = DueCalendar::withExtension(value);
+    const DueCalendar::Outcome outcome = DueCalendar::exportTo(file, today);
+    if (!outcome) {
+        print(stderr, QStringLiteral("Gearbook: %1").arg(outcome.error));
+        return 1;
+    }
+    print(stdout, QStringLiteral("Wrote %1 to \"%2\".")
+                      .arg(outcome.events == 1 ? QStringLiteral("1 due date")
+                                               : QStringLiteral("%1 due dates").arg(outcome.events),
+                           QDir::toNativeSeparators(file)));
+    for (const DueScan::Unreadable& u : outcome.unreadable)
+        print(stderr, DueLines::unreadableLine(u));
+    return 0;
+}
+
+} // namespace
+
+QString stateFile()
+{
+    // XDG_STATE_HOME when it is an absolute path, else ~/.local/state.
+    QString home = qEnvironmentVariable("XDG_STATE_HOME");
+    if (home.isEmpty() || QDir::isRelativePath(home))
+        home = QDir::homePath() + QStringLiteral("/.local/state");
+    return home + QStringLiteral("/Venbry Software/Gearbook/reminded");
+}
+
+Reminder reminderFor(QDate today, int spanDays)
+{
+    const QList<DueScan::Row> due = DueLines::dueOnly(DueScan::rows(DueScan::scan(QLocale(), today), today, spanDays));
+    Reminder reminder{DueLines::summary(due, today), DueLines::body(due, today), {}};
+    for (const DueScan::Row& row : due)
+        reminder.items << row.vehicle + QLatin1Char('/') + row.entry;
+    return reminder;
+}
+
+bool takeShowDue(int* argc, char* argv[])
+{
+    bool found = false;
+    int kept = 1;
+    for (int i = 1; i < *argc; ++i) {
+        if (std::strcmp(argv[i], "--show-due") == 0)
+            found = true;
+        else
+            argv[kept++] = argv[i];
+    }
+    *argc = kept;
+    argv[kept] = nullptr;
+    return found;
+}
+
+std::optional<int> run(int argc, char* argv[])
+{
+    if (!asked(argc, argv))
+        return std::nullopt;
+
+    // A write past a file size limit (`ulimit -f`) fails and is reported, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Gearbook"));
+    QCommandLineParser parser;
+    const QCommandLineOption dueOption(QStringLiteral("due"));
+    const QCommandLineOption days(QStringLiteral("days"), QString(), QStringLiteral("N"));
+    const QCommandLineOption remindOption(QStringLiteral("remind"));
+    const QCommandLineOption calendar(QStringLiteral("calendar"), QString(), QStringLiteral("FILE"));
+    parser.addOptions({dueOption, days, remindOption, calendar});
+    const auto usage = [](const QString& why) {
+        print(stderr, QStringLiteral("Gearbook: %1\nUse --due [--days N], --remind or --calendar FILE.ics, one at a "
+                                     "time; --help lists every option.")
+                          .arg(why));
+        return 2;
+    };
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usage(parser.errorText());
+    const int tasks = int(parser.isSet(dueOption)) + int(parser.isSet(remindOption)) + int(parser.isSet(calendar));
+    if (tasks != 1 || parser.values(calendar).size() > 1 || parser.values(days).size() > 1 ||
+        !parser.positionalArguments().isEmpty())
+        return usage(QStringLiteral("these options do not go together."));
+    if (parser.isSet(days) && parser.isSet(calendar))
+        return usage(QStringLiteral("--days goes with --due or --remind."));
+    int span = RemindSettings::spanDays();
+    if (parser.isSet(days)) {
+        bool ok = false;
+        span = parser.value(days).toInt(&ok);
+        if (!ok || span < 0 || span > 36500)
+            return usage(QStringLiteral("--days takes a number of days from 0 to 36500."));
+    }
+    const QDate today = QDate::currentDate();
+    if (parser.isSet(dueOption))
+        return due(today, span);
+    if (parser.isSet(remindOption))
+        return remind(today, span);
+    return exportCalendar(parser.value(calendar), today);
+}
+
+} // namespace RemindCommand

@@ -114,7 +114,17 @@ const Option Options[] = {
      "Writes the history of the vehicle named by --vehicle as a PDF into FILE, without a window or a "
      "display.",
      nullptr},
-    {"vehicle", "NAME", "The vehicle of --report, its name exactly as listed.", nullptr},
+    {"vehicle", "NAME", "The vehicle of --report, or of --import's entries and parts, its name exactly as listed.",
+     nullptr},
+    // Run by the import's own command line (src/import), which main() asks first; listed here for --help.
+    {"import", "FILE",
+     "Shows what importing the spreadsheet FILE (and the files after it) would add; with --yes, imports it after a "
+     "safety backup of the data folder.",
+     nullptr},
+    {"kind", "KIND", "What a spreadsheet of --import holds: vehicles, maintenance or parts.", nullptr},
+    {"yes", nullptr, "Makes --import write what it showed.", nullptr},
+    {"fill-empty", nullptr, "Makes --import fill the empty fields of records that exist (else they are skipped).",
+     nullptr},
 };
 
 // Qt's own options, which desktops and session managers pass: the window

@@ -2,6 +2,7 @@
 
 #include "DiskWatcher.h"
 #include "frmAutoMain.h"
+#include "frmImport.h"
 #include "frmLogin.h"
 #include "frmSyncConflicts.h"
 
@@ -32,10 +33,26 @@ void wireConflicts(frmAutoMain* main)
             main, [](const QList<SyncConflicts::Conflict>& found) { conflictsWindow()->showResult(found); });
 }
 
+// File > "Import from CSV...": the dialog made at its first use; an import reloads the main window.
+void wireImport(frmAutoMain* main)
+{
+    const QString name = QStringLiteral("importWiring");
+    if (main->findChild<QObject*>(name, Qt::FindDirectChildrenOnly))
+        return;
+    auto* wiring = new QObject(main);
+    wiring->setObjectName(name);
+    QObject::connect(main->mnuImport, &QAction::triggered, wiring, [main] {
+        frmImport* dialog = frmImport::instance();
+        QObject::connect(dialog, &frmImport::imported, main, &frmAutoMain::reloadRecords, Qt::UniqueConnection);
+        dialog->start();
+    });
+}
+
 void showMainWindow()
 {
     frmAutoMain* main = frmAutoMain::instance();
     wireConflicts(main);
+    wireImport(main);
     main->show();
     main->raise();
     main->activateWindow();

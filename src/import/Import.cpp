@@ -53,6 +53,8 @@ std::optional<bool> yesOrNo(QStringView value)
 
 QString oneLine(QString value)
 {
+    if (!value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n')))
+        return value;
     value.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     value.replace(QLatin1Char('\r'), QLatin1Char(' '));
     value.replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -62,6 +64,8 @@ QString oneLine(QString value)
 // The Notes box stores its line breaks as CR LF.
 QString notesText(QString value)
 {
+    if (!value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n')))
+        return value;
     value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     value.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     value.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
@@ -97,13 +101,14 @@ Row rowOf(const Source& s, qsizetype r)
         if (v.isEmpty())
             continue;
         const int target = m.columns.value(c, ImportMapping::Notes);
-        const QString header = t.headers.value(c);
-        const QString asNote =
-            (header.isEmpty() ? QStringLiteral("Column %1").arg(c + 1) : header) + QStringLiteral(": ") + v;
+        const auto asNote = [&] {
+            const QString header = t.headers.value(c);
+            return (header.isEmpty() ? QStringLiteral("Column %1").arg(c + 1) : header) + QStringLiteral(": ") + v;
+        };
         if (target == ImportMapping::LeftOut)
             continue;
         if (target == ImportMapping::Notes) {
-            extra << asNote;
+            extra << asNote();
         } else if (target == ImportMapping::Vehicle) {
             out.vehicle = v;
         } else if (target == ImportMapping::Name) {
@@ -115,7 +120,7 @@ Row rowOf(const Source& s, qsizetype r)
             else if (lower.contains(u"man") || lower.contains(u"stick"))
                 setPair(&out.values, 7, false);
             else
-                extra << asNote;
+                extra << asNote();
         } else if (m.kind == Kind::Vehicles && target == ImportMapping::boughtAsTarget()) {
             const QString lower = v.toLower();
             if (lower.contains(u"new"))
@@ -123,14 +128,14 @@ Row rowOf(const Source& s, qsizetype r)
             else if (lower.contains(u"used") || lower.contains(u"pre") || lower.contains(u"second"))
                 setPair(&out.values, 14, false);
             else
-                extra << asNote;
+                extra << asNote();
         } else if (target >= 1 && target <= out.values.size()) {
             const qsizetype i = target - 1;
             if (isTruth(m.kind, i)) {
                 if (const auto on = yesOrNo(v))
                     out.values[i] = *on ? QStringLiteral("True") : QStringLiteral("False");
                 else
-                    extra << asNote;
+                    extra << asNote();
             } else if (!m.ownExport) {
                 out.values[i] += (out.values[i].isEmpty() ? QString() : QStringLiteral(" ")) +
                                  (i == notes ? notesText(v) : oneLine(v));
@@ -191,6 +196,10 @@ public:
             return std::move(m_p);
         }
         m_listed = QSet<QString>(m_vehicles.cbegin(), m_vehicles.cend());
+        // One listing of the folder, so that the many new records are not looked for one by one.
+        const QStringList present =
+            QDir(DataFolder::path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        m_present = QSet<QString>(present.cbegin(), present.cend());
         m_claims.emplace(m_vehicles);
         // Vehicles before the entries and parts that may name them.
         std::stable_sort(sources.begin(), sources.end(), [](const Source* a, const Source* b) {
@@ -310,7 +319,7 @@ private:
     void addRecord(const Source& s, qsizetype r, const QString& name, const QString& file, const QStringList& values)
     {
         QString why;
-        std::optional<QByteArray> before = bytesOnDisk(file, &why);
+        std::optional<QByteArray> before = m_present.contains(file) ? bytesOnDisk(file, &why) : std::nullopt;
         if (!why.isEmpty())
             return skip(s, r, name, QStringLiteral("the file \"%1\" is there but cannot be read: %2").arg(file, why));
         m_claims->claim(file, rowName(s, r));
@@ -387,6 +396,7 @@ private:
     Preview m_p;
     QStringList m_vehicles;
     QSet<QString> m_listed;
+    QSet<QString> m_present; // the names in the data folder when the planning began
     QStringList m_added;
     std::optional<FileClaims> m_claims;
     QHash<QString, QString> m_addedBy; // file -> the row that adds or fills it

@@ -16,6 +16,7 @@ install(TARGETS Gearbook Linksmith gearbook_credentials RUNTIME DESTINATION "${G
 install(TARGETS gearbook_browser gearbook_printer LIBRARY DESTINATION "${GEARBOOK_PROGRAM_DIR}")
 # The help page and its pictures, linked into each user's program folder.
 install(FILES ReadMe.htm ${PROJECT_SOURCE_DIR}/docs/due-maintenance.png ${PROJECT_SOURCE_DIR}/docs/report.png
+        ${PROJECT_SOURCE_DIR}/docs/import-mapping.png
         DESTINATION "${GEARBOOK_HELP_DIR}")
 
 # The `gearbook` command: the source install's, with the first-start steps in

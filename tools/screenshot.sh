@@ -2,15 +2,17 @@
 # Draws the main window's three pages and the login preferences dialog,
 # offscreen and with a sample vehicle, into docs/ (the main window and the
 # dialog also under a dark colour scheme), and the "Due Maintenance" window
-# into docs/due-maintenance.png. Builds nothing: it runs the
-# mainwindow_screenshot and duewindow_screenshot programs of an existing build
+# into docs/due-maintenance.png, and the mapping step of "Import from CSV"
+# into docs/import-mapping.png. Builds nothing: it runs the
+# mainwindow_screenshot, duewindow_screenshot and importdialog_screenshot programs of an existing build
 # (built with the tests), by default in build/.
 #   tools/screenshot.sh [build folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
 mkdir -p docs
-for tool in "$build/tests/vehicles/mainwindow_screenshot" "$build/tests/due/duewindow_screenshot"; do
+for tool in "$build/tests/vehicles/mainwindow_screenshot" "$build/tests/due/duewindow_screenshot" \
+    "$build/tests/importer/importdialog_screenshot"; do
     if [ ! -x "$tool" ]; then
         echo "$tool is missing: build the target $(basename "$tool") first" >&2
         exit 1
@@ -27,3 +29,4 @@ shot vehicles/mainwindow_screenshot preferences.png prefs
 shot vehicles/mainwindow_screenshot main-window-dark.png 0 dark
 shot vehicles/mainwindow_screenshot preferences-dark.png prefs dark
 shot due/duewindow_screenshot due-maintenance.png
+shot importer/importdialog_screenshot import-mapping.png

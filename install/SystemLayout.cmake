@@ -17,6 +17,7 @@ install(TARGETS gearbook_browser gearbook_printer LIBRARY DESTINATION "${GEARBOO
 # The help page and its pictures, linked into each user's program folder.
 install(FILES ReadMe.htm ${PROJECT_SOURCE_DIR}/docs/due-maintenance.png ${PROJECT_SOURCE_DIR}/docs/report.png
               ${PROJECT_SOURCE_DIR}/docs/reminder.png
+        ${PROJECT_SOURCE_DIR}/docs/import-mapping.png
         DESTINATION "${GEARBOOK_HELP_DIR}")
 
 # The `gearbook` command: the source install's, with the first-start steps in

@@ -42,7 +42,7 @@ cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" || {
 expected=(
     "$folder/Gearbook" "$folder/GearbookBrowser.so" "$folder/GearbookPrinter.so" "$folder/Linksmith"
     "$folder/gearbook_credentials" "$folder/ReadMe.htm"
-    "$folder/due-maintenance.png" "$folder/report.png" "$folder/reminder.png" "$folder/logdata.gbx" "$folder/logdata2.gbx" "$folder/logdata3.gbx"
+    "$folder/due-maintenance.png" "$folder/report.png" "$folder/reminder.png" "$folder/import-mapping.png" "$folder/logdata.gbx" "$folder/logdata2.gbx" "$folder/logdata3.gbx"
     "$prefix/icons/hicolor/scalable/apps/$id.svg"
     "$prefix/applications/$id.desktop" "$prefix/applications/example.venbry.Linksmith.desktop"
     "$prefix/metainfo/$id.metainfo.xml"

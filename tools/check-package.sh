@@ -63,7 +63,7 @@ lib=/usr/lib/gearbook
 id=example.venbry.Gearbook
 for f in "$lib/Gearbook" "$lib/Linksmith" "$lib/gearbook_credentials" "$lib/GearbookBrowser.so" \
     "$lib/GearbookPrinter.so" /usr/bin/gearbook /usr/bin/linksmith /usr/share/gearbook/ReadMe.htm \
-    /usr/share/gearbook/due-maintenance.png /usr/share/gearbook/report.png /usr/share/gearbook/reminder.png "/usr/share/applications/$id.desktop" \
+    /usr/share/gearbook/due-maintenance.png /usr/share/gearbook/report.png /usr/share/gearbook/reminder.png /usr/share/gearbook/import-mapping.png "/usr/share/applications/$id.desktop" \
     /usr/share/applications/example.venbry.Linksmith.desktop "/usr/share/metainfo/$id.metainfo.xml" \
     "/usr/share/icons/hicolor/scalable/apps/$id.svg" "/usr/share/icons/hicolor/48x48/apps/$id.png" \
     /usr/share/man/man1/gearbook.1.gz /usr/share/man/man1/linksmith.1.gz; do

@@ -4,6 +4,7 @@
 #include "DataFolder.h"
 #include "Fonts.h"
 #include "Icon.h"
+#include "ImportCommand.h"
 #include "QuitAfterFirstPaint.h"
 #include "RaiseRunning.h"
 #include "RemindCommand.h"
@@ -20,6 +21,9 @@
 
 int main(int argc, char* argv[])
 {
+    // --import takes the data folder's lock and may share --vehicle with the report, so it is asked first.
+    if (const auto status = ImportCommand::run(argc, argv))
+        return *status;
     // --report makes its PDF on Qt's offscreen platform: no window, no display.
     if (const auto status = ReportCommand::run(argc, argv))
         return *status;

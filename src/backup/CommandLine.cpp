@@ -125,7 +125,17 @@ const Option Options[] = {
      "Writes the history of the vehicle named by --vehicle as a PDF into FILE, without a window or a "
      "display.",
      nullptr},
-    {"vehicle", "NAME", "The vehicle of --report, its name exactly as listed.", nullptr},
+    {"vehicle", "NAME", "The vehicle of --report, or of --import's entries and parts, its name exactly as listed.",
+     nullptr},
+    // Run by the import's own command line (src/import), which main() asks first; listed here for --help.
+    {"import", "FILE",
+     "Shows what importing the spreadsheet FILE (and the files after it) would add; with --yes, imports it after a "
+     "safety backup of the data folder.",
+     nullptr},
+    {"kind", "KIND", "What a spreadsheet of --import holds: vehicles, maintenance or parts.", nullptr},
+    {"yes", nullptr, "Makes --import write what it showed.", nullptr},
+    {"fill-empty", nullptr, "Makes --import fill the empty fields of records that exist (else they are skipped).",
+     nullptr},
     // Reminders: run by src/remind's command line, which main() asks first; listed here for --help.
     {"due", nullptr,
      "Lists the maintenance due within the Due Maintenance window's span (or --days N), overdue or due by mileage, "
@@ -149,6 +159,7 @@ const struct {
     {0, "Done, and the result checked (or the window was closed)."},
     {1, "Failed; the reason is on standard error. Also when there is no display for the window."},
     {2, "An argument is neither Gearbook's nor Qt's."},
+    {3, "--due: something is due."},
 };
 
 // Qt's text, under the command's name instead of the program's path behind it

@@ -536,6 +536,7 @@ private slots:
                                     "mnuBackup|Back Up Data...|Ctrl+B|1",
                                     "mnuRestore|Restore Data...||1",
                                     "mnuExport|Export to CSV...||1",
+                                    "mnuImport|Import from CSV...||1",
                                     "mnuReport|Vehicle Report...|Ctrl+Shift+P|0",
                                     "-mnuHyphen1",
                                     "mnuExit|Exit|Ctrl+X|1",

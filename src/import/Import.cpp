@@ -1,0 +1,538 @@
+#include "Import.h"
+
+#include "Archive.h"
+#include "DataFolder.h"
+#include "ImportClaims.h"
+#include "NameOrder.h"
+#include "RecordFile.h"
+#include "Restore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+
+namespace Import {
+
+namespace {
+
+using ImportMapping::Kind;
+using ImportMapping::Mapping;
+
+void (*g_afterWrite)(int) = nullptr;
+
+QString quoted(const QString& name)
+{
+    return QStringLiteral("\u201C%1\u201D").arg(name);
+}
+
+QString fileName(const QString& path)
+{
+    return QFileInfo(path).fileName();
+}
+
+// The option buttons of a vehicle file, stored as truth values.
+bool isTruth(Kind kind, qsizetype value)
+{
+    return kind == Kind::Vehicles && (value == 7 || value == 8 || value == 14 || value == 15);
+}
+
+std::optional<bool> yesOrNo(QStringView value)
+{
+    if (auto truth = RecordFile::truthOf(value))
+        return truth;
+    const QString v = value.toString().toLower();
+    if (v == u"yes" || v == u"y" || v == u"x" || v == u"1")
+        return true;
+    if (v == u"no" || v == u"n" || v == u"0")
+        return false;
+    return std::nullopt;
+}
+
+QString oneLine(QString value)
+{
+    if (!value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n')))
+        return value;
+    value.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    value.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return value;
+}
+
+// The Notes box stores its line breaks as CR LF.
+QString notesText(QString value)
+{
+    if (!value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n')))
+        return value;
+    value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    value.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    value.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return value;
+}
+
+struct Row {
+    QString vehicle;
+    QString name;
+    QStringList values; // truth values as "True" / "False"
+};
+
+void setPair(QStringList* values, int first, bool firstOn)
+{
+    (*values)[first] = firstOn ? QStringLiteral("True") : QStringLiteral("False");
+    (*values)[first + 1] = firstOn ? QStringLiteral("False") : QStringLiteral("True");
+}
+
+Row rowOf(const Source& s, qsizetype r)
+{
+    const Mapping& m = s.mapping;
+    const CsvTable::Table& t = s.table;
+    Row out;
+    out.vehicle = m.vehicle;
+    out.values = QStringList(ImportMapping::valueCaptions(m.kind).size());
+    const qsizetype notes = out.values.size() - 1;
+    QStringList extra;
+    const qsizetype columns = std::max(qsizetype(m.columns.size()), t.columnCount(r));
+    for (qsizetype c = 0; c < columns; ++c) {
+        QString v = t.value(r, c).toString();
+        if (!m.ownExport)
+            v = v.trimmed();
+        if (v.isEmpty())
+            continue;
+        const int target = m.columns.value(c, ImportMapping::Notes);
+        const auto asNote = [&] {
+            const QString header = t.headers.value(c);
+            return (header.isEmpty() ? QStringLiteral("Column %1").arg(c + 1) : header) + QStringLiteral(": ") + v;
+        };
+        if (target == ImportMapping::LeftOut)
+            continue;
+        if (target == ImportMapping::Notes) {
+            extra << asNote();
+        } else if (target == ImportMapping::Vehicle) {
+            out.vehicle = v;
+        } else if (target == ImportMapping::Name) {
+            out.name = v;
+        } else if (m.kind == Kind::Vehicles && target == ImportMapping::transmissionTarget()) {
+            const QString lower = v.toLower();
+            if (lower.contains(u"auto"))
+                setPair(&out.values, 7, true);
+            else if (lower.contains(u"man") || lower.contains(u"stick"))
+                setPair(&out.values, 7, false);
+            else
+                extra << asNote();
+        } else if (m.kind == Kind::Vehicles && target == ImportMapping::boughtAsTarget()) {
+            const QString lower = v.toLower();
+            if (lower.contains(u"new"))
+                setPair(&out.values, 14, true);
+            else if (lower.contains(u"used") || lower.contains(u"pre") || lower.contains(u"second"))
+                setPair(&out.values, 14, false);
+            else
+                extra << asNote();
+        } else if (target >= 1 && target <= out.values.size()) {
+            const qsizetype i = target - 1;
+            if (isTruth(m.kind, i)) {
+                if (const auto on = yesOrNo(v))
+                    out.values[i] = *on ? QStringLiteral("True") : QStringLiteral("False");
+                else
+                    extra << asNote();
+            } else if (!m.ownExport) {
+                out.values[i] += (out.values[i].isEmpty() ? QString() : QStringLiteral(" ")) +
+                                 (i == notes ? notesText(v) : oneLine(v));
+            } else {
+                out.values[i] = v;
+            }
+        }
+    }
+    if (!extra.isEmpty())
+        out.values[notes] += (out.values[notes].isEmpty() ? QString() : QStringLiteral("\r\n")) +
+                             notesText(extra.join(QLatin1Char('\n')));
+    if (m.kind == Kind::Vehicles)
+        for (int i : {7, 8, 14, 15})
+            if (out.values[i].isEmpty())
+                out.values[i] = QStringLiteral("False");
+    return out;
+}
+
+QByteArray recordBytes(Kind kind, const QStringList& values)
+{
+    RecordFile::Writer w;
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (isTruth(kind, i))
+            w.truth(RecordFile::truthOf(values[i]).value_or(false));
+        else
+            w.text(values[i]);
+    }
+    w.endRecord();
+    return w.bytes();
+}
+
+std::optional<QByteArray> bytesOnDisk(const QString& file, QString* whyUnreadable)
+{
+    const RecordFile::ReadResult read = VehicleFiles::readRecord(VehicleFiles::inData(file));
+    if (read.unreadable())
+        *whyUnreadable = read.error;
+    if (!read)
+        return std::nullopt;
+    return read.bytes;
+}
+
+QStringList sortedNames(QStringList names)
+{
+    std::stable_sort(names.begin(), names.end(), NameOrder::Less());
+    return names;
+}
+
+class Planner {
+public:
+    explicit Planner(Existing existing) : m_existing(existing) {}
+
+    Preview run(QList<const Source*> sources)
+    {
+        QString whyUnreadable;
+        m_vehicles = VehicleFiles::LoadVehicleList(&whyUnreadable);
+        if (!whyUnreadable.isEmpty()) {
+            m_p.error = QStringLiteral("The vehicle list cannot be read: %1").arg(whyUnreadable);
+            return std::move(m_p);
+        }
+        m_listed = QSet<QString>(m_vehicles.cbegin(), m_vehicles.cend());
+        // One listing of the folder, so that the many new records are not looked for one by one.
+        const QStringList present =
+            QDir(DataFolder::path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        m_present = QSet<QString>(present.cbegin(), present.cend());
+        m_claims.emplace(m_vehicles);
+        // Vehicles before the entries and parts that may name them.
+        std::stable_sort(sources.begin(), sources.end(), [](const Source* a, const Source* b) {
+            return a->mapping.kind == Kind::Vehicles && b->mapping.kind != Kind::Vehicles;
+        });
+        for (const Source* s : sources) {
+            sample(*s);
+            for (qsizetype r = 0; r < s->table.rowCount(); ++r) {
+                const Row row = rowOf(*s, r);
+                if (s->mapping.kind == Kind::Vehicles)
+                    vehicleRow(*s, r, row);
+                else
+                    entryRow(*s, r, row);
+            }
+        }
+        finishLists();
+        return std::move(m_p);
+    }
+
+private:
+    void sample(const Source& s)
+    {
+        Sample sample;
+        sample.file = s.file;
+        const Kind kind = s.mapping.kind;
+        if (kind != Kind::Vehicles)
+            sample.captions << ImportMapping::nameCaption(Kind::Vehicles);
+        sample.captions << ImportMapping::nameCaption(kind) << ImportMapping::valueCaptions(kind);
+        for (qsizetype r = 0; r < std::min(qsizetype(SampleRows), s.table.rowCount()); ++r) {
+            const Row row = rowOf(s, r);
+            QStringList shown;
+            if (kind != Kind::Vehicles)
+                shown << row.vehicle;
+            shown << row.name << row.values;
+            sample.rows << shown;
+        }
+        m_p.samples << sample;
+    }
+
+    void skip(const Source& s, qsizetype r, const QString& name, const QString& reason)
+    {
+        m_p.skipped << Skipped{s.file, s.table.rowNumber(r), name, reason};
+    }
+
+    QString rowName(const Source& s, qsizetype r) const
+    {
+        return QStringLiteral("row %1 of %2").arg(s.table.rowNumber(r)).arg(fileName(s.file));
+    }
+
+    // Why the file cannot be the new record's: an earlier row or another record has it.
+    QString sharedFile(const QString& file) const
+    {
+        const QString who = m_claims->claimant(file);
+        return who.isEmpty() ? QString() : QStringLiteral("it would share the file \"%1\" with %2").arg(file, who);
+    }
+
+    // Adds the vehicle to the list when it is not there yet; why not when it cannot be.
+    QString ensureVehicle(const Source& s, qsizetype r, const QString& vehicle)
+    {
+        if (m_listed.contains(vehicle))
+            return QString();
+        if (const auto problem = ImportClaims::nameProblem(vehicle, VehicleFiles::maintListFile(vehicle)))
+            return QStringLiteral("the vehicle %1 cannot be added: %2").arg(quoted(vehicle), *problem);
+        for (const QString& file : VehicleFiles::ownFiles(vehicle))
+            if (const QString why = sharedFile(file); !why.isEmpty())
+                return QStringLiteral("the vehicle %1 cannot be added: %2").arg(quoted(vehicle), why);
+        if (m_listed.size() >= VehicleFiles::MaxVehicles)
+            return QStringLiteral("the vehicle list holds %1 vehicles, the most it can").arg(VehicleFiles::MaxVehicles);
+        m_claims->claimVehicle(vehicle);
+        m_listed.insert(vehicle);
+        m_added << vehicle;
+        m_addedBy.insert(VehicleFiles::vehicleFile(vehicle), rowName(s, r));
+        ++m_p.vehicles;
+        return QString();
+    }
+
+    void write(const QString& file, const QByteArray& bytes, std::optional<QByteArray> before)
+    {
+        m_p.writes << Write{file, bytes, std::move(before)};
+    }
+
+    // A record that exists: skipped, or its empty fields filled.
+    void existing(const Source& s, qsizetype r, const QString& name, const QString& file, const QStringList& values)
+    {
+        if (const auto by = m_addedBy.constFind(file); by != m_addedBy.cend())
+            return skip(s, r, name, QStringLiteral("the same name as %1").arg(*by));
+        m_addedBy.insert(file, rowName(s, r));
+        if (m_existing == Existing::Skip)
+            return skip(s, r, name, QStringLiteral("it exists already and is left as it is"));
+        QString why;
+        const std::optional<QByteArray> before = bytesOnDisk(file, &why);
+        auto stored = before ? RecordFile::parseTextRecord(*before, int(values.size())) : QStringList(values.size());
+        if (!why.isEmpty() || !stored)
+            return skip(s, r, name,
+                        QStringLiteral("its record \"%1\" cannot be read%2")
+                            .arg(file, why.isEmpty() ? QString() : QStringLiteral(": ") + why));
+        const Kind kind = s.mapping.kind;
+        QStringList merged = *stored;
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            if (!isTruth(kind, i) && merged[i].isEmpty())
+                merged[i] = values[i];
+        }
+        // An option pair neither of whose buttons is chosen is empty.
+        for (int first : {7, 14})
+            if (kind == Kind::Vehicles && !RecordFile::truthOf(merged[first]).value_or(false) &&
+                !RecordFile::truthOf(merged[first + 1]).value_or(false)) {
+                merged[first] = values[first];
+                merged[first + 1] = values[first + 1];
+            }
+        const QByteArray bytes = recordBytes(kind, merged);
+        if (merged == *stored || (before && bytes == *before))
+            return;
+        write(file, bytes, before);
+        ++m_p.filled;
+    }
+
+    void addRecord(const Source& s, qsizetype r, const QString& name, const QString& file, const QStringList& values)
+    {
+        QString why;
+        std::optional<QByteArray> before = m_present.contains(file) ? bytesOnDisk(file, &why) : std::nullopt;
+        if (!why.isEmpty())
+            return skip(s, r, name, QStringLiteral("the file \"%1\" is there but cannot be read: %2").arg(file, why));
+        m_claims->claim(file, rowName(s, r));
+        m_addedBy.insert(file, rowName(s, r));
+        write(file, recordBytes(s.mapping.kind, values), std::move(before));
+    }
+
+    void vehicleRow(const Source& s, qsizetype r, const Row& row)
+    {
+        const QString& name = row.name;
+        if (name.isEmpty())
+            return skip(s, r, name, QStringLiteral("the vehicle's name is empty"));
+        if (const auto problem = ImportClaims::nameProblem(name, VehicleFiles::maintListFile(name)))
+            return skip(s, r, name, *problem);
+        const QString file = VehicleFiles::vehicleFile(name);
+        if (m_listed.contains(name))
+            return existing(s, r, name, file, row.values);
+        if (const QString why = ensureVehicle(s, r, name); !why.isEmpty())
+            return skip(s, r, name, why);
+        addRecord(s, r, name, file, row.values);
+    }
+
+    void entryRow(const Source& s, qsizetype r, const Row& row)
+    {
+        const QString& name = row.name;
+        const bool maintenance = s.mapping.kind == Kind::Maintenance;
+        if (row.vehicle.isEmpty())
+            return skip(s, r, name, QStringLiteral("no vehicle is named for it"));
+        if (name.isEmpty())
+            return skip(s, r, name, QStringLiteral("the name is empty"));
+        if (const QString why = ensureVehicle(s, r, row.vehicle); !why.isEmpty())
+            return skip(s, r, name, why);
+        const QString list =
+            maintenance ? VehicleFiles::maintListFile(row.vehicle) : VehicleFiles::partsListFile(row.vehicle);
+        const QString file = VehicleFiles::recordFile(row.vehicle, name);
+        if (const auto problem = ImportClaims::nameProblem(name, file))
+            return skip(s, r, name, *problem);
+        auto names = m_lists.constFind(list);
+        if (names == m_lists.cend()) {
+            const auto read = m_claims->list(list);
+            if (!read)
+                return skip(s, r, name, QStringLiteral("the list \"%1\" cannot be read").arg(list));
+            names = m_lists.insert(list, QSet<QString>(read->cbegin(), read->cend()));
+            m_listOrder << list;
+        }
+        if (names->contains(name))
+            return existing(s, r, name, file, row.values);
+        if (const QString why = sharedFile(file); !why.isEmpty())
+            return skip(s, r, name, why);
+        const qsizetype before = m_p.writes.size();
+        addRecord(s, r, name, file, row.values);
+        if (m_p.writes.size() == before)
+            return;
+        m_newNames[list] << name;
+        ++(maintenance ? m_p.entries : m_p.parts);
+    }
+
+    void finishLists()
+    {
+        QString why;
+        for (const QString& list : std::as_const(m_listOrder)) {
+            if (!m_newNames.contains(list))
+                continue;
+            std::optional<QByteArray> before = bytesOnDisk(list, &why);
+            const QStringList names = sortedNames(*m_claims->list(list) + m_newNames.value(list));
+            write(list, RecordFile::listFile(names), std::move(before));
+        }
+        if (!m_added.isEmpty())
+            write(VehicleFiles::listFile(), RecordFile::listFile(sortedNames(m_vehicles + m_added)),
+                  bytesOnDisk(VehicleFiles::listFile(), &why));
+    }
+
+    Existing m_existing;
+    Preview m_p;
+    QStringList m_vehicles;
+    QSet<QString> m_listed;
+    QSet<QString> m_present; // the names in the data folder when the planning began
+    QStringList m_added;
+    std::optional<ImportClaims> m_claims;
+    QHash<QString, QString> m_addedBy; // file -> the row that adds or fills it
+    QHash<QString, QSet<QString>> m_lists;
+    QStringList m_listOrder;
+    QHash<QString, QStringList> m_newNames;
+};
+
+QString counted(int n, const char* one, const char* many)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(QString::fromLatin1(n == 1 ? one : many));
+}
+
+} // namespace
+
+QString Preview::counts() const
+{
+    return QStringLiteral("%1, %2 and %3")
+        .arg(counted(vehicles, "vehicle", "vehicles"), counted(entries, "maintenance entry", "maintenance entries"),
+             counted(parts, "part", "parts"));
+}
+
+QString Preview::text() const
+{
+    if (!error.isEmpty())
+        return error;
+    QStringList lines;
+    for (const Sample& s : samples) {
+        lines << QStringLiteral("%1, as it will be stored:").arg(QDir::toNativeSeparators(s.file));
+        lines << QStringLiteral("  ") + s.captions.join(QStringLiteral(" | "));
+        for (const QStringList& row : s.rows) {
+            QStringList shown;
+            for (const QString& v : row)
+                shown << oneLine(v);
+            lines << QStringLiteral("  ") + shown.join(QStringLiteral(" | "));
+        }
+    }
+    lines << QStringLiteral("To add: %1.").arg(counts());
+    if (filled > 0)
+        lines << QStringLiteral("%1 that exist get values in their empty fields.")
+                     .arg(counted(filled, "record", "records"));
+    if (!skipped.isEmpty())
+        lines << QStringLiteral("%1 skipped:").arg(counted(int(skipped.size()), "row", "rows"));
+    for (const Skipped& s : skipped)
+        lines << QStringLiteral("  %1 row %2%3: %4")
+                     .arg(fileName(s.file))
+                     .arg(s.row)
+                     .arg(s.name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(quoted(s.name)), s.reason);
+    return lines.join(QLatin1Char('\n'));
+}
+
+Preview preview(const QList<Source>& sources, Existing existing)
+{
+    QList<const Source*> all;
+    for (const Source& s : sources)
+        all << &s;
+    return Planner(existing).run(all);
+}
+
+Outcome run(const QList<Source>& sources, Existing existing)
+{
+    Outcome o;
+    o.done = preview(sources, existing);
+    if (!o.done.error.isEmpty()) {
+        o.error = QStringLiteral("Nothing has been imported. %1").arg(o.done.error);
+        return o;
+    }
+    if (o.done.writes.isEmpty()) {
+        o.ok = true;
+        return o;
+    }
+    const QString folder = DataFolder::path();
+    DataFolder::CreateDataFolder();
+    o.safetyBackup = Restore::safetyBackupPath(folder, QDateTime::currentDateTime());
+    const Backup::Outcome backup = Backup::writeBackup(folder, o.safetyBackup);
+    if (!backup) {
+        o.error = QStringLiteral("The records could not be backed up first, so nothing has been imported.\n\n%1")
+                      .arg(backup.error);
+        o.safetyBackup.clear();
+        return o;
+    }
+    QList<const Write*> written;
+    for (const Write& w : std::as_const(o.done.writes)) {
+        if (w.before && *w.before == w.bytes)
+            continue;
+        const QString path = VehicleFiles::inData(w.file);
+        if (const WriteResult result = VehicleFiles::writeRecord(path, w.bytes); !result) {
+            // Back to the folder as it was, newest first.
+            QStringList notBack;
+            for (auto it = written.crbegin(); it != written.crend(); ++it) {
+                const QString back = VehicleFiles::inData((*it)->file);
+                const bool ok =
+                    (*it)->before ? bool(VehicleFiles::writeRecord(back, *(*it)->before)) : QFile::remove(back);
+                if (!ok)
+                    notBack << (*it)->file;
+            }
+            o.error =
+                QStringLiteral("\"%1\" could not be saved: %2\n\n").arg(QDir::toNativeSeparators(path), result.error);
+            if (notBack.isEmpty())
+                o.error += QStringLiteral("Nothing has been imported; the records are as they were. They are also "
+                                          "in the safety backup\n\n\"%1\"")
+                               .arg(QDir::toNativeSeparators(o.safetyBackup));
+            else
+                o.error += QStringLiteral("%1 could not be put back as they were. File > Restore Data with the safety "
+                                          "backup\n\n\"%2\"\n\nputs every record back as it was before the import.")
+                               .arg(notBack.join(QStringLiteral(", ")), QDir::toNativeSeparators(o.safetyBackup));
+            return o;
+        }
+        written << &w;
+        if (g_afterWrite)
+            g_afterWrite(int(written.size()));
+    }
+    o.ok = true;
+    return o;
+}
+
+QString outcomeText(const Outcome& o)
+{
+    if (!o)
+        return o.error;
+    QString text = QStringLiteral("Imported %1.").arg(o.done.counts());
+    if (o.done.filled > 0)
+        text += QStringLiteral(" %1 that existed got values in their empty fields.")
+                    .arg(counted(o.done.filled, "record", "records"));
+    if (!o.done.skipped.isEmpty())
+        text += QStringLiteral(" %1 skipped.").arg(counted(int(o.done.skipped.size()), "row was", "rows were"));
+    if (o.safetyBackup.isEmpty())
+        return text + QStringLiteral(" Nothing needed to be written.");
+    return text + QStringLiteral("\n\nYour records as they were before are kept in the safety backup\n\n\"%1\"\n\n"
+                                 "File > Restore Data with it undoes the import.")
+                      .arg(QDir::toNativeSeparators(o.safetyBackup));
+}
+
+void setAfterWriteForTests(void (*hook)(int written))
+{
+    g_afterWrite = hook;
+}
+
+} // namespace Import

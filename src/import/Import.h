@@ -1,0 +1,85 @@
+#pragma once
+
+#include "CsvTable.h"
+#include "ImportMapping.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Records brought in from spreadsheet files: what would be added is worked
+// out first (preview), without writing anything; an import writes exactly
+// that, after a safety backup of the data folder, and puts every file back
+// when a write fails. Names already in the data folder are never written over.
+// The caller holds the data folder's lock.
+namespace Import {
+
+struct Source {
+    QString file; // for messages
+    CsvTable::Table table;
+    ImportMapping::Mapping mapping;
+};
+
+// What happens to records whose name exists already.
+enum class Existing { Skip, FillEmpty };
+
+struct Skipped {
+    QString file;
+    int row = 0; // as a spreadsheet program numbers it
+    QString name;
+    QString reason;
+};
+
+// The first rows of a file as they will be stored, under their captions.
+struct Sample {
+    QString file;
+    QStringList captions;
+    QList<QStringList> rows;
+};
+
+struct Write {
+    QString file; // in the data folder
+    QByteArray bytes;
+    std::optional<QByteArray> before; // nothing when there is no such file yet
+};
+
+struct Preview {
+    QString error;                            // the data folder cannot be read: nothing can be imported
+    int vehicles = 0, entries = 0, parts = 0; // records added
+    int filled = 0;                           // records that exist, whose empty fields get values
+    QList<Sample> samples;
+    QList<Skipped> skipped;
+    QList<Write> writes; // records first, their lists after, the vehicle list last
+
+    // The preview as the command line prints it.
+    QString text() const;
+    QString counts() const; // "2 vehicles, 10 maintenance entries and 0 parts"
+};
+
+constexpr int SampleRows = 5;
+
+Preview preview(const QList<Source>& sources, Existing existing);
+
+struct Outcome {
+    bool ok = false;
+    QString error;        // for the user; says whether the folder is as it was
+    QString safetyBackup; // the data folder as it was before, once written
+    Preview done;
+
+    explicit operator bool() const { return ok; }
+};
+
+// Works the preview out again (the folder may have changed since it was shown)
+// and writes it.
+Outcome run(const QList<Source>& sources, Existing existing);
+
+// The final message for the user.
+QString outcomeText(const Outcome& outcome);
+
+// For tests: called after each file written.
+void setAfterWriteForTests(void (*hook)(int written));
+
+} // namespace Import

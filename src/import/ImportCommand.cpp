@@ -1,0 +1,156 @@
+#include "ImportCommand.h"
+
+#include "DataFolder.h"
+#include "Import.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+
+#include <csignal>
+#include <cstdio>
+
+namespace ImportCommand {
+
+namespace {
+
+void print(FILE* stream, const QString& text)
+{
+    std::fputs(qPrintable(text + QLatin1Char('\n')), stream);
+    std::fflush(stream);
+}
+
+bool asked(int argc, char* argv[])
+{
+    bool import = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView arg(argv[i]);
+        // Help is the general command line's, which lists these options too.
+        for (const QByteArrayView help : {"--help", "--help-all", "-h", "-?"})
+            if (arg == help)
+                return false;
+        import = import || arg == "--import" || arg.startsWith("--import=");
+    }
+    return import;
+}
+
+QString holderText(const DataFolder::LockHolder& h)
+{
+    QString who = h.program.isEmpty() ? QStringLiteral("another copy of Gearbook") : h.program;
+    if (h.pid > 0)
+        who += QStringLiteral(" (process %1)").arg(h.pid);
+    if (!h.host.isEmpty())
+        who += QStringLiteral(" on %1").arg(h.host);
+    return who;
+}
+
+QString mappingText(const Import::Source& s)
+{
+    QStringList parts;
+    for (qsizetype c = 0; c < s.mapping.columns.size(); ++c)
+        parts << QStringLiteral("%1 -> %2")
+                     .arg(s.table.headers.value(c), ImportMapping::caption(s.mapping.kind, s.mapping.columns[c]));
+    return QStringLiteral("%1 (%2, separated by \"%3\") read as %4; columns: %5")
+        .arg(QDir::toNativeSeparators(s.file), s.table.encoding,
+             s.table.separator == u'\t' ? QStringLiteral("tab") : QString(s.table.separator),
+             ImportMapping::kindName(s.mapping.kind), parts.join(QStringLiteral(", ")));
+}
+
+} // namespace
+
+std::optional<int> run(int argc, char* argv[])
+{
+    if (!asked(argc, argv))
+        return std::nullopt;
+    // A write past a file size limit (`ulimit -f`) fails and is reported, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Gearbook"));
+    QCommandLineParser parser;
+    const QCommandLineOption import(QStringLiteral("import"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption kind(QStringLiteral("kind"), QString(), QStringLiteral("KIND"));
+    const QCommandLineOption vehicle(QStringLiteral("vehicle"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption yes(QStringLiteral("yes"));
+    const QCommandLineOption fillEmpty(QStringLiteral("fill-empty"));
+    parser.addOptions({import, kind, vehicle, yes, fillEmpty});
+    const QString usage = QStringLiteral("An import is --import FILE.csv... [--kind vehicles|maintenance|parts] "
+                                         "[--vehicle NAME] [--yes] [--fill-empty].");
+    if (!parser.parse(QCoreApplication::arguments())) {
+        print(stderr, QStringLiteral("Gearbook: %1\n%2").arg(parser.errorText(), usage));
+        return 2;
+    }
+    std::optional<ImportMapping::Kind> chosenKind;
+    if (parser.isSet(kind) && !(chosenKind = ImportMapping::kindNamed(parser.value(kind)))) {
+        print(stderr, QStringLiteral("Gearbook: \"%1\" is not a kind of record. %2").arg(parser.value(kind), usage));
+        return 2;
+    }
+    if (parser.values(vehicle).size() > 1 || parser.values(kind).size() > 1) {
+        print(stderr, QStringLiteral("Gearbook: --kind and --vehicle are given once. %1").arg(usage));
+        return 2;
+    }
+    const QStringList files = parser.values(import) + parser.positionalArguments();
+
+    DataFolder::Lock lock;
+    const DataFolder::Lock::Result locked = lock.take();
+    if (locked != DataFolder::Lock::Result::Held) {
+        print(stderr, locked == DataFolder::Lock::Result::Failed
+                          ? QStringLiteral("Gearbook: the data folder cannot be locked: %1. Nothing has been imported.")
+                                .arg(lock.error())
+                          : QStringLiteral("Gearbook: the records are in use by %1. Nothing has been imported; "
+                                           "please close it first.")
+                                .arg(holderText(lock.holder())));
+        return 1;
+    }
+
+    QList<Import::Source> sources;
+    for (const QString& file : files) {
+        CsvTable::Result read = CsvTable::readFile(file);
+        if (!read.table) {
+            print(stderr, QStringLiteral("Gearbook: \"%1\" cannot be imported. %2")
+                              .arg(QDir::toNativeSeparators(file), read.error));
+            return 1;
+        }
+        Import::Source s{file, std::move(*read.table), {}};
+        if (auto own = ImportMapping::ownExport(s.table.headers)) {
+            s.mapping = *own;
+        } else if (!chosenKind) {
+            print(stderr, QStringLiteral("Gearbook: \"%1\" is not a Gearbook export; say which records it holds "
+                                         "with --kind vehicles, --kind maintenance or --kind parts.")
+                              .arg(QDir::toNativeSeparators(file)));
+            return 2;
+        } else {
+            s.mapping = ImportMapping::prefilled(*chosenKind, s.table.headers);
+        }
+        s.mapping.vehicle = parser.value(vehicle);
+        if (s.mapping.kind != ImportMapping::Kind::Vehicles && s.mapping.vehicle.isEmpty() &&
+            !s.mapping.columns.contains(ImportMapping::Vehicle)) {
+            print(stderr, QStringLiteral("Gearbook: \"%1\" names no vehicle; say whose records these are with "
+                                         "--vehicle NAME.")
+                              .arg(QDir::toNativeSeparators(file)));
+            return 2;
+        }
+        print(stdout, mappingText(s));
+        sources << std::move(s);
+    }
+    const auto existing = parser.isSet(fillEmpty) ? Import::Existing::FillEmpty : Import::Existing::Skip;
+    if (!parser.isSet(yes)) {
+        const Import::Preview preview = Import::preview(sources, existing);
+        if (!preview.error.isEmpty()) {
+            print(stderr, QStringLiteral("Gearbook: %1").arg(preview.error));
+            return 1;
+        }
+        print(stdout, preview.text());
+        print(stdout, QStringLiteral("Nothing has been written; add --yes to import."));
+        return 0;
+    }
+    const Import::Outcome outcome = Import::run(sources, existing);
+    if (!outcome) {
+        print(stderr, QStringLiteral("Gearbook: %1").arg(outcome.error));
+        return 1;
+    }
+    print(stdout, outcome.done.text());
+    print(stdout, Import::outcomeText(outcome));
+    return 0;
+}
+
+} // namespace ImportCommand

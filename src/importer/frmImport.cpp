@@ -1,0 +1,161 @@
+#include "frmImport.h"
+
+#include "DataFolder.h"
+#include "PlatformServices.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScopeGuard>
+#include <QStandardPaths>
+
+namespace {
+
+using ImportMapping::Kind;
+
+const QString Title = QStringLiteral("Import from CSV");
+constexpr int ShownValues = 3;
+
+Kind kindAt(int index)
+{
+    return index == 0 ? Kind::Vehicles : index == 1 ? Kind::Maintenance : Kind::Parts;
+}
+
+int indexOf(Kind kind)
+{
+    return kind == Kind::Vehicles ? 0 : kind == Kind::Maintenance ? 1 : 2;
+}
+
+} // namespace
+
+frmImport::frmImport(QWidget* parent) : QDialog(parent)
+{
+    setupUi(this);
+    tblMapping->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    connect(cmdBrowse, &QPushButton::clicked, this, &frmImport::cmdBrowse_Click);
+    connect(cboKind, &QComboBox::activated, this, &frmImport::cboKind_Click);
+    connect(cboVehicle, &QComboBox::currentTextChanged, this, &frmImport::refreshPreview);
+    connect(optSkip, &QRadioButton::toggled, this, &frmImport::refreshPreview);
+    connect(cmdImport, &QPushButton::clicked, this, &frmImport::cmdImport_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    cmdImport->setEnabled(false);
+}
+
+void frmImport::start()
+{
+    cboVehicle->clear();
+    cboVehicle->addItems(VehicleFiles::LoadVehicleList());
+    show();
+    raise();
+    activateWindow();
+    if (!m_source)
+        cmdBrowse_Click();
+}
+
+void frmImport::cmdBrowse_Click()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    const auto path = platform().openFileDialog(
+        QStringLiteral("Spreadsheet Files (*.csv;*.txt)|*.csv;*.txt|All Files (*.*)|*.*"), folder, Title);
+    if (path)
+        openFile(*path);
+}
+
+bool frmImport::openFile(const QString& path)
+{
+    CsvTable::Result read = CsvTable::readFile(path);
+    if (!read.table) {
+        platform().messageBox(
+            QStringLiteral("\"%1\" cannot be imported.\n\n%2").arg(QDir::toNativeSeparators(path), read.error), Title,
+            MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    Import::Source s{path, std::move(*read.table), {}};
+    const auto own = ImportMapping::ownExport(s.table.headers);
+    s.mapping = own ? *own : ImportMapping::prefilled(ImportMapping::guessKind(s.table.headers), s.table.headers);
+    m_source = std::move(s);
+    txtFile->setText(QDir::toNativeSeparators(path));
+    cboKind->setCurrentIndex(indexOf(m_source->mapping.kind));
+    fillMapping();
+    return true;
+}
+
+void frmImport::cboKind_Click()
+{
+    if (!m_source)
+        return;
+    m_source->mapping = ImportMapping::prefilled(kindAt(cboKind->currentIndex()), m_source->table.headers);
+    fillMapping();
+}
+
+void frmImport::fillMapping()
+{
+    const Import::Source& s = *m_source;
+    const Kind kind = s.mapping.kind;
+    cboVehicle->setEnabled(kind != Kind::Vehicles);
+    tblMapping->clearContents();
+    tblMapping->setRowCount(int(s.table.headers.size()));
+    const QList<ImportMapping::Choice> choices = ImportMapping::choices(kind);
+    for (int c = 0; c < s.table.headers.size(); ++c) {
+        tblMapping->setItem(c, 0, new QTableWidgetItem(s.table.headers[c]));
+        QStringList first;
+        for (qsizetype r = 0; r < std::min(qsizetype(ShownValues), s.table.rowCount()); ++r)
+            first << s.table.value(r, c).toString().simplified();
+        tblMapping->setItem(c, 1, new QTableWidgetItem(first.join(QStringLiteral(", "))));
+        auto* field = new QComboBox(tblMapping);
+        for (const ImportMapping::Choice& choice : choices)
+            field->addItem(choice.caption, choice.target);
+        field->setCurrentIndex(field->findData(s.mapping.columns.value(c, ImportMapping::Notes)));
+        connect(field, &QComboBox::activated, this, [this, c, field] {
+            m_source->mapping.columns[c] = field->currentData().toInt();
+            refreshPreview();
+        });
+        tblMapping->setCellWidget(c, 2, field);
+    }
+    refreshPreview();
+}
+
+Import::Source frmImport::source() const
+{
+    Import::Source s = *m_source;
+    s.mapping.vehicle = cboVehicle->currentText().trimmed();
+    return s;
+}
+
+Import::Existing frmImport::existingNames() const
+{
+    return optFill->isChecked() ? Import::Existing::FillEmpty : Import::Existing::Skip;
+}
+
+void frmImport::refreshPreview()
+{
+    if (!m_source)
+        return;
+    const Import::Preview preview = Import::preview({source()}, existingNames());
+    txtPreview->setPlainText(preview.text());
+    cmdImport->setEnabled(preview.error.isEmpty() && !preview.writes.isEmpty());
+}
+
+void frmImport::cmdImport_Click()
+{
+    if (!m_source)
+        return;
+    Import::Outcome outcome;
+    {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+        outcome = Import::run({source()}, existingNames());
+    }
+    if (outcome && !outcome.safetyBackup.isEmpty())
+        emit imported();
+    platform().messageBox(Import::outcomeText(outcome), Title, MsgButtons::Ok,
+                          outcome ? MsgIcon::Information : MsgIcon::Warning);
+    if (outcome) {
+        m_source.reset();
+        accept();
+    }
+}

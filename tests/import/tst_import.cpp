@@ -1,0 +1,248 @@
+#include "CsvExport.h"
+#include "CsvTable.h"
+#include "DataFolder.h"
+#include "Import.h"
+#include "RecordFile.h"
+#include "TestEnvironment.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QtTest>
+
+namespace {
+
+using ImportMapping::Kind;
+
+// Every file of the data folder, by name.
+QMap<QString, QByteArray> snapshot()
+{
+    QMap<QString, QByteArray> files;
+    const QDir dir(DataFolder::path());
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
+        files.insert(name, readAll(dir.filePath(name)));
+    return files;
+}
+
+Import::Source source(const QString& file, const QByteArray& bytes, std::optional<Kind> kind = {},
+                      const QString& vehicle = QString())
+{
+    CsvTable::Result read = CsvTable::parse(bytes);
+    if (!read.table)
+        qFatal("%s", qPrintable(read.error));
+    Import::Source s{file, std::move(*read.table), {}};
+    s.mapping = kind ? ImportMapping::prefilled(*kind, s.table.headers) : *ImportMapping::ownExport(s.table.headers);
+    s.mapping.vehicle = vehicle;
+    return s;
+}
+
+Import::Source fromFile(const QString& path, Kind kind, const QString& vehicle)
+{
+    return source(path, readAll(path), kind, vehicle);
+}
+
+int g_limitAfter = 0;
+std::unique_ptr<FileSizeLimit> g_limit;
+
+} // namespace
+
+class TestImport : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestEnvironment> env;
+    QString data;
+
+    void put(const QString& file, const QByteArray& bytes) { writeAll(data + file, bytes); }
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<TestEnvironment>();
+        data = env->dataFolder();
+    }
+    void cleanup()
+    {
+        Import::setAfterWriteForTests(nullptr);
+        g_limit.reset();
+        env.reset();
+    }
+
+    // What the export writes, an import into an empty folder gives back byte for byte.
+    void ownExportRoundTrips()
+    {
+        put("MainList.gbx", RecordFile::listFile({"Citro\u00EBn", "Ford"}));
+        RecordFile::Writer ford;
+        for (int i = 0; i < 17; ++i) {
+            if (i == 7 || i == 8 || i == 14 || i == 15)
+                ford.truth(i == 7 || i == 15);
+            else
+                ford.text(i == 16 ? QStringLiteral("\u0141\u00F3d\u017A, big;\r\n second line ")
+                                  : "v" + QString::number(i));
+        }
+        put("Ford.gbx", ford.endRecord().bytes());
+        put("FordMaint.gbx", RecordFile::listFile({"Brakes", "Oil"}));
+        put("FordOil.gbx", RecordFile::textRecord({"1/2/2024", "", "100", "200", "Shop; Main", "a\r\nb"}));
+        put("FordBrakes.gbx", RecordFile::textRecord({"", "", "", "", "", "\u20AC 5"}));
+        put("FordParts.gbx", RecordFile::listFile({"Filter"}));
+        put("FordFilter.gbx", RecordFile::textRecord({"a", "b", "c", "d", "e", "f", "g", "h"}));
+        QStringList citroen(17, "x");
+        citroen[7] = citroen[8] = citroen[14] = citroen[15] = "#FALSE#";
+        put("Citro\u00EBn.gbx", RecordFile::textRecord(citroen).replace("\"#FALSE#\"", "#FALSE#"));
+        const auto before = snapshot();
+        QVERIFY(CsvExport::exportTo(env->home()));
+
+        QDir(data).removeRecursively();
+        DataFolder::CreateMakerFolder();
+        QList<Import::Source> sources;
+        for (const QString& name : {"parts.csv", "maintenance.csv", "vehicles.csv"})
+            sources << source(name, readAll(env->home() + "/" + name));
+        const Import::Outcome outcome = Import::run(sources, Import::Existing::Skip);
+        QVERIFY2(outcome, qPrintable(outcome.error));
+        QCOMPARE(outcome.done.counts(), "2 vehicles, 2 maintenance entries and 1 part");
+        QCOMPARE(snapshot(), before);
+        QVERIFY(QFileInfo::exists(outcome.safetyBackup));
+        QVERIFY(Import::outcomeText(outcome).contains(QDir::toNativeSeparators(outcome.safetyBackup)));
+    }
+
+    // Separators, quotes across lines, the encodings a spreadsheet program may save in.
+    void readsWhatSpreadsheetsWrite_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("encoding");
+        const QByteArray text = "Date;Service;Notes\r\n2024-01-02;Oil;\"line \"\"one\"\"\r\nline two\"\r\n\r\n";
+        QTest::newRow("semicolons, BOM") << ("\xEF\xBB\xBF" + text) << "UTF-8";
+        QByteArray utf16("\xFF\xFE");
+        for (QChar c : QString::fromUtf8(text))
+            utf16 += char(c.unicode() & 0xFF), utf16 += char(c.unicode() >> 8);
+        QTest::newRow("UTF-16") << utf16 << "UTF-16";
+        QTest::newRow("tabs, LF") << QByteArray(
+                                         "Date\tService\tNotes\n2024-01-02\tOil\t\"line \"\"one\"\"\r\nline two\"")
+                                  << "UTF-8";
+    }
+    void readsWhatSpreadsheetsWrite()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, encoding);
+        const CsvTable::Result r = CsvTable::parse(bytes);
+        QVERIFY2(r.table, qPrintable(r.error));
+        QCOMPARE(r.table->encoding, encoding);
+        QCOMPARE(r.table->headers, QStringList({"Date", "Service", "Notes"}));
+        QCOMPARE(r.table->rowCount(), 1);
+        QCOMPARE(r.table->row(0), QStringList({"2024-01-02", "Oil", "line \"one\"\r\nline two"}));
+    }
+
+    // Files LibreOffice Calc saved: ";" in UTF-16 with a byte-order mark, and Windows-1252; the mapping is pre-filled.
+    void importsLibreOfficeFiles()
+    {
+        put("MainList.gbx", RecordFile::listFile({"Ford"}));
+        const Import::Source utf8 = fromFile(TEST_DATA "/libreoffice-semicolon-bom.csv", Kind::Maintenance, "Ford");
+        const Import::Source cp1252 = fromFile(TEST_DATA "/libreoffice-windows-1252.csv", Kind::Parts, "Ford");
+        QCOMPARE(utf8.table.separator, ';');
+        QCOMPARE(utf8.table.encoding, "UTF-16");
+        QCOMPARE(cp1252.table.encoding, "Windows-1252");
+        const Import::Outcome outcome = Import::run({utf8, cp1252}, Import::Existing::Skip);
+        QVERIFY2(outcome, qPrintable(outcome.error));
+        QCOMPARE(outcome.done.counts(), "0 vehicles, 2 maintenance entries and 2 parts");
+        QCOMPARE(readAll(data + "FordMaint.gbx"), "\"Oil change\"\r\n\"Timing belt\"\r\n");
+        // Date, Odometer, Shop and Notes found their fields; Cost went into the Notes with its header.
+        QCOMPARE(RecordFile::parseTextRecord(readAll(data + "FordOil change.gbx"), 6),
+                 QStringList({"2024-03-01", "", "45210", "", "Garage M\u00FCller", "Synthetic\r\nCost: 45.90"}));
+        QCOMPARE(RecordFile::parseTextRecord(readAll(data + "FordWiper blades.gbx"), 8),
+                 QStringList({"Caf\u00E9 Autos", "2024-02-10", "Bosch", "", "", "", "2", "\u20AC 19"}));
+        QVERIFY(readAll(data + "FordTiming belt.gbx").contains("&#321;")); // a letter outside the code page kept
+    }
+
+    // A name that exists is skipped, or only its empty fields filled; the list keeps its order.
+    void existingNamesSkippedOrFilled()
+    {
+        put("MainList.gbx", RecordFile::listFile({"Ford"}));
+        put("FordMaint.gbx", RecordFile::listFile({"Oil"}));
+        put("FordOil.gbx", RecordFile::textRecord({"2020-01-01", "", "", "", "", "mine"}));
+        const QByteArray csv = "Service,Date,Odometer,Notes\nOil,2024-05-05,900,theirs\nAir filter,2024-05-05,,\n";
+        const auto oil = readAll(data + "FordOil.gbx");
+
+        Import::Outcome skipped =
+            Import::run({source("m.csv", csv, Kind::Maintenance, "Ford")}, Import::Existing::Skip);
+        QVERIFY(skipped);
+        QCOMPARE(readAll(data + "FordOil.gbx"), oil);
+        QCOMPARE(skipped.done.skipped.size(), 1);
+        QCOMPARE(skipped.done.skipped[0].row, 2);
+        QCOMPARE(readAll(data + "FordMaint.gbx"), "\"Air filter\"\r\n\"Oil\"\r\n");
+
+        Import::Outcome filled =
+            Import::run({source("m.csv", csv, Kind::Maintenance, "Ford")}, Import::Existing::FillEmpty);
+        QVERIFY(filled);
+        QCOMPARE(filled.done.filled, 1);
+        QCOMPARE(RecordFile::parseTextRecord(readAll(data + "FordOil.gbx"), 6),
+                 QStringList({"2020-01-01", "", "900", "", "", "mine"}));
+        // Filled again, nothing is left to fill: nothing is written.
+        const auto before = snapshot();
+        const Import::Outcome again =
+            Import::run({source("m.csv", csv, Kind::Maintenance, "Ford")}, Import::Existing::FillEmpty);
+        QVERIFY(again && again.safetyBackup.isEmpty());
+        QCOMPARE(snapshot(), before);
+    }
+
+    // Rows that cannot become records are listed with their reasons; the others are imported.
+    void refusedRowsListed()
+    {
+        put("MainList.gbx", RecordFile::listFile({"Ford", "FordOil"}));
+        const QByteArray csv = "Vehicle,Service,Date\nFord,Oil,1\nFord,Brakes?,2\nFord,,3\nFord,Maint,4\n"
+                               "Ford,Tyres,5\nFord,Tyres,6\n";
+        const Import::Preview p = Import::preview({source("m.csv", csv, Kind::Maintenance)}, Import::Existing::Skip);
+        QCOMPARE(p.entries, 1);
+        QStringList reasons;
+        for (const Import::Skipped& s : p.skipped)
+            reasons << QString::number(s.row) + " " + s.reason;
+        QCOMPARE(
+            reasons,
+            QStringList({"2 it would share the file \"FordOil.gbx\" with the vehicle file of \u201CFordOil\u201D",
+                         "3 the name holds \u201C?\u201D, which no file name can hold", "4 the name is empty",
+                         "5 it would share the file \"FordMaint.gbx\" with the maintenance list of \u201CFord\u201D",
+                         "7 it would share the file \"FordTyres.gbx\" with row 6 of m.csv"}));
+        QVERIFY(p.text().contains("m.csv row 3 (\u201CBrakes?\u201D)"));
+        QVERIFY(!QFileInfo::exists(data + "FordTyres.gbx")); // a preview writes nothing
+    }
+
+    // A disk that fills half way through: every file written is put back, and the message names the safety backup.
+    void diskFullHalfWayLeavesTheFolderAsItWas()
+    {
+        put("MainList.gbx", RecordFile::listFile({"Ford"}));
+        put("FordMaint.gbx", RecordFile::listFile({"Oil"}));
+        put("FordOil.gbx", RecordFile::textRecord({"1", "", "", "", "", ""}));
+        const auto before = snapshot();
+        Import::setAfterWriteForTests([](int written) {
+            if (written == 2)
+                g_limit = std::make_unique<FileSizeLimit>(16);
+        });
+        const QByteArray csv = "Vehicle,Service,Notes\nFord,A,long enough to pass the limit\nFord,B,x\nFord,C,"
+                               "long enough to pass the limit\nVan,D,\n";
+        const Import::Outcome o = Import::run({source("m.csv", csv, Kind::Maintenance)}, Import::Existing::Skip);
+        g_limit.reset();
+        QVERIFY(!o);
+        QVERIFY2(o.error.contains("the records are as they were"), qPrintable(o.error));
+        QVERIFY(o.error.contains(QDir::toNativeSeparators(o.safetyBackup)));
+        QCOMPARE(snapshot(), before);
+    }
+
+    // Untrusted files: each cap refused with a message, in time.
+    void capsRefused()
+    {
+        QByteArray rows = "Service\n";
+        for (qsizetype i = 0; i <= CsvTable::MaxRows; ++i)
+            rows += "x\n";
+        QCOMPARE(CsvTable::parse(rows).error,
+                 "The file has more than 200,000 rows; please split it into smaller files.");
+        QCOMPARE(CsvTable::parse("A\n\"" + QByteArray(CsvTable::MaxFieldChars + 1, 'x') + "\"\n").error,
+                 "Row 2: a value is longer than 65,536 characters.");
+        QCOMPARE(CsvTable::parse("A\n" + QByteArray(CsvTable::MaxColumns + 1, ',') + "\n").error,
+                 "Row 2 has more than 256 columns.");
+        QCOMPARE(CsvTable::parse("A\n\"never closed\n").error,
+                 "Row 2: a quoted value is not closed before the end of the file.");
+        const QString big = env->home() + "/big.csv";
+        QFile f(big);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(CsvTable::MaxFileBytes + 1));
+        QVERIFY(CsvTable::readFile(big).error.startsWith("The file is larger than 64 MiB"));
+    }
+};
+
+GEARBOOK_TEST_MAIN(TestImport)
+#include "tst_import.moc"

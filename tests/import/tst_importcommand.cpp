@@ -1,0 +1,77 @@
+#include "DataFolder.h"
+#include "RecordFile.h"
+#include "TestEnvironment.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QtTest>
+
+// `gearbook --import` as a user types it: the preview alone writes nothing,
+// --yes imports, and a data folder in use is refused with its holder named.
+class TestImportCommand : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestEnvironment> env;
+
+    struct Run {
+        int status = -1;
+        QString out, err;
+    };
+    Run gearbook(const QStringList& arguments)
+    {
+        QProcess p;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.remove("DISPLAY");
+        e.remove("QT_QPA_PLATFORM");
+        p.setProcessEnvironment(e);
+        p.start(GEARBOOK_PROGRAM, arguments);
+        p.waitForFinished(60000);
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+                p.readAllStandardError()};
+    }
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<TestEnvironment>();
+        writeAll(env->dataFolder() + "MainList.gbx", RecordFile::listFile({"Ford"}));
+        writeAll(env->home() + "/log.csv", "Date,Service,Cost\n2024-01-01,Oil,45.90\n2024-02-01,Oil,12\n");
+    }
+    void cleanup() { env.reset(); }
+
+    void previewThenImport()
+    {
+        const QString csv = env->home() + "/log.csv";
+        Run r = gearbook({"--import", csv, "--vehicle", "Ford"});
+        QCOMPARE(r.status, 2);
+        QVERIFY(r.err.contains("--kind maintenance"));
+
+        r = gearbook({"--import", csv, "--kind", "maintenance", "--vehicle", "Ford"});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains("Cost -> Add to Notes"), qPrintable(r.out));
+        QVERIFY(r.out.contains("log.csv row 3 (\u201COil\u201D): it would share the file \"FordOil.gbx\" with row 2"));
+        QVERIFY(r.out.contains("Nothing has been written; add --yes to import."));
+        QVERIFY(!QFileInfo::exists(DataFolder::path() + "FordOil.gbx"));
+
+        r = gearbook({"--import", csv, "--kind", "maintenance", "--vehicle", "Ford", "--yes"});
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.out.contains("Imported 0 vehicles, 1 maintenance entry and 0 parts."));
+        QCOMPARE(RecordFile::parseTextRecord(readAll(DataFolder::path() + "FordOil.gbx"), 6)->last(), "Cost: 45.90");
+    }
+
+    void refusedWhileTheFolderIsInUse()
+    {
+        DataFolder::Lock lock;
+        QCOMPARE(lock.take(), DataFolder::Lock::Result::Held);
+        const Run r =
+            gearbook({"--import", env->home() + "/log.csv", "--kind", "maintenance", "--vehicle", "Ford", "--yes"});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QString("in use by %1 (process %2)")
+                                    .arg(QCoreApplication::applicationName())
+                                    .arg(QCoreApplication::applicationPid())),
+                 qPrintable(r.err));
+        QVERIFY(!QFileInfo::exists(DataFolder::path() + "FordOil.gbx"));
+    }
+};
+
+GEARBOOK_TEST_MAIN(TestImportCommand)
+#include "tst_importcommand.moc"

@@ -47,51 +47,53 @@ void tellConflictsAsTheyArrive(DiskWatcher* watcher)
 {
     auto* alert = new ConflictAlert(watcher, [] { conflictsWindow()->showAndRefresh(); });
     QObject::connect(watcher, &DiskWatcher::folderChanged, alert, &ConflictAlert::check);
-    // File > "Import from CSV...": the dialog made at its first use; an import reloads the main window.
-    void wireImport(frmAutoMain * main)
-    {
-        const QString name = QStringLiteral("importWiring");
-        if (main->findChild<QObject*>(name, Qt::FindDirectChildrenOnly))
-            return;
-        auto* wiring = new QObject(main);
-        wiring->setObjectName(name);
-        QObject::connect(main->mnuImport, &QAction::triggered, wiring, [main] {
-            frmImport* dialog = frmImport::instance();
-            QObject::connect(dialog, &frmImport::imported, main, &frmAutoMain::reloadRecords, Qt::UniqueConnection);
-            dialog->start();
-        });
-    }
+}
 
-    void showMainWindow()
-    {
-        frmAutoMain* main = frmAutoMain::instance();
-        wireConflicts(main);
-        DueDatesMenu::addTo(main);
-        wireImport(main);
-        main->show();
-        main->raise();
-        main->activateWindow();
-        DiskWatcher::watchAfterFirstPaint(main, tellConflictsAsTheyArrive);
-        if (std::exchange(g_showDueAtStart, false))
-            main->mnuDueMaint_Click();
-    }
+// File > "Import from CSV...": the dialog made at its first use; an import reloads the main window.
+void wireImport(frmAutoMain* main)
+{
+    const QString name = QStringLiteral("importWiring");
+    if (main->findChild<QObject*>(name, Qt::FindDirectChildrenOnly))
+        return;
+    auto* wiring = new QObject(main);
+    wiring->setObjectName(name);
+    QObject::connect(main->mnuImport, &QAction::triggered, wiring, [main] {
+        frmImport* dialog = frmImport::instance();
+        QObject::connect(dialog, &frmImport::imported, main, &frmAutoMain::reloadRecords, Qt::UniqueConnection);
+        dialog->start();
+    });
+}
 
-    // What a later start on this computer brings to the front: a dialog that waits
-    // for an answer, else the main window, else the login window.
-    void raiseShownWindow()
-    {
-        QWidget* window = QApplication::activeModalWidget();
-        if (!window && frmAutoMain::exists() && frmAutoMain::existing()->isVisible())
-            window = frmAutoMain::existing();
-        if (!window && frmLogin::exists())
-            window = frmLogin::existing();
-        if (!window)
-            return;
-        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-        window->show();
-        window->raise();
-        window->activateWindow();
-    }
+void showMainWindow()
+{
+    frmAutoMain* main = frmAutoMain::instance();
+    wireConflicts(main);
+    DueDatesMenu::addTo(main);
+    wireImport(main);
+    main->show();
+    main->raise();
+    main->activateWindow();
+    DiskWatcher::watchAfterFirstPaint(main, tellConflictsAsTheyArrive);
+    if (std::exchange(g_showDueAtStart, false))
+        main->mnuDueMaint_Click();
+}
+
+// What a later start on this computer brings to the front: a dialog that waits
+// for an answer, else the main window, else the login window.
+void raiseShownWindow()
+{
+    QWidget* window = QApplication::activeModalWidget();
+    if (!window && frmAutoMain::exists() && frmAutoMain::existing()->isVisible())
+        window = frmAutoMain::existing();
+    if (!window && frmLogin::exists())
+        window = frmLogin::existing();
+    if (!window)
+        return;
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
 
 } // namespace
 

@@ -61,7 +61,7 @@ const QList<Usual>& usualNames(Kind kind)
         {2, "purchasedate date bought"},
         {3, "brand manufacturer make"},
         {4, "warranty warrantyexpires warrantyuntil"},
-        {5, "size specs specifications spec"},
+        {5, "size dimensions measurements details"},
         {6, "installed installdate installationdate"},
         {7, "quantity qty count numberofparts ofparts pieces"},
         {8, "notes note comments comment remarks memo"},

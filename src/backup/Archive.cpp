@@ -12,7 +12,6 @@
 #include <QTimeZone>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -23,6 +22,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <zlib.h>
 
 #ifndef GEARBOOK_VERSION
 #define GEARBOOK_VERSION "0"
@@ -151,36 +151,6 @@ struct ArchiveFree {
     void operator()(archive* a) const { lib().archive_free(a); }
 };
 using ArchivePtr = std::unique_ptr<archive, ArchiveFree>;
-
-// CRC-32 as gzip's trailer holds it; libarchive does not check it, so a
-// damaged byte in the padding between members would otherwise go unseen.
-// Four bytes a step (the "slicing" tables): the stream is some 1 KiB a file.
-quint32 crc32(quint32 crc, const void* data, size_t size)
-{
-    using Tables = std::array<std::array<quint32, 256>, 4>;
-    static const Tables table = [] {
-        Tables t{};
-        for (quint32 i = 0; i < 256; ++i) {
-            quint32 c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[0][i] = c;
-        }
-        for (quint32 i = 0; i < 256; ++i)
-            for (int k = 1; k < 4; ++k)
-                t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
-        return t;
-    }();
-    const auto* p = static_cast<const unsigned char*>(data);
-    crc = ~crc;
-    for (; size >= 4; size -= 4, p += 4) {
-        crc ^= quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
-        crc = table[3][crc & 0xFF] ^ table[2][(crc >> 8) & 0xFF] ^ table[1][(crc >> 16) & 0xFF] ^ table[0][crc >> 24];
-    }
-    for (; size > 0; --size)
-        crc = table[0][(crc ^ *p++) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
 
 // ---------------------------------------------------------------------------
 // Reading the data folder
@@ -505,7 +475,9 @@ private:
             r->m_outerFailed = true;
             return -1;
         }
-        r->m_crc = crc32(r->m_crc, *block, size);
+        // CRC-32 as gzip's trailer holds it; libarchive does not check it, so a
+        // damaged byte in the padding between members would otherwise go unseen.
+        r->m_crc = quint32(::crc32_z(r->m_crc, static_cast<const Bytef*>(*block), size));
         r->m_length += size;
         return la_ssize_t(size);
     }

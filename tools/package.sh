@@ -55,8 +55,6 @@ else
 fi
 # shellcheck source=tools/ccache-env.sh
 . tools/ccache-env.sh
-# Every core, as tools/test.sh builds (dh builds one file at a time otherwise).
-case " $DEB_BUILD_OPTIONS " in *" parallel="*) ;; *) DEB_BUILD_OPTIONS="$DEB_BUILD_OPTIONS parallel=$(nproc)" ;; esac
 # What ccache did for this build alone, whatever else uses the cache meanwhile.
 stats="$out/ccache-stats.log"
 rm -f "$stats"

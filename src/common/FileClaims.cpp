@@ -72,18 +72,18 @@ const std::optional<QStringList>& FileClaims::listOf(const QString& listFile) co
     return *it;
 }
 
-QList<FileClaims::Claim> FileClaims::claimsOf(const QString& file) const
+QList<FileClaims::Claim> FileClaims::claimsOf(const QString& file, Qt::CaseSensitivity cs) const
 {
     QList<Claim> claims;
-    if (file == VehicleFiles::listFile())
+    if (file.compare(VehicleFiles::listFile(), cs) == 0)
         claims.append({Claim::VehicleList, {}, {}});
-    if (!file.endsWith(Extension))
+    if (!file.endsWith(Extension, cs))
         return claims;
     const QStringView stem = QStringView(file).chopped(Extension.size());
     QSet<QString> seen; // a vehicle listed twice is one vehicle
     for (const QString& v : m_vehicles) {
         // Only a vehicle whose name begins the file name can claim it.
-        if (v.isEmpty() || !stem.startsWith(v) || seen.contains(v))
+        if (v.isEmpty() || !stem.startsWith(v, cs) || seen.contains(v))
             continue;
         seen.insert(v);
         const QStringView rest = stem.mid(v.size());
@@ -91,11 +91,11 @@ QList<FileClaims::Claim> FileClaims::claimsOf(const QString& file) const
             claims.append({Claim::Vehicle, v, {}});
             continue; // no entry has an empty name
         }
-        if (rest == u"Maint")
+        if (rest.compare(u"Maint", cs) == 0)
             claims.append({Claim::MaintList, v, {}});
-        else if (rest == u"Parts")
+        else if (rest.compare(u"Parts", cs) == 0)
             claims.append({Claim::PartsList, v, {}});
-        else if (rest == u"Pic")
+        else if (rest.compare(u"Pic", cs) == 0)
             claims.append({Claim::Picture, v, {}});
         const QString entry = rest.toString();
         for (const auto& [listFile, kind] : {std::pair{VehicleFiles::maintListFile(v), Claim::MaintEntry},
@@ -105,8 +105,9 @@ QList<FileClaims::Claim> FileClaims::claimsOf(const QString& file) const
                 claims.append({Claim::Unknown, v, {}});
                 continue;
             }
-            for (qsizetype n = list->count(entry); n > 0; --n)
-                claims.append({kind, v, entry});
+            for (const QString& name : *list)
+                if (name.compare(entry, cs) == 0)
+                    claims.append({kind, v, name});
         }
     }
     return claims;

@@ -116,7 +116,9 @@ void BM_SaveThroughStore(benchmark::State& state)
             for (int i = 0; i < values.size(); ++i)
                 writeValue(writer, i, values.at(i));
             writer.endRecord();
-            if (!read || *read != writer.bytes())
+            // As the window saved before the store: it asked the claims itself (mayChange).
+            if ((!read || *read != writer.bytes()) &&
+                FileClaims(vehicles).othersThan(VehicleFiles::vehicleFile(mine.vehicle), mine).isEmpty())
                 benchmark::DoNotOptimize(VehicleFiles::writeRecord(path, writer.bytes()).ok);
         }
         values[0] = QString::number(++turn);

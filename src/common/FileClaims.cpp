@@ -62,6 +62,31 @@ FileClaims::FileClaims(QStringList vehicles) : m_vehicles(std::move(vehicles)) {
 void FileClaims::setList(const QString& listFile, std::optional<QStringList> names)
 {
     m_lists[listFile] = std::move(names);
+    m_index.remove(listFile);
+}
+
+void FileClaims::addToList(const QString& listFile, const QString& name)
+{
+    listOf(listFile);
+    std::optional<QStringList>& list = m_lists[listFile];
+    if (!list)
+        return;
+    list->append(name);
+    if (const auto index = m_index.find(listFile); index != m_index.end())
+        (*index)[name.toCaseFolded()].append(name);
+}
+
+const QHash<QString, QStringList>& FileClaims::indexOf(const QString& listFile) const
+{
+    auto it = m_index.find(listFile);
+    if (it == m_index.end()) {
+        QHash<QString, QStringList> index;
+        if (const std::optional<QStringList>& list = listOf(listFile))
+            for (const QString& name : *list)
+                index[name.toCaseFolded()].append(name);
+        it = m_index.insert(listFile, std::move(index));
+    }
+    return *it;
 }
 
 const std::optional<QStringList>& FileClaims::listOf(const QString& listFile) const
@@ -105,8 +130,14 @@ QList<FileClaims::Claim> FileClaims::claimsOf(const QString& file, Qt::CaseSensi
                 claims.append({Claim::Unknown, v, {}});
                 continue;
             }
-            for (const QString& name : *list)
-                if (name.compare(entry, cs) == 0)
+            // One pass over a list asked once; its index for a list asked again and again (an import).
+            if (cs == Qt::CaseSensitive && !m_index.contains(listFile)) {
+                for (qsizetype n = list->count(entry); n > 0; --n)
+                    claims.append({kind, v, entry});
+                continue;
+            }
+            for (const QString& name : indexOf(listFile).value(entry.toCaseFolded()))
+                if (cs == Qt::CaseInsensitive || name == entry)
                     claims.append({kind, v, name});
         }
     }

@@ -45,6 +45,8 @@ public:
     void setList(const QString& listFile, std::optional<QStringList> names);
     // A vehicle added to the list (a planned import): it claims its files from now on.
     void addVehicle(const QString& vehicle) { m_vehicles << vehicle; }
+    // A name added to a list file that can be read (a planned import).
+    void addToList(const QString& listFile, const QString& name);
     // The names of a list file as known here (set, or read once); nothing when it cannot be read.
     std::optional<QStringList> list(const QString& listFile) const { return listOf(listFile); }
 
@@ -64,7 +66,11 @@ public:
 private:
     // The names of a list file; nothing when it cannot be read.
     const std::optional<QStringList>& listOf(const QString& listFile) const;
+    // The names of a readable list by their case-folded form, in list order:
+    // a long list (an import of thousands) is asked once per row.
+    const QHash<QString, QStringList>& indexOf(const QString& listFile) const;
 
     QStringList m_vehicles;
     mutable QHash<QString, std::optional<QStringList>> m_lists;
+    mutable QHash<QString, QHash<QString, QStringList>> m_index;
 };

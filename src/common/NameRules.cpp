@@ -69,8 +69,8 @@ std::optional<QString> caseProblem(const QString& name, const QStringList& files
     for (const QString& file : files) {
         for (const FileClaims::Claim& c : claims.claimsOf(file, Qt::CaseInsensitive)) {
             const QString other = RecordStore::fileOf(c);
-            if (other == file)
-                continue; // the same file: the claims' own question
+            if (c.kind == FileClaims::Claim::Unknown || other == file)
+                continue; // the same file, or an unreadable list: the claims' own question
             if (brief)
                 return QStringLiteral("its file \"%1\" differs only by letter case from \"%2\" (%3), and on a USB "
                                       "stick or a folder synced with Windows or a Mac they are one file")

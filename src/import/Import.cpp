@@ -412,7 +412,7 @@ private:
             return;
         m_newNames[list] << name;
         m_listClaims.insert(list, listClaim);
-        m_claims->setList(list, *m_claims->list(list) << name);
+        m_claims->addToList(list, name);
         ++(maintenance ? m_p.entries : m_p.parts);
     }
 

@@ -20,7 +20,7 @@ QString because(const QString& reason)
 
 RecordStore::Outcome setAsideAndTell(RecordStore& store, const FileClaims::Claim& mine, const QString& reason)
 {
-    const RecordStore::Outcome aside = store.setAside(mine);
+    RecordStore::Outcome aside = store.setAside(mine);
     if (tellRefusal(aside))
         return aside;
     const QString& path = aside.path;

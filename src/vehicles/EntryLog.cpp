@@ -47,7 +47,7 @@ void setFieldText(QWidget* field, const QString& text)
 EntryLogKind EntryLogKind::maintenance()
 {
     return {QStringLiteral("Maint"),
-            6,
+            RecordLayout::count(RecordLayout::Kind::Maintenance),
             QStringLiteral("Please type in a new maintenance to the database."),
             QStringLiteral("Add Maintenance"),
             QStringLiteral("Remove Maintenance"),
@@ -58,7 +58,7 @@ EntryLogKind EntryLogKind::maintenance()
 EntryLogKind EntryLogKind::parts()
 {
     return {QStringLiteral("Parts"),
-            8,
+            RecordLayout::count(RecordLayout::Kind::Part),
             QStringLiteral("Please type in a new Part to add to the database."),
             QStringLiteral("Add Part"),
             QStringLiteral("Remove Part"),

@@ -204,7 +204,7 @@ void frmAutoMain::removeVehicleFiles(const QString& vehicle, const QStringList& 
 
 std::optional<QString> frmAutoMain::newVehicleProblem(const QString& name) const
 {
-    if (const auto problem = NameRules::nameProblem(name))
+    if (auto problem = NameRules::nameProblem(name))
         return problem;
     if (const QString file = VehicleFiles::clashingFile(name, vehicleNames()); !file.isEmpty())
         return QStringLiteral("The name \"%1\" cannot be used: its file \"%2\" would be a file that already holds "

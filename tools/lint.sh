@@ -55,6 +55,18 @@ done
 [ "$bad" -eq 0 ] || exit 1
 echo "layers: $((SECONDS - start)) s"
 
+echo "records: checking that record bytes are made and written in src/common only"
+# The record store (src/common/RecordStore.h) is the one way into the data
+# folder's record, list and picture files: it asks whose file it is and keeps
+# the value rule. Bytes made or written around it would skip both.
+outside=$(git grep -nE 'RecordFile::(Writer|textRecord|listFile|plainLine)|VehicleFiles::(writeRecord|SaveVehicleList)|(^|[^.>:[:alnum:]_])setAside\(' \
+    -- 'src/*.cpp' 'src/*.h' ':!src/common/*' || true)
+if [ -n "$outside" ]; then
+    echo "$outside" >&2
+    echo "record bytes made or written outside src/common: go through RecordStore" >&2
+    exit 1
+fi
+
 start=$SECONDS
 echo "clang-tidy-14: checking src/"
 # Every source of src/ that the build compiles, each once (the browser module

@@ -11,7 +11,7 @@ packages=(
     xvfb xauth xdotool imagemagick
     poppler-utils
     help2man
-    libical-dev dunst khal dbus dbus-x11 systemd
+    libical-dev dunst khal dbus dbus-x11 systemd libglib2.0-bin
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -45,7 +45,8 @@ int backUp(const QString& value, const QCommandLineParser&)
             QStringLiteral("Gearbook: there is no data folder to back up at \"%1\".").arg(native(DataFolder::path())));
         return 1;
     }
-    Restore::removeUnfinishedUnlessInUse();
+    if (const QString found = Restore::removeUnfinishedUnlessInUse(); !found.isEmpty())
+        print(stderr, QStringLiteral("Gearbook: %1").arg(found));
     const Backup::Outcome result = Backup::writeBackup(DataFolder::path(), file);
     if (!result) {
         print(stderr, QStringLiteral("Gearbook: %1").arg(result.error));
@@ -90,7 +91,8 @@ int exportTo(const QString& folder, const QCommandLineParser&)
         print(stderr, QStringLiteral("Gearbook: the folder \"%1\" could not be made.").arg(native(folder)));
         return 1;
     }
-    Restore::removeUnfinishedUnlessInUse();
+    if (const QString found = Restore::removeUnfinishedUnlessInUse(); !found.isEmpty())
+        print(stderr, QStringLiteral("Gearbook: %1").arg(found));
     const CsvExport::Outcome result = CsvExport::exportTo(folder);
     if (!result) {
         print(stderr, QStringLiteral("Gearbook: %1").arg(result.error));
@@ -145,7 +147,8 @@ const Option Options[] = {
     {"days", "N", "The span of --due and --remind: what is due within N days.", nullptr},
     {"remind", nullptr,
      "Shows what is due as one desktop notification, at most once a day, with an action that opens Gearbook; "
-     "run daily when \"Remind me on the desktop\" is on.",
+     "run daily when \"Remind me on the desktop\" is on. Exits 1 when the notification could not be shown (no "
+     "notification service answers), 0 when it was shown, when nothing is due or when it was shown today.",
      nullptr},
     {"calendar", "FILE", "Writes each entry's next inspection as an all-day event into FILE (.ics appended).", nullptr},
     {"show-due", nullptr, "Opens the window with the Due Maintenance window shown.", nullptr},

@@ -66,13 +66,36 @@ std::optional<QString> addEntries(const QString& vehicle, const QString& listFil
 
 } // namespace
 
+namespace {
+
+// Begins with "'"s (any number, none too) and then a character that starts a formula.
+bool wouldNeedGuard(QStringView value)
+{
+    qsizetype i = 0;
+    while (i < value.size() && value[i] == u'\'')
+        ++i;
+    return i < value.size() && QStringView(u"=+-@\t\r").contains(value[i]);
+}
+
+} // namespace
+
+QString guarded(const QString& value)
+{
+    return wouldNeedGuard(value) ? QLatin1Char('\'') + value : value;
+}
+
+QString unguarded(QStringView value)
+{
+    return (value.startsWith(u'\'') && wouldNeedGuard(value.sliced(1)) ? value.sliced(1) : value).toString();
+}
+
 QByteArray row(const QStringList& fields)
 {
     QByteArray line;
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0)
             line += ',';
-        const QByteArray value = fields[i].toUtf8();
+        const QByteArray value = guarded(fields[i]).toUtf8();
         const bool quote = value.contains(',') || value.contains('"') || value.contains('\r') || value.contains('\n') ||
                            value.startsWith(' ') || value.endsWith(' ');
         if (quote)

@@ -11,8 +11,17 @@
 namespace CsvExport {
 
 // One CSV line, ended by CR LF: a field holding a comma, a quote, a line
-// break or leading or trailing blanks is quoted, its quotes doubled.
+// break or leading or trailing blanks is quoted, its quotes doubled. Each
+// value goes through guarded() first.
 QByteArray row(const QStringList& fields);
+
+// A value that a spreadsheet program would run as a formula (it begins with
+// "=", "+", "-", "@", a tab or a carriage return) gets a leading "'", the sign
+// those programs take for "text". So does one that already begins with "'"s
+// before such a character, so that unguarded() gives back every value whole.
+QString guarded(const QString& value);
+// Takes that one "'" off again.
+QString unguarded(QStringView value);
 
 const QStringList& fileNames();
 

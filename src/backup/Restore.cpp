@@ -6,7 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <cstdio>
@@ -168,24 +171,90 @@ void removeUnfinished(const QString& dataFolder)
     }
 }
 
-void removeUnfinishedUnlessInUse()
+QString removeUnfinishedUnlessInUse()
 {
     if (!QFileInfo(DataFolder::path()).isDir())
-        return;
+        return QString();
     DataFolder::Lock lock;
     if (lock.take() == DataFolder::Lock::Result::Held)
         removeUnfinished(DataFolder::path());
+    return lock.takenOverText();
 }
 
-QString safetyBackupPath(const QString& dataFolder, const QDateTime& when)
+namespace {
+
+const QString SafetyPrefix = QStringLiteral("Gearbook safety backup ");
+const QString SafetyTimeFormat = QStringLiteral("yyyy-MM-dd HH-mm-ss");
+
+// The words a safety backup's name ends with; a restore's has none, as it always had.
+QString nameSuffix(MadeBefore before)
+{
+    switch (before) {
+    case MadeBefore::Import:
+        return QStringLiteral(" before import");
+    case MadeBefore::ConflictResolution:
+        return QStringLiteral(" before conflict resolution");
+    case MadeBefore::Restore:
+        break;
+    }
+    return QString();
+}
+
+} // namespace
+
+QString safetyBackupPath(const QString& dataFolder, const QDateTime& when, MadeBefore before)
 {
     const QString beside = QFileInfo(QDir::cleanPath(dataFolder)).absolutePath();
     const QString stem =
-        beside + QStringLiteral("/Gearbook safety backup ") + when.toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
+        beside + QLatin1Char('/') + SafetyPrefix + when.toString(SafetyTimeFormat) + nameSuffix(before);
     QString path = stem + QStringLiteral(".tar.gz");
     for (int n = 2; QFileInfo::exists(path); ++n)
         path = stem + QStringLiteral(" (%1).tar.gz").arg(n);
     return path;
+}
+
+QList<SafetyBackup> safetyBackups(const QString& dataFolder)
+{
+    static const QRegularExpression name(
+        QStringLiteral("^Gearbook safety backup (\\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d)( before import| before "
+                       "conflict resolution)?(?: \\((\\d{1,9})\\))?\\.tar\\.gz$"));
+    struct Found {
+        SafetyBackup backup;
+        int number;
+    };
+    QList<Found> found;
+    const QDir beside(QFileInfo(QDir::cleanPath(dataFolder)).absolutePath());
+    for (const QFileInfo& file : beside.entryInfoList({SafetyPrefix + QStringLiteral("*.tar.gz")}, QDir::Files)) {
+        const QRegularExpressionMatch m = name.match(file.fileName());
+        const QDateTime made = QDateTime::fromString(m.captured(1), SafetyTimeFormat);
+        if (!m.hasMatch() || !made.isValid())
+            continue;
+        const MadeBefore before = m.captured(2) == nameSuffix(MadeBefore::Import) ? MadeBefore::Import
+                                  : m.captured(2).isEmpty()                       ? MadeBefore::Restore
+                                                                                  : MadeBefore::ConflictResolution;
+        found.append({{file.filePath(), made, before}, m.captured(3).isEmpty() ? 1 : m.captured(3).toInt()});
+    }
+    // Newest first; of one second, the later number first.
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        return a.backup.made != b.backup.made ? a.backup.made > b.backup.made : a.number > b.number;
+    });
+    QList<SafetyBackup> list;
+    for (const Found& f : std::as_const(found))
+        list << f.backup;
+    return list;
+}
+
+QString describe(MadeBefore before)
+{
+    switch (before) {
+    case MadeBefore::Import:
+        return QStringLiteral("before an import");
+    case MadeBefore::ConflictResolution:
+        return QStringLiteral("before a sync conflict was resolved (both versions of one record)");
+    case MadeBefore::Restore:
+        break;
+    }
+    return QStringLiteral("before a restore");
 }
 
 Outcome restore(const QString& archivePath, const QString& dataFolder, const QString& safetyBackup)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 // Putting a backup's records in place of the data folder. The archive is
@@ -33,16 +34,30 @@ QString unpackFolder(const QString& dataFolder);
 void removeUnfinished(const QString& dataFolder);
 
 // The same for the command line: only when no copy of Gearbook holds the lock,
-// which is taken for that moment only.
-void removeUnfinishedUnlessInUse();
+// which is taken for that moment only. Returns what a stale lock it took over
+// was (Lock::takenOverText()), for the user; empty when none.
+QString removeUnfinishedUnlessInUse();
 
 // Waits until the old records of the last restore are removed (which runs on
 // after restore() returns).
 void waitForCleanup();
 
-// Where the safety backup of a restore at `when` goes: beside the data folder,
-// numbered when the name is taken.
-QString safetyBackupPath(const QString& dataFolder, const QDateTime& when);
+// What a safety backup was made before; its name says so ("... before import").
+enum class MadeBefore { Restore, Import, ConflictResolution };
+
+// Where the safety backup of a restore (import, resolution) at `when` goes:
+// beside the data folder, numbered when the name is taken.
+QString safetyBackupPath(const QString& dataFolder, const QDateTime& when, MadeBefore before = MadeBefore::Restore);
+
+// The safety backups beside the data folder, newest first, known by their names.
+struct SafetyBackup {
+    QString path;
+    QDateTime made; // local time, as named
+    MadeBefore before = MadeBefore::Restore;
+};
+QList<SafetyBackup> safetyBackups(const QString& dataFolder);
+// For the user: "before a restore", "before an import", "before a sync conflict was resolved".
+QString describe(MadeBefore before);
 
 // Replaces the records of `dataFolder` with those of the archive. What a
 // backup leaves out stays: it moves into the restored folder. A partial

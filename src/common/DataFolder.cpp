@@ -13,10 +13,16 @@
 #include <QSet>
 #include <QStandardPaths>
 #include <QSysInfo>
+#include <QThread>
 
 #include <algorithm>
+#include <cerrno>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace DataFolder {
 
@@ -95,15 +101,25 @@ bool LockHolder::isUs() const
     return boot.isEmpty() ? host == QSysInfo::machineHostName() : bootId == boot;
 }
 
-std::optional<LockHolder> readLockHolder(const QString& path)
+namespace {
+
+// Another computer may have written it: a bounded read, and never of a FIFO.
+constexpr qint64 MaxLockFileSize = 4096;
+
+std::optional<QByteArray> lockFileBytes(const QString& path, QDateTime* since = nullptr)
 {
-    // Another computer may have written it: a bounded read, and never of a FIFO.
-    constexpr qint64 MaxLockFileSize = 4096;
     const QFileInfo info(path);
     QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+    if (!info.isFile() || info.isSymLink() || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QList<QByteArray> lines = file.read(MaxLockFileSize).split('\n');
+    if (since)
+        *since = info.lastModified();
+    return file.read(MaxLockFileSize);
+}
+
+std::optional<LockHolder> parseLockHolder(const QByteArray& bytes)
+{
+    const QList<QByteArray> lines = bytes.split('\n');
     if (lines.size() < 3)
         return std::nullopt;
     LockHolder holder;
@@ -115,8 +131,58 @@ std::optional<LockHolder> readLockHolder(const QString& path)
     holder.host = QString::fromUtf8(lines[2].trimmed());
     holder.machineId = lines.value(3).trimmed();
     holder.bootId = lines.value(4).trimmed();
-    holder.since = info.lastModified();
     return holder;
+}
+
+// The holder of a lock of this computer still runs. A process of an earlier
+// boot never does; a process id now used by another program is not the holder.
+bool stillRunning(const LockHolder& holder)
+{
+    const QByteArray boot = QSysInfo::bootUniqueId();
+    if (!holder.bootId.isEmpty() && !boot.isEmpty() && holder.bootId != boot)
+        return false;
+    if (::kill(pid_t(holder.pid), 0) != 0 && errno == ESRCH)
+        return false;
+    if (holder.program.isEmpty())
+        return true;
+    QByteArray exe = QFile::encodeName(QFileInfo(QStringLiteral("/proc/%1/exe").arg(holder.pid)).symLinkTarget());
+    if (exe.isEmpty())
+        return true;               // cannot tell: it may be ours
+    exe.replace(" (deleted)", ""); // replaced by an upgrade while it runs
+    return QFileInfo(QFile::decodeName(exe)).fileName() == QFileInfo(holder.program).fileName();
+}
+
+} // namespace
+
+std::optional<LockHolder> readLockHolder(const QString& path)
+{
+    QDateTime since;
+    const auto bytes = lockFileBytes(path, &since);
+    auto holder = bytes ? parseLockHolder(*bytes) : std::nullopt;
+    if (holder)
+        holder->since = since;
+    return holder;
+}
+
+std::optional<StaleLock> staleLock(const QString& path)
+{
+    // A FIFO would block every reader, Qt's own included: no lock is ever one.
+    struct stat entry;
+    if (::lstat(QFile::encodeName(path).constData(), &entry) == 0 && !S_ISREG(entry.st_mode) &&
+        !S_ISDIR(entry.st_mode) && !S_ISLNK(entry.st_mode))
+        return StaleLock{QStringLiteral("it is not a file"), false};
+    const auto bytes = lockFileBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    if (bytes->trimmed().isEmpty())
+        return StaleLock{QStringLiteral("it is empty"), false};
+    const auto holder = parseLockHolder(*bytes);
+    if (!holder)
+        return StaleLock{QStringLiteral("it does not name a holder"), false};
+    if (holder->anotherMachine() || stillRunning(*holder))
+        return std::nullopt;
+    return StaleLock{
+        QStringLiteral("it names process %1 of this computer, which is no longer running").arg(holder->pid), true};
 }
 
 Lock::Lock() = default;
@@ -139,6 +205,7 @@ Lock::Result Lock::take()
     m_file = std::make_unique<QLockFile>(lockFile());
     // Only a lock whose program has ended is stale, however old it is.
     m_file->setStaleLockTime(0);
+    removeStale();
     // Read before tryLock: Qt judges a lock by the machine id alone, and would
     // delete as stale the live lock of a computer cloned from the same image.
     if (const auto holder = readLockHolder(lockFile()); holder && holder->anotherMachine()) {
@@ -149,12 +216,59 @@ Lock::Result Lock::take()
     return tryTake();
 }
 
+void Lock::removeStale()
+{
+    const QString path = lockFile();
+    const QByteArray name = QFile::encodeName(path);
+    // A holder that is starting has made its lock but not yet written it: a few tries.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (attempt > 0)
+            QThread::msleep(50);
+        if (!staleLock(path))
+            return;
+        // Two takers must not both remove: the later would remove the new lock of
+        // the first. QLockFile guards its own removals by the same file.
+        QLockFile guard(path + QStringLiteral(".rmlock"));
+        if (!guard.tryLock(0))
+            continue;
+        const auto stale = staleLock(path);
+        if (!stale)
+            return;
+        const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            return;
+        // A live QLockFile holds this lock from before it writes a byte.
+        const bool unheld = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        struct stat opened, named;
+        const bool same = ::fstat(fd, &opened) == 0 && ::stat(name.constData(), &named) == 0 &&
+                          opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+        const bool removed = unheld && same && ::unlink(name.constData()) == 0;
+        ::close(fd);
+        if (removed)
+            m_takenOver = stale;
+        if (removed || unheld)
+            return;
+    }
+}
+
+QString Lock::takenOverText() const
+{
+    if (!m_takenOver)
+        return QString();
+    return QStringLiteral("The lock file \"%1\" was left behind: %2. Nothing was using the data folder, so this "
+                          "copy of Gearbook has taken it over.")
+        .arg(QDir::toNativeSeparators(lockFile()), m_takenOver->what);
+}
+
 Lock::Result Lock::takeOver()
 {
     if (!m_file)
         return take();
     QFile lock(lockFile());
-    if (lock.exists() && !lock.remove()) {
+    // An empty folder in its place is in the way as much as a file.
+    if (const QFileInfo info(lockFile()); info.isDir() && !info.isSymLink())
+        QDir().rmdir(lockFile());
+    if ((lock.exists() || QFileInfo(lockFile()).isSymLink()) && !lock.remove()) {
         m_error = QStringLiteral("The lock file \"%1\" cannot be removed: %2")
                       .arg(QDir::toNativeSeparators(lockFile()), lock.errorString());
         return Result::Failed;

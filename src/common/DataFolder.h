@@ -52,6 +52,17 @@ struct LockHolder {
 // not name one (empty, or not in that form). Reads at most a few KiB.
 std::optional<LockHolder> readLockHolder(const QString& path);
 
+// What makes a lock file hold the folder for nobody, the one judgement every
+// taker (window and commands) goes by: it is empty (a run killed between
+// making and writing it), it does not name a holder, or it names a process of
+// this computer that is no longer running. Nothing when it may be held, is
+// missing or is no regular file.
+struct StaleLock {
+    QString what;              // "it is empty", ...: what was found, for the user
+    bool namedSomeone = false; // the ordinary remains of a run that ended here
+};
+std::optional<StaleLock> staleLock(const QString& path);
+
 // One copy of the program per data folder. A lock left by a run on this
 // computer that ended without releasing it is taken over; one of another
 // computer is never taken without asking (takeOver()), because Qt would judge
@@ -74,16 +85,22 @@ public:
     Result takeOver();
     QString error() const { return m_error; }
     const LockHolder& holder() const { return m_holder; }
+    // A stale lock this take removed (staleLock()), for telling the user.
+    const std::optional<StaleLock>& takenOver() const { return m_takenOver; }
+    // The sentence that tells it; empty when none was taken over.
+    QString takenOverText() const;
     // The same for the named files of another folder (the credential files of
     // the working folder); nothing unless the lock is held.
     void removeSaveLeftovers(const QString& folder, const QStringList& fileNames) const;
 
 private:
     Result tryTake();
+    void removeStale();
 
     std::unique_ptr<QLockFile> m_file;
     QString m_error;
     LockHolder m_holder;
+    std::optional<StaleLock> m_takenOver;
 };
 
 // A temporary of an interrupted save ("<name>.gbx.XXXXXX"): never a record.

@@ -334,7 +334,8 @@ void frmSyncConflicts::keep(SyncConflicts::Keep keep)
         return;
     }
     m_conflicts.removeAt(lstConflicts->currentRow());
-    m_resolvedNote = QStringLiteral("%1 is resolved. Both versions are in the safety backup \"%2\".")
+    m_resolvedNote = QStringLiteral("%1 is resolved. Both versions are in the safety backup \"%2\". File > Restore "
+                                    "Data lists it.")
                          .arg(capitalized(nameOf(conflict)), QDir::toNativeSeparators(result.safetyBackup));
     fill();
     emit resolved(conflict.vehicle);

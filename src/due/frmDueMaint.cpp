@@ -238,9 +238,11 @@ void frmDueMaint::rowActivated(QTreeWidgetItem* item)
 
 void frmDueMaint::chkRemind_Click(bool on)
 {
+    // This window runs in the program folder, where the login files are.
+    const ReminderTimer::Start start =
+        ReminderTimer::startOf(QCoreApplication::applicationFilePath(), QDir::currentPath());
     const ReminderTimer::Outcome done =
-        on ? ReminderTimer::install(tmeRemindAt->time(), QCoreApplication::applicationFilePath(), QDir::currentPath())
-           : ReminderTimer::remove();
+        on ? ReminderTimer::install(tmeRemindAt->time(), start.program, start.folder) : ReminderTimer::remove();
     if (!done) {
         platform().messageBox((on ? QStringLiteral("The daily reminder could not be set up.\n\n%1")
                                   : QStringLiteral("The daily reminder could not be removed.\n\n%1"))

@@ -1,6 +1,7 @@
 #include "Import.h"
 
 #include "Archive.h"
+#include "CsvExport.h"
 #include "DataFolder.h"
 #include "NameOrder.h"
 #include "NameRules.h"
@@ -112,7 +113,8 @@ Row rowOf(const Source& s, qsizetype r)
     QStringList extra;
     const qsizetype columns = std::max(qsizetype(m.columns.size()), t.columnCount(r));
     for (qsizetype c = 0; c < columns; ++c) {
-        QString v = t.value(r, c).toString();
+        // What the export guarded against formulas, as it was.
+        QString v = CsvExport::unguarded(t.value(r, c));
         if (!m.ownExport)
             v = v.trimmed();
         if (v.isEmpty())
@@ -535,7 +537,7 @@ Outcome run(const QList<Source>& sources, Existing existing)
     }
     const QString folder = DataFolder::path();
     DataFolder::CreateDataFolder();
-    o.safetyBackup = Restore::safetyBackupPath(folder, QDateTime::currentDateTime());
+    o.safetyBackup = Restore::safetyBackupPath(folder, QDateTime::currentDateTime(), Restore::MadeBefore::Import);
     const Backup::Outcome backup = Backup::writeBackup(folder, o.safetyBackup);
     if (!backup) {
         o.error = QStringLiteral("The records could not be backed up first, so nothing has been imported.\n\n%1")
@@ -593,7 +595,7 @@ QString outcomeText(const Outcome& o)
     if (o.safetyBackup.isEmpty())
         return text + QStringLiteral(" Nothing needed to be written.");
     return text + QStringLiteral("\n\nYour records as they were before are kept in the safety backup\n\n\"%1\"\n\n"
-                                 "File > Restore Data with it undoes the import.")
+                                 "File > Restore Data lists it: restoring it undoes the import.")
                       .arg(QDir::toNativeSeparators(o.safetyBackup));
 }
 

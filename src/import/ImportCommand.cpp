@@ -101,6 +101,8 @@ std::optional<int> run(int argc, char* argv[])
                                 .arg(holderText(lock.holder())));
         return 1;
     }
+    if (const QString found = lock.takenOverText(); !found.isEmpty())
+        print(stderr, QStringLiteral("Gearbook: %1").arg(found));
 
     QList<Import::Source> sources;
     for (const QString& file : files) {

@@ -5,11 +5,13 @@
 #include "Notification.h"
 #include "RecordFile.h"
 #include "RemindSettings.h"
+#include "ReminderTimer.h"
 #include "SafeFile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
@@ -68,13 +70,18 @@ int due(QDate today, int span)
     return anyDue ? SomethingDue : anyUnreadable ? 1 : 0;
 }
 
-// The day --remind last told, from its state file; nothing when it never did.
+// The day --remind last told, from the first line of its state file; nothing
+// when it never did, or when the file holds anything else (it is replaced).
 std::optional<QDate> lastTold()
 {
-    const RecordFile::ReadResult read = RecordFile::readFile(stateFile());
-    if (!read)
+    // Only its first bytes mean anything: a bounded read, and never of a FIFO.
+    constexpr qint64 MaxStateBytes = 256;
+    const QString path = stateFile();
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QDate day = QDate::fromString(QString::fromLatin1(read.bytes.left(10)), Qt::ISODate);
+    const QByteArray head = file.read(MaxStateBytes);
+    const QDate day = QDate::fromString(QString::fromLatin1(head.left(head.indexOf('\n'))), Qt::ISODate);
     return day.isValid() ? std::optional(day) : std::nullopt;
 }
 
@@ -89,27 +96,23 @@ int remind(QDate today, int span)
     QString error;
     if (!notification.show(reminder.summary, reminder.body, &error)) {
         print(stderr, QStringLiteral("Gearbook: the reminder could not be shown. %1").arg(error));
-        return 0;
+        return 1; // so the timer's journal says so, and it comes again
     }
     int status = 0;
     const QString state = stateFile();
     const QByteArray told =
         (today.toString(Qt::ISODate) + QLatin1Char('\n') + reminder.items.join(QLatin1Char('\n')) + QLatin1Char('\n'))
             .toUtf8();
+    // What is there and no file (a FIFO, a socket) would refuse the write.
+    if (const QFileInfo there(state); there.exists() && !there.isFile() && !there.isDir())
+        QFile::remove(state);
     if (!QDir().mkpath(QFileInfo(state).absolutePath()) || !writeFileSafely(state, told)) {
         print(stderr, QStringLiteral("Gearbook: \"%1\" could not be written, so the reminder may come again today.")
                           .arg(QDir::toNativeSeparators(state)));
         status = 1;
     }
-    if (notification.wait(AnswerLimit) == Notification::End::Opened) {
-        if (QProcess::startDetached(QCoreApplication::applicationFilePath(), {QStringLiteral("--show-due")})) {
-            print(stdout, QStringLiteral("Opening Gearbook."));
-        } else {
-            print(stderr, QStringLiteral("Gearbook: \"%1\" could not be started.")
-                              .arg(QDir::toNativeSeparators(QCoreApplication::applicationFilePath())));
-            status = 1;
-        }
-    }
+    if (notification.wait(AnswerLimit) == Notification::End::Opened && !openGearbook())
+        status = 1;
     return status;
 }
 
@@ -131,6 +134,25 @@ int exportCalendar(const QString& value, QDate today)
 }
 
 } // namespace
+
+ReminderTimer::Start openedStart()
+{
+    // Whoever ran --remind, from wherever: the program's own folder, not the caller's.
+    return ReminderTimer::startOf(QCoreApplication::applicationFilePath(), QCoreApplication::applicationDirPath());
+}
+
+bool openGearbook(const ReminderTimer::Start& start)
+{
+    // The package's command makes the user's program folder on its first start.
+    const QString folder = QFileInfo(start.folder).isDir() ? start.folder : QDir::homePath();
+    if (!QProcess::startDetached(start.program, {QStringLiteral("--show-due")}, folder)) {
+        print(stderr,
+              QStringLiteral("Gearbook: \"%1\" could not be started.").arg(QDir::toNativeSeparators(start.program)));
+        return false;
+    }
+    print(stdout, QStringLiteral("Opening Gearbook."));
+    return true;
+}
 
 QString stateFile()
 {

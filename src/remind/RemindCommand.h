@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ReminderTimer.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -29,6 +31,12 @@ struct Reminder {
     QStringList items; // "vehicle/entry" of each item told
 };
 Reminder reminderFor(QDate today, int spanDays);
+
+// The reminder's "Open": Gearbook as its menu entry starts it (openedStart()),
+// with the Due Maintenance window; false, said on standard error, when it
+// cannot be started.
+ReminderTimer::Start openedStart();
+bool openGearbook(const ReminderTimer::Start& start = openedStart());
 
 // Where --remind notes the day it last told: <state home>/Venbry Software/Gearbook/reminded.
 QString stateFile();

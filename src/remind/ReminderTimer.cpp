@@ -1,6 +1,7 @@
 #include "ReminderTimer.h"
 
 #include "AppId.h"
+#include "DataFolder.h"
 #include "SafeFile.h"
 
 #include <QDir>
@@ -8,6 +9,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 namespace ReminderTimer {
 
@@ -21,25 +24,73 @@ QString configHome()
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
 }
 
-// A word of ExecStart= or Exec=: in double quotes, with the characters both
-// formats treat specially escaped ('%' is a specifier in each).
-QString quoted(const QString& word, bool desktopEntry)
+// A word of ExecStart=: in double quotes, which keep blanks; C escapes for
+// quotes, backslashes and control characters, "%%" and "$$" for what would be a
+// specifier or a variable.
+QString execStartWord(const QString& word)
 {
-    QString out;
+    QString out = QStringLiteral("\"");
     for (const QChar c : word) {
-        if (c == QLatin1Char('%'))
+        if (c == u'%')
             out += QStringLiteral("%%");
-        else if (c == QLatin1Char('"') || c == QLatin1Char('\\') ||
-                 (desktopEntry && (c == QLatin1Char('`') || c == QLatin1Char('$'))))
-            out += QLatin1Char('\\') + c;
-        else if (!desktopEntry && c == QLatin1Char('$'))
+        else if (c == u'$')
             out += QStringLiteral("$$");
+        else if (c == u'"' || c == u'\\')
+            out += QLatin1Char('\\') + c;
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
         else
             out += c;
     }
-    out = QLatin1Char('"') + out + QLatin1Char('"');
-    // A desktop entry's string value escapes its backslashes once more.
-    return desktopEntry ? out.replace(QLatin1Char('\\'), QStringLiteral("\\\\")) : out;
+    return out + QLatin1Char('"');
+}
+
+// A path of a setting that takes it unquoted (ConditionFileIsExecutable=,
+// WorkingDirectory=): "%%" for a specifier sign. Nothing when the unit file
+// cannot hold it: a line break, or blanks at either end, which are dropped.
+std::optional<QString> unitPath(const QString& path)
+{
+    const bool fits =
+        std::none_of(path.begin(), path.end(), [](QChar c) { return c.unicode() < 0x20; }) && path == path.trimmed();
+    return fits ? std::optional(QString(path).replace(QLatin1Char('%'), QStringLiteral("%%"))) : std::nullopt;
+}
+
+// An argument of Exec=: in double quotes, with '"', '`', '$' and '\\' escaped.
+// Field codes are expanded before the quotes are read, so '%' is "%%" anywhere.
+QString execArgument(const QString& word)
+{
+    QString out = QStringLiteral("\"");
+    for (const QChar c : word) {
+        if (c == u'%')
+            out += QStringLiteral("%%");
+        else if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+            out += QLatin1Char('\\') + c;
+        else
+            out += c;
+    }
+    return out + QLatin1Char('"');
+}
+
+// The value of a desktop entry's string key: backslashes and line breaks
+// escaped, and a leading blank, which would be dropped.
+QString desktopString(const QString& value)
+{
+    QString out;
+    for (const QChar c : value) {
+        if (c == u'\\')
+            out += QStringLiteral("\\\\");
+        else if (c == u'\n')
+            out += QStringLiteral("\\n");
+        else if (c == u'\r')
+            out += QStringLiteral("\\r");
+        else if (c == u'\t')
+            out += QStringLiteral("\\t");
+        else if (c == u' ' && out.isEmpty())
+            out += QStringLiteral("\\s");
+        else
+            out += c;
+    }
+    return out;
 }
 
 std::optional<QString> write(const QString& path, const QByteArray& bytes)
@@ -100,32 +151,68 @@ QByteArray timerUnit(QTime at)
 
 QByteArray serviceUnit(const QString& program, const QString& folder)
 {
+    // systemd takes a program path with quotes, '$' or '\\' only as an argument: the shell starts it then.
+    const bool plain = std::none_of(program.begin(), program.end(), [](QChar c) {
+        return c.unicode() < 0x20 || QStringView(u"\"'\\$`;&|*?[]{}<>()!#~").contains(c);
+    });
+    const QString execStart =
+        plain ? execStartWord(program) + QStringLiteral(" --remind")
+              : QStringLiteral("/bin/sh -c %1 %2")
+                    .arg(execStartWord(QStringLiteral("exec \"$0\" --remind")), execStartWord(program));
+    // Once the program is gone (the package removed), the timer's start is skipped, not failed.
+    const auto condition = unitPath(program);
+    const auto workingFolder = unitPath(folder);
     // Not oneshot: the reminder waits for the user's answer longer than a start may take.
-    return QStringLiteral("[Unit]\n"
-                          "Description=Gearbook: remind of the maintenance that is due\n"
-                          "\n"
-                          "[Service]\n"
-                          "Type=exec\n"
-                          "WorkingDirectory=%1\n"
-                          "ExecStart=%2 --remind\n")
-        .arg(QString(folder).replace(QLatin1Char('%'), QStringLiteral("%%")), quoted(program, false))
+    return (QStringLiteral("[Unit]\n"
+                           "Description=Gearbook: remind of the maintenance that is due\n") +
+            (condition ? QStringLiteral("ConditionFileIsExecutable=%1\n").arg(*condition) : QString()) +
+            QStringLiteral("\n"
+                           "[Service]\n"
+                           "# --remind exits 1 when the reminder could not be shown: the journal says so.\n"
+                           "Type=exec\n") +
+            (workingFolder ? QStringLiteral("WorkingDirectory=-%1\n").arg(*workingFolder) : QString()) +
+            QStringLiteral("ExecStart=%1\n").arg(execStart))
         .toUtf8();
 }
 
 QByteArray autostartEntry(const QString& program, const QString& folder)
 {
+    // GLib looks the program up as Exec= names it, before "%%" is read as '%':
+    // a path with '%' is started by the shell instead.
+    const QString exec = program.contains(QLatin1Char('%'))
+                             ? QStringLiteral("sh -c \"exec \\\"\\$0\\\" \\\"\\$@\\\"\" %1 --remind")
+                             : QStringLiteral("%1 --remind");
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=Gearbook maintenance reminder\n"
                           "Comment=Tells once a day, at login, what maintenance is due\n"
-                          "Exec=%1 --remind\n"
-                          "Path=%2\n"
-                          "Icon=%3\n"
+                          "TryExec=%1\n"
+                          "Exec=%2\n"
+                          "Path=%3\n"
+                          "Icon=%4\n"
                           "NoDisplay=true\n"
                           "Terminal=false\n")
-        .arg(quoted(program, true), QString(folder).replace(QLatin1Char('\\'), QStringLiteral("\\\\")),
+        .arg(desktopString(program), desktopString(exec.arg(execArgument(program))), desktopString(folder),
              AppId::iconName())
         .toUtf8();
+}
+
+Package Package::ofThisBuild()
+{
+#ifdef GEARBOOK_PACKAGE_PROGRAM_FOLDER
+    return {QStringLiteral(GEARBOOK_PACKAGE_PROGRAM_FOLDER), QStringLiteral(GEARBOOK_PACKAGE_COMMAND)};
+#else
+    return {};
+#endif
+}
+
+Start startOf(const QString& programFile, const QString& folder, const Package& package)
+{
+    const QFileInfo program(programFile);
+    if (!package.programFolder.isEmpty() &&
+        QDir::cleanPath(program.absolutePath()) == QDir::cleanPath(package.programFolder))
+        return {package.command, DataFolder::installFolder()};
+    return {program.absoluteFilePath(), folder};
 }
 
 Systemd Systemd::here()

@@ -12,8 +12,28 @@
 // systemd user timer and service in <config home>/systemd/user/ (daily at the
 // chosen time, Persistent so a computer that was off catches up), enabled
 // with `systemctl --user`; where no systemd user manager runs, an XDG
-// autostart entry that runs it at login instead. Both run `<program> --remind`.
+// autostart entry that runs it at login instead. Both run `<program> --remind`,
+// and neither fails once the program is gone (ConditionFileIsExecutable=,
+// TryExec=): an uninstall leaves them in the user's home.
 namespace ReminderTimer {
+
+// Where this build's package puts its programs and its `gearbook` command;
+// empty for a build that is no package's.
+struct Package {
+    QString programFolder; // "/usr/lib/gearbook"
+    QString command;       // "/usr/bin/gearbook"
+    static Package ofThisBuild();
+};
+
+// How to start Gearbook as its menu entry does: a program and the folder to start it in.
+struct Start {
+    QString program;
+    QString folder;
+};
+// For `programFile`, this program: the package's program is started by the
+// package's command, which starts it in the user's program folder (made on
+// the first start); any other (a source install, the build) as it is, in `folder`.
+Start startOf(const QString& programFile, const QString& folder, const Package& package = Package::ofThisBuild());
 
 QString timerFile();     // <config home>/systemd/user/gearbook-remind.timer
 QString serviceFile();   // <config home>/systemd/user/gearbook-remind.service
@@ -21,7 +41,8 @@ QString autostartFile(); // <config home>/autostart/gearbook-remind.desktop
 
 QByteArray timerUnit(QTime at);
 // Both start `program` in `folder` (its program folder, where its login files
-// are), so that the Gearbook the reminder's "Open" starts finds them.
+// are), and only while `program` is there to run. Any path is written so that
+// systemd and desktop sessions read it back as it is.
 QByteArray serviceUnit(const QString& program, const QString& folder);
 QByteArray autostartEntry(const QString& program, const QString& folder);
 

@@ -137,7 +137,8 @@ Resolution resolve(const Conflict& conflict, Keep keep)
 
     Resolution result;
     const QString folder = DataFolder::path();
-    result.safetyBackup = Restore::safetyBackupPath(folder, QDateTime::currentDateTime());
+    result.safetyBackup =
+        Restore::safetyBackupPath(folder, QDateTime::currentDateTime(), Restore::MadeBefore::ConflictResolution);
     const Backup::Outcome safety =
         Backup::writeBackup(folder, result.safetyBackup, {conflict.record.file, conflict.copy.file});
     if (!safety)

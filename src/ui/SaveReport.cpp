@@ -137,6 +137,10 @@ bool tellDataFolderLock(DataFolder::Lock& lock, DataFolder::Lock::Result taken)
 {
     switch (taken) {
     case DataFolder::Lock::Result::Held:
+        // A lock that named nobody is worth a word; the remains of a run that
+        // ended here are what the user expects after it.
+        if (const auto& stale = lock.takenOver(); stale && !stale->namedSomeone)
+            platform().messageBox(lock.takenOverText(), QString(), MsgButtons::Ok, MsgIcon::Information);
         return true;
     case DataFolder::Lock::Result::InUse:
         platform().messageBox(QStringLiteral("Gearbook is already open with the data folder\n\n\"%1\"\n\n"

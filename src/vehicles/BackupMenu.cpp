@@ -11,6 +11,7 @@
 #include "frmAutoMain.h"
 #include "frmAutoPic.h"
 #include "frmDueMaint.h"
+#include "frmRestoreData.h"
 
 #include <QDate>
 #include <QDir>
@@ -77,15 +78,35 @@ void frmAutoMain::mnuBackup_Click()
 
 void frmAutoMain::mnuRestore_Click()
 {
+    const QList<Restore::SafetyBackup> safety = Restore::safetyBackups(DataFolder::path());
+    if (safety.isEmpty()) {
+        chooseBackupToRestore();
+        return;
+    }
+    frmRestoreData* list = frmRestoreData::instance();
+    connect(list, &frmRestoreData::restoreChosen, this, &frmAutoMain::restoreFrom, Qt::UniqueConnection);
+    connect(list, &frmRestoreData::chooseFileChosen, this, &frmAutoMain::chooseBackupToRestore, Qt::UniqueConnection);
+    list->showList(safety);
+    list->setWindowModality(Qt::ApplicationModal);
+    list->show();
+    list->activateWindow();
+}
+
+void frmAutoMain::chooseBackupToRestore()
+{
     const auto path =
         platform().openFileDialog(BackupFilter, Backup::documentsFolder(), QStringLiteral("Restore Data"));
-    if (!path)
-        return;
-    const Backup::Outcome contents = Backup::readManifest(*path);
+    if (path)
+        restoreFrom(*path);
+}
+
+void frmAutoMain::restoreFrom(const QString& archivePath)
+{
+    const Backup::Outcome contents = Backup::readManifest(archivePath);
     if (!contents || contents.manifest.partial) {
         platform().messageBox(
             QStringLiteral("\"%1\" cannot be restored.\n\n%2")
-                .arg(native(*path), contents ? Backup::describePartial(contents.manifest) : contents.error),
+                .arg(native(archivePath), contents ? Backup::describePartial(contents.manifest) : contents.error),
             QString(), MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
@@ -102,7 +123,7 @@ void frmAutoMain::mnuRestore_Click()
     {
         BusyCursor busy;
         DataFolder::CreateMakerFolder();
-        result = Restore::restore(*path, DataFolder::path(),
+        result = Restore::restore(archivePath, DataFolder::path(),
                                   Restore::safetyBackupPath(DataFolder::path(), QDateTime::currentDateTime()));
     }
     if (!result) {
@@ -116,7 +137,8 @@ void frmAutoMain::mnuRestore_Click()
     if (frmDueMaint* due = frmDueMaint::existing(); due && due->isVisible())
         due->refresh();
     platform().messageBox(QStringLiteral("The %1 files of the backup have been restored.\n\nYour records as they were "
-                                         "before are kept in the safety backup\n\n\"%2\"")
+                                         "before are kept in the safety backup\n\n\"%2\"\n\nFile > Restore Data "
+                                         "lists it.")
                               .arg(result.fileCount)
                               .arg(native(result.safetyBackup)),
                           QString(), MsgButtons::Ok, MsgIcon::Information);

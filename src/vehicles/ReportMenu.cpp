@@ -53,6 +53,23 @@ QByteArray pdfOf(const QImage& image)
     return bytes;
 }
 
+// Says where the PDF went, with "Open" to look at it there and then; "Close" leaves it.
+void tellPdfWritten(const QString& path, int pages, const QString& title, const QString& more = QString())
+{
+    const QString text =
+        QStringLiteral("Wrote %1 %2 to \"%3\".")
+            .arg(pages)
+            .arg(pages == 1 ? QStringLiteral("page") : QStringLiteral("pages"), QDir::toNativeSeparators(path)) +
+        more;
+    if (platform().messageBox(text, title, {QStringLiteral("Open"), QStringLiteral("Close")},
+                              more.isEmpty() ? MsgIcon::Information : MsgIcon::Warning) == 0 &&
+        !platform().startProgram(QStringLiteral("xdg-open"), {path}))
+        platform().messageBox(QStringLiteral("No program to show PDF files could be started (xdg-open). The file "
+                                             "is in \"%1\".")
+                                  .arg(QDir::toNativeSeparators(path)),
+                              title, MsgButtons::Ok, MsgIcon::Warning);
+}
+
 } // namespace
 
 void frmAutoMain::cmdPrint_Click()
@@ -74,8 +91,8 @@ void frmAutoMain::cmdPrint_Click()
     const auto path =
         choosePdf(vehicle.isEmpty() ? QStringLiteral("Gearbook page.pdf") : vehicle + QStringLiteral(" page.pdf"),
                   QStringLiteral("Save Page as PDF"));
-    if (path)
-        reportSave(*path, writeFileSafely(*path, pdfOf(page), PrivateFile));
+    if (path && reportSave(*path, writeFileSafely(*path, pdfOf(page), PrivateFile)))
+        tellPdfWritten(*path, 1, QStringLiteral("Save Page as PDF"));
 }
 
 void frmAutoMain::mnuReport_Click()
@@ -98,18 +115,9 @@ void frmAutoMain::mnuReport_Click()
                               MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
-    QString text =
-        QStringLiteral("Wrote %1 %2 to \"%3\".")
-            .arg(result.pages)
-            .arg(result.pages == 1 ? QStringLiteral("page") : QStringLiteral("pages"), QDir::toNativeSeparators(path));
+    QString problems;
     if (!result.problems.isEmpty())
-        text += QStringLiteral("\n\n%1 of the vehicle's records could not be read; the report names them.")
-                    .arg(result.problems.size());
-    if (platform().messageBox(text, QStringLiteral("Vehicle Report"), {QStringLiteral("Open"), QStringLiteral("Close")},
-                              result.problems.isEmpty() ? MsgIcon::Information : MsgIcon::Warning) == 0 &&
-        !platform().startProgram(QStringLiteral("xdg-open"), {path}))
-        platform().messageBox(QStringLiteral("No program to show PDF files could be started (xdg-open). The report "
-                                             "is in \"%1\".")
-                                  .arg(QDir::toNativeSeparators(path)),
-                              QStringLiteral("Vehicle Report"), MsgButtons::Ok, MsgIcon::Warning);
+        problems = QStringLiteral("\n\n%1 of the vehicle's records could not be read; the report names them.")
+                       .arg(result.problems.size());
+    tellPdfWritten(path, result.pages, QStringLiteral("Vehicle Report"), problems);
 }

@@ -83,8 +83,12 @@ public:
     void mnuAbout_Click();
     // File > "Back Up Data...", "Restore Data..." and "Export to CSV..." (BackupMenu.cpp).
     void mnuBackup_Click();
+    // Lists the safety backups first (frmRestoreData) when there are any.
     void mnuRestore_Click();
     void mnuExport_Click();
+    // Restore Data's file dialog, and the restore of the archive chosen (asked first).
+    void chooseBackupToRestore();
+    void restoreFrom(const QString& archivePath);
     // File > "Vehicle Report...": the selected vehicle's history as a PDF (ReportMenu.cpp).
     void mnuReport_Click();
 

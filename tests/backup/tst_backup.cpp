@@ -161,6 +161,38 @@ private slots:
     }
     void cleanup() { env.reset(); }
 
+    // The safety backups beside the data folder, known by their names, newest first.
+    void safetyBackupsAreListedNewestFirst()
+    {
+        const QDateTime early(QDate(2026, 3, 4), QTime(5, 6, 7));
+        const QDateTime late(QDate(2026, 3, 5), QTime(1, 0, 0));
+        const QString first = Restore::safetyBackupPath(data, early, Restore::MadeBefore::Import);
+        writeAll(first, "a");
+        const QString second = Restore::safetyBackupPath(data, early, Restore::MadeBefore::Import);
+        QCOMPARE(QFileInfo(second).fileName(), "Gearbook safety backup 2026-03-04 05-06-07 before import (2).tar.gz");
+        writeAll(second, "b");
+        const QString resolved = Restore::safetyBackupPath(data, late, Restore::MadeBefore::ConflictResolution);
+        QCOMPARE(QFileInfo(resolved).fileName(),
+                 "Gearbook safety backup 2026-03-05 01-00-00 before conflict resolution.tar.gz");
+        writeAll(resolved, "c");
+        const QString restored = Restore::safetyBackupPath(data, early.addSecs(-1));
+        writeAll(restored, "d");
+        // Not ours: another name, a folder of such a name.
+        writeAll(gearshed() + "/Gearbook safety backup of mine.tar.gz", "e");
+        QVERIFY(QDir().mkpath(gearshed() + "/Gearbook safety backup 2026-03-06 00-00-00.tar.gz"));
+
+        const QList<Restore::SafetyBackup> listed = Restore::safetyBackups(data);
+        QStringList paths;
+        for (const Restore::SafetyBackup& b : listed)
+            paths << b.path;
+        QCOMPARE(paths, QStringList({resolved, second, first, restored}));
+        QCOMPARE(listed[0].before, Restore::MadeBefore::ConflictResolution);
+        QCOMPARE(listed[0].made, late);
+        QCOMPARE(listed[1].before, Restore::MadeBefore::Import);
+        QCOMPARE(listed[3].before, Restore::MadeBefore::Restore);
+        QCOMPARE(Restore::describe(Restore::MadeBefore::Import), "before an import");
+    }
+
     void backupThenRestoreGivesTheSameFolder()
     {
         // Scheduled backups often run in the C locale: names that are not ASCII stay as they are.

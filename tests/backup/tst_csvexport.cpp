@@ -106,6 +106,54 @@ private slots:
         QCOMPARE(parseCsv(CsvExport::row(odd)), QList<QStringList>{odd});
     }
 
+    // What a spreadsheet program would run is written as text, and read back as it was.
+    void formulasAreWrittenAsText_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("cell"); // as a spreadsheet program reads the field
+        QTest::newRow("sum") << "=SUM(1;2)"
+                             << "'=SUM(1;2)";
+        QTest::newRow("plus") << "+1"
+                              << "'+1";
+        QTest::newRow("minus") << "-5"
+                               << "'-5";
+        QTest::newRow("at") << "@cmd"
+                            << "'@cmd";
+        QTest::newRow("tab") << "\tx"
+                             << "'\tx";
+        QTest::newRow("carriage return") << "\r=x"
+                                         << "'\r=x";
+        QTest::newRow("already quoted formula") << "'=x"
+                                                << "''=x";
+        QTest::newRow("quotes, then a formula") << "''+1"
+                                                << "'''+1";
+        QTest::newRow("a quote alone") << "'"
+                                       << "'";
+        QTest::newRow("a quoted word") << "'x"
+                                       << "'x";
+        QTest::newRow("inside") << "a=b-c"
+                                << "a=b-c";
+        QTest::newRow("leading blank") << " =x"
+                                       << " =x";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void formulasAreWrittenAsText()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, cell);
+        QCOMPARE(CsvExport::guarded(value), cell);
+        QCOMPARE(parseCsv(CsvExport::row({value, "next"})), QList<QStringList>{QStringList({cell, "next"})});
+        QCOMPARE(CsvExport::unguarded(cell), value);
+    }
+
+    void aVehicleNamedAsAFormulaIsWrittenAsText()
+    {
+        writeAll(data + "MainList.gbx", RecordFile::listFile({"=SUM(1;2)"}));
+        QVERIFY(CsvExport::exportTo(out()));
+        QVERIFY(readAll(out() + "/vehicles.csv").contains("\r\n'=SUM(1;2),"));
+    }
+
     void referencesReadAsTheirLetters()
     {
         writeAll(data + "FordFilter.gbx",

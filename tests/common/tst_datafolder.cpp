@@ -12,6 +12,9 @@
 #include <QSysInfo>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -250,7 +253,8 @@ private slots:
     {
         ScriptedPlatform ui;
         DataFolder::CreateMakerFolder();
-        writeAll(DataFolder::lockFile(), "");
+        // A folder: it cannot say who holds it, and is never judged stale.
+        QVERIFY(QDir().mkpath(DataFolder::lockFile()));
         DataFolder::Lock lock;
         const auto taken = lock.take();
         QCOMPARE(taken, DataFolder::Lock::Result::OtherMachine);
@@ -258,6 +262,120 @@ private slots:
         QVERIFY(tellDataFolderLock(lock, taken));
         QVERIFY(ui.messages()[0].contains(QStringLiteral("does not say which computer holds it")));
         QVERIFY(DataFolder::readLockHolder(DataFolder::lockFile())->isUs());
+    }
+
+    // What a lock file holds decides whether anyone holds the folder.
+    void staleLockJudgement_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("found"); // empty: not stale
+        const QString host = QSysInfo::machineHostName();
+        const QByteArray id = QSysInfo::machineUniqueId();
+        const qint64 us = QCoreApplication::applicationPid();
+        const QByteArray ourProgram = QCoreApplication::applicationName().toUtf8();
+        QTest::newRow("killed between making and writing it") << QByteArray() << "it is empty";
+        QTest::newRow("blank lines") << QByteArray("\n\n \n") << "it is empty";
+        QTest::newRow("not a lock") << QByteArray("PK\x03\x04 whatever") << "it does not name a holder";
+        QTest::newRow("no process id") << QByteArray("Gearbook\nGearbook\nhost\n") << "it does not name a holder";
+        const pid_t dead = deadPid();
+        QTest::newRow("ended here") << lockBytes(dead, host, id)
+                                    << QStringLiteral("it names process %1 of this computer, which is no longer "
+                                                      "running")
+                                           .arg(dead);
+        QByteArray running = lockBytes(us, host, id);
+        running.replace("Gearbook", ourProgram);
+        QTest::newRow("running here") << running << QString();
+        QTest::newRow("process id now another program's")
+            << lockBytes(us, host, id) << QStringLiteral("it names process %1 of this computer").arg(us);
+        if (!QSysInfo::bootUniqueId().isEmpty()) {
+            QByteArray earlierBoot = running;
+            earlierBoot.replace(QSysInfo::bootUniqueId(), "00000000-0000-0000-0000-000000000000");
+            QTest::newRow("an earlier boot") << earlierBoot << QStringLiteral("it names process %1").arg(us);
+        }
+        QTest::newRow("another computer's, ended") << lockBytes(dead, "laptop", id) << QString();
+    }
+    void staleLockJudgement()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, found);
+        DataFolder::CreateMakerFolder();
+        writeAll(DataFolder::lockFile(), bytes);
+        const auto stale = DataFolder::staleLock(DataFolder::lockFile());
+        QCOMPARE(stale.has_value(), !found.isEmpty());
+        if (stale)
+            QVERIFY2(stale->what.startsWith(found), qPrintable(stale->what));
+    }
+
+    // An empty lock or one that is no lock: taken over, and the user told what was found.
+    void aLockThatHoldsNothingIsTakenOverAndTold_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("empty") << QByteArray() << "it is empty";
+        QTest::newRow("not a lock") << QByteArray("garbage\n") << "it does not name a holder";
+    }
+    void aLockThatHoldsNothingIsTakenOverAndTold()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, found);
+        ScriptedPlatform ui;
+        DataFolder::CreateMakerFolder();
+        writeAll(DataFolder::lockFile(), bytes);
+        DataFolder::Lock lock;
+        const auto taken = lock.take();
+        QCOMPARE(taken, DataFolder::Lock::Result::Held);
+        QVERIFY(tellDataFolderLock(lock, taken));
+        QCOMPARE(ui.messages().size(), 1);
+        QVERIFY(ui.messages()[0].contains(found));
+        QVERIFY(ui.messages()[0].contains(QDir::toNativeSeparators(DataFolder::lockFile())));
+        QCOMPARE(ui.shown[0].icon, MsgIcon::Information);
+        QVERIFY(DataFolder::readLockHolder(DataFolder::lockFile())->isUs());
+        QVERIFY(!QFileInfo::exists(DataFolder::lockFile() + ".rmlock"));
+    }
+
+    // A FIFO would block every reader of the lock, Qt's own too: it goes.
+    void aLockThatIsAFifoIsTakenOver()
+    {
+        ScriptedPlatform ui;
+        DataFolder::CreateMakerFolder();
+        QCOMPARE(mkfifo(QFile::encodeName(DataFolder::lockFile()).constData(), 0600), 0);
+        DataFolder::Lock lock;
+        QCOMPARE(lock.take(), DataFolder::Lock::Result::Held);
+        QVERIFY(lock.takenOverText().contains("it is not a file"));
+        QVERIFY(DataFolder::readLockHolder(DataFolder::lockFile())->isUs());
+    }
+
+    // A copy that is starting has made its lock and not yet written it: it holds the folder.
+    void aLockBeingWrittenIsNotTaken()
+    {
+        DataFolder::CreateMakerFolder();
+        int ready[2], hold[2];
+        QVERIFY(pipe(ready) == 0 && pipe(hold) == 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            ::close(ready[0]);
+            ::close(hold[1]);
+            // As QLockFile makes it: created, locked, and only then written.
+            const int fd =
+                ::open(QFile::encodeName(DataFolder::lockFile()).constData(), O_RDWR | O_CREAT | O_EXCL, 0600);
+            char c = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 'y' : 'n';
+            (void)!write(ready[1], &c, 1);
+            (void)!read(hold[0], &c, 1);
+            _exit(0);
+        }
+        ::close(ready[1]);
+        ::close(hold[0]);
+        char c = 0;
+        (void)!read(ready[0], &c, 1);
+        ::close(ready[0]);
+        DataFolder::Lock lock;
+        const auto taken = lock.take();
+        ::close(hold[1]);
+        waitpid(child, nullptr, 0);
+        QCOMPARE(c, 'y');
+        QVERIFY(taken != DataFolder::Lock::Result::Held);
+        QVERIFY(!lock.takenOver());
+        QCOMPARE(readAll(DataFolder::lockFile()), QByteArray());
     }
 
     void lockOfAnEndedRunHereIsTakenOverSilently()

@@ -103,6 +103,31 @@ private slots:
         QVERIFY(Import::outcomeText(outcome).contains(QDir::toNativeSeparators(outcome.safetyBackup)));
     }
 
+    // Values the export writes with a leading "'" (formulas to a spreadsheet program) come back as they were.
+    void guardedFormulasRoundTrip()
+    {
+        put("MainList.gbx", RecordFile::listFile({"=SUM(1;2)"}));
+        QStringList vehicle = QStringList(16, "+1") << "'=x";
+        vehicle[7] = vehicle[8] = vehicle[14] = vehicle[15] = "#FALSE#"; // truth values
+        put("=SUM(1;2).gbx", RecordFile::textRecord(vehicle).replace("\"#FALSE#\"", "#FALSE#"));
+        put("=SUM(1;2)Maint.gbx", RecordFile::listFile({"@Oil"}));
+        put("=SUM(1;2)@Oil.gbx", RecordFile::textRecord({"-5", "", "'x", "'", "\tShop", "-"}));
+        put("=SUM(1;2)Parts.gbx", RecordFile::listFile({"Filter"}));
+        put("=SUM(1;2)Filter.gbx", RecordFile::textRecord({"=A1", "b", "c", "d", "e", "f", "g", "''@h"}));
+        const auto before = snapshot();
+        QVERIFY(CsvExport::exportTo(env->home()));
+        QVERIFY(readAll(env->home() + "/maintenance.csv").contains("'=SUM(1;2),'@Oil,'-5,"));
+
+        QDir(data).removeRecursively();
+        DataFolder::CreateMakerFolder();
+        QList<Import::Source> sources;
+        for (const QString& name : {"parts.csv", "maintenance.csv", "vehicles.csv"})
+            sources << source(name, readAll(env->home() + "/" + name));
+        const Import::Outcome outcome = Import::run(sources, Import::Existing::Skip);
+        QVERIFY2(outcome, qPrintable(outcome.error));
+        QCOMPARE(snapshot(), before);
+    }
+
     // Separators, quotes across lines, the encodings a spreadsheet program may save in.
     void readsWhatSpreadsheetsWrite_data()
     {

@@ -71,6 +71,20 @@ private slots:
                  qPrintable(r.err));
         QVERIFY(!QFileInfo::exists(DataFolder::path() + "FordOil.gbx"));
     }
+
+    // A copy killed between making its lock and writing it holds nothing.
+    void anEmptyLockDoesNotLockTheCommandOut()
+    {
+        writeAll(DataFolder::lockFile(), "");
+        const Run r =
+            gearbook({"--import", env->home() + "/log.csv", "--kind", "maintenance", "--vehicle", "Ford", "--yes"});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.err.contains(QString("The lock file \"%1\" was left behind: it is empty.")
+                                    .arg(QDir::toNativeSeparators(DataFolder::lockFile()))),
+                 qPrintable(r.err));
+        QVERIFY(QFileInfo::exists(DataFolder::path() + "FordOil.gbx"));
+        QVERIFY(!QFileInfo::exists(DataFolder::lockFile())); // released
+    }
 };
 
 GEARBOOK_TEST_MAIN(TestImportCommand)

@@ -1,3 +1,4 @@
+#include "DataFolder.h"
 #include "DueCalendar.h"
 #include "DueScan.h"
 #include "RecordFile.h"
@@ -7,12 +8,93 @@
 #include "TestEnvironment.h"
 #include "frmDueMaint.h"
 
+#include <QDBusConnection>
+#include <QDBusContext>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtTest>
 
 #include <libical/ical.h>
+
+#include <functional>
+
+#include <sys/resource.h>
+
+// A notification service of our own on a private session bus: it answers
+// (or, when told, never does), counts what it was asked, and ends each
+// notification as the user would.
+class FakeNotifications : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    bool answers = true;
+    int notified = 0;
+    QString summary;
+
+public slots:
+    QStringList GetCapabilities() { return {"actions", "body"}; }
+    uint Notify(const QString&, uint, const QString&, const QString& summaryText, const QString&, const QStringList&,
+                const QVariantMap&, int)
+    {
+        ++notified;
+        summary = summaryText;
+        if (!answers)
+            setDelayedReply(true); // and never replies
+        return 7;
+    }
+
+signals:
+    void ActionInvoked(uint id, const QString& key);
+    void NotificationClosed(uint id, uint reason);
+};
+
+// dbus-daemon with a session bus of this test's own, and the fake service on it (`serve`).
+class PrivateBus {
+public:
+    explicit PrivateBus(bool serve)
+    {
+        // The session bus's own rules, listening in a folder of ours and without service
+        // files: nothing installed here is started in the fake's place.
+        QString conf = QString::fromUtf8(readAll("/usr/share/dbus-1/session.conf"));
+        conf.replace(QRegularExpression("<listen>[^<]*</listen>"), "<listen>unix:dir=" + m_folder.path() + "</listen>");
+        conf.remove(QRegularExpression("<standard_session_servicedirs */>|<include[^>]*>[^<]*</include(dir)?>"));
+        writeAll(m_folder.filePath("bus.conf"), conf.toUtf8());
+        m_daemon.start("dbus-daemon",
+                       {"--config-file=" + m_folder.filePath("bus.conf"), "--nofork", "--print-address=1"});
+        if (!m_daemon.waitForStarted(10000))
+            return;
+        QByteArray line;
+        while (!line.endsWith('\n') && m_daemon.waitForReadyRead(10000))
+            line += m_daemon.readLine();
+        if (!line.endsWith('\n'))
+            return;
+        address = QString::fromUtf8(line).trimmed();
+        if (!serve)
+            return;
+        m_bus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, "fake-notifications"));
+        if (!m_bus->registerObject("/org/freedesktop/Notifications", &service,
+                                   QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals) ||
+            !m_bus->registerService("org.freedesktop.Notifications"))
+            address.clear();
+    }
+    ~PrivateBus()
+    {
+        if (m_bus)
+            QDBusConnection::disconnectFromBus("fake-notifications");
+        m_daemon.kill();
+        m_daemon.waitForFinished();
+    }
+    QString address;
+    FakeNotifications service;
+
+private:
+    QTemporaryDir m_folder;
+    QProcess m_daemon;
+    std::unique_ptr<QDBusConnection> m_bus;
+};
 
 // Reminders as the user meets them: --due and --remind run as the real
 // program over a data folder with due, overdue, mileage-due, estimated,
@@ -88,6 +170,50 @@ class TestRemind : public QObject {
 
     static QString stateHome(const TestEnvironment& env) { return env.home() + "/state"; }
 
+    // --remind run with the event loop turning, so that the fake service can answer;
+    // `whenShown` acts as the user once the notification is there.
+    Run remindOn(const QString& busAddress, const TestEnvironment& env, FakeNotifications* service = nullptr,
+                 const std::function<void()>& whenShown = {}, const QString& workingFolder = QString(),
+                 const QString& program = GEARBOOK_PROGRAM, qint64 addressSpace = 0)
+    {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert("DBUS_SESSION_BUS_ADDRESS", busAddress);
+        e.insert("XDG_STATE_HOME", stateHome(env));
+        e.insert("QT_QPA_PLATFORM", "offscreen");
+        e.insert("GEARBOOK_QUIT_AFTER_FIRST_PAINT", "1");
+        e.remove("DISPLAY");
+        QProcess p;
+        p.setProcessEnvironment(e);
+        if (!workingFolder.isEmpty())
+            p.setWorkingDirectory(workingFolder);
+        if (addressSpace > 0)
+            p.setChildProcessModifier([addressSpace] {
+                const rlimit limit{rlim_t(addressSpace), rlim_t(addressSpace)};
+                setrlimit(RLIMIT_AS, &limit);
+            });
+        p.start(program, {"--remind"});
+        bool acted = false;
+        QElapsedTimer clock;
+        clock.start();
+        while (p.state() != QProcess::NotRunning && clock.elapsed() < 60000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            p.waitForFinished(20);
+            if (service && service->notified > 0 && !acted && whenShown) {
+                acted = true;
+                whenShown();
+            }
+        }
+        if (p.state() != QProcess::NotRunning || p.exitStatus() != QProcess::NormalExit)
+            return {};
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    QString stateFile(const TestEnvironment& env) const
+    {
+        return stateHome(env) + "/Venbry Software/Gearbook/reminded";
+    }
+
 private slots:
     void init() { qunsetenv("XDG_STATE_HOME"); }
 
@@ -134,11 +260,128 @@ private slots:
         environment.insert("XDG_STATE_HOME", stateHome(env));
         environment.remove("DISPLAY");
         const Run run = gearbook({"--remind"}, environment);
-        QCOMPARE(run.status, 0);
+        QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains("the reminder could not be shown"), qPrintable(run.err));
         // Not told, so told again once a service is there; the data folder untouched.
         QVERIFY(!QFileInfo::exists(stateHome(env) + "/Venbry Software/Gearbook/reminded"));
         QCOMPARE(snapshot(folder), before);
+    }
+
+    // The exit status tells the timer's journal whether the user was reminded.
+    void remindStatusSaysWhetherItWasShown_data()
+    {
+        QTest::addColumn<QString>("service"); // "none", "bus only", "silent", "answers"
+        QTest::addColumn<int>("status");
+        QTest::newRow("no session bus") << "none" << 1;
+        QTest::newRow("a bus, no notification service") << "bus only" << 1;
+        QTest::newRow("a service that never answers") << "silent" << 1;
+        QTest::newRow("shown") << "answers" << 0;
+    }
+    void remindStatusSaysWhetherItWasShown()
+    {
+        QFETCH(QString, service);
+        QFETCH(int, status);
+        TestEnvironment env;
+        fleet(env);
+        PrivateBus bus(service == "silent" || service == "answers");
+        if (service != "none")
+            QVERIFY(!bus.address.isEmpty());
+        bus.service.answers = service == "answers";
+        const QString address = service == "none" ? "unix:path=" + env.home() + "/no-bus" : bus.address;
+        const auto close = [&bus] { emit bus.service.NotificationClosed(7, 2); };
+        const Run run = remindOn(address, env, &bus.service, close);
+        QCOMPARE(run.status, status);
+        if (status == 1)
+            QVERIFY2(run.err.contains("the reminder could not be shown"), qPrintable(run.err));
+        else
+            QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+        // Told: not again today, and that is no failure.
+        QCOMPARE(QFileInfo::exists(stateFile(env)), status == 0);
+        if (status == 0) {
+            QCOMPARE(remindOn(address, env, &bus.service).status, 0);
+            QCOMPARE(bus.service.notified, 1);
+        }
+    }
+
+    // Only the first line of the state file means anything; a huge one is not read.
+    void remindReadsOnlyTheStartOfItsStateFile_data()
+    {
+        QTest::addColumn<bool>("toldToday");
+        QTest::newRow("told today") << true;
+        QTest::newRow("anything else") << false;
+    }
+    void remindReadsOnlyTheStartOfItsStateFile()
+    {
+        QFETCH(bool, toldToday);
+        TestEnvironment env;
+        fleet(env);
+        PrivateBus bus(true);
+        QVERIFY(!bus.address.isEmpty());
+        QDir().mkpath(QFileInfo(stateFile(env)).path());
+        QFile state(stateFile(env));
+        QVERIFY(state.open(QIODevice::WriteOnly));
+        state.write(toldToday ? (iso(0) + "\nVan/Oil change\n").toUtf8() : QByteArray("\x01\x02 not a day"));
+        QVERIFY(state.resize(qint64(2) << 30)); // sparse: no disk is spent
+        state.close();
+        const auto close = [&bus] { emit bus.service.NotificationClosed(7, 2); };
+        // Reading 2 GiB would need more memory than the program may have here.
+        const Run run = remindOn(bus.address, env, &bus.service, close, {}, GEARBOOK_PROGRAM, qint64(1) << 30);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(bus.service.notified, toldToday ? 0 : 1);
+        if (!toldToday)
+            QVERIFY(readAll(stateFile(env)).startsWith((iso(0) + "\n").toUtf8())); // replaced
+    }
+
+    // "Open" starts Gearbook in its program folder, wherever --remind was run from.
+    void openStartsGearbookInItsProgramFolder()
+    {
+        TestEnvironment env;
+        fleet(env);
+        PrivateBus bus(true);
+        QVERIFY(!bus.address.isEmpty());
+        const QString programFolder = env.home() + "/program folder";
+        QVERIFY(QDir().mkpath(programFolder));
+        QVERIFY(QFile::copy(GEARBOOK_PROGRAM, programFolder + "/Gearbook"));
+        // Interrupted saves of the login files: a Gearbook removes those of its own folder only.
+        const QString leftover = "logdata.gbx.Ab12Cd";
+        writeAll(programFolder + "/" + leftover, "half");
+        writeAll(env.workDir() + "/" + leftover, "half");
+        const auto open = [&bus] { emit bus.service.ActionInvoked(7, "default"); };
+        const Run run = remindOn(bus.address, env, &bus.service, open, env.workDir(), programFolder + "/Gearbook");
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.out.contains("Opening Gearbook."), qPrintable(run.out + run.err));
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(programFolder + "/" + leftover), 30000);
+        QVERIFY(QFileInfo::exists(env.workDir() + "/" + leftover));
+    }
+
+    // The package's program is started by the package's command; any other as it is.
+    void startOfTheProgram_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("expectedProgram");
+        QTest::addColumn<QString>("expectedFolder"); // "data": the user's program folder
+        QTest::newRow("the package's") << "/usr/lib/gearbook/Gearbook"
+                                       << "/usr/bin/gearbook"
+                                       << "data";
+        QTest::newRow("a source install's") << "/home/u/.local/share/Venbry Software/Gearbook/Gearbook"
+                                            << "/home/u/.local/share/Venbry Software/Gearbook/Gearbook"
+                                            << "/home/u/.local/share/Venbry Software/Gearbook";
+        QTest::newRow("beside the package's") << "/usr/lib/gearbook2/Gearbook"
+                                              << "/usr/lib/gearbook2/Gearbook"
+                                              << "/usr/lib/gearbook2";
+    }
+    void startOfTheProgram()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, expectedProgram);
+        QFETCH(QString, expectedFolder);
+        TestEnvironment env;
+        const ReminderTimer::Package package{"/usr/lib/gearbook", "/usr/bin/gearbook"};
+        const ReminderTimer::Start start = ReminderTimer::startOf(program, QFileInfo(program).path(), package);
+        QCOMPARE(start.program, expectedProgram);
+        QCOMPARE(start.folder, expectedFolder == "data" ? DataFolder::installFolder() : expectedFolder);
+        // A build that is no package's starts itself.
+        QCOMPARE(ReminderTimer::startOf(program, "/f", {}).program, program);
     }
 
     void reminderTextNamesEachItem()
@@ -247,6 +490,74 @@ private slots:
         QCOMPARE(calls, QStringList({"disable --now gearbook-remind.timer", "daemon-reload"}));
         QVERIFY(!QFileInfo::exists(ReminderTimer::timerFile()));
         QVERIFY(!QFileInfo::exists(ReminderTimer::serviceFile()));
+    }
+
+    // The units and the entry start the program at any path systemd and desktop entries allow,
+    // and neither fails once it is gone.
+    void entriesStartTheProgramAtAnyPath_data()
+    {
+        QTest::addColumn<QString>("folderName");
+        QTest::newRow("plain") << "Gearbook";
+        QTest::newRow("blank") << "My Programs";
+        QTest::newRow("percent") << "100% sure %h %%";
+        QTest::newRow("quotes") << "a \"b\" 'c'";
+        QTest::newRow("shell signs") << "$HOME `x` \\ ; & | *";
+        QTest::newRow("non-ASCII") << QString::fromUtf8("Grüße, Łódź, 車");
+    }
+    void entriesStartTheProgramAtAnyPath()
+    {
+        QFETCH(QString, folderName);
+        TestEnvironment env;
+        const QString folder = env.home() + "/" + folderName;
+        const QString program = folder + "/Gearbook";
+        const QString said = env.home() + "/said";
+        QVERIFY(QDir().mkpath(folder));
+        // Says where it runs and with what.
+        writeAll(program, "#!/bin/sh\nprintf '%s|%s\\n' \"$PWD\" \"$*\" >\"" + said.toUtf8() + "\"\n");
+        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+        const QString gio = QStandardPaths::findExecutable("gio");
+        const QString analyze = QStandardPaths::findExecutable("systemd-analyze");
+        if (gio.isEmpty() || analyze.isEmpty())
+            QSKIP("gio (libglib2.0-bin) or systemd-analyze is not installed");
+        const auto run = [](const QString& tool, const QStringList& args) {
+            QProcess p;
+            p.setProcessChannelMode(QProcess::MergedChannels);
+            p.start(tool, args);
+            p.waitForFinished(30000);
+            return std::pair{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                             QString::fromUtf8(p.readAll()).trimmed()};
+        };
+
+        // The autostart entry, started as a GLib session starts it.
+        const QString entry = env.home() + "/gearbook-remind.desktop";
+        writeAll(entry, ReminderTimer::autostartEntry(program, folder));
+        auto [status, output] = run(gio, {"launch", entry});
+        QVERIFY2(status == 0, qPrintable(output + "\n" + readAll(entry)));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(said), 10000);
+        QTRY_COMPARE(QString::fromUtf8(readAll(said)), folder + "|--remind\n");
+
+        // The service, read by systemd: its program found, its condition met.
+        const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        const QString unit = env.home() + "/gearbook-remind.service";
+        const QByteArray unitText = ReminderTimer::serviceUnit(program, folder);
+        writeAll(unit, unitText);
+        std::tie(status, output) = run(analyze, {"--user", "verify", unit});
+        QVERIFY2(status == 0 && output.isEmpty(), qPrintable(output + "\n" + unitText));
+        const QString condition =
+            QString::fromUtf8(unitText).split('\n').filter(QRegularExpression("^ConditionFileIsExecutable=")).value(0);
+        QVERIFY2(!condition.isEmpty(), unitText.constData());
+        QCOMPARE(run(analyze, {"condition", condition}).first, 0);
+
+        // Removed: the service's start is skipped, not failed; the entry is not started.
+        QVERIFY(QFile::remove(program));
+        QVERIFY(QFile::remove(said));
+        QCOMPARE(run(analyze, {"condition", condition}).first, 1);
+        QVERIFY(run(gio, {"launch", entry}).first != 0);
+        QTest::qWait(200);
+        QVERIFY(!QFileInfo::exists(said));
     }
 
     void checkBoxInstallsAnAutostartEntryWithoutSystemd()

@@ -1,10 +1,13 @@
 #include "Archive.h"
 #include "ConflictResolution.h"
 #include "MainWindowFixture.h"
+#include "Restore.h"
+#include "frmRestoreData.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLocale>
 #include <QStandardPaths>
 
 // File > "Back Up Data...", "Restore Data..." and "Export to CSV..." through the real window.
@@ -110,12 +113,66 @@ private slots:
         dialogs->fileAnswers.enqueue(resolved.safetyBackup);
         dialogs->messageAnswers.enqueue(MsgAnswer::Yes);
         w->mnuRestore->trigger();
+        // Listed as what it is; chosen as a file, as any other backup.
+        QVERIFY(frmRestoreData::existing()->lstSafetyBackups->item(0)->text().endsWith(
+            ": before a sync conflict was resolved (both versions of one record)"));
+        frmRestoreData::existing()->cmdChooseFile->click();
         QCOMPARE(dialogs->messages().size(), 1);
         QVERIFY2(dialogs->messages().first().contains("it holds only 2 files (\"Ford.gbx\", "
                                                       "\"Ford.sync-conflict-20261201-101010-ABCDEFG.gbx\")"),
                  qPrintable(dialogs->messages().first()));
         QCOMPARE(QDir(DataFolder::path()).entryList(QDir::Files), before);
         QCOMPARE(w->cboVehicle->count(), 2);
+    }
+
+    // Undo in two clicks: Restore Data lists the safety backups, newest first, with what each was made before.
+    void restoreDataListsTheSafetyBackups()
+    {
+        QVERIFY(open());
+        add("Ford");
+        const QString beforeImport = Restore::safetyBackupPath(
+            DataFolder::path(), QDateTime(QDate(2026, 12, 1), QTime(9, 30)), Restore::MadeBefore::Import);
+        QVERIFY(Backup::writeBackup(DataFolder::path(), beforeImport));
+        add("Chevy");
+        const QString beforeRestore =
+            Restore::safetyBackupPath(DataFolder::path(), QDateTime(QDate(2026, 11, 30), QTime(8, 0)));
+        QVERIFY(Backup::writeBackup(DataFolder::path(), beforeRestore));
+        writeAll(env->home() + "/elsewhere.tar.gz", "not listed");
+
+        dialogs->clear();
+        w->mnuRestore->trigger();
+        frmRestoreData* list = frmRestoreData::existing();
+        QVERIFY(list && list->isVisible());
+        QVERIFY(dialogs->shown.isEmpty()); // no file dialog unless asked for
+        QCOMPARE(list->lstSafetyBackups->count(), 2);
+        const QLocale locale;
+        QCOMPARE(list->lstSafetyBackups->item(0)->text(),
+                 locale.toString(QDate(2026, 12, 1), QLocale::LongFormat) + ", " +
+                     locale.toString(QTime(9, 30), QLocale::ShortFormat) + ": before an import");
+        QVERIFY(list->lstSafetyBackups->item(1)->text().endsWith(": before a restore"));
+        QCOMPARE(list->lstSafetyBackups->currentRow(), 0);
+        QCOMPARE(list->cmdChooseFile->text(), "Choose a backup &file...");
+
+        // Restore: the newest, after the question; Chevy came after it and goes.
+        dialogs->messageAnswers.enqueue(MsgAnswer::Yes);
+        list->cmdRestore->click();
+        QVERIFY(!list->isVisible());
+        QVERIFY2(dialogs->messages().last().contains("File > Restore Data lists it."),
+                 qPrintable(dialogs->messages().last()));
+        QCOMPARE(w->cboVehicle->count(), 1);
+        QVERIFY(!QFileInfo::exists(data("Chevy.gbx")));
+
+        // The restore's own safety backup is listed now, first; the file dialog is one click away.
+        dialogs->clear();
+        w->mnuRestore->trigger();
+        list = frmRestoreData::existing();
+        QCOMPARE(list->lstSafetyBackups->count(), 3);
+        QVERIFY(list->lstSafetyBackups->item(0)->text().endsWith(": before a restore"));
+        dialogs->fileAnswers.enqueue(std::nullopt);
+        list->cmdChooseFile->click();
+        QCOMPARE(dialogs->shown.size(), 1);
+        QCOMPARE(dialogs->shown[0].kind, ScriptedPlatform::Kind::FileOpen);
+        QCOMPARE(w->cboVehicle->count(), 1);
     }
 
     void exportWritesTheThreeFiles()

@@ -52,6 +52,34 @@ private slots:
         w->cmdRemove->click();
         QVERIFY(!w->mnuReport->isEnabled());
     }
+
+    // Print Page without a printer, saved as a PDF: told as the report is, with Open.
+    void pageSavedAsPdfIsTold()
+    {
+        QVERIFY(open());
+        dialogs->printSucceeds = false;
+        dialogs->printError = noPrinterReason();
+        dialogs->clear();
+        dialogs->messageAnswers.enqueue(MsgAnswer::Yes);
+        dialogs->fileAnswers.enqueue(env->home() + "/page");
+        dialogs->choiceAnswers.enqueue(0);
+        w->cmdPrint->click();
+        QVERIFY(readAll(env->home() + "/page.pdf").startsWith("%PDF"));
+        QCOMPARE(dialogs->messages().last(), "Wrote 1 page to \"" + env->home() + "/page.pdf\".");
+        const ScriptedPlatform::Shown told = dialogs->shown.at(dialogs->shown.size() - 2); // then xdg-open
+        QCOMPARE(told.captions, (QStringList{"Open", "Close"}));
+        QCOMPARE(told.title, "Save Page as PDF");
+        QCOMPARE(dialogs->startedPrograms, QStringList{"xdg-open"});
+
+        // Not written: the failure is told, and nothing claims it was.
+        QVERIFY(QDir().mkdir(env->home() + "/taken.pdf"));
+        dialogs->clear();
+        dialogs->messageAnswers.enqueue(MsgAnswer::Yes);
+        dialogs->fileAnswers.enqueue(env->home() + "/taken.pdf");
+        w->cmdPrint->click();
+        QVERIFY(dialogs->messages().last().startsWith("Gearbook could not save"));
+        QVERIFY(!dialogs->messages().join('\n').contains("Wrote"));
+    }
 };
 
 GEARBOOK_TEST_MAIN(TestReportMenu)

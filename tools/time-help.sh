@@ -114,15 +114,18 @@ for ((run = 1; run <= runs; run++)); do
         import -window "$help" "$shot"
     fi
     if [ "$run" -eq "$runs" ] && [ -n "$visit" ]; then
-        # The address box is the first control of the window's second frame.
-        xdotool mousemove --window "$help" 330 40 click --repeat 3 1
-        xdotool type --delay 5 "https://www.venbry.example/"
-        xdotool key Return
+        # The address box is the first control of the window's second frame, below the menu bar.
+        eval "$(xdotool getwindowgeometry --shell "$help")"
+        xdotool windowactivate --sync "$help" 2>/dev/null || xdotool windowfocus --sync "$help"
+        xdotool mousemove $((X + 400)) $((Y + 45)) click 1
+        xdotool key --window "$help" ctrl+a
+        xdotool type --window "$help" --delay 5 "https://www.venbry.example/"
+        xdotool key --window "$help" Return
         sleep 3
         cp "$scratch/opened" "$visit" 2>/dev/null || : >"$visit"
     fi
     kill "$app" 2>/dev/null || true
-    wait "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true # (the web engine may end by abort() on the signal)
     app=""
 done
 median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}')

@@ -152,7 +152,8 @@ work="$home/work dir"
 $sudo runuser -u "$user" -- mkdir -p "$work/in"
 printf 'Name,Make,Model\nVan,Ford,Transit\n' | $sudo runuser -u "$user" -- tee "$work/in/cars.csv" >/dev/null
 printf 'Name,Make,Model\nCar,VW,Golf\n' | $sudo runuser -u "$user" -- tee "$work/in/more cars.csv" >/dev/null
-check "gearbook --import FILE FILE, relative" as_user_in "$work" timeout 120 gearbook --import in/cars.csv "in/more cars.csv"
+check "gearbook --import FILE FILE, relative" as_user_in "$work" timeout 120 gearbook --import in/cars.csv "in/more cars.csv" \
+    --kind vehicles
 check "gearbook --import=FILE --yes, relative" \
     as_user_in "$work" timeout 120 gearbook --import=in/cars.csv --kind vehicles --yes
 check "the import wrote the vehicle" as_user_in "$work" timeout 120 gearbook --export=exported

@@ -85,9 +85,9 @@ check "man gearbook finds its page with bin/ on PATH" man_finds gearbook Gearboo
 check "man Linksmith finds its page with bin/ on PATH" man_finds Linksmith Linksmith.1
 check "man gearbook_credentials finds its page with bin/ on PATH" man_finds gearbook_credentials gearbook_credentials.1
 
-# The command runs the program in its program folder, with the values of the
-# options that name files made absolute from the caller's folder, and nothing
-# else: tried on a copy of the tree whose Gearbook only reports where it runs
+# The command runs the program in its program folder, with every file or folder
+# named (each option's, and the files of --import) made absolute from the
+# caller's folder, and nothing else: tried on a copy of the tree whose Gearbook only reports where it runs
 # and what it was given.
 fake="$scratch/fake"
 mkdir -p "$fake/bin" "$fake/Venbry Software/Gearbook" "$scratch/caller dir"
@@ -96,11 +96,17 @@ printf '#!/bin/sh\npwd\nfor a do echo "[$a]"; done\n' >"$fake/Venbry Software/Ge
 chmod +x "$fake/Venbry Software/Gearbook/Gearbook"
 ln -s "$fake/bin/gearbook" "$scratch/gearbook-link"
 got=$(cd "$scratch/caller dir" && "$scratch/gearbook-link" --backup "my cars.zip" --export=out --check /abs/x \
-    --report r.pdf --vehicle "my car" --check=/abs/y plain "")
-want=$(printf '%s\n' "$fake/Venbry Software/Gearbook" "[--backup]" "[$scratch/caller dir/my cars.zip]" \
-    "[--export=$scratch/caller dir/out]" "[--check]" "[/abs/x]" "[--report]" "[$scratch/caller dir/r.pdf]" \
-    "[--vehicle]" "[my car]" "[--check=/abs/y]" "[plain]" "[]")
-check "gearbook starts Gearbook in its folder with absolute file arguments" test "$got" = "$want"
+    --report r.pdf --vehicle "my car" --check=/abs/y --calendar due --calendar=sub/due.ics --kind parts \
+    --import log.csv "other log.csv" /abs/z.csv --import=more.csv --yes --days 7 -platform offscreen \
+    -stylesheet look.qss -- --dash.csv "")
+c="$scratch/caller dir"
+want=$(printf '%s\n' "$fake/Venbry Software/Gearbook" "[--backup]" "[$c/my cars.zip]" "[--export=$c/out]" \
+    "[--check]" "[/abs/x]" "[--report]" "[$c/r.pdf]" "[--vehicle]" "[my car]" "[--check=/abs/y]" \
+    "[--calendar]" "[$c/due]" "[--calendar=$c/sub/due.ics]" "[--kind]" "[parts]" \
+    "[--import]" "[$c/log.csv]" "[$c/other log.csv]" "[/abs/z.csv]" "[--import=$c/more.csv]" "[--yes]" \
+    "[--days]" "[7]" "[-platform]" "[offscreen]" "[-stylesheet]" "[$c/look.qss]" "[--]" \
+    "[$c/--dash.csv]" "[]")
+check "gearbook starts Gearbook in its folder with every file named made absolute" test "$got" = "$want"
 [ "$got" = "$want" ] || diff <(echo "$want") <(echo "$got") || true
 
 # The README's reset command, on the installed copy.

@@ -1,11 +1,14 @@
-// The help browser module's entry: the program reaches frmBrowser only through this.
+// The optional web-engine module (GearbookBrowser.so): a help view that shows
+// web pages inside the help browser window. Only this module links QtWebEngine.
 #include "HelpBrowserInterface.h"
-#include "frmBrowser.h"
-#include "modGlobalVars.h"
+#include "HelpView.h"
 
 #include <QGuiApplication>
 #include <QObject>
 #include <QOpenGLContext>
+#include <QWebEngineView>
+
+#include <unistd.h>
 
 // Exported by Qt GUI without a public declaration; QtWebEngine itself declares it the same way.
 QT_BEGIN_NAMESPACE
@@ -29,6 +32,45 @@ void shareOpenGLContexts()
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
+// Chromium refuses to start its sandbox as root; the view then runs without it.
+void allowRunningAsRoot()
+{
+    if (::geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+}
+
+class WebHelpView final : public HelpView {
+public:
+    explicit WebHelpView(QWidget* parent)
+    {
+        allowRunningAsRoot();
+        shareOpenGLContexts();
+        m_view = new QWebEngineView(parent);
+        m_view->setObjectName(QStringLiteral("webPage"));
+        m_view->setAccessibleName(QStringLiteral("Page"));
+        // Keys the page did not want stay with the page: Enter there never presses Go.
+        m_view->setProperty("ownsEnter", true);
+        QObject::connect(m_view, &QWebEngineView::urlChanged, m_view, [this](const QUrl& url) {
+            if (navigated)
+                navigated(url);
+        });
+        QObject::connect(m_view, &QWebEngineView::loadFinished, m_view, [this] {
+            if (loadFinished)
+                loadFinished();
+        });
+    }
+    ~WebHelpView() override { delete m_view; }
+
+    QWidget* widget() override { return m_view; }
+    void load(const QUrl& url) override { m_view->load(url); }
+    void reload() override { m_view->reload(); }
+    void stop() override { m_view->stop(); }
+    QUrl url() const override { return m_view->url(); }
+
+private:
+    QWebEngineView* m_view;
+};
+
 } // namespace
 
 class BrowserPlugin : public QObject, public HelpBrowserInterface {
@@ -37,13 +79,7 @@ class BrowserPlugin : public QObject, public HelpBrowserInterface {
     Q_INTERFACES(HelpBrowserInterface)
 
 public:
-    void showAddress(const QString& address) override
-    {
-        // The module has its own copy of the globals; the window reads the address from it.
-        modGlobalVars::CurrentAddress = address;
-        shareOpenGLContexts();
-        frmBrowser::showBrowser();
-    }
+    HelpView* createView(QWidget* parent) override { return new WebHelpView(parent); }
 };
 
 #include "BrowserPlugin.moc"

@@ -2,12 +2,18 @@
 
 #include "HelpBrowserInterface.h"
 #include "Module.h"
-#include "PlatformServices.h"
+#include "frmBrowser.h"
+#include "modGlobalVars.h"
+
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 
 QString s_modulePath;
-HelpBrowserInterface* s_browser = nullptr;
+HelpBrowserInterface* s_engine = nullptr;
+bool s_lookedForEngine = false;
 
 } // namespace
 
@@ -21,20 +27,35 @@ QString HelpBrowser::modulePath()
 void HelpBrowser::setModulePath(const QString& path)
 {
     s_modulePath = path;
+    if (!s_engine)
+        s_lookedForEngine = false;
 }
 
-bool HelpBrowser::showAddress(const QString& address)
+HelpBrowserInterface* HelpBrowser::webEngine()
 {
-    QString error;
-    if (!s_browser)
-        s_browser = Module::load<HelpBrowserInterface>(modulePath(), QStringLiteral("Gearbook's help browser"), &error);
-    if (!s_browser) {
-        platform().messageBox(QStringLiteral("The help browser could not be started: its module \"%1\" is missing "
-                                             "or could not be loaded. Everything else works as usual.\n\n%2")
-                                  .arg(modulePath(), error),
-                              QString(), MsgButtons::Ok, MsgIcon::Warning);
-        return false;
+    if (!s_lookedForEngine) {
+        s_lookedForEngine = true;
+        QString error;
+        // The module is optional (a package of its own): without it the help works as well.
+        s_engine = Module::load<HelpBrowserInterface>(modulePath(), QStringLiteral("Gearbook's web view"), &error);
+        if (!s_engine && QFileInfo::exists(modulePath()))
+            qInfo("Gearbook: the web view module was not loaded, web pages open in the desktop's browser: %s",
+                  qPrintable(error));
     }
-    s_browser->showAddress(address); // the module stays loaded for the rest of the run
-    return true;
+    return s_engine; // a module that loaded stays loaded for the rest of the run
+}
+
+bool HelpBrowser::webEngineForLocalPages()
+{
+    // The program's settings file, which the Due Maintenance window's settings share.
+    const QSettings settings(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                                 QStringLiteral("/Venbry Software/Gearbook.conf"),
+                             QSettings::IniFormat);
+    return settings.value(WebEngineForLocalPagesKey, false).toBool();
+}
+
+void HelpBrowser::showAddress(const QString& address)
+{
+    modGlobalVars::CurrentAddress = address;
+    frmBrowser::showBrowser();
 }

@@ -3,18 +3,22 @@
 #include <QString>
 #include <QtPlugin>
 
-// What the help browser module offers the program. The browser (and with it
-// QtWebEngine) lives in a module of its own, so the program does not load the
-// browser engine's libraries at every start, only at the first help command.
+class HelpView;
+class QWidget;
+
+// What the optional web-engine module (GearbookBrowser.so) offers the help
+// browser: a page view that can show any address, web pages included. The
+// module alone links QtWebEngine, so neither the program's start nor the help
+// window for our own pages loads the browser engine; without the module, web
+// addresses open in the desktop's web browser.
 class HelpBrowserInterface {
 public:
     virtual ~HelpBrowserInterface() = default;
-    // Shows the browser and brings it forward; a browser not yet loaded navigates to `address`,
-    // one already loaded keeps its page.
-    virtual void showAddress(const QString& address) = 0;
+    // A new web view, a child of `parent`, owned by the caller.
+    virtual HelpView* createView(QWidget* parent) = 0;
 };
 
-#define HelpBrowserInterface_iid "example.venbry.Gearbook.HelpBrowser/1.0"
+#define HelpBrowserInterface_iid "example.venbry.Gearbook.HelpBrowser/2.0"
 Q_DECLARE_INTERFACE(HelpBrowserInterface, HelpBrowserInterface_iid)
 
 // The vendor's home page, the target of "Go To" > www.venbry.example and of the login window's vendor commands.

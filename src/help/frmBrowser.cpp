@@ -1,19 +1,19 @@
 #include "frmBrowser.h"
 
+#include "HelpBrowser.h"
 #include "HelpBrowserInterface.h"
+#include "HelpView.h"
 #include "Icon.h"
 #include "LengthLimits.h"
+#include "PlatformServices.h"
+#include "TextHelpView.h"
 #include "WindowLook.h"
 #include "modGlobalVars.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QKeyEvent>
-#include <QUrl>
-#include <QWebEngineView>
-
-#include <unistd.h>
+#include <QStackedWidget>
 
 namespace {
 
@@ -24,12 +24,8 @@ int toPixels(int twips)
     return qRound(double(twips) / kTwipsPerPixel);
 }
 
-// Chromium refuses to start its sandbox as root; the program then runs without it.
-void allowRunningAsRoot()
-{
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-}
+// The desktop's way to open an address in the user's web browser (it asks the portal in a sandbox).
+const QString DesktopOpener = QStringLiteral("xdg-open");
 
 } // namespace
 
@@ -77,48 +73,121 @@ frmBrowser::frmBrowser(QWidget* parent) : QMainWindow(parent)
     connect(mnuVenbry, &QAction::triggered, this, &frmBrowser::mnuVenbry_Click);
     connect(mnuExit, &QAction::triggered, this, &frmBrowser::mnuExit_Click);
 
-    // A window still open when the program ends goes first, so Chromium shuts down cleanly.
+    // A window still open when the program ends goes first, so a web view's engine shuts down cleanly.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &QObject::deleteLater);
     WindowLook::apply(this);
     Form_Load();
 }
 
-frmBrowser::~frmBrowser() = default;
+frmBrowser::~frmBrowser()
+{
+    // The views go before the page area that holds their widgets.
+    m_current = nullptr;
+    m_web.reset();
+    m_text.reset();
+}
+
+QUrl frmBrowser::pageAddress() const
+{
+    return m_at >= 0 ? m_history.value(m_at) : QUrl();
+}
 
 void frmBrowser::createBrowserControl()
 {
-    if (wbsReadme)
+    if (m_text)
         return;
-    allowRunningAsRoot();
-    QWidget* site = wbsReadmePlaceholder;
-    wbsReadme = new QWebEngineView(site->parentWidget());
-    wbsReadme->setObjectName(QStringLiteral("wbsReadme"));
-    wbsReadme->setGeometry(site->geometry());
-    delete site;
-    wbsReadmePlaceholder = nullptr;
-    wbsReadme->show();
-
-    // The view hands the focus on to its page once it has one; it stands in the tab order itself.
+    // The page area stands in the tab order itself and hands the focus on to the view on show.
     wbsReadme->setFocusPolicy(Qt::StrongFocus);
-    // Keys the page did not want stay with the page: Enter there never presses Go.
-    wbsReadme->setProperty("ownsEnter", true);
+    m_text = std::make_unique<TextHelpView>(wbsReadme);
+    adopt(m_text.get());
+    showView(m_text.get());
+    m_webForLocalPages = HelpBrowser::webEngineForLocalPages();
     setTabOrder(cmdGo, wbsReadme);
     setTabOrder(wbsReadme, cmdBack);
+}
 
-    connect(wbsReadme, &QWebEngineView::urlChanged, this, &frmBrowser::wbsReadme_NavigateComplete2);
-    connect(wbsReadme, &QWebEngineView::loadFinished, this, &frmBrowser::loadFinished);
+void frmBrowser::adopt(HelpView* view)
+{
+    wbsReadme->addWidget(view->widget());
+    view->navigated = [this, view](const QUrl& url) { navigated(view, url); };
+    view->loadFinished = [this, view] { loadFinished(view); };
+    view->linkActivated = [this](const QUrl& url) { open(url); };
+}
+
+void frmBrowser::showView(HelpView* view)
+{
+    m_current = view;
+    wbsReadme->setCurrentWidget(view->widget());
+    wbsReadme->setFocusProxy(view->widget());
+}
+
+HelpView* frmBrowser::viewFor(const QUrl& url)
+{
+    const bool local = TextHelpView::canShow(url);
+    if (local && !m_webForLocalPages)
+        return m_text.get();
+    if (!m_web) {
+        if (HelpBrowserInterface* engine = HelpBrowser::webEngine()) {
+            m_web.reset(engine->createView(wbsReadme));
+            adopt(m_web.get());
+        }
+    }
+    if (m_web)
+        return m_web.get();
+    return local ? m_text.get() : nullptr;
 }
 
 bool frmBrowser::navigate(const QString& address)
 {
-    if (!wbsReadme || address.trimmed().isEmpty())
+    if (!m_text || address.trimmed().isEmpty())
         return false;
     const QUrl url = QUrl::fromUserInput(address, QDir::currentPath(), QUrl::AssumeLocalFile);
     if (!url.isValid())
         return false;
-    m_awaitingNavigation = true;
-    wbsReadme->load(url);
+    open(url);
     return true;
+}
+
+void frmBrowser::open(const QUrl& url, qsizetype historyIndex)
+{
+    HelpView* view = viewFor(url);
+    if (!view) {
+        openOutside(url);
+        return;
+    }
+    m_goingTo = historyIndex;
+    m_awaitingNavigation = true;
+    showView(view);
+    view->load(url);
+}
+
+void frmBrowser::openOutside(const QUrl& url)
+{
+    // Without the web view the desktop's browser shows web pages; the window keeps its page and says so.
+    m_awaitingNavigation = false;
+    const QString address = url.toString();
+    const bool started = platform().startProgram(DesktopOpener, {address});
+    const QString said = started ? QStringLiteral("Opened in your web browser: %1").arg(address)
+                                 : QStringLiteral("No web browser could be started for %1").arg(address);
+    txtURL->setText(said);
+    if (m_at < 0)
+        m_text->showNote(said + QLatin1Char('.'));
+}
+
+void frmBrowser::navigated(HelpView* view, const QUrl& url)
+{
+    if (view != m_current)
+        return; // a view put aside still finishing its page
+    if (m_goingTo >= 0 && m_goingTo < m_history.size()) {
+        m_at = m_goingTo;
+        m_history[m_at] = url;
+    } else if (m_at < 0 || m_history.value(m_at) != url) {
+        m_history.resize(m_at + 1);
+        m_history.append(url);
+        m_at = m_history.size() - 1;
+    }
+    m_goingTo = -1;
+    wbsReadme_NavigateComplete2();
 }
 
 void frmBrowser::Form_Load()
@@ -130,8 +199,6 @@ void frmBrowser::Form_Load()
 
 void frmBrowser::Form_Resize()
 {
-    if (!wbsReadme)
-        return;
     // Outer size, frame included, as the layout's margins assume.
     const QRect outer = frameGeometry();
     const int W = outer.width() * kTwipsPerPixel;
@@ -163,35 +230,36 @@ void frmBrowser::Form_Resize()
 
 void frmBrowser::cmdGo_Click()
 {
-    navigate(txtURL->text());
+    // "Loading..." until the page is reached; a page that opens in the desktop's browser says so instead.
+    const QString address = txtURL->text();
     txtURL->setText(QStringLiteral("Loading..."));
-    if (wbsReadme)
-        wbsReadme->setFocus();
+    navigate(address);
+    wbsReadme->setFocus();
 }
 
 void frmBrowser::cmdBack_Click()
 {
     // Without an earlier page this does nothing.
-    if (wbsReadme)
-        wbsReadme->back();
+    if (m_at > 0)
+        open(m_history[m_at - 1], m_at - 1);
 }
 
 void frmBrowser::cmdForward_Click()
 {
-    if (wbsReadme)
-        wbsReadme->forward();
+    if (m_at >= 0 && m_at + 1 < m_history.size())
+        open(m_history[m_at + 1], m_at + 1);
 }
 
 void frmBrowser::cmdStop_Click()
 {
-    if (wbsReadme)
-        wbsReadme->stop();
+    if (m_current)
+        m_current->stop(); // our own pages are never still loading
 }
 
 void frmBrowser::cmdRefresh_Click()
 {
-    if (wbsReadme)
-        wbsReadme->reload();
+    if (m_current)
+        m_current->reload();
 }
 
 void frmBrowser::mnuInventoryTools_Click()
@@ -212,16 +280,16 @@ void frmBrowser::mnuExit_Click()
 void frmBrowser::wbsReadme_NavigateComplete2()
 {
     m_awaitingNavigation = false;
-    txtURL->setText(wbsReadme->url().toString());
+    txtURL->setText(pageAddress().toString());
     wbsReadme->setFocus();
 }
 
-void frmBrowser::loadFinished()
+void frmBrowser::loadFinished(HelpView* view)
 {
     // A navigation to the address already on view never changes the address;
     // it completes here instead, so the address box does not keep "Loading...".
-    if (m_awaitingNavigation)
-        wbsReadme_NavigateComplete2();
+    if (view == m_current && m_awaitingNavigation)
+        navigated(view, view->url());
 }
 
 void frmBrowser::showEvent(QShowEvent* event)

@@ -3,17 +3,23 @@
 #include "SingleInstance.h"
 #include "ui_frmBrowser.h"
 
+#include <QList>
 #include <QMainWindow>
 #include <QString>
+#include <QUrl>
 
-class QUrl;
-class QWebEngineView;
+#include <memory>
 
-// The small web browser that shows the help pages and the vendor's home page.
+class HelpView;
+class TextHelpView;
+
+// The small browser that shows the help pages and the vendor's home page.
 // Other windows set modGlobalVars::CurrentAddress and call showBrowser(); the
 // window navigates there when it is loaded, and from then on is a plain browser.
-// The web view (and with it Chromium) is created only when the window is first
-// loaded, so the rest of the program never pays for it.
+// Our own pages are shown by Qt's rich-text browser (TextHelpView), which starts
+// at once; web addresses by the web-engine module when it is installed
+// (HelpBrowser::webEngine()), else in the desktop's web browser, which the
+// address box then says. The page area `wbsReadme` holds the view on show.
 // frmBrowser::instance() is the loaded window, made and loaded (which navigates to
 // CurrentAddress) when there is none.
 class frmBrowser : public QMainWindow, public Ui::frmBrowser, public SingleInstance<frmBrowser> {
@@ -33,8 +39,10 @@ public:
     // The window's menu bar, not the form's member of the same name.
     using QMainWindow::menuBar;
 
-    // Created by Form_Load; null before.
-    QWebEngineView* wbsReadme = nullptr;
+    // The address of the page on view; empty before the first page.
+    QUrl pageAddress() const;
+    // The view that shows the page now (the text view until a web page needs the module).
+    HelpView* currentView() const { return m_current; }
 
 public slots:
     void Form_Load();
@@ -58,9 +66,29 @@ private:
     friend class SingleInstance<frmBrowser>;
     explicit frmBrowser(QWidget* parent = nullptr);
     void createBrowserControl();
-    // Navigates the browser control; false (and nothing done) when the text names no address.
+    // Navigates to the address typed or given; false (and nothing done) when the text names no address.
     bool navigate(const QString& address);
-    void loadFinished();
+    // Shows `url` in the view that can, or opens it in the desktop's browser; `historyIndex`
+    // is the history entry a Back or Forward goes to, -1 for a new page.
+    void open(const QUrl& url, qsizetype historyIndex = -1);
+    // The view for `url`, made when needed; null when only the desktop's browser can show it.
+    HelpView* viewFor(const QUrl& url);
+    void adopt(HelpView* view);
+    void showView(HelpView* view);
+    void openOutside(const QUrl& url);
+    void navigated(HelpView* view, const QUrl& url);
+    void loadFinished(HelpView* view);
+
+    std::unique_ptr<TextHelpView> m_text;
+    std::unique_ptr<HelpView> m_web;
+    HelpView* m_current = nullptr;
+    // Read when the window loads: our own pages in the web view too, when there is one.
+    bool m_webForLocalPages = false;
+
+    // One history for both views, so Back and Forward cross between them.
+    QList<QUrl> m_history;
+    qsizetype m_at = -1;
+    qsizetype m_goingTo = -1;
 
     // Set by Load and Go, cleared when the navigation completes: a page that is
     // reloaded at the address already shown completes without changing the address.

@@ -15,7 +15,6 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QSignalSpy>
-#include <QtPlugin>
 #include <QtTest>
 #include <qpa/qwindowsysteminterface.h>
 
@@ -24,9 +23,6 @@
 #include <sys/stat.h>
 
 using namespace modGlobalVars;
-
-// The browser is built in: the help commands open this copy, which the test reads.
-Q_IMPORT_PLUGIN(BrowserPlugin)
 
 namespace {
 

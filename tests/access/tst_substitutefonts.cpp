@@ -8,12 +8,9 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QLabel>
-#include <QtPlugin>
 #include <QtTest>
 
 #include <memory>
-
-Q_IMPORT_PLUGIN(BrowserPlugin)
 
 namespace {
 

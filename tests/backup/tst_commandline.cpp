@@ -43,6 +43,22 @@ private:
     bool m_ok = false;
 };
 
+// An X display number that no server uses now: no socket file, and its abstract
+// name free to take. Numbers are searched from one of this process's own, so
+// tests running side by side, and the displays of the machine, do not meet.
+int freeDisplay(int besides = -1)
+{
+    const int from = 1000 + int(::getpid() % 50000);
+    for (int i = 0; i < 8000; ++i) {
+        const int n = 1000 + (from - 1000 + i) % 58000;
+        if (n == besides || QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+            continue;
+        if (Listening("@/tmp/.X11-unix/X" + QByteArray::number(n)).ok())
+            return n;
+    }
+    return -1;
+}
+
 bool isFifo(const QString& path)
 {
     struct stat st;
@@ -185,9 +201,10 @@ private slots:
     // A display that does not answer: the same message, never Qt's abort.
     void unreachableDisplay()
     {
-        QVERIFY(!QFileInfo::exists("/tmp/.X11-unix/X93"));
+        const int display = freeDisplay();
+        QVERIFY(display > 0);
         for (const QStringList& variables :
-             {QStringList{"DISPLAY=:93"},
+             {QStringList{"DISPLAY=:" + QString::number(display)},
               QStringList{"WAYLAND_DISPLAY=wayland-93", "XDG_RUNTIME_DIR=" + env->home()}}) {
             environment = variables;
             const Run r = gearbook({});
@@ -206,13 +223,16 @@ private slots:
                 qunsetenv(variable);
         });
         qunsetenv("QT_QPA_PLATFORM");
-        qputenv("DISPLAY", ":94.0");
+        const int answering = freeDisplay();
+        const int silent = freeDisplay(answering);
+        QVERIFY(answering > 0 && silent > 0);
+        qputenv("DISPLAY", ":" + QByteArray::number(answering) + ".0");
         QVERIFY(!DisplayCheck::reachable({}));
         {
-            const Listening x11("@/tmp/.X11-unix/X94");
+            const Listening x11("@/tmp/.X11-unix/X" + QByteArray::number(answering));
             QVERIFY(x11.ok());
             QVERIFY(DisplayCheck::reachable({}));
-            QVERIFY(!DisplayCheck::reachable({"-display", ":95"}));
+            QVERIFY(!DisplayCheck::reachable({"-display", ":" + QString::number(silent)}));
         }
         qunsetenv("DISPLAY");
         qputenv("WAYLAND_DISPLAY", QFile::encodeName(env->home() + "/wayland-94"));

@@ -3,6 +3,9 @@
 #include "frmBrowser.h"
 #include "frmLogin.h"
 
+#include "HelpBrowser.h"
+#include "HelpView.h"
+#include "MappedLibrary.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
 #include "WebEngineProbe.h"
@@ -13,18 +16,21 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QUrl>
-#include <QWebEngineView>
-#include <QtPlugin>
 
-#include <unistd.h>
+#include <sys/stat.h>
 
-// The browser is built in: the help commands reach this copy, whose controls the test reads.
-Q_IMPORT_PLUGIN(BrowserPlugin)
-
-// One process, one browser engine: the functions run in order and share it.
+// The window with its own view, as an install without the web-engine module has it:
+// our pages in Qt's rich-text browser, web addresses in the desktop's browser.
 class TestBrowser : public QObject {
     Q_OBJECT
 
@@ -43,6 +49,14 @@ private slots:
     void narrowWindowLeavesAddressRowAlone();
     void exitUnloadsAndNextShowNavigatesAnew();
     void readmeMenuOpensTheWorkingFolderPage();
+    void webAddressesOpenInTheDesktopBrowser_data();
+    void webAddressesOpenInTheDesktopBrowser();
+    void noDesktopBrowserIsSaid();
+    void linksAndBackCrossBothWays();
+    void pageThatCannotBeReadIsSaid_data();
+    void pageThatCannotBeReadIsSaid();
+    void refreshReadsThePageAgain();
+    void shippedReadMeReadsInTheView();
 
 private:
     QString page(const QString& name);
@@ -52,6 +66,10 @@ private:
     {
         QWidget* f = QApplication::focusWidget();
         return f && (f == w->wbsReadme || w->wbsReadme->isAncestorOf(f));
+    }
+    static QTextBrowser* view(frmBrowser* w)
+    {
+        return w->wbsReadme->findChild<QTextBrowser*>(QStringLiteral("txtPage"));
     }
     // Resizes the window so that its outer size, frame included, is `outer`.
     static void resizeOuter(frmBrowser* w, QSize outer)
@@ -66,12 +84,8 @@ private:
 
 void TestBrowser::initTestCase()
 {
-    // As root Chromium runs only without its sandbox. Take away what the test
-    // runner sets, so the page loads only if the program allows it itself.
-    if (::geteuid() == 0) {
-        qunsetenv("QTWEBENGINE_DISABLE_SANDBOX");
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
-    }
+    // No web-engine module here: web addresses go to the desktop's browser.
+    HelpBrowser::setModulePath(QDir::current().filePath(QStringLiteral("no-such-module.so")));
 }
 
 void TestBrowser::cleanupTestCase()
@@ -83,6 +97,11 @@ void TestBrowser::cleanup()
 {
     unload();
     modGlobalVars::CurrentAddress.clear();
+    // Nothing of the help ever needs the browser engine or a message box.
+    QVERIFY(!chromiumStarted());
+    QVERIFY(!libraryMapped("WebEngine"));
+    QVERIFY(m_platform.messages().isEmpty());
+    m_platform.clear();
 }
 
 void TestBrowser::unload()
@@ -118,13 +137,14 @@ void TestBrowser::othersDoNotStartTheEngine()
     QVERIFY(!chromiumStarted());
     frmAutoAbout::existing()->reject();
 
-    // Help > "View ReadMe" does, and the probe sees it.
+    // Neither does Help > "View ReadMe": our own page is shown by the window's own view.
     const QString readme = page(QStringLiteral("ReadMe.htm"));
     frmAutoMain::instance()->mnuReadme->trigger();
     QVERIFY(frmBrowser::isLoaded());
     QVERIFY(frmBrowser::instance()->isVisible());
-    QTRY_VERIFY(chromiumStarted());
     QTRY_COMPARE(frmBrowser::instance()->txtURL->text(), address(readme));
+    QVERIFY(view(frmBrowser::instance())->toPlainText().contains(QStringLiteral("ReadMe.htm")));
+    QVERIFY(!chromiumStarted());
 
     // The login window's Help menu opens the same windows.
     unload();
@@ -148,7 +168,9 @@ void TestBrowser::windowDesign()
     QVERIFY(!w->windowIcon().isNull());
     QVERIFY(w->wbsReadme);
     QCOMPARE(w->wbsReadme->objectName(), QStringLiteral("wbsReadme"));
-    QCOMPARE(w->findChild<QWebEngineView*>(QStringLiteral("wbsReadme")), w->wbsReadme);
+    QCOMPARE(w->findChild<QStackedWidget*>(QStringLiteral("wbsReadme")), w->wbsReadme);
+    QVERIFY(view(w));
+    QCOMPARE(w->wbsReadme->currentWidget(), static_cast<QWidget*>(view(w)));
     QVERIFY(w->cmdGo->isDefault());
     QCOMPARE(w->cmdBack->text(), QStringLiteral("<-- Back"));
     QCOMPARE(w->cmdForward->text(), QStringLiteral("Forward -->"));
@@ -196,7 +218,7 @@ void TestBrowser::loadShowsAddressAfterLoading()
     frmBrowser* w = frmBrowser::instance();
     QCOMPARE(w->txtURL->text(), QStringLiteral("Loading..."));
     QTRY_COMPARE(w->txtURL->text(), address(first));
-    QCOMPARE(w->wbsReadme->url(), QUrl::fromLocalFile(first));
+    QCOMPARE(w->pageAddress(), QUrl::fromLocalFile(first));
     // The completed navigation gave the page the focus.
     QVERIFY(QTest::qWaitForWindowActive(w));
     QVERIFY(inPage(w));
@@ -214,7 +236,7 @@ void TestBrowser::showingAgainKeepsThePage()
     frmBrowser::showBrowser();
     QCOMPARE(frmBrowser::instance(), w);
     QTest::qWait(300);
-    QCOMPARE(w->wbsReadme->url(), QUrl::fromLocalFile(first));
+    QCOMPARE(w->pageAddress(), QUrl::fromLocalFile(first));
     QCOMPARE(w->txtURL->text(), address(first));
 }
 
@@ -232,7 +254,7 @@ void TestBrowser::enterBackAndForward()
     w->cmdBack->click();
     w->mnuBack->trigger();
     QTest::qWait(300);
-    QCOMPARE(w->wbsReadme->url(), QUrl::fromLocalFile(first));
+    QCOMPARE(w->pageAddress(), QUrl::fromLocalFile(first));
     QCOMPARE(w->txtURL->text(), address(first));
 
     // Enter in the address box goes there, through "Loading...".
@@ -241,12 +263,12 @@ void TestBrowser::enterBackAndForward()
     QTest::keyClick(w->txtURL, Qt::Key_Return);
     QCOMPARE(w->txtURL->text(), QStringLiteral("Loading..."));
     QTRY_COMPARE(w->txtURL->text(), address(second));
-    QCOMPARE(w->wbsReadme->url(), QUrl::fromLocalFile(second));
+    QCOMPARE(w->pageAddress(), QUrl::fromLocalFile(second));
 
     // Forward on the last page does nothing.
     w->cmdForward->click();
     QTest::qWait(300);
-    QCOMPARE(w->wbsReadme->url(), QUrl::fromLocalFile(second));
+    QCOMPARE(w->pageAddress(), QUrl::fromLocalFile(second));
 
     w->cmdBack->click();
     QTRY_COMPARE(w->txtURL->text(), address(first));
@@ -349,8 +371,205 @@ void TestBrowser::readmeMenuOpensTheWorkingFolderPage()
     frmBrowser* w = frmBrowser::instance();
     QTRY_COMPARE(w->txtURL->text(), address(modGlobalVars::CurrentAddress));
     w->mnuInventoryTools->trigger();
-    QTRY_COMPARE(w->wbsReadme->url(), QUrl::fromLocalFile(readme));
+    QTRY_COMPARE(w->pageAddress(), QUrl::fromLocalFile(readme));
     QTRY_COMPARE(w->txtURL->text(), address(readme));
+}
+
+void TestBrowser::webAddressesOpenInTheDesktopBrowser_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Go") << "go";
+    QTest::newRow("Go To > www.venbry.example") << "menu";
+    QTest::newRow("a link on a page") << "link";
+    QTest::newRow("the address the window loads") << "load";
+}
+
+void TestBrowser::webAddressesOpenInTheDesktopBrowser()
+{
+    QFETCH(QString, how);
+    const QString first = page(QStringLiteral("first.htm"));
+    const QString web =
+        how == QLatin1String("menu") ? frmBrowser::VendorHomePage : QStringLiteral("https://example.org/page?a=1&b=2");
+    modGlobalVars::CurrentAddress = how == QLatin1String("load") ? web : first;
+    frmBrowser::showBrowser();
+    frmBrowser* w = frmBrowser::instance();
+    if (how != QLatin1String("load")) {
+        QTRY_COMPARE(w->txtURL->text(), address(first));
+        if (how == QLatin1String("go")) {
+            w->txtURL->setText(web);
+            w->cmdGo->click();
+        } else if (how == QLatin1String("menu")) {
+            w->mnuVenbry->trigger();
+        } else {
+            emit view(w)->anchorClicked(QUrl(web));
+        }
+    }
+    // The desktop's browser is asked, once, with the address whole; the window says so and keeps its page.
+    QCOMPARE(m_platform.startedPrograms, QStringList{QStringLiteral("xdg-open")});
+    QCOMPARE(m_platform.shown.last().captions, QStringList{web});
+    const QString said = QStringLiteral("Opened in your web browser: ") + web;
+    QCOMPARE(w->txtURL->text(), said);
+    QTest::qWait(50);
+    QCOMPARE(w->txtURL->text(), said);
+    if (how == QLatin1String("load")) {
+        QVERIFY(w->pageAddress().isEmpty());
+        QVERIFY(view(w)->toPlainText().contains(said));
+    } else {
+        QCOMPARE(w->pageAddress(), QUrl::fromLocalFile(first));
+        QVERIFY(view(w)->toPlainText().contains(QStringLiteral("first.htm")));
+        // Back goes nowhere new: the web page was never a page of this window.
+        w->cmdBack->click();
+        QTest::qWait(50);
+        QCOMPARE(w->pageAddress(), QUrl::fromLocalFile(first));
+    }
+}
+
+void TestBrowser::noDesktopBrowserIsSaid()
+{
+    m_platform.startSucceeds = false;
+    modGlobalVars::CurrentAddress = page(QStringLiteral("first.htm"));
+    frmBrowser::showBrowser();
+    frmBrowser* w = frmBrowser::instance();
+    QTRY_COMPARE(w->txtURL->text(), address(modGlobalVars::CurrentAddress));
+    w->mnuVenbry->trigger();
+    QCOMPARE(w->txtURL->text(), QStringLiteral("No web browser could be started for https://www.venbry.example/"));
+    m_platform.startSucceeds = true;
+}
+
+void TestBrowser::linksAndBackCrossBothWays()
+{
+    const QString second = page(QStringLiteral("second.htm"));
+    const QString first = modGlobalVars::StartDir + QStringLiteral("/first.htm");
+    writeAll(first, "<html><body><p><a href=\"second.htm\">on</a></p><p id=\"end\">end</p></body></html>");
+    modGlobalVars::CurrentAddress = first;
+    frmBrowser::showBrowser();
+    frmBrowser* w = frmBrowser::instance();
+    QTRY_COMPARE(w->txtURL->text(), address(first));
+
+    // A relative link opens its page in the view, and an anchor keeps the page.
+    emit view(w)->anchorClicked(QUrl(QStringLiteral("second.htm")));
+    QTRY_COMPARE(w->txtURL->text(), address(second));
+    QVERIFY(view(w)->toPlainText().contains(QStringLiteral("second.htm")));
+    w->cmdBack->click();
+    QTRY_COMPARE(w->txtURL->text(), address(first));
+    emit view(w)->anchorClicked(QUrl(QStringLiteral("#end")));
+    QTRY_COMPARE(w->pageAddress().fragment(), QStringLiteral("end"));
+    QVERIFY(view(w)->toPlainText().contains(QStringLiteral("end")));
+    w->cmdBack->click();
+    QTRY_COMPARE(w->pageAddress(), QUrl::fromLocalFile(first));
+    w->cmdForward->click();
+    QTRY_COMPARE(w->pageAddress().fragment(), QStringLiteral("end"));
+    // A new page after Back drops the pages ahead.
+    w->cmdBack->click();
+    QTRY_COMPARE(w->pageAddress(), QUrl::fromLocalFile(first));
+    emit view(w)->anchorClicked(QUrl(QStringLiteral("second.htm")));
+    QTRY_COMPARE(w->pageAddress(), QUrl::fromLocalFile(second));
+    w->cmdForward->click();
+    QTest::qWait(50);
+    QCOMPARE(w->pageAddress(), QUrl::fromLocalFile(second));
+    // Stop has nothing to stop and changes nothing.
+    w->cmdStop->click();
+    w->mnuStop->trigger();
+    QCOMPARE(w->txtURL->text(), address(second));
+}
+
+void TestBrowser::pageThatCannotBeReadIsSaid_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("missing") << "missing";
+    QTest::newRow("a folder") << "folder";
+    QTest::newRow("a FIFO") << "fifo";
+}
+
+void TestBrowser::pageThatCannotBeReadIsSaid()
+{
+    QFETCH(QString, kind);
+    const QString path = modGlobalVars::StartDir + QStringLiteral("/gone.htm");
+    if (kind == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(path));
+    else if (kind == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    modGlobalVars::CurrentAddress = path;
+    frmBrowser::showBrowser(); // a FIFO read would block here
+    frmBrowser* w = frmBrowser::instance();
+    QTRY_COMPARE(w->txtURL->text(), address(path));
+    QVERIFY(view(w)->toPlainText().startsWith(QStringLiteral("There is no page at")));
+    if (kind == QLatin1String("folder"))
+        QVERIFY(QDir(path).removeRecursively());
+    else if (kind == QLatin1String("fifo"))
+        QVERIFY(QFile::remove(path));
+}
+
+void TestBrowser::refreshReadsThePageAgain()
+{
+    const QString first = page(QStringLiteral("first.htm"));
+    modGlobalVars::CurrentAddress = first;
+    frmBrowser::showBrowser();
+    frmBrowser* w = frmBrowser::instance();
+    QTRY_COMPARE(w->txtURL->text(), address(first));
+    writeAll(first, "<html><body><p>changed</p></body></html>");
+    w->cmdRefresh->click();
+    QCOMPARE(view(w)->toPlainText(), QStringLiteral("changed"));
+    QTest::qWait(50);
+    QCOMPARE(w->txtURL->text(), address(first));
+}
+
+void TestBrowser::shippedReadMeReadsInTheView()
+{
+    // The page as installed: ReadMe.htm with its pictures beside it.
+    const QDir source(QStringLiteral(GEARBOOK_SOURCE_DIR));
+    const QString readme = modGlobalVars::StartDir + QStringLiteral("/ReadMe.htm");
+    QFile::remove(readme);
+    QVERIFY(QFile::copy(source.filePath(QStringLiteral("install/ReadMe.htm")), readme));
+    const QStringList pictures =
+        QDir(source.filePath(QStringLiteral("docs"))).entryList({QStringLiteral("*.png")}, QDir::Files);
+    for (const QString& picture : pictures) {
+        QFile::remove(modGlobalVars::StartDir + QLatin1Char('/') + picture);
+        QVERIFY(QFile::copy(source.filePath(QStringLiteral("docs/") + picture),
+                            modGlobalVars::StartDir + QLatin1Char('/') + picture));
+    }
+    modGlobalVars::CurrentAddress = readme;
+    frmBrowser::showBrowser();
+    frmBrowser* w = frmBrowser::instance();
+    QTRY_COMPARE(w->txtURL->text(), address(readme));
+    QTextDocument* doc = view(w)->document();
+    QCOMPARE(doc->metaInformation(QTextDocument::DocumentTitle), QStringLiteral("Venbry's Gearbook 1.1 - ReadMe"));
+    // The page's text whole, its accented letters decoded.
+    const QString text = view(w)->toPlainText();
+    QVERIFY(text.contains(QStringLiteral("Getting started")));
+    QVERIFY(!text.contains(QChar::ReplacementCharacter));
+    QVERIFY(!text.contains(QStringLiteral("<style")));
+    QVERIFY(!text.contains(QStringLiteral("{")));
+    // Its tables are tables, its headings headings, and every picture it names is read.
+    int tables = 0;
+    int headings = 0;
+    QStringList images;
+    QColor title;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        if (b.blockFormat().headingLevel() > 0)
+            ++headings;
+        if (b.blockFormat().headingLevel() == 1 && !title.isValid())
+            title = b.begin().fragment().charFormat().foreground().color();
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isImageFormat())
+                images << it.fragment().charFormat().toImageFormat().name();
+    }
+    for (QTextFrame* frame : doc->rootFrame()->childFrames())
+        tables += qobject_cast<QTextTable*>(frame) ? 1 : 0;
+    QVERIFY2(tables >= 2, qPrintable(QString::number(tables)));
+    QVERIFY2(headings >= 10, qPrintable(QString::number(headings)));
+    // Its style sheet applies: the title in its own green.
+    QCOMPARE(title, QColor(0, 0x60, 0));
+    QVERIFY(!images.isEmpty());
+    for (const QString& image : images) {
+        const QVariant loaded = doc->resource(QTextDocument::ImageResource, QUrl(image));
+        // The view keeps a picture it has read as a pixmap.
+        QVERIFY2(loaded.typeId() == QMetaType::QPixmap && !loaded.value<QPixmap>().isNull(), qPrintable(image));
+    }
+    // Its links within the page lead to places that are there.
+    const QString html = doc->toHtml();
+    for (const QString& anchor : {QStringLiteral("start"), QStringLiteral("data"), QStringLiteral("keys")})
+        QVERIFY2(html.contains(QStringLiteral("name=\"%1\"").arg(anchor)), qPrintable(anchor));
 }
 
 GEARBOOK_TEST_MAIN(TestBrowser)

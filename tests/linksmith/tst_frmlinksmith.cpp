@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -51,6 +52,31 @@ class TestLinksmith : public QObject {
     }
 
 private slots:
+    // `linksmith --help` prints its help and ends, without a display and without the window.
+    void helpIsPrintedWithoutAWindow_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::newRow("--help") << "--help";
+        QTest::newRow("-h") << "-h";
+    }
+    void helpIsPrintedWithoutAWindow()
+    {
+        QFETCH(QString, option);
+        QProcess linksmith;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(variable));
+        linksmith.setProcessEnvironment(environment);
+        linksmith.start(QStringLiteral(LINKSMITH_PROGRAM), {option});
+        QVERIFY(linksmith.waitForFinished(30000));
+        QCOMPARE(linksmith.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(linksmith.exitCode(), 0);
+        const QString out = QString::fromUtf8(linksmith.readAllStandardOutput());
+        QVERIFY2(out.startsWith(QStringLiteral("Usage: linksmith")), qPrintable(out));
+        QVERIFY(out.contains(QStringLiteral("--help")));
+        QVERIFY(linksmith.readAllStandardError().isEmpty());
+    }
+
     // Programs here have no ".exe": the filter keeps its caption and shows executables and folders.
     void executableFilterShowsPrograms()
     {

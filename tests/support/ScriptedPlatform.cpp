@@ -136,8 +136,7 @@ bool ScriptedPlatform::printImage(const QImage& image, QString* error)
 
 bool ScriptedPlatform::startProgram(const QString& path, const QStringList& arguments)
 {
-    Q_UNUSED(arguments);
-    record({Kind::Start, path, {}, MsgButtons::Ok, MsgIcon::None, {}, {}});
+    record({Kind::Start, path, {}, MsgButtons::Ok, MsgIcon::None, {}, arguments});
     if (startSucceeds)
         startedPrograms << path;
     return startSucceeds;

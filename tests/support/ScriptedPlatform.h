@@ -45,7 +45,7 @@ public:
         MsgButtons buttons = MsgButtons::Ok;
         MsgIcon icon = MsgIcon::None;
         QString initial;      // file and folder dialogs: initial file name, path or folder
-        QStringList captions; // a message box with named buttons: their captions
+        QStringList captions; // a message box with named buttons: their captions; a started program: its arguments
     };
 
     ScriptedPlatform();

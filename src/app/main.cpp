@@ -4,11 +4,8 @@
 #include "DataFolder.h"
 #include "Fonts.h"
 #include "Icon.h"
-#include "ImportCommand.h"
 #include "QuitAfterFirstPaint.h"
 #include "RaiseRunning.h"
-#include "RemindCommand.h"
-#include "ReportCommand.h"
 #include "Restore.h"
 #include "SaveReport.h"
 #include "StartUp.h"
@@ -21,21 +18,14 @@
 
 int main(int argc, char* argv[])
 {
-    // --import takes the data folder's lock and may share --vehicle with the report, so it is asked first.
-    if (const auto status = ImportCommand::run(argc, argv))
-        return *status;
-    // --report makes its PDF on Qt's offscreen platform: no window, no display.
-    if (const auto status = ReportCommand::run(argc, argv))
-        return *status;
-    // --due, --remind and --calendar: no display, no lock, the data folder only read.
-    if (const auto status = RemindCommand::run(argc, argv))
+    // The commands of the registry (src/cli) run without a window and need no
+    // display; without a display, and without options, this ends with a
+    // message instead of Qt's abort.
+    bool showDue = false;
+    if (const auto status = Cli::run(&argc, argv, &showDue))
         return *status;
     // The reminder's "Open": the window as usual, then the Due Maintenance window.
-    setShowDueAtStart(RemindCommand::takeShowDue(&argc, argv));
-    // The command-line options run without a window and need no display; without
-    // a display, and without options, this ends with a message instead of Qt's abort.
-    if (const auto status = CommandLine::run(argc, argv))
-        return *status;
+    setShowDueAtStart(showDue);
 
     QApplication app(argc, argv);
     QuitAfterFirstPaint::installIfRequested(&app);

@@ -1,38 +1,16 @@
 #include "ImportCommand.h"
 
+#include "Console.h"
 #include "DataFolder.h"
 #include "Import.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QDir>
-
-#include <csignal>
-#include <cstdio>
 
 namespace ImportCommand {
 
 namespace {
 
-void print(FILE* stream, const QString& text)
-{
-    std::fputs(qPrintable(text + QLatin1Char('\n')), stream);
-    std::fflush(stream);
-}
-
-bool asked(int argc, char* argv[])
-{
-    bool import = false;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArrayView arg(argv[i]);
-        // Help is the general command line's, which lists these options too.
-        for (const QByteArrayView help : {"--help", "--help-all", "-h", "-?"})
-            if (arg == help)
-                return false;
-        import = import || arg == "--import" || arg.startsWith("--import=");
-    }
-    return import;
-}
+using Console::print;
 
 QString holderText(const DataFolder::LockHolder& h)
 {
@@ -58,38 +36,8 @@ QString mappingText(const Import::Source& s)
 
 } // namespace
 
-std::optional<int> run(int argc, char* argv[])
+int run(const Request& request)
 {
-    if (!asked(argc, argv))
-        return std::nullopt;
-    // A write past a file size limit (`ulimit -f`) fails and is reported, instead of ending the program.
-    std::signal(SIGXFSZ, SIG_IGN);
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Gearbook"));
-    QCommandLineParser parser;
-    const QCommandLineOption import(QStringLiteral("import"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption kind(QStringLiteral("kind"), QString(), QStringLiteral("KIND"));
-    const QCommandLineOption vehicle(QStringLiteral("vehicle"), QString(), QStringLiteral("NAME"));
-    const QCommandLineOption yes(QStringLiteral("yes"));
-    const QCommandLineOption fillEmpty(QStringLiteral("fill-empty"));
-    parser.addOptions({import, kind, vehicle, yes, fillEmpty});
-    const QString usage = QStringLiteral("An import is --import FILE.csv... [--kind vehicles|maintenance|parts] "
-                                         "[--vehicle NAME] [--yes] [--fill-empty].");
-    if (!parser.parse(QCoreApplication::arguments())) {
-        print(stderr, QStringLiteral("Gearbook: %1\n%2").arg(parser.errorText(), usage));
-        return 2;
-    }
-    std::optional<ImportMapping::Kind> chosenKind;
-    if (parser.isSet(kind) && !(chosenKind = ImportMapping::kindNamed(parser.value(kind)))) {
-        print(stderr, QStringLiteral("Gearbook: \"%1\" is not a kind of record. %2").arg(parser.value(kind), usage));
-        return 2;
-    }
-    if (parser.values(vehicle).size() > 1 || parser.values(kind).size() > 1) {
-        print(stderr, QStringLiteral("Gearbook: --kind and --vehicle are given once. %1").arg(usage));
-        return 2;
-    }
-    const QStringList files = parser.values(import) + parser.positionalArguments();
-
     DataFolder::Lock lock;
     const DataFolder::Lock::Result locked = lock.take();
     if (locked != DataFolder::Lock::Result::Held) {
@@ -105,7 +53,7 @@ std::optional<int> run(int argc, char* argv[])
         print(stderr, QStringLiteral("Gearbook: %1").arg(found));
 
     QList<Import::Source> sources;
-    for (const QString& file : files) {
+    for (const QString& file : request.files) {
         CsvTable::Result read = CsvTable::readFile(file);
         if (!read.table) {
             print(stderr, QStringLiteral("Gearbook: \"%1\" cannot be imported. %2")
@@ -115,15 +63,15 @@ std::optional<int> run(int argc, char* argv[])
         Import::Source s{file, std::move(*read.table), {}};
         if (auto own = ImportMapping::ownExport(s.table.headers)) {
             s.mapping = *own;
-        } else if (!chosenKind) {
+        } else if (!request.kind) {
             print(stderr, QStringLiteral("Gearbook: \"%1\" is not a Gearbook export; say which records it holds "
                                          "with --kind vehicles, --kind maintenance or --kind parts.")
                               .arg(QDir::toNativeSeparators(file)));
             return 2;
         } else {
-            s.mapping = ImportMapping::prefilled(*chosenKind, s.table.headers);
+            s.mapping = ImportMapping::prefilled(*request.kind, s.table.headers);
         }
-        s.mapping.vehicle = parser.value(vehicle);
+        s.mapping.vehicle = request.vehicle;
         if (s.mapping.kind != ImportMapping::Kind::Vehicles && s.mapping.vehicle.isEmpty() &&
             !s.mapping.columns.contains(ImportMapping::Vehicle)) {
             print(stderr, QStringLiteral("Gearbook: \"%1\" names no vehicle; say whose records these are with "
@@ -134,8 +82,8 @@ std::optional<int> run(int argc, char* argv[])
         print(stdout, mappingText(s));
         sources << std::move(s);
     }
-    const auto existing = parser.isSet(fillEmpty) ? Import::Existing::FillEmpty : Import::Existing::Skip;
-    if (!parser.isSet(yes)) {
+    const auto existing = request.fillEmpty ? Import::Existing::FillEmpty : Import::Existing::Skip;
+    if (!request.write) {
         const Import::Preview preview = Import::preview(sources, existing);
         if (!preview.error.isEmpty()) {
             print(stderr, QStringLiteral("Gearbook: %1").arg(preview.error));

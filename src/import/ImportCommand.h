@@ -1,17 +1,28 @@
 #pragma once
 
+#include "ImportMapping.h"
+
+#include <QString>
+#include <QStringList>
+
 #include <optional>
 
-// `--import FILE.csv... [--kind vehicles|maintenance|parts] [--vehicle NAME]
-// [--yes] [--fill-empty]`: records brought in from spreadsheet files without a
-// window. main() asks it first; the options are listed in the general command
-// line's table for --help.
+// What `--import FILE.csv... [--kind vehicles|maintenance|parts] [--vehicle
+// NAME] [--yes] [--fill-empty]` does, once src/cli has read the arguments:
+// records brought in from spreadsheet files without a window.
 namespace ImportCommand {
 
-// When the arguments ask for an import, takes the data folder's lock, prints
-// the preview and, with --yes, imports; returns the exit status (0 only when
-// everything asked for was done; 2 for arguments it cannot use). Nothing when
-// no import is asked for.
-std::optional<int> run(int argc, char* argv[]);
+struct Request {
+    QStringList files;
+    std::optional<ImportMapping::Kind> kind; // --kind, for files that are not Gearbook's export
+    QString vehicle;                         // --vehicle
+    bool write = false;                      // --yes
+    bool fillEmpty = false;                  // --fill-empty
+};
+
+// Takes the data folder's lock, prints the preview and, with `write`,
+// imports; returns the exit status (0 only when everything asked for was
+// done; 2 for files it cannot use as asked).
+int run(const Request& request);
 
 } // namespace ImportCommand

@@ -1,5 +1,6 @@
 #include "RemindCommand.h"
 
+#include "Console.h"
 #include "DueCalendar.h"
 #include "DueLines.h"
 #include "Notification.h"
@@ -8,7 +9,6 @@
 #include "ReminderTimer.h"
 #include "SafeFile.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -16,9 +16,7 @@
 #include <QLocale>
 #include <QProcess>
 
-#include <csignal>
 #include <cstdio>
-#include <cstring>
 
 namespace RemindCommand {
 
@@ -28,28 +26,9 @@ namespace {
 // notification may stay on screen; only its "Open" then does nothing).
 constexpr std::chrono::minutes AnswerLimit{15};
 
-void print(FILE* stream, const QString& text)
-{
-    std::fputs(qPrintable(text + QLatin1Char('\n')), stream);
-    std::fflush(stream);
-}
+using Console::print;
 
-const char* const OurOptions[] = {"--due", "--days", "--remind", "--calendar"};
-
-bool asked(int argc, char* argv[])
-{
-    bool ours = false;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArrayView arg(argv[i]);
-        // Help is the general command line's, which lists these options too.
-        for (const QByteArrayView help : {"--help", "--help-all", "-h", "-?"})
-            if (arg == help)
-                return false;
-        for (const char* option : OurOptions)
-            ours = ours || arg == option || arg.startsWith(QByteArray(option) + '=');
-    }
-    return ours;
-}
+} // namespace
 
 int due(QDate today, int span)
 {
@@ -70,6 +49,8 @@ int due(QDate today, int span)
     return anyDue ? SomethingDue : anyUnreadable ? 1 : 0;
 }
 
+namespace {
+
 // The day --remind last told, from the first line of its state file; nothing
 // when it never did, or when the file holds anything else (it is replaced).
 std::optional<QDate> lastTold()
@@ -84,6 +65,8 @@ std::optional<QDate> lastTold()
     const QDate day = QDate::fromString(QString::fromLatin1(head.left(head.indexOf('\n'))), Qt::ISODate);
     return day.isValid() ? std::optional(day) : std::nullopt;
 }
+
+} // namespace
 
 int remind(QDate today, int span)
 {
@@ -133,8 +116,6 @@ int exportCalendar(const QString& value, QDate today)
     return 0;
 }
 
-} // namespace
-
 ReminderTimer::Start openedStart()
 {
     // Whoever ran --remind, from wherever: the program's own folder, not the caller's.
@@ -170,65 +151,6 @@ Reminder reminderFor(QDate today, int spanDays)
     for (const DueScan::Row& row : due)
         reminder.items << row.vehicle + QLatin1Char('/') + row.entry;
     return reminder;
-}
-
-bool takeShowDue(int* argc, char* argv[])
-{
-    bool found = false;
-    int kept = 1;
-    for (int i = 1; i < *argc; ++i) {
-        if (std::strcmp(argv[i], "--show-due") == 0)
-            found = true;
-        else
-            argv[kept++] = argv[i];
-    }
-    *argc = kept;
-    argv[kept] = nullptr;
-    return found;
-}
-
-std::optional<int> run(int argc, char* argv[])
-{
-    if (!asked(argc, argv))
-        return std::nullopt;
-
-    // A write past a file size limit (`ulimit -f`) fails and is reported, instead of ending the program.
-    std::signal(SIGXFSZ, SIG_IGN);
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Gearbook"));
-    QCommandLineParser parser;
-    const QCommandLineOption dueOption(QStringLiteral("due"));
-    const QCommandLineOption days(QStringLiteral("days"), QString(), QStringLiteral("N"));
-    const QCommandLineOption remindOption(QStringLiteral("remind"));
-    const QCommandLineOption calendar(QStringLiteral("calendar"), QString(), QStringLiteral("FILE"));
-    parser.addOptions({dueOption, days, remindOption, calendar});
-    const auto usage = [](const QString& why) {
-        print(stderr, QStringLiteral("Gearbook: %1\nUse --due [--days N], --remind or --calendar FILE.ics, one at a "
-                                     "time; --help lists every option.")
-                          .arg(why));
-        return 2;
-    };
-    if (!parser.parse(QCoreApplication::arguments()))
-        return usage(parser.errorText());
-    const int tasks = int(parser.isSet(dueOption)) + int(parser.isSet(remindOption)) + int(parser.isSet(calendar));
-    if (tasks != 1 || parser.values(calendar).size() > 1 || parser.values(days).size() > 1 ||
-        !parser.positionalArguments().isEmpty())
-        return usage(QStringLiteral("these options do not go together."));
-    if (parser.isSet(days) && parser.isSet(calendar))
-        return usage(QStringLiteral("--days goes with --due or --remind."));
-    int span = RemindSettings::spanDays();
-    if (parser.isSet(days)) {
-        bool ok = false;
-        span = parser.value(days).toInt(&ok);
-        if (!ok || span < 0 || span > 36500)
-            return usage(QStringLiteral("--days takes a number of days from 0 to 36500."));
-    }
-    const QDate today = QDate::currentDate();
-    if (parser.isSet(dueOption))
-        return due(today, span);
-    if (parser.isSet(remindOption))
-        return remind(today, span);
-    return exportCalendar(parser.value(calendar), today);
 }
 
 } // namespace RemindCommand

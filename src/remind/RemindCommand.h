@@ -6,23 +6,20 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
-// `--due [--days N]`, `--remind` and `--calendar FILE.ics`, without a window
-// or a display. main() asks it before the general command line. None of them
+// What `--due [--days N]`, `--remind` and `--calendar FILE.ics` do, without a
+// window or a display, once src/cli has read the arguments. None of them
 // takes the data folder's lock or writes the data folder.
 namespace RemindCommand {
 
 // Exit statuses of --due: something is due (0 is nothing, 1 an error, 2 a usage error).
 constexpr int SomethingDue = 3;
 
-// When the arguments ask for one of these, runs it and returns the exit
-// status; nothing when none is asked for.
-std::optional<int> run(int argc, char* argv[]);
-
-// For main(): takes `--show-due` (the reminder's "Open") out of the arguments,
-// so the window starts as usual; true when it was there.
-bool takeShowDue(int* argc, char* argv[]);
+// Each returns the exit status. --due: what is due within `span` days, one
+// line each; --remind: the desktop notification, at most once a day;
+// --calendar: each next inspection as an event in `file` (.ics appended).
+int due(QDate today, int span);
+int remind(QDate today, int span);
+int exportCalendar(const QString& file, QDate today);
 
 // What --remind tells on `today`: summary and body, empty when nothing is due.
 struct Reminder {

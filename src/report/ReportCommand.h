@@ -1,15 +1,15 @@
 #pragma once
 
-#include <optional>
+#include <QString>
 
-// `--report FILE.pdf --vehicle NAME`: the vehicle report without a window or
-// a display. main() asks it before anything else, since it needs a
-// QGuiApplication on Qt's offscreen platform, made here.
+// What `--report FILE.pdf --vehicle NAME` does, once src/cli has read the
+// arguments: the vehicle report without a window or a display (src/cli makes
+// a QGuiApplication on Qt's offscreen platform for it).
 namespace ReportCommand {
 
-// When the arguments ask for a report, makes it and returns the exit status:
-// 0 only when the whole report was written; otherwise the reason is on
-// standard error. Nothing when no report is asked for.
-std::optional<int> run(int argc, char* argv[]);
+// Writes the history of `vehicle` into `file` and returns the exit status: 0
+// only when the whole report was written; otherwise the reason is on
+// standard error.
+int write(const QString& file, const QString& vehicle);
 
 } // namespace ReportCommand

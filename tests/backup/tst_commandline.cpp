@@ -256,6 +256,41 @@ private slots:
         }
     }
 
+    // Commands that run alone are refused together, whichever comes first: nothing is read or written.
+    void commandsThatDoNotGoTogether_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("named");
+        const QString csv = "HOME/log.csv"; // in the test's home, made for each row
+        QTest::newRow("import, report") << QStringList{"--import", csv, "--report", "r.pdf", "--vehicle", "Ford"}
+                                        << "--report and --import";
+        QTest::newRow("report, import") << QStringList{"--report", "r.pdf", "--vehicle", "Ford", "--import", csv}
+                                        << "--report and --import";
+        QTest::newRow("backup, due") << QStringList{"--due", "--backup", "b"} << "--backup and --due";
+        QTest::newRow("vehicle, calendar")
+            << QStringList{"--vehicle", "Ford", "--calendar", "c"} << "--vehicle and --calendar";
+    }
+    void commandsThatDoNotGoTogether()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, named);
+        arguments.replaceInStrings("HOME/", env->home() + "/");
+        writeAll(env->home() + "/log.csv", "Date,Service\n2024-01-01,Oil\n");
+        const QStringList before = QDir(env->home()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        const Run r = gearbook(arguments);
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.startsWith("Gearbook: " + named + " do not go together.\n\nUsage: gearbook"), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(QDir(env->home()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+        QVERIFY(!QFileInfo::exists(DataFolder::lockFile()));
+    }
+    // Each option once, however many commands take it, and each command's own exit status.
+    void helpListsEachOptionOnce()
+    {
+        const QString help = gearbook({"--help"}).out;
+        QCOMPARE(help.count("--vehicle <NAME>"), 1);
+        QVERIFY(help.contains("\n  3  --due: something is due.\n"));
+    }
     // A FIFO or a device is never replaced by a backup, nor waited on by a check.
     void targetsThatAreNoFilesAreLeftAlone()
     {

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "Command.h"
+
+namespace Cli {
+
+// Every command, in the order --help lists their options.
+const QList<Command>& commands();
+
+} // namespace Cli

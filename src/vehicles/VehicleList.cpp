@@ -172,7 +172,7 @@ bool VehicleList::confirmRemoval()
 
 QString VehicleList::removeSelected()
 {
-    const QString vehicle = selected();
+    QString vehicle = selected();
     const int index = m_selector->currentIndex();
     QStringList remaining = names();
     remaining.removeAt(index);

@@ -8,6 +8,8 @@
 #include "EntryLog.h"
 #include "PlatformServices.h"
 #include "Restore.h"
+#include "VehicleInfoPage.h"
+#include "VehicleList.h"
 #include "frmAutoMain.h"
 #include "frmAutoPic.h"
 #include "frmDueMaint.h"
@@ -17,7 +19,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QStringListModel>
 
 namespace {
 
@@ -181,9 +182,8 @@ void frmAutoMain::reloadAsAtStart()
 {
     FieldSaveHold hold(this);
     // The selection goes first, so that nothing below writes into a vehicle's files.
-    static_cast<QStringListModel*>(cboVehicle->model())->setStringList({});
-    cboVehicle->setCurrentIndex(-1);
-    m_keptVehicleFile.clear();
+    m_vehicles->clear();
+    m_infoPage->forgetKeptFile();
     forgetFailedSaves(); // the records they were about are gone
     chkPic->setChecked(false);
     ClearAllFields();

@@ -8,12 +8,10 @@
 #include "HelpBrowser.h"
 #include "LengthLimits.h"
 #include "MenuShortcutFilter.h"
-#include "NameOrder.h"
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
-#include "RecordFile.h"
-#include "RecordSave.h"
-#include "SaveReport.h"
+#include "VehicleInfoPage.h"
+#include "VehicleList.h"
 #include "WindowLook.h"
 #include "frmAutoAbout.h"
 #include "frmAutoPic.h"
@@ -26,12 +24,8 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
-#include <QListView>
 #include <QScreen>
-#include <QStringListModel>
 #include <QTabBar>
-
-#include <algorithm>
 
 namespace {
 
@@ -63,11 +57,7 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
     for (int i = 0; i < SSTab1->count(); ++i)
         SSTab1->tabBar()->setTabTextColor(i, navy);
 
-    // A plain list of names: a full list (32,767) loads in one step.
-    cboVehicle->setModel(new QStringListModel(cboVehicle));
-    cboVehicle->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    if (auto* list = qobject_cast<QListView*>(cboVehicle->view()))
-        list->setUniformItemSizes(true); // the selector may hold 32,767 names
+    m_vehicles = new VehicleList(cboVehicle, {[this] { return fileClaims(); }}, this);
 
     // The form gives page controls' places from the tab control's corner, as
     // the original's tab control measured them; they are moved below the tabs
@@ -79,54 +69,7 @@ frmAutoMain::frmAutoMain(QWidget* parent) : QMainWindow(parent)
     m_pageStack->installEventFilter(this);
     placePages();
 
-    m_infoPage = {
-        {txtIMake, InfoControl::Text},      // "Make:"
-        {txtIModel, InfoControl::Text},     // "Model:"
-        {txtIYear, InfoControl::Text},      // "Year:"
-        {txtIColor, InfoControl::Text},     // "Color:"
-        {txtIEngine, InfoControl::Text},    // "Engine:"
-        {txtIDoors, InfoControl::Text},     // "Doors:"
-        {txtIMileage, InfoControl::Text},   // "Original Mileage:"
-        {optIAuto, InfoControl::Choice},    // "Automatic"
-        {optIManual, InfoControl::Choice},  // "Manual (Stick)"
-        {chkPic, InfoControl::NotStored},   // the picture window, shown or not
-        {txtILocation, InfoControl::Text},  // "Vehicle was Purchased at:"
-        {txtIDatePurch, InfoControl::Text}, // "Date Purchased:"
-        {txtIWarranty, InfoControl::Text},  // "Warranty:"
-        {txtIInsName, InfoControl::Text},   // "Insurance Company:"
-        {txtIInsDate, InfoControl::Text},   // "Insured since:"
-        {optINew, InfoControl::Choice},     // "New"
-        {optIUsed, InfoControl::Choice},    // "Used"
-        {txtINotes, InfoControl::Notes},    // "Notes:"
-    };
-    // Text boxes save when they lose the focus; option buttons save on every
-    // click (and only then: loading sets them quietly).
-    QList<QWidget*> stored;
-    QList<bool> truth;
-    for (const InfoControl& info : std::as_const(m_infoPage)) {
-        if (info.kind != InfoControl::NotStored) {
-            stored << info.control;
-            truth << (info.kind == InfoControl::Choice);
-        }
-        switch (info.kind) {
-        case InfoControl::Text:
-            FieldGuard::install(static_cast<QLineEdit*>(info.control));
-            registerFieldSaver(info.control, [this] { SaveVehicleInfo(); });
-            break;
-        case InfoControl::Notes:
-            FieldGuard::install(static_cast<QPlainTextEdit*>(info.control));
-            registerFieldSaver(info.control, [this] { SaveVehicleInfo(); });
-            break;
-        case InfoControl::Choice:
-            connect(static_cast<QRadioButton*>(info.control), &QRadioButton::clicked, this,
-                    &frmAutoMain::SaveVehicleInfo);
-            break;
-        case InfoControl::NotStored:
-            break;
-        }
-    }
-
-    m_vehicleRecord = FieldMerge(mergeFields(stored, truth));
+    setUpInfoPage();
 
     // Ctrl+X ends the program even while the user types in a text box.
     m_menuShortcuts = new MenuShortcutFilter(this);
@@ -299,38 +242,7 @@ void frmAutoMain::closeEvent(QCloseEvent* event)
 
 QString frmAutoMain::selectedVehicle() const
 {
-    return cboVehicle->currentIndex() < 0 ? QString() : cboVehicle->currentText();
-}
-
-bool frmAutoMain::vehicleListChangeable()
-{
-    if (m_listUnreadable.isEmpty())
-        return true;
-    tellListLocked(VehicleFiles::inData(VehicleFiles::listFile()), m_listUnreadable, QString());
-    return false;
-}
-
-QStringList frmAutoMain::vehicleNames() const
-{
-    return static_cast<QStringListModel*>(cboVehicle->model())->stringList();
-}
-
-void frmAutoMain::insertVehicleSorted(const QString& name)
-{
-    // After every entry that sorts before or equal to it: a duplicate goes
-    // after its twin.
-    const NameOrder::Less less;
-    int low = 0;
-    int high = cboVehicle->count();
-    while (low < high) {
-        const int mid = low + (high - low) / 2;
-        if (less(name, cboVehicle->itemText(mid)))
-            high = mid;
-        else
-            low = mid + 1;
-    }
-    cboVehicle->insertItem(low, name);
-    cboVehicle->setCurrentIndex(low);
+    return m_vehicles->selected();
 }
 
 void frmAutoMain::cboVehicle_Click()
@@ -359,11 +271,11 @@ void frmAutoMain::cboVehicle_Click()
 bool frmAutoMain::holdAfterFailedSave()
 {
     // Any choice counts, the shown vehicle's too: choosing it again would reload it from disk.
-    const bool failed = m_vehicleSaveFailed || m_maintLog->saveFailed() || m_partsLog->saveFailed();
+    const bool failed = m_infoPage->saveFailed() || m_maintLog->saveFailed() || m_partsLog->saveFailed();
     if (!failed || !m_shownVehicle.isValid())
         return false;
     const EntryLog* log = m_maintLog->saveFailed() ? m_maintLog : m_partsLog;
-    const QString what = m_vehicleSaveFailed ? m_shownVehicle.data().toString() : log->current();
+    const QString what = m_infoPage->saveFailed() ? m_shownVehicle.data().toString() : log->current();
     forgetFailedSaves();                               // the next attempt moves on
     cboVehicle->setCurrentIndex(m_shownVehicle.row()); // the picture window follows
     platform().messageBox(heldTextMessage(what), QString(), MsgButtons::Ok, MsgIcon::Warning);
@@ -372,63 +284,29 @@ bool frmAutoMain::holdAfterFailedSave()
 
 void frmAutoMain::forgetFailedSaves()
 {
-    m_vehicleSaveFailed = false;
+    m_infoPage->forgetFailedSave();
     m_maintLog->forgetFailedSave();
     m_partsLog->forgetFailedSave();
 }
 
 void frmAutoMain::cmdAddVehicle_Click()
 {
-    if (!vehicleListChangeable())
+    const auto name = m_vehicles->askNewName();
+    if (!name)
         return;
-    if (cboVehicle->count() >= VehicleFiles::MaxVehicles) {
-        platform().messageBox(QStringLiteral("The vehicle list is full: Gearbook keeps at most %L1 vehicles.\n\n"
-                                             "Please remove a vehicle before adding another one.")
-                                  .arg(VehicleFiles::MaxVehicles),
-                              QString(), MsgButtons::Ok, MsgIcon::Warning);
-        return;
-    }
-    const QString name =
-        platform().inputBox(QStringLiteral("Please enter a name or description of the new vehicle being added to "
-                                           "the database."),
-                            QStringLiteral("Add Vehicle"));
-    if (name.trimmed().isEmpty())
-        return;
-    if (const auto problem = newVehicleProblem(name)) {
-        platform().messageBox(*problem, QStringLiteral("Add Vehicle"), MsgButtons::Ok, MsgIcon::Warning);
-        return;
-    }
     forgetFailedSaves(); // adding is a choice to go on; the failure was reported
-    insertVehicleSorted(name);
+    m_vehicles->insertSorted(*name);
     cboVehicle_Click();
     frmAutoPic::instance()->picItem->hide();
-    SaveVehicleList(name, true);
+    SaveVehicleList(*name, true);
 }
 
 void frmAutoMain::cmdRemove_Click()
 {
-    const QString vehicle = selectedVehicle();
-    if (vehicle.isEmpty()) {
-        platform().messageBox(QStringLiteral("Please select a vehicle to remove."));
+    if (!m_vehicles->confirmRemoval())
         return;
-    }
-    if (!vehicleListChangeable())
-        return;
-    if (platform().messageBox(
-            QStringLiteral("You are about to remove %1. Are you sure you want to do this?").arg(vehicle),
-            QStringLiteral("Remove Vehicle"), MsgButtons::YesNo) != MsgAnswer::Yes)
-        return;
-
     FieldSaveHold hold(this);
-    const int index = cboVehicle->currentIndex();
-    QStringList remaining = vehicleNames();
-    remaining.removeAt(index);
-    // A twin of the same name lives on in the same files: only the entry goes.
-    if (!remaining.contains(vehicle))
-        removeVehicleFiles(vehicle, remaining);
-
-    cboVehicle->removeItem(index);
-    cboVehicle->setCurrentIndex(-1);
+    const QString vehicle = m_vehicles->removeSelected();
     forgetFailedSaves();
     frmAutoPic::instance()->showNoVehicle();
     SaveVehicleList(vehicle, false);
@@ -454,32 +332,9 @@ void frmAutoMain::showNoVehicle()
 // ---------------------------------------------------------------------------
 // Page-state procedures
 
-void frmAutoMain::setOption(QRadioButton* button, bool chosen)
-{
-    // An exclusive option button cannot be unchosen by itself.
-    const bool exclusive = button->autoExclusive();
-    button->setAutoExclusive(false);
-    button->setChecked(chosen);
-    button->setAutoExclusive(exclusive);
-}
-
 void frmAutoMain::ClearAllFields()
 {
-    for (const InfoControl& info : std::as_const(m_infoPage)) {
-        switch (info.kind) {
-        case InfoControl::Text:
-            static_cast<QLineEdit*>(info.control)->clear();
-            break;
-        case InfoControl::Choice:
-            setOption(static_cast<QRadioButton*>(info.control), false);
-            break;
-        case InfoControl::Notes:
-            static_cast<QPlainTextEdit*>(info.control)->clear();
-            break;
-        case InfoControl::NotStored:
-            break;
-        }
-    }
+    m_infoPage->clear();
     m_maintLog->clearList();
     for (QLineEdit* field : {txtMLastInsp, txtMNextInsp, txtMPMileage, txtMNMileage, txtMShop})
         field->clear();
@@ -495,8 +350,7 @@ void frmAutoMain::ClearAllFields()
 
 void frmAutoMain::EnableVehicleControls()
 {
-    for (const InfoControl& info : std::as_const(m_infoPage))
-        info.control->setEnabled(true);
+    m_infoPage->setEnabled(true);
     for (QWidget* control : std::initializer_list<QWidget*>{lstMaintList, lstPParts, cmdAddMaint, cmdRemMaint})
         control->setEnabled(true);
     mnuAddMaint->setEnabled(true);
@@ -519,8 +373,7 @@ void frmAutoMain::DisableEntryDetails()
 
 void frmAutoMain::DisableVehicleInfo()
 {
-    for (const InfoControl& info : std::as_const(m_infoPage))
-        info.control->setEnabled(false);
+    m_infoPage->setEnabled(false);
 }
 
 // ---------------------------------------------------------------------------
@@ -600,7 +453,86 @@ bool frmAutoMain::selectMaintEntry(const QString& vehicle, const QString& entry)
 }
 
 // ---------------------------------------------------------------------------
-// Calls into the other pages and windows
+// Calls into the pages and the other windows
+
+// The page, described once: its controls in keyboard order, the vehicle
+// file's values in the same order (VehicleInfoPage).
+void frmAutoMain::setUpInfoPage()
+{
+    using C = VehicleInfoControl;
+    VehicleInfoHooks hooks;
+    hooks.vehicle = [this] { return selectedVehicle(); };
+    hooks.claims = [this] { return fileClaims(); };
+    hooks.registerFieldSaver = [this](QWidget* field, std::function<void()> save) {
+        registerFieldSaver(field, std::move(save));
+    };
+    m_infoPage = new VehicleInfoPage(
+        {
+            {txtIMake, C::Text},      // "Make:"
+            {txtIModel, C::Text},     // "Model:"
+            {txtIYear, C::Text},      // "Year:"
+            {txtIColor, C::Text},     // "Color:"
+            {txtIEngine, C::Text},    // "Engine:"
+            {txtIDoors, C::Text},     // "Doors:"
+            {txtIMileage, C::Text},   // "Original Mileage:"
+            {optIAuto, C::Choice},    // "Automatic"
+            {optIManual, C::Choice},  // "Manual (Stick)"
+            {chkPic, C::NotStored},   // the picture window, shown or not
+            {txtILocation, C::Text},  // "Vehicle was Purchased at:"
+            {txtIDatePurch, C::Text}, // "Date Purchased:"
+            {txtIWarranty, C::Text},  // "Warranty:"
+            {txtIInsName, C::Text},   // "Insurance Company:"
+            {txtIInsDate, C::Text},   // "Insured since:"
+            {optINew, C::Choice},     // "New"
+            {optIUsed, C::Choice},    // "Used"
+            {txtINotes, C::Notes},    // "Notes:"
+        },
+        hooks, this);
+}
+
+void frmAutoMain::LoadVehicleInfo()
+{
+    if (selectedVehicle().isEmpty())
+        return; // no vehicle, no file
+    m_infoPage->load();
+    // The lists are loaded whatever became of the vehicle file: a list left
+    // unloaded would be written back without its entries at the next add.
+    LoadMaintList();
+    LoadPartsList();
+}
+
+void frmAutoMain::SaveVehicleInfo()
+{
+    m_infoPage->save();
+}
+
+void frmAutoMain::LoadVehicleList()
+{
+    m_vehicles->load();
+}
+
+void frmAutoMain::SaveVehicleList(const QString& name, bool added)
+{
+    m_vehicles->save(name, added);
+}
+
+bool frmAutoMain::reloadFromDisk()
+{
+    if (m_savesHeld > 0 || m_saving)
+        return false;
+    bool changed = m_vehicles->reloadFromDisk();
+    if (selectedVehicle().isEmpty())
+        return changed;
+    if (const auto shown = m_infoPage->reloadFromDisk())
+        changed = *shown;
+    changed = m_maintLog->reloadFromDisk() || changed;
+    return m_partsLog->reloadFromDisk() || changed;
+}
+
+FileClaims frmAutoMain::fileClaims() const
+{
+    return m_maintLog->claims(); // the vehicles and both lists of the selection as shown
+}
 
 void frmAutoMain::LoadMaintList()
 {
@@ -627,7 +559,7 @@ void frmAutoMain::setUpEntryLogs()
 {
     EntryLogHooks hooks;
     hooks.vehicle = [this] { return selectedVehicle(); };
-    hooks.vehicles = [this] { return vehicleNames(); };
+    hooks.vehicles = [this] { return m_vehicles->names(); };
     // No commitPendingEdit hook: every menu entry of this window already stores
     // the edit in progress before its own handler runs (connectHandlers).
     hooks.registerFieldSaver = [this](QWidget* field, std::function<void()> save) {
@@ -667,8 +599,7 @@ void frmAutoMain::setUpEntryLogs()
 void frmAutoMain::repairTabOrder()
 {
     QList<QWidget*> order = {cboVehicle, cmdAddVehicle, cmdRemove, SSTab1->tabBar()};
-    for (const InfoControl& info : std::as_const(m_infoPage))
-        order << info.control;
+    order << m_infoPage->controls();
     order << QList<QWidget*>{lstMaintList, cmdAddMaint,   cmdRemMaint, txtMLastInsp, txtMNextInsp, txtMPMileage,
                              txtMNMileage, txtMShop,      txtMNotes,   lstPParts,    cmdPAddPart,  cmdPRemPart,
                              txtPLocation, txtPDatePurch, txtPBrand,   txtPWarranty, txtPSpecs,    txtPNumParts,

@@ -12,13 +12,17 @@
 #include <QPoint>
 
 #include <functional>
-#include <optional>
 
 class EntryLog;
+class VehicleInfoPage;
+class VehicleList;
 class frmDueMaint;
 
 // The main window: the vehicle selector with its buttons, the tabbed pages
 // "Vehicle Info.", "Maintenance" and "Parts", printing and ending the program.
+// The selector and its file are a VehicleList, the pages a VehicleInfoPage
+// and two EntryLogs; the window ties them together and keeps the named
+// procedures that the other windows call.
 // Controls are public members named as in the form, so the other windows and
 // the pages' code reach them as `frmAutoMain::instance()->chkPic`.
 class frmAutoMain : public QMainWindow, public Ui::frmAutoMain, public SingleInstance<frmAutoMain> {
@@ -51,7 +55,7 @@ public:
     // stored stays. True when anything shown changed.
     bool reloadFromDisk();
 
-    // Who claims which file: the vehicles, and the selection's lists as shown (VehiclePage.cpp).
+    // Who claims which file: the vehicles, and the selection's lists as shown.
     FileClaims fileClaims() const;
 
     // Fills lstMaintList from the selection's maintenance list file (maintenance page).
@@ -61,7 +65,9 @@ public:
     // The entry whose record the maintenance fields show and save; the part of the parts fields.
     QString CurrentMaint() const;
     QString CurrentPart() const;
-    // The two pages' logic (EntryLog.h).
+    // The pages' logic (VehicleList.h, VehicleInfoPage.h, EntryLog.h).
+    VehicleList* vehicleList() const { return m_vehicles; }
+    VehicleInfoPage* infoPage() const { return m_infoPage; }
     EntryLog* maintLog() const { return m_maintLog; }
     EntryLog* partsLog() const { return m_partsLog; }
     // Shows the selection's picture in the picture window (picture window).
@@ -140,27 +146,9 @@ private:
     void endProgram();
     void connectHandlers();
     void runSaver(QWidget* field);
-    void insertVehicleSorted(const QString& name);
     void placePages();
-    QString vehicleFilePath() const;
-    FileClaims::Claim vehicleClaim() const;
-    // Every write of the window's pages goes through a store asking fileClaims().
-    RecordStore recordStore() const;
-    // The vehicle's files and those of its pending names, unless `remaining` claim them.
-    void removeVehicleFiles(const QString& vehicle, const QStringList& remaining);
-    // Why a new vehicle cannot have this name (its files, other records' files); nothing when it can.
-    std::optional<QString> newVehicleProblem(const QString& name) const;
-    // Fills the vehicle page from the vehicle file; a file that cannot be read is set aside.
-    void fillVehiclePage();
-    void setAsideUnreadable(const QString& path, const QString& reason = QString());
-    // False, after telling the user, while the vehicle list file cannot be read.
-    bool vehicleListChangeable();
-    void setOption(QRadioButton* button, bool chosen);
-    QStringList vehicleNames() const;
-    // The vehicle page's stored values, and showing them; false at a truth value that is none.
-    QStringList infoValues() const;
-    bool showInfoValues(const QStringList& values);
 
+    void setUpInfoPage();
     void setUpEntryLogs();
     void repairTabOrder();
     void refreshAfterEntryRemoval();
@@ -172,37 +160,18 @@ private:
     void forgetFailedSaves();
     frmDueMaint* dueWindow();
 
-    // One control of the "Vehicle Info." page and what the vehicle file keeps of it.
-    struct InfoControl {
-        enum Kind {
-            Text,      // a QLineEdit: its text
-            Choice,    // a QRadioButton: whether it is chosen
-            Notes,     // the QPlainTextEdit: its stored text (FieldGuard)
-            NotStored, // kept elsewhere (chkPic)
-        };
-        QWidget* control;
-        Kind kind;
-    };
-    // The page, described once: its controls in keyboard order. The vehicle
-    // file holds one value for each stored control, in this order. Clearing,
-    // enabling, loading, saving, the savers and the tab order all go by it.
-    QList<InfoControl> m_infoPage;
-    FieldMerge m_vehicleRecord; // the vehicle file as loaded
     QHash<QObject*, std::function<void()>> m_savers;
-    // The "Maintenance" and "Parts" pages.
+    // The selector, the "Vehicle Info." page, the "Maintenance" and "Parts" pages.
+    VehicleList* m_vehicles = nullptr;
+    VehicleInfoPage* m_infoPage = nullptr;
     EntryLog* m_maintLog = nullptr;
     EntryLog* m_partsLog = nullptr;
     int m_savesHeld = 0;
     bool m_saving = false;
     bool m_loaded = false;
     bool m_ending = false;
-    // The vehicle the pages show, and whether its last save failed.
+    // The vehicle the pages show.
     QPersistentModelIndex m_shownVehicle;
-    bool m_vehicleSaveFailed = false;
-    // A vehicle file that could not be read nor moved aside: never overwritten.
-    QString m_keptVehicleFile;
-    // Why the vehicle list file could not be read; while set, it is never written.
-    QString m_listUnreadable;
     // Page controls where the form puts them, measured from SSTab1's corner.
     QHash<QWidget*, QPoint> m_pagePositions;
     QWidget* m_pageStack = nullptr;

@@ -165,41 +165,44 @@ private slots:
                                                              "chkRemPass", "cmdOK", "cmdCancel", "txtUserName"}));
     }
 
-    void rememberedLoginIsPrefilled()
+    // The login window, and the preferences dialog created hidden with it,
+    // show the stored login only when it is remembered.
+    void theStoredLoginIsShownWhenRemembered_data()
     {
-        writeLogin(QStringLiteral("Jo, \"the\" driver"), QStringLiteral("Pa,ss"), 1, 0);
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("remember");
+        QTest::newRow("remembered") << QStringLiteral("Jo, \"the\" driver") << QStringLiteral("Pa,ss") << 1;
+        QTest::newRow("not remembered") << QStringLiteral("me") << QStringLiteral("pw") << 0;
+    }
+    void theStoredLoginIsShownWhenRemembered()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, password);
+        QFETCH(int, remember);
+        writeLogin(name, password, remember, 0);
         frmLogin* w = startLogin();
+        const Qt::CheckState box = remember ? Qt::Checked : Qt::Unchecked;
+        QCOMPARE(w->txtUserName->text(), remember ? name : QString());
+        QCOMPARE(w->txtPassword->text(), remember ? password : QString());
+        QCOMPARE(w->chkRemPass->checkState(), box);
+        QVERIFY(frmChangePass::exists());
+        frmChangePass* d = frmChangePass::instance();
+        QCOMPARE(d->txtOldName->text(), remember ? name : QString());
+        if (!remember)
+            return;
         QVERIFY(w->isVisible());
         QVERIFY(!w->LoginSucceeded);
-        QCOMPARE(w->txtUserName->text(), QStringLiteral("Jo, \"the\" driver"));
-        QCOMPARE(w->txtPassword->text(), QStringLiteral("Pa,ss"));
-        QCOMPARE(w->chkRemPass->checkState(), Qt::Checked);
         QVERIFY(w->chkRemPass->isEnabled());
         QCOMPARE(w->chkLoginScreen->checkState(), Qt::Unchecked);
         QCOMPARE(RememberFlag, QStringLiteral("1"));
         QCOMPARE(SkipLoginFlag.toString(), QStringLiteral("0"));
         QVERIFY(QTest::qWaitForWindowActive(w));
         QCOMPARE(QApplication::focusWidget(), w->txtUserName);
-
-        // The preferences dialog was created hidden and filled.
-        QVERIFY(frmChangePass::exists());
-        frmChangePass* d = frmChangePass::instance();
         QVERIFY(!d->isVisible());
-        QCOMPARE(d->txtOldName->text(), QStringLiteral("Jo, \"the\" driver"));
-        QCOMPARE(d->txtOldPass->text(), QStringLiteral("Pa,ss"));
+        QCOMPARE(d->txtOldPass->text(), password);
         QCOMPARE(d->chkRemPass->checkState(), Qt::Checked);
         QVERIFY(ui->shown.isEmpty());
-    }
-
-    void notRememberedStartsEmpty()
-    {
-        writeLogin(QStringLiteral("me"), QStringLiteral("pw"), 0, 0);
-        frmLogin* w = startLogin();
-        QVERIFY(w->txtUserName->text().isEmpty());
-        QVERIFY(w->txtPassword->text().isEmpty());
-        QCOMPARE(w->chkRemPass->checkState(), Qt::Unchecked);
-        QVERIFY(frmChangePass::exists());
-        QVERIFY(frmChangePass::instance()->txtOldName->text().isEmpty());
     }
 
     void skipFlagOpensTheMainWindowDirectly()

@@ -1,5 +1,6 @@
 #include "EntryLog.h"
 #include "MainWindowFixture.h"
+#include "SampleData.h"
 #include "frmAutoPic.h"
 
 #include <QDir>
@@ -16,11 +17,10 @@ class TestFieldWise : public MainWindowFixture {
 
     void prepareVan()
     {
-        env->dataFolder();
-        writeAll(data("MainList.gbx"), "\"Van\"\r\n");
-        writeAll(data("Van.gbx"), vanRecord("", ""));
-        writeAll(data("VanMaint.gbx"), "\"Oil\"\r\n");
-        writeAll(data("VanOil.gbx"), "\"1\",\"2\",\"3\",\"4\",\"5\",\"6\"\r\n");
+        SampleData(env->dataFolder())
+            .vehicle("Van")
+            .file("Van.gbx", vanRecord("", ""))
+            .maintenance("Van", "Oil", {"1", "2", "3", "4", "5", "6"});
     }
 
     void typeAndLeave(QLineEdit* field, const QString& text)
@@ -32,44 +32,66 @@ class TestFieldWise : public MainWindowFixture {
     }
 
 private slots:
-    void aFieldChangedOnDiskSurvivesAnEditOfAnother()
+    // An edit meets a change that another computer made meanwhile, on the
+    // vehicle page and on a maintenance entry: another field's change is kept
+    // and shown, untold; a change of the same field is told, and the user's
+    // value written.
+    void anEditMeetsAChangeOnDisk_data()
     {
-        prepareVan();
-        QVERIFY(open());
-        pick("Van");
-        writeAll(data("Van.gbx"), vanRecord("", "Transit")); // the laptop's change arrives
-        typeAndLeave(w->txtIMake, "Ford");
-        QCOMPARE(readAll(data("Van.gbx")), vanRecord("Ford", "Transit"));
-        QCOMPARE(w->txtIModel->text(), QStringLiteral("Transit"));
-
-        w->SSTab1->setCurrentIndex(1);
-        ListRows::select(w->lstMaintList, "Oil");
-        writeAll(data("VanOil.gbx"), "\"1\",\"2\",\"3\",\"4\",\"Garage\",\"6\"\r\n");
-        typeAndLeave(w->txtMLastInsp, "today");
-        QCOMPARE(readAll(data("VanOil.gbx")), QByteArray("\"today\",\"2\",\"3\",\"4\",\"Garage\",\"6\"\r\n"));
-        QCOMPARE(w->txtMShop->text(), QStringLiteral("Garage"));
-        QCOMPARE(dialogs->messages(), QStringList());
+        QTest::addColumn<bool>("entry");        // the entry "Oil", else the vehicle page
+        QTest::addColumn<QByteArray>("onDisk"); // the record as the other computer left it
+        QTest::addColumn<QString>("field");     // the field the user types into
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("written"); // the record afterwards
+        QTest::addColumn<QString>("keptField");  // a field showing the other change; empty: none
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QString>("told"); // in the one message; empty: nothing is told
+        QTest::newRow("vehicle, another field") << false << vanRecord("", "Transit") << "txtIMake"
+                                                << "Ford" << vanRecord("Ford", "Transit") << "txtIModel"
+                                                << "Transit" << QString();
+        QTest::newRow("entry, another field")
+            << true << QByteArray("\"1\",\"2\",\"3\",\"4\",\"Garage\",\"6\"\r\n") << "txtMLastInsp"
+            << "today" << QByteArray("\"today\",\"2\",\"3\",\"4\",\"Garage\",\"6\"\r\n") << "txtMShop"
+            << "Garage" << QString();
+        QTest::newRow("vehicle, the same field") << false << vanRecord("Opel", "") << "txtIMake"
+                                                 << "Ford" << vanRecord("Ford", "") << QString() << QString()
+                                                 << QStringLiteral("Make: \u201COpel\u201D (saved: \u201CFord\u201D)");
+        QTest::newRow("entry, the same field")
+            << true << QByteArray("\"1\",\"2\",\"3\",\"4\",\"Garage\",\"6\"\r\n") << "txtMShop"
+            << "Dealer" << QByteArray("\"1\",\"2\",\"3\",\"4\",\"Dealer\",\"6\"\r\n") << QString() << QString()
+            << QStringLiteral("Location Inspected: \u201CGarage\u201D");
     }
-
-    void theSameFieldChangedOnBothSidesIsReportedAndTheUsersValueWritten()
+    void anEditMeetsAChangeOnDisk()
     {
+        QFETCH(bool, entry);
+        QFETCH(QByteArray, onDisk);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, written);
+        QFETCH(QString, keptField);
+        QFETCH(QString, kept);
+        QFETCH(QString, told);
         prepareVan();
         QVERIFY(open());
         pick("Van");
-        writeAll(data("Van.gbx"), vanRecord("Opel", ""));
-        typeAndLeave(w->txtIMake, "Ford");
-        QCOMPARE(readAll(data("Van.gbx")), vanRecord("Ford", ""));
-        QCOMPARE(dialogs->messages().size(), 1);
-        QVERIFY(
-            dialogs->messages().first().contains(QStringLiteral("Make: \u201COpel\u201D (saved: \u201CFord\u201D)")));
-
-        w->SSTab1->setCurrentIndex(1);
-        ListRows::select(w->lstMaintList, "Oil");
-        writeAll(data("VanOil.gbx"), "\"1\",\"2\",\"3\",\"4\",\"Garage\",\"6\"\r\n");
-        typeAndLeave(w->txtMShop, "Dealer");
-        QCOMPARE(readAll(data("VanOil.gbx")), QByteArray("\"1\",\"2\",\"3\",\"4\",\"Dealer\",\"6\"\r\n"));
-        QCOMPARE(dialogs->messages().size(), 2);
-        QVERIFY(dialogs->messages().last().contains(QStringLiteral("Location Inspected: \u201CGarage\u201D")));
+        if (entry) {
+            w->SSTab1->setCurrentIndex(1);
+            ListRows::select(w->lstMaintList, "Oil");
+        }
+        const QString record = data(entry ? "VanOil.gbx" : "Van.gbx");
+        writeAll(record, onDisk); // the laptop's change arrives
+        auto* edited = w->findChild<QLineEdit*>(field);
+        QVERIFY(edited);
+        typeAndLeave(edited, typed);
+        QCOMPARE(readAll(record), written);
+        if (!keptField.isEmpty())
+            QCOMPARE(w->findChild<QLineEdit*>(keptField)->text(), kept);
+        if (told.isEmpty()) {
+            QCOMPARE(dialogs->messages(), QStringList());
+        } else {
+            QCOMPARE(dialogs->messages().size(), 1);
+            QVERIFY(dialogs->messages().last().contains(told));
+        }
     }
 
     void namesAddedOnDiskSurviveAnAddOnScreen()
@@ -315,13 +337,11 @@ private slots:
     // breaks another program stored as LF are no change of ours.
     void anUntouchedFieldIsComparedAsTheFieldShowsIt()
     {
-        env->dataFolder();
         const auto car = [](const QByteArray& make, const QByteArray& color, const QByteArray& notes) {
             return "\"" + make + "\",\"\",\"\",\"" + color +
                    "\",\"\",\"\",\"\",#FALSE#,#FALSE#,\"\",\"\",\"\",\"\",\"\",#FALSE#,#FALSE#,\"" + notes + "\"\r\n";
         };
-        writeAll(data("MainList.gbx"), "\"Car\"\r\n");
-        writeAll(data("Car.gbx"), car("", "", "a\nb"));
+        SampleData(env->dataFolder()).vehicle("Car").file("Car.gbx", car("", "", "a\nb"));
         QVERIFY(open());
         pick("Car");
         QCOMPARE(readAll(data("Car.gbx")), car("", "", "a\nb")); // choosing it wrote nothing
@@ -359,10 +379,9 @@ private slots:
     // does; choosing by keyboard then runs the whole selection.
     void namesArrivingInAnEmptySelectorChooseNothing()
     {
-        env->dataFolder();
+        SampleData sample(env->dataFolder());
         QVERIFY(open());
-        writeAll(data("MainList.gbx"), "\"Van\"\r\n");
-        writeAll(data("Van.gbx"), vanRecord("Ford", ""));
+        sample.vehicle("Van").file("Van.gbx", vanRecord("Ford", ""));
         QVERIFY(w->reloadFromDisk());
         QCOMPARE(w->cboVehicle->count(), 1);
         QCOMPARE(w->selectedVehicle(), QString());

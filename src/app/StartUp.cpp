@@ -60,7 +60,7 @@ void wireImport(frmAutoMain* main)
     QObject::connect(main->mnuImport, &QAction::triggered, wiring, [main] {
         frmImport* dialog = frmImport::instance();
         QObject::connect(dialog, &frmImport::imported, main, &frmAutoMain::reloadRecords, Qt::UniqueConnection);
-        dialog->start();
+        dialog->start(main->cboVehicle->currentText());
     });
 }
 

@@ -16,7 +16,12 @@ namespace {
 
 void print(FILE* stream, const QString& text)
 {
-    std::fputs(qPrintable(text + QLatin1Char('\n')), stream);
+    // A NUL would end the text early, other control characters upset the terminal.
+    QString line = text + QLatin1Char('\n');
+    for (QChar& c : line)
+        if (c.category() == QChar::Other_Control && c != u'\n')
+            c = QChar::ReplacementCharacter;
+    std::fputs(qPrintable(line), stream);
     std::fflush(stream);
 }
 
@@ -49,7 +54,8 @@ QString mappingText(const Import::Source& s)
     QStringList parts;
     for (qsizetype c = 0; c < s.mapping.columns.size(); ++c)
         parts << QStringLiteral("%1 -> %2")
-                     .arg(s.table.headers.value(c), ImportMapping::caption(s.mapping.kind, s.mapping.columns[c]));
+                     .arg(Import::printable(s.table.headers.value(c)),
+                          ImportMapping::caption(s.mapping.kind, s.mapping.columns[c]));
     return QStringLiteral("%1 (%2, separated by \"%3\") read as %4; columns: %5")
         .arg(QDir::toNativeSeparators(s.file), s.table.encoding,
              s.table.separator == u'\t' ? QStringLiteral("tab") : QString(s.table.separator),
@@ -113,6 +119,8 @@ std::optional<int> run(int argc, char* argv[])
         Import::Source s{file, std::move(*read.table), {}};
         if (auto own = ImportMapping::ownExport(s.table.headers)) {
             s.mapping = *own;
+        } else if (auto known = ImportMapping::lubeLogger(s.table.headers); known && !chosenKind) {
+            s.mapping = *known;
         } else if (!chosenKind) {
             print(stderr, QStringLiteral("Gearbook: \"%1\" is not a Gearbook export; say which records it holds "
                                          "with --kind vehicles, --kind maintenance or --kind parts.")

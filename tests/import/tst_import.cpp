@@ -188,18 +188,166 @@ private slots:
         const QByteArray csv = "Vehicle,Service,Date\nFord,Oil,1\nFord,Brakes?,2\nFord,,3\nFord,Maint,4\n"
                                "Ford,Tyres,5\nFord,Tyres,6\n";
         const Import::Preview p = Import::preview({source("m.csv", csv, Kind::Maintenance)}, Import::Existing::Skip);
-        QCOMPARE(p.entries, 1);
+        QCOMPARE(p.entries, 2);
         QStringList reasons;
         for (const Import::Skipped& s : p.skipped)
             reasons << QString::number(s.row) + " " + s.reason;
         QCOMPARE(
             reasons,
             QStringList({"2 it would share the file \"FordOil.gbx\" with the vehicle file of \u201CFordOil\u201D",
-                         "3 the name holds \u201C?\u201D, which no file name can hold", "4 the name is empty",
-                         "5 it would share the file \"FordMaint.gbx\" with the maintenance list of \u201CFord\u201D",
-                         "7 it would share the file \"FordTyres.gbx\" with row 6 of m.csv"}));
-        QVERIFY(p.text().contains("m.csv row 3 (\u201CBrakes?\u201D)"));
+                         "4 the name is empty",
+                         "5 it would share the file \"FordMaint.gbx\" with the maintenance list of \u201CFord\u201D"}));
+        // A name no file can hold is offered as the nearest that can; two rows of a name are one entry.
+        QVERIFY2(p.text().contains("\u201CBrakes?\u201D cannot be a file name: stored as \u201CBrakes-\u201D."),
+                 qPrintable(p.text()));
+        QVERIFY(p.text().contains("2 rows \u2192 Tyres, 1 earlier visit kept in its notes"));
         QVERIFY(!QFileInfo::exists(data + "FordTyres.gbx")); // a preview writes nothing
+    }
+
+    // A log kept over fifteen years, saved by LibreOffice with German headers and dd.mm.yyyy dates, and the same
+    // in English with m/d/yyyy, each on a desktop of the other language: no row lost, the newest visit of each
+    // service gives its values, the earlier ones are in its notes; a second import adds nothing.
+    void fifteenYearLog_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("German") << "wartungsbuch.csv"
+                                << "en_US"
+                                << "\u00D6lwechsel"
+                                << QStringList(
+                                       {"2025-04-03", "", "216798", "", "Meisterbetrieb Ost", "5W-30\r\nKosten: 89,50"})
+                                << "12 rows \u2192 \u00D6lwechsel, 11 earlier visits kept in its notes";
+        QTest::newRow("English") << "service-log.csv"
+                                 << "de_DE"
+                                 << "Timing belt"
+                                 << QStringList(
+                                        {"2022-06-05", "", "113462", "173462", "Main Street Auto", "Cost: 650.00"})
+                                 << "2 rows \u2192 Timing belt, 1 earlier visit kept in its notes";
+    }
+    void fifteenYearLog()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, desktop);
+        QFETCH(QString, entry);
+        QFETCH(QStringList, values);
+        QFETCH(QString, said);
+        QLocale::setDefault(QLocale(desktop));
+        const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
+        put("MainList.gbx", RecordFile::listFile({"Golf"}));
+        const Import::Source s = fromFile(TEST_DATA "/" + file, Kind::Maintenance, "Golf");
+        QCOMPARE(ImportMapping::guessKind(s.table.headers), Kind::Maintenance);
+        QCOMPARE(s.table.rowCount(), 40);
+        const Import::Outcome o = Import::run({s}, Import::Existing::Skip);
+        QVERIFY2(o, qPrintable(o.error));
+        QCOMPARE(o.done.counts(), "0 vehicles, 8 maintenance entries and 0 parts");
+        QVERIFY(o.done.skipped.isEmpty());
+        const QString text = o.done.text();
+        QVERIFY2(text.contains(said), qPrintable(text));
+        QVERIFY2(text.contains(desktop == "en_US" ? "day before month (as row" : "month before day (as row"),
+                 qPrintable(text));
+        const auto stored = RecordFile::parseTextRecord(readAll(data + "Golf" + entry + ".gbx"), 6);
+        QVERIFY(stored);
+        // Every visit is kept, newest first, after the newest one's notes.
+        const QStringList lines = stored->at(5).split("\r\n");
+        const qsizetype earlier = said.section(' ', 0, 0).toInt() - 1;
+        const QStringList visits = lines.mid(lines.size() - earlier);
+        QStringList newest = *stored;
+        newest[5] = lines.first(lines.size() - earlier).join("\r\n");
+        QCOMPARE(newest, values);
+        QVERIFY(std::is_sorted(visits.crbegin(), visits.crend()));
+
+        const auto before = snapshot();
+        const Import::Outcome again = Import::run({s}, Import::Existing::Skip);
+        QVERIFY(again && again.safetyBackup.isEmpty());
+        QCOMPARE(snapshot(), before);
+    }
+
+    // The German log's "T\u00DCV/HU" rows: one entry under the nearest name a file can have, with the latest date.
+    void slashNameOffered()
+    {
+        put("MainList.gbx", RecordFile::listFile({"Golf"}));
+        const Import::Outcome o =
+            Import::run({fromFile(TEST_DATA "/wartungsbuch.csv", Kind::Maintenance, "Golf")}, Import::Existing::Skip);
+        QVERIFY(o);
+        QVERIFY(o.done.text().contains(
+            "\u201CT\u00DCV/HU\u201D cannot be a file name: stored as \u201CT\u00DCV-HU\u201D."));
+        QCOMPARE(RecordFile::parseTextRecord(readAll(data + "GolfT\u00DCV-HU.gbx"), 6)->first(), "2023-10-17");
+        QVERIFY(readAll(data + "GolfMaint.gbx").contains("\"T\xDCV-HU\""));
+    }
+
+    // A vehicles sheet without a name column: each vehicle named by make and model, with the year when two share.
+    void vehiclesWithoutNames()
+    {
+        const QByteArray csv = "Make,Model,Year,Colour,VIN\nVW,Golf,2012,blue,W1\nVW,Golf,2019,red,W2\n"
+                               "Ford,Focus,2015,,W3\nOpel,Astra,2008,,W4\n";
+        const Import::Outcome o = Import::run({source("v.csv", csv, Kind::Vehicles)}, Import::Existing::Skip);
+        QVERIFY2(o, qPrintable(o.error));
+        QCOMPARE(o.done.counts(), "4 vehicles, 0 maintenance entries and 0 parts");
+        QCOMPARE(RecordFile::parseListFile(readAll(data + "MainList.gbx")),
+                 QStringList({"Ford Focus", "Opel Astra", "VW Golf 2012", "VW Golf 2019"}));
+        QVERIFY(o.done.text().contains("VW Golf 2012 | VW | Golf | 2012"));
+    }
+
+    // Workbooks LibreOffice saved read as the CSV it saved of the same sheet; date cells as ISO dates.
+    void workbooksRead_data()
+    {
+        QTest::addColumn<QString>("workbook");
+        QTest::addColumn<QString>("csv");
+        QTest::addColumn<QString>("firstDate");
+        QTest::newRow("xlsx") << "wartungsbuch.xlsx"
+                              << "wartungsbuch.csv"
+                              << "21.09.2011";
+        QTest::newRow("ods") << "service-log.ods"
+                             << "service-log.csv"
+                             << "9/21/2011";
+        QTest::newRow("xlsx, date cells") << "wartungsbuch-datecells.xlsx"
+                                          << "wartungsbuch.csv"
+                                          << "2011-09-21";
+        QTest::newRow("ods, date cells") << "wartungsbuch-datecells.ods"
+                                         << "wartungsbuch.csv"
+                                         << "2011-09-21";
+    }
+    void workbooksRead()
+    {
+        QFETCH(QString, workbook);
+        QFETCH(QString, csv);
+        QFETCH(QString, firstDate);
+        const CsvTable::Result book = CsvTable::readFile(TEST_DATA "/" + workbook);
+        const CsvTable::Result text = CsvTable::readFile(TEST_DATA "/" + csv);
+        QVERIFY2(book.table, qPrintable(book.error));
+        QCOMPARE(book.table->headers, text.table->headers);
+        QCOMPARE(book.table->rowCount(), text.table->rowCount());
+        QCOMPARE(book.table->value(0, 0), firstDate);
+        for (qsizetype r = 0; r < text.table->rowCount(); ++r)
+            for (qsizetype c = 1; c < text.table->headers.size(); ++c)
+                QCOMPARE(book.table->value(r, c), text.table->value(r, c));
+    }
+
+    // What is neither CSV nor a workbook is refused with what to do; a NUL in a value is never printed.
+    void binaryRefusedControlsNotPrinted()
+    {
+        QByteArray binary = "\x7F"
+                            "ELF\x02\x01\x01";
+        for (int i = 0; i < 4096; ++i)
+            binary += char((i * 7919) % 256);
+        for (const QByteArray& bytes : {binary, QByteArray("PK\x03\x04 not really a zip")}) {
+            writeAll(env->home() + "/file.csv", bytes);
+            const QString error = CsvTable::readFile(env->home() + "/file.csv").error;
+            QVERIFY2(error.endsWith("Save it as CSV from your spreadsheet program."), qPrintable(error));
+        }
+        put("MainList.gbx", RecordFile::listFile({"Ford"}));
+        const Import::Preview p =
+            Import::preview({source("m.csv", QByteArray("Service,Notes\nOil,a\0b\x01\tc\nOil/Filter,\n", 37),
+                                    Kind::Maintenance, "Ford")},
+                            Import::Existing::Skip);
+        const QString text = p.text();
+        for (const QChar c : text)
+            QVERIFY(c == '\n' || c.category() != QChar::Other_Control);
+        QVERIFY(text.contains("a\uFFFDb\uFFFD c"));
+        QVERIFY(text.endsWith("To add: 0 vehicles, 2 maintenance entries and 0 parts."));
     }
 
     // A disk that fills half way through: every file written is put back, and the message names the safety backup.

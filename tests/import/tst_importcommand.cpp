@@ -48,14 +48,34 @@ private slots:
         r = gearbook({"--import", csv, "--kind", "maintenance", "--vehicle", "Ford"});
         QCOMPARE(r.status, 0);
         QVERIFY2(r.out.contains("Cost -> Add to Notes"), qPrintable(r.out));
-        QVERIFY(r.out.contains("log.csv row 3 (\u201COil\u201D): it would share the file \"FordOil.gbx\" with row 2"));
+        // Two visits of one service are one entry, the earlier kept in its notes.
+        QVERIFY2(r.out.contains("2 rows \u2192 Oil, 1 earlier visit kept in its notes"), qPrintable(r.out));
         QVERIFY(r.out.contains("Nothing has been written; add --yes to import."));
         QVERIFY(!QFileInfo::exists(DataFolder::path() + "FordOil.gbx"));
 
         r = gearbook({"--import", csv, "--kind", "maintenance", "--vehicle", "Ford", "--yes"});
         QCOMPARE(r.status, 0);
         QVERIFY(r.out.contains("Imported 0 vehicles, 1 maintenance entry and 0 parts."));
-        QCOMPARE(RecordFile::parseTextRecord(readAll(DataFolder::path() + "FordOil.gbx"), 6)->last(), "Cost: 45.90");
+        QCOMPARE(RecordFile::parseTextRecord(readAll(DataFolder::path() + "FordOil.gbx"), 6)->last(),
+                 "Cost: 12\r\n2024-01-01: Cost: 45.90");
+    }
+
+    // LubeLogger's export needs no --kind; a workbook is refused with what to do; a NUL never cuts the output.
+    void otherProgramsFiles()
+    {
+        writeAll(env->home() + "/lube.csv", QByteArray("Date,Description,Cost,Notes,Odometer,Tags,extrafield_Invoice\n"
+                                                       "3/14/2025,Oil change,45,full \0synthetic,51000,engine,A-17\n",
+                                                       119));
+        Run r = gearbook({"--import", env->home() + "/lube.csv", "--vehicle", "Ford"});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains("read as maintenance"), qPrintable(r.out));
+        QVERIFY(r.out.contains("full \uFFFDsynthetic"));
+        QVERIFY(r.out.contains("Nothing has been written; add --yes to import."));
+
+        r = gearbook({"--import", TEST_DATA "/wartungsbuch.xlsx", "--kind", "maintenance", "--vehicle", "Ford"});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains("Save it as CSV from your spreadsheet program."), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
     }
 
     void refusedWhileTheFolderIsInUse()

@@ -255,7 +255,7 @@ private:
             if (!ImportMapping::isDate(s.mapping.kind, s.mapping.columns[c]))
                 continue;
             ImportDates::ColumnOrder order = ImportDates::columnOrder(s.table, c);
-            if (s.mapping.dateOrder && *s.mapping.dateOrder != order.order)
+            if (s.mapping.dateOrder)
                 order = {*s.mapping.dateOrder, -1};
             dates.insert(c, order.order);
             m_p.dates << QStringLiteral("%1, %2: %3")

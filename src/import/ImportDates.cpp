@@ -184,6 +184,8 @@ QString describe(const ColumnOrder& order)
 {
     const QString which =
         order.order == Order::DayFirst ? QStringLiteral("day before month") : QStringLiteral("month before day");
+    if (order.decidingRow < 0)
+        return QStringLiteral("%1 (as chosen)").arg(which);
     return order.decidingRow > 0 ? QStringLiteral("%1 (as row %2 shows)").arg(which).arg(order.decidingRow)
                                  : QStringLiteral("%1 (as the desktop's language writes them)").arg(which);
 }

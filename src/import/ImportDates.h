@@ -18,7 +18,7 @@ enum class Order { DayFirst, MonthFirst };
 
 struct ColumnOrder {
     Order order = Order::DayFirst;
-    int decidingRow = 0; // the spreadsheet row whose day above 12 settled it; 0: the desktop's language did
+    int decidingRow = 0; // the spreadsheet row whose day above 12 settled it; 0: the desktop's language; -1: the user
 };
 
 // The desktop's order of day and month ("en_US": month first).

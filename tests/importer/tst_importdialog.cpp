@@ -110,6 +110,10 @@ private slots:
             QVERIFY2(header->sectionViewportPosition(c) + header->sectionSize(c) <= d->tblMapping->viewport()->width(),
                      qPrintable(QString::number(c)));
         }
+        d->cboDates->setCurrentIndex(2);
+        emit d->cboDates->activated(2);
+        QVERIFY2(d->txtPreview->toPlainText().contains("log.csv, Date: month before day (as chosen)"),
+                 qPrintable(d->txtPreview->toPlainText()));
         QVERIFY(d->tblNames->isVisible());
         QCOMPARE(d->tblNames->item(0, 0)->text(), "T\u00DCV/HU");
         QCOMPARE(d->tblNames->item(0, 1)->text(), "T\u00DCV-HU");

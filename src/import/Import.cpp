@@ -309,7 +309,7 @@ private:
         }
         if (!ImportClaims::nameProblem(name, fileOf(name)))
             return name;
-        const QString nearest = ImportNames::nearestFileName(name);
+        QString nearest = ImportNames::nearestFileName(name);
         if (nearest.isEmpty() || ImportClaims::nameProblem(nearest, fileOf(nearest)))
             return name;
         m_p.renamed.insert(name, nearest);

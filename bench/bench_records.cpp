@@ -1,6 +1,7 @@
 #include "BenchEnvironment.h"
 
 #include "DataFolder.h"
+#include "RecordStore.h"
 #include "frmAutoMain.h"
 
 #include <QFile>
@@ -10,6 +11,15 @@
 #include <ctime>
 
 namespace {
+
+// A value as saves wrote it before the record store: truth values at their positions.
+void writeValue(RecordFile::Writer& writer, int position, const QString& value)
+{
+    if (RecordLayout::isTruth(RecordLayout::Kind::Vehicle, position))
+        writer.truth(value == u"True");
+    else
+        writer.text(value);
+}
 
 double threadCpuSeconds()
 {
@@ -77,6 +87,53 @@ void BM_SaveVehicleListUnchecked(benchmark::State& state)
     }
 }
 BENCHMARK(BM_SaveVehicleListUnchecked)->Unit(benchmark::kMillisecond);
+
+// A vehicle record saved through the record store (claims asked, value rule,
+// count of values, compared with the disk) against the bytes written straight
+// as saves were before it, in turns under the same load; each save writes.
+// The goal: store_per_direct at most 1.05.
+void BM_SaveThroughStore(benchmark::State& state)
+{
+    benchDataFolder();
+    QStringList vehicles;
+    for (int i = 0; i < 1000; ++i)
+        vehicles << QStringLiteral("Vehicle %1").arg(i);
+    VehicleFiles::SaveVehicleList(vehicles);
+    const FileClaims::Claim mine{FileClaims::Claim::Vehicle, vehicles.at(500), {}};
+    const QString path = VehicleFiles::inData(VehicleFiles::vehicleFile(mine.vehicle));
+    QStringList values(RecordLayout::Vehicle::Count, QStringLiteral("a value \u201Dquoted\u201D\r\nover two lines"));
+    for (int i : {RecordLayout::Vehicle::Automatic, RecordLayout::Vehicle::Manual, RecordLayout::Vehicle::New,
+                  RecordLayout::Vehicle::Used})
+        values[i] = QStringLiteral("False");
+    double direct = 0, store = 0;
+    int turn = 0;
+    for (auto _ : state) {
+        values[0] = QString::number(++turn);
+        const double t0 = threadCpuSeconds();
+        {
+            const auto read = VehicleFiles::readRecord(path);
+            RecordFile::Writer writer;
+            for (int i = 0; i < values.size(); ++i)
+                writeValue(writer, i, values.at(i));
+            writer.endRecord();
+            // As the window saved before the store: it asked the claims itself (mayChange).
+            if ((!read || *read != writer.bytes()) &&
+                FileClaims(vehicles).othersThan(VehicleFiles::vehicleFile(mine.vehicle), mine).isEmpty())
+                benchmark::DoNotOptimize(VehicleFiles::writeRecord(path, writer.bytes()).ok);
+        }
+        values[0] = QString::number(++turn);
+        const double t1 = threadCpuSeconds();
+        {
+            RecordStore records([&vehicles] { return FileClaims(vehicles); });
+            benchmark::DoNotOptimize(records.writeRecord(mine, values).ok());
+        }
+        const double t2 = threadCpuSeconds();
+        direct += t1 - t0;
+        store += t2 - t1;
+    }
+    state.counters["store_per_direct"] = direct > 0 ? store / direct : 0;
+}
+BENCHMARK(BM_SaveThroughStore)->Unit(benchmark::kMillisecond);
 
 // The baseline for the next one: the same bytes read raw.
 void BM_ReadVehicleListRaw(benchmark::State& state)

@@ -22,8 +22,8 @@ restore() {
 }
 trap restore EXIT
 
-# shellcheck source=tools/checks.sh
-. tools/checks.sh
+# shellcheck source=tools/check-tally.sh
+. tools/check-tally.sh
 silent() { # the command succeeds and prints nothing
     local out
     out=$("$@" 2>&1) || { printf '%s\n' "$out"; return 1; }

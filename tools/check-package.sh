@@ -19,8 +19,8 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
 
-# shellcheck source=tools/checks.sh
-. tools/checks.sh
+# shellcheck source=tools/check-tally.sh
+. tools/check-tally.sh
 
 user=gearbook-check
 scratch=""

@@ -3,7 +3,7 @@
 # Skips apt-get when everything is already there.
 set -euo pipefail
 packages=(
-    build-essential cmake clang-format-14 clang-tidy-14
+    build-essential ccache cmake clang-format-14 clang-tidy-14 zlib1g-dev
     qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-webengine-dev libgl-dev libarchive-dev
     libbenchmark-dev desktop-file-utils appstream man-db groff-base
     clang-14 libclang-rt-14-dev

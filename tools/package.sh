@@ -53,11 +53,18 @@ if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
 else
     tar --exclude=./build --exclude='./build[-_]*' --exclude='./obj-*' -cf - . | tar -xf - -C "$src"
 fi
-if [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ] && command -v ccache >/dev/null; then
-    export CMAKE_CXX_COMPILER_LAUNCHER=ccache
-fi
+# shellcheck source=tools/ccache-env.sh
+. tools/ccache-env.sh
+# What ccache did for this build alone, whatever else uses the cache meanwhile.
+stats="$out/ccache-stats.log"
+rm -f "$stats"
+[ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ] || export CCACHE_STATSLOG="$stats"
 rm -f "$out"/gearbook_"${version}"_* "$out"/gearbook-dbgsym_"${version}"_*
 (cd "$src" && dpkg-buildpackage -us -uc -b ${profiles:+-P"$profiles"})
+if [ -f "$stats" ]; then
+    echo "package: ccache, for this build:"
+    CCACHE_STATSLOG="$stats" ccache --show-log-stats | sed -n 's/^ *\(Hits\|Misses\):/    &/p'
+fi
 deb="$out/gearbook_${version}_${arch}.deb"
 [ -f "$deb" ] || { echo "package: $deb was not built" >&2; exit 1; }
 echo "$deb"

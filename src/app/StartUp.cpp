@@ -12,6 +12,8 @@
 #include "frmSyncConflicts.h"
 
 #include <QApplication>
+
+#include <csignal>
 #include <utility>
 
 namespace {
@@ -117,6 +119,9 @@ void setShowDueAtStart(bool show)
 
 void startGearbook()
 {
+    // A write past a file size limit (`ulimit -f`) fails and is reported as a failed save, as on the command line,
+    // instead of ending the program with what the user typed.
+    std::signal(SIGXFSZ, SIG_IGN);
     frmLogin* login = frmLogin::instance();
     QObject::connect(login, &frmLogin::loggedIn, login, showMainWindow);
     login->start();

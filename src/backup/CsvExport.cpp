@@ -4,6 +4,7 @@
 #include "DataFolder.h"
 #include "RecordCaptions.h"
 #include "RecordFile.h"
+#include "RecordLayout.h"
 #include "SafeFile.h"
 
 #include <QDir>
@@ -109,17 +110,17 @@ Outcome exportTo(const QString& targetFolder)
                      RecordCaptions::maintenance());
     Table partTable(QStringList{QStringLiteral("Vehicle"), QStringLiteral("Part")} + RecordCaptions::parts());
     for (const QString& vehicle : vehicles) {
-        auto values = valuesOf(VehicleFiles::vehicleFile(vehicle), int(RecordCaptions::vehicle().size()));
+        auto values = valuesOf(VehicleFiles::vehicleFile(vehicle), RecordLayout::count(RecordLayout::Kind::Vehicle));
         if (const auto* why = std::get_if<QString>(&values)) {
             result.error = *why;
             return result;
         }
         vehicleTable.add(QStringList{vehicle} + std::get<QStringList>(values));
-        auto why = addEntries(vehicle, VehicleFiles::maintListFile(vehicle), int(RecordCaptions::maintenance().size()),
-                              &maintTable);
+        auto why = addEntries(vehicle, VehicleFiles::maintListFile(vehicle),
+                              RecordLayout::count(RecordLayout::Kind::Maintenance), &maintTable);
         if (!why)
-            why = addEntries(vehicle, VehicleFiles::partsListFile(vehicle), int(RecordCaptions::parts().size()),
-                             &partTable);
+            why = addEntries(vehicle, VehicleFiles::partsListFile(vehicle),
+                             RecordLayout::count(RecordLayout::Kind::Part), &partTable);
         if (why) {
             result.error = *why;
             return result;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SharedLibrary.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -56,21 +58,26 @@ namespace LibArchive {
     X(archive_write_set_options)
 
 struct Functions {
-// NOLINTNEXTLINE(bugprone-macro-parentheses): the argument names the member; it cannot be parenthesized.
-#define GEARBOOK_LIBARCHIVE_MEMBER(name) decltype(&::name) name = nullptr;
-    GEARBOOK_LIBARCHIVE_FUNCTIONS(GEARBOOK_LIBARCHIVE_MEMBER)
-#undef GEARBOOK_LIBARCHIVE_MEMBER
+    GEARBOOK_LIBARCHIVE_FUNCTIONS(GEARBOOK_LIBRARY_MEMBER)
+    bool resolve(SharedLibrary::Loader& loader) { return GEARBOOK_LIBARCHIVE_FUNCTIONS(GEARBOOK_LIBRARY_RESOLVE) true; }
 };
 
-// Opens the library and finds its functions at the first call (from any
-// thread); later calls return what the first found. Nothing when all is there,
-// else the reason, naming the library, in words for the user.
-std::optional<QString> load();
+// libarchive, opened by load() at the first archive operation (from any thread).
+SharedLibrary::Library<Functions>& library();
 
+inline std::optional<QString> load()
+{
+    return library().load();
+}
 // The functions; only after load() has succeeded.
-const Functions& lib();
-
+inline const Functions& lib()
+{
+    return library().functions();
+}
 // For tests: the file the first load() opens instead of the one the build found.
-void setLibraryName(const QByteArray& fileName);
+inline void setLibraryName(const QByteArray& fileName)
+{
+    library().setFileName(fileName);
+}
 
 } // namespace LibArchive

@@ -356,29 +356,4 @@ QString clashingFile(const QString& vehicle, const QStringList& vehicles)
     return QString();
 }
 
-void RemoveVehicleFiles(const QString& vehicle, const QStringList& otherVehicles)
-{
-    QStringList doomed;
-    QSet<QString> kept;
-    for (const QString& list : {maintListFile(vehicle), partsListFile(vehicle)}) {
-        const auto read = readRecord(inData(list));
-        if (read.unreadable())
-            kept.insert(list); // it may name records of its own: they stay with it
-        else if (read)
-            for (const QString& entry : RecordFile::parseListFile(*read))
-                doomed << recordFile(vehicle, entry);
-    }
-    doomed << ownFiles(vehicle);
-
-    // Only what no one else claims goes: not the vehicle list, no file of another vehicle.
-    const FileClaims claims(QStringList(otherVehicles) << vehicle);
-    for (const QString& name : std::as_const(doomed)) {
-        const QList<FileClaims::Claim> all = claims.claimsOf(name);
-        if (!kept.contains(name) && std::all_of(all.cbegin(), all.cend(), [&vehicle](const FileClaims::Claim& c) {
-                return c.vehicle == vehicle && c.kind != FileClaims::Claim::VehicleList;
-            }))
-            QFile::remove(inData(name));
-    }
-}
-
 } // namespace VehicleFiles

@@ -144,10 +144,12 @@ QStringList ownFiles(const QString& vehicle);
 // A vehicle of the same name shares its twin's files, as it always has.
 QString clashingFile(const QString& vehicle, const QStringList& vehicles);
 
-// Deletes the vehicle's own files and the record files named in its two lists,
-// never a file that another record claims (FileClaims: the vehicle list, a
-// file of a vehicle in `otherVehicles`), and never a list that cannot be read.
-// Failures are ignored.
-void RemoveVehicleFiles(const QString& vehicle, const QStringList& otherVehicles);
+// Deletes the vehicle's own files and the record files named in its two lists
+// and among the names added to them but not yet written (`pendingEntries`,
+// `pendingParts`), through the record store: never a file that another record
+// claims (the vehicle list, a file of a vehicle in `otherVehicles`), and never
+// a list that cannot be read. Failures are ignored.
+void RemoveVehicleFiles(const QString& vehicle, const QStringList& otherVehicles,
+                        const QStringList& pendingEntries = {}, const QStringList& pendingParts = {});
 
 } // namespace VehicleFiles

@@ -62,6 +62,31 @@ FileClaims::FileClaims(QStringList vehicles) : m_vehicles(std::move(vehicles)) {
 void FileClaims::setList(const QString& listFile, std::optional<QStringList> names)
 {
     m_lists[listFile] = std::move(names);
+    m_index.remove(listFile);
+}
+
+void FileClaims::addToList(const QString& listFile, const QString& name)
+{
+    listOf(listFile);
+    std::optional<QStringList>& list = m_lists[listFile];
+    if (!list)
+        return;
+    list->append(name);
+    if (const auto index = m_index.find(listFile); index != m_index.end())
+        (*index)[name.toCaseFolded()].append(name);
+}
+
+const QHash<QString, QStringList>& FileClaims::indexOf(const QString& listFile) const
+{
+    auto it = m_index.find(listFile);
+    if (it == m_index.end()) {
+        QHash<QString, QStringList> index;
+        if (const std::optional<QStringList>& list = listOf(listFile))
+            for (const QString& name : *list)
+                index[name.toCaseFolded()].append(name);
+        it = m_index.insert(listFile, std::move(index));
+    }
+    return *it;
 }
 
 const std::optional<QStringList>& FileClaims::listOf(const QString& listFile) const
@@ -72,18 +97,18 @@ const std::optional<QStringList>& FileClaims::listOf(const QString& listFile) co
     return *it;
 }
 
-QList<FileClaims::Claim> FileClaims::claimsOf(const QString& file) const
+QList<FileClaims::Claim> FileClaims::claimsOf(const QString& file, Qt::CaseSensitivity cs) const
 {
     QList<Claim> claims;
-    if (file == VehicleFiles::listFile())
+    if (file.compare(VehicleFiles::listFile(), cs) == 0)
         claims.append({Claim::VehicleList, {}, {}});
-    if (!file.endsWith(Extension))
+    if (!file.endsWith(Extension, cs))
         return claims;
     const QStringView stem = QStringView(file).chopped(Extension.size());
     QSet<QString> seen; // a vehicle listed twice is one vehicle
     for (const QString& v : m_vehicles) {
         // Only a vehicle whose name begins the file name can claim it.
-        if (v.isEmpty() || !stem.startsWith(v) || seen.contains(v))
+        if (v.isEmpty() || !stem.startsWith(v, cs) || seen.contains(v))
             continue;
         seen.insert(v);
         const QStringView rest = stem.mid(v.size());
@@ -91,11 +116,11 @@ QList<FileClaims::Claim> FileClaims::claimsOf(const QString& file) const
             claims.append({Claim::Vehicle, v, {}});
             continue; // no entry has an empty name
         }
-        if (rest == u"Maint")
+        if (rest.compare(u"Maint", cs) == 0)
             claims.append({Claim::MaintList, v, {}});
-        else if (rest == u"Parts")
+        else if (rest.compare(u"Parts", cs) == 0)
             claims.append({Claim::PartsList, v, {}});
-        else if (rest == u"Pic")
+        else if (rest.compare(u"Pic", cs) == 0)
             claims.append({Claim::Picture, v, {}});
         const QString entry = rest.toString();
         for (const auto& [listFile, kind] : {std::pair{VehicleFiles::maintListFile(v), Claim::MaintEntry},
@@ -105,8 +130,15 @@ QList<FileClaims::Claim> FileClaims::claimsOf(const QString& file) const
                 claims.append({Claim::Unknown, v, {}});
                 continue;
             }
-            for (qsizetype n = list->count(entry); n > 0; --n)
-                claims.append({kind, v, entry});
+            // One pass over a list asked once; its index for a list asked again and again (an import).
+            if (cs == Qt::CaseSensitive && !m_index.contains(listFile)) {
+                for (qsizetype n = list->count(entry); n > 0; --n)
+                    claims.append({kind, v, entry});
+                continue;
+            }
+            for (const QString& name : indexOf(listFile).value(entry.toCaseFolded()))
+                if (cs == Qt::CaseInsensitive || name == entry)
+                    claims.append({kind, v, name});
         }
     }
     return claims;

@@ -43,10 +43,18 @@ public:
     // A list file (vehicle + "Maint.gbx" or "Parts.gbx") as a page shows it,
     // names not yet written included; nothing when it cannot be read.
     void setList(const QString& listFile, std::optional<QStringList> names);
+    // A vehicle added to the list (a planned import): it claims its files from now on.
+    void addVehicle(const QString& vehicle) { m_vehicles << vehicle; }
+    // A name added to a list file that can be read (a planned import).
+    void addToList(const QString& listFile, const QString& name);
+    // The names of a list file as known here (set, or read once); nothing when it cannot be read.
+    std::optional<QStringList> list(const QString& listFile) const { return listOf(listFile); }
 
     // Every claim on `file` (a file name in the data folder). An entry listed
-    // twice claims it twice.
-    QList<Claim> claimsOf(const QString& file) const;
+    // twice claims it twice. Ignoring case: the claims on the file that is
+    // one with `file` where letter case does not tell names apart (exFAT,
+    // folders synced with Windows or macOS).
+    QList<Claim> claimsOf(const QString& file, Qt::CaseSensitivity cs = Qt::CaseSensitive) const;
     // The claims on `file` other than `mine` (one of them), and other than an
     // unreadable list of mine's own vehicle (its page tells that itself).
     QList<Claim> othersThan(const QString& file, const Claim& mine) const;
@@ -58,7 +66,11 @@ public:
 private:
     // The names of a list file; nothing when it cannot be read.
     const std::optional<QStringList>& listOf(const QString& listFile) const;
+    // The names of a readable list by their case-folded form, in list order:
+    // a long list (an import of thousands) is asked once per row.
+    const QHash<QString, QStringList>& indexOf(const QString& listFile) const;
 
     QStringList m_vehicles;
     mutable QHash<QString, std::optional<QStringList>> m_lists;
+    mutable QHash<QString, QHash<QString, QStringList>> m_index;
 };

@@ -2,6 +2,7 @@
 
 #include "AfterFirstPaint.h"
 #include "PlatformServices.h"
+#include "RecordLayout.h"
 #include "WindowLook.h"
 
 #include <QApplication>
@@ -99,9 +100,7 @@ QString capitalized(QString text)
 // A value as the page shows it: the option buttons of a vehicle as ticked or not.
 QString asShown(const Conflict& c, qsizetype field, const QString& value)
 {
-    constexpr qsizetype Options[] = {7, 8, 14, 15}; // Automatic, Manual (Stick), New, Used
-    if (c.kind == SyncConflicts::Kind::Vehicle &&
-        std::find(std::begin(Options), std::end(Options), field) != std::end(Options))
+    if (c.kind == SyncConflicts::Kind::Vehicle && RecordLayout::isTruth(RecordLayout::Kind::Vehicle, int(field)))
         if (const auto truth = RecordFile::truthOf(value))
             return *truth ? QStringLiteral("ticked") : QStringLiteral("not ticked");
     return value;

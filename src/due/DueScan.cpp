@@ -3,6 +3,7 @@
 #include "DataFolder.h"
 #include "DueReading.h"
 #include "RecordFile.h"
+#include "RecordLayout.h"
 
 #include <QSet>
 
@@ -13,11 +14,8 @@ namespace DueScan {
 
 namespace {
 
-constexpr int VehicleFields = 17;
-constexpr int MileageWhenBought = 6; // index in the vehicle file
-constexpr int DatePurchased = 10;
-constexpr int MaintFields = 6;
-enum MaintField { LastDate, NextDate, LastMileage, NextMileage, Location, Notes };
+namespace Vehicle = RecordLayout::Vehicle;
+namespace Maint = RecordLayout::Maintenance;
 constexpr int MinimumHistoryDays = 30;
 constexpr qint64 LongestEstimateDays = 100 * 366;
 
@@ -135,9 +133,10 @@ Result scan(const QLocale& locale, QDate today, const std::function<bool()>& sto
         problem.clear();
         const QString vehicleName = VehicleFiles::vehicleFile(vehicle);
         if (const auto bytes = readData(folder, vehicleName, &problem, &result.files)) {
-            if (const auto values = RecordFile::parseTextRecord(*bytes, VehicleFields)) {
-                raise(values->at(MileageWhenBought));
-                addPoint(&history, values->at(DatePurchased), values->at(MileageWhenBought), locale, today);
+            if (const auto values = RecordFile::parseTextRecord(*bytes, Vehicle::Count)) {
+                raise(values->at(Vehicle::OriginalMileage));
+                addPoint(&history, values->at(Vehicle::DatePurchased), values->at(Vehicle::OriginalMileage), locale,
+                         today);
             } else
                 problem = TooFewValues;
         }
@@ -162,20 +161,20 @@ Result scan(const QLocale& locale, QDate today, const std::function<bool()>& sto
                     unreadable(vehicle, entry, recordName, problem);
                 continue; // never saved: nothing planned
             }
-            const auto values = RecordFile::parseTextRecord(*bytes, MaintFields);
+            const auto values = RecordFile::parseTextRecord(*bytes, Maint::Count);
             if (!values) {
                 unreadable(vehicle, entry, recordName, TooFewValues);
                 continue;
             }
-            raise(values->at(LastMileage));
-            addPoint(&history, values->at(LastDate), values->at(LastMileage), locale, today);
-            const QString& nextDate = values->at(NextDate);
-            const QString& nextMileage = values->at(NextMileage);
+            raise(values->at(Maint::LastMileage));
+            addPoint(&history, values->at(Maint::LastInspection), values->at(Maint::LastMileage), locale, today);
+            const QString& nextDate = values->at(Maint::NextInspection);
+            const QString& nextMileage = values->at(Maint::NextMileage);
             if (nextDate.trimmed().isEmpty() && nextMileage.trimmed().isEmpty())
                 continue;
-            result.planned.append({vehicle, entry, nextDate, nextMileage, values->at(LastMileage),
+            result.planned.append({vehicle, entry, nextDate, nextMileage, values->at(Maint::LastMileage),
                                    DueReading::readDate(nextDate, locale, today), DueReading::readMileage(nextMileage),
-                                   std::nullopt, values->at(Location), values->at(Notes), std::nullopt});
+                                   std::nullopt, values->at(Maint::Shop), values->at(Maint::Notes), std::nullopt});
         }
         for (qsizetype i = first; i < result.planned.size(); ++i) {
             Planned& p = result.planned[i];

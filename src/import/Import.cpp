@@ -2,12 +2,13 @@
 
 #include "Archive.h"
 #include "DataFolder.h"
-#include "ImportClaims.h"
 #include "ImportGroups.h"
 #include "ImportNames.h"
 #include "ImportWords.h"
 #include "NameOrder.h"
+#include "NameRules.h"
 #include "RecordFile.h"
+#include "RecordStore.h"
 #include "Restore.h"
 
 #include <QDir>
@@ -36,10 +37,26 @@ QString fileName(const QString& path)
     return QFileInfo(path).fileName();
 }
 
+using Claim = FileClaims::Claim;
+namespace Vehicle = RecordLayout::Vehicle;
+
+RecordLayout::Kind recordKind(Kind kind)
+{
+    switch (kind) {
+    case Kind::Vehicles:
+        return RecordLayout::Kind::Vehicle;
+    case Kind::Maintenance:
+        return RecordLayout::Kind::Maintenance;
+    case Kind::Parts:
+        break;
+    }
+    return RecordLayout::Kind::Part;
+}
+
 // The option buttons of a vehicle file, stored as truth values.
 bool isTruth(Kind kind, qsizetype value)
 {
-    return kind == Kind::Vehicles && (value == 7 || value == 8 || value == 14 || value == 15);
+    return RecordLayout::isTruth(recordKind(kind), int(value));
 }
 
 std::optional<bool> yesOrNo(QStringView value)
@@ -122,17 +139,17 @@ Row rowOf(const Source& s, qsizetype r, const DateColumns& dates)
         } else if (m.kind == Kind::Vehicles && target == ImportMapping::transmissionTarget()) {
             const QString lower = v.toLower();
             if (lower.contains(u"auto"))
-                setPair(&out.values, 7, true);
+                setPair(&out.values, Vehicle::Automatic, true);
             else if (lower.contains(u"man") || lower.contains(u"stick"))
-                setPair(&out.values, 7, false);
+                setPair(&out.values, Vehicle::Automatic, false);
             else
                 extra << asNote();
         } else if (m.kind == Kind::Vehicles && target == ImportMapping::boughtAsTarget()) {
             const QString lower = v.toLower();
             if (lower.contains(u"new"))
-                setPair(&out.values, 14, true);
+                setPair(&out.values, Vehicle::New, true);
             else if (lower.contains(u"used") || lower.contains(u"pre") || lower.contains(u"second"))
-                setPair(&out.values, 14, false);
+                setPair(&out.values, Vehicle::New, false);
             else
                 extra << asNote();
         } else if (target >= 1 && target <= out.values.size()) {
@@ -154,28 +171,17 @@ Row rowOf(const Source& s, qsizetype r, const DateColumns& dates)
         out.values[notes] += (out.values[notes].isEmpty() ? QString() : QStringLiteral("\r\n")) +
                              notesText(extra.join(QLatin1Char('\n')));
     if (m.kind == Kind::Vehicles)
-        for (int i : {7, 8, 14, 15})
+        for (int i : {Vehicle::Automatic, Vehicle::Manual, Vehicle::New, Vehicle::Used})
             if (out.values[i].isEmpty())
                 out.values[i] = QStringLiteral("False");
+    // As the record store keeps them: what the preview shows is what is stored.
+    out.values = RecordStore::storedValues(recordKind(m.kind), out.values);
     return out;
-}
-
-QByteArray recordBytes(Kind kind, const QStringList& values)
-{
-    RecordFile::Writer w;
-    for (qsizetype i = 0; i < values.size(); ++i) {
-        if (isTruth(kind, i))
-            w.truth(RecordFile::truthOf(values[i]).value_or(false));
-        else
-            w.text(values[i]);
-    }
-    w.endRecord();
-    return w.bytes();
 }
 
 std::optional<QByteArray> bytesOnDisk(const QString& file, QString* whyUnreadable)
 {
-    const RecordFile::ReadResult read = VehicleFiles::readRecord(VehicleFiles::inData(file));
+    const RecordFile::ReadResult read = RecordStore::read(file);
     if (read.unreadable())
         *whyUnreadable = read.error;
     if (!read)
@@ -307,10 +313,10 @@ private:
             m_p.renamed.insert(name, *chosen);
             return *chosen;
         }
-        if (!ImportClaims::nameProblem(name, fileOf(name)))
+        if (!NameRules::briefProblem(name, fileOf(name)))
             return name;
         QString nearest = ImportNames::nearestFileName(name);
-        if (nearest.isEmpty() || ImportClaims::nameProblem(nearest, fileOf(nearest)))
+        if (nearest.isEmpty() || NameRules::briefProblem(nearest, fileOf(nearest)))
             return name;
         m_p.renamed.insert(name, nearest);
         return nearest;
@@ -329,8 +335,26 @@ private:
     // Why the file cannot be the new record's: an earlier row or another record has it.
     QString sharedFile(const QString& file) const
     {
-        const QString who = m_claims->claimant(file);
-        return who.isEmpty() ? QString() : QStringLiteral("it would share the file \"%1\" with %2").arg(file, who);
+        if (const auto by = m_addedBy.constFind(file); by != m_addedBy.cend())
+            return QStringLiteral("it would share the file \"%1\" with %2").arg(file, *by);
+        QStringList who;
+        for (const Claim& c : m_claims->claimsOf(file))
+            who << c.described();
+        return who.isEmpty() ? QString()
+                             : QStringLiteral("it would share the file \"%1\" with %2")
+                                   .arg(file, who.join(QStringLiteral(" and ")));
+    }
+
+    // Why `mine` may not change its file: another record claims it too.
+    QString claimedBesides(const Claim& mine) const
+    {
+        QStringList who;
+        // The record store's own question, asked while planning so that the row is skipped, not the import.
+        for (const Claim& c : m_claims->othersThan(RecordStore::fileOf(mine), mine))
+            who << c.described();
+        return who.isEmpty() ? QString()
+                             : QStringLiteral("its file \"%1\" is also %2")
+                                   .arg(RecordStore::fileOf(mine), who.join(QStringLiteral(" and ")));
     }
 
     // Adds the vehicle to the list when it is not there yet; why not when it cannot be.
@@ -338,14 +362,16 @@ private:
     {
         if (m_listed.contains(vehicle))
             return QString();
-        if (const auto problem = ImportClaims::nameProblem(vehicle, VehicleFiles::maintListFile(vehicle)))
+        if (const auto problem = NameRules::briefProblem(vehicle, VehicleFiles::maintListFile(vehicle)))
             return QStringLiteral("the vehicle %1 cannot be added: %2").arg(quoted(vehicle), *problem);
         for (const QString& file : VehicleFiles::ownFiles(vehicle))
             if (const QString why = sharedFile(file); !why.isEmpty())
                 return QStringLiteral("the vehicle %1 cannot be added: %2").arg(quoted(vehicle), why);
+        if (const auto why = NameRules::caseProblem(vehicle, VehicleFiles::ownFiles(vehicle), *m_claims, true))
+            return QStringLiteral("the vehicle %1 cannot be added: %2").arg(quoted(vehicle), *why);
         if (m_listed.size() >= VehicleFiles::MaxVehicles)
             return QStringLiteral("the vehicle list holds %1 vehicles, the most it can").arg(VehicleFiles::MaxVehicles);
-        m_claims->claimVehicle(vehicle);
+        m_claims->addVehicle(vehicle);
         m_listed.insert(vehicle);
         m_added << vehicle;
         m_addedBy.insert(VehicleFiles::vehicleFile(vehicle), rowName(s, r));
@@ -353,55 +379,58 @@ private:
         return QString();
     }
 
-    void write(const QString& file, const QByteArray& bytes, std::optional<QByteArray> before)
+    void write(const Claim& claim, const QStringList& values, std::optional<QByteArray> before)
     {
-        m_p.writes << Write{file, bytes, std::move(before)};
+        m_p.writes << Write{claim, values, std::move(before)};
     }
 
     // A record that exists: skipped, or its empty fields filled.
-    void existing(const Source& s, qsizetype r, const QString& name, const QString& file, const QStringList& values)
+    void existing(const Source& s, qsizetype r, const QString& name, const Claim& mine, const QStringList& values)
     {
+        const QString file = RecordStore::fileOf(mine);
         if (const auto by = m_addedBy.constFind(file); by != m_addedBy.cend())
             return skip(s, r, name, QStringLiteral("the same name as %1").arg(*by));
         m_addedBy.insert(file, rowName(s, r));
         if (m_existing == Existing::Skip)
             return skip(s, r, name, QStringLiteral("it exists already and is left as it is"));
+        // A file another record claims too holds the other's values: never filled.
+        if (const QString why = claimedBesides(mine); !why.isEmpty())
+            return skip(s, r, name, why);
         QString why;
         const std::optional<QByteArray> before = bytesOnDisk(file, &why);
-        auto stored = before ? RecordFile::parseTextRecord(*before, int(values.size())) : QStringList(values.size());
+        const RecordLayout::Kind kind = recordKind(s.mapping.kind);
+        auto stored =
+            before ? RecordStore::parse(kind, *before) : RecordStore::storedValues(kind, QStringList(values.size()));
         if (!why.isEmpty() || !stored)
             return skip(s, r, name,
                         QStringLiteral("its record \"%1\" cannot be read%2")
                             .arg(file, why.isEmpty() ? QString() : QStringLiteral(": ") + why));
-        const Kind kind = s.mapping.kind;
         QStringList merged = *stored;
         for (qsizetype i = 0; i < values.size(); ++i) {
-            if (!isTruth(kind, i) && merged[i].isEmpty())
+            if (!RecordLayout::isTruth(kind, int(i)) && merged[i].isEmpty())
                 merged[i] = values[i];
         }
         // An option pair neither of whose buttons is chosen is empty.
-        for (int first : {7, 14})
-            if (kind == Kind::Vehicles && !RecordFile::truthOf(merged[first]).value_or(false) &&
-                !RecordFile::truthOf(merged[first + 1]).value_or(false)) {
+        for (int first : {Vehicle::Automatic, Vehicle::New})
+            if (kind == RecordLayout::Kind::Vehicle && merged[first] != u"True" && merged[first + 1] != u"True") {
                 merged[first] = values[first];
                 merged[first + 1] = values[first + 1];
             }
-        const QByteArray bytes = recordBytes(kind, merged);
-        if (merged == *stored || (before && bytes == *before))
+        if (RecordStore::storedValues(kind, merged) == RecordStore::storedValues(kind, *stored))
             return;
-        write(file, bytes, before);
+        write(mine, merged, before);
         ++m_p.filled;
     }
 
-    void addRecord(const Source& s, qsizetype r, const QString& name, const QString& file, const QStringList& values)
+    void addRecord(const Source& s, qsizetype r, const QString& name, const Claim& mine, const QStringList& values)
     {
+        const QString file = RecordStore::fileOf(mine);
         QString why;
         std::optional<QByteArray> before = m_present.contains(file) ? bytesOnDisk(file, &why) : std::nullopt;
         if (!why.isEmpty())
             return skip(s, r, name, QStringLiteral("the file \"%1\" is there but cannot be read: %2").arg(file, why));
-        m_claims->claim(file, rowName(s, r));
         m_addedBy.insert(file, rowName(s, r));
-        write(file, recordBytes(s.mapping.kind, values), std::move(before));
+        write(mine, values, std::move(before));
     }
 
     void vehicleRow(const Source& s, qsizetype r, const Row& row)
@@ -409,14 +438,14 @@ private:
         const QString name = storable(s, row.name, [](const QString& n) { return VehicleFiles::maintListFile(n); });
         if (name.isEmpty())
             return skip(s, r, name, QStringLiteral("the vehicle's name is empty"));
-        if (const auto problem = ImportClaims::nameProblem(name, VehicleFiles::maintListFile(name)))
+        if (const auto problem = NameRules::briefProblem(name, VehicleFiles::maintListFile(name)))
             return skip(s, r, name, *problem);
-        const QString file = VehicleFiles::vehicleFile(name);
+        const Claim mine{Claim::Vehicle, name, {}};
         if (m_listed.contains(name))
-            return existing(s, r, name, file, row.values);
+            return existing(s, r, name, mine, row.values);
         if (const QString why = ensureVehicle(s, r, name); !why.isEmpty())
             return skip(s, r, name, why);
-        addRecord(s, r, name, file, row.values);
+        addRecord(s, r, name, mine, row.values);
     }
 
     void entryRow(const Source& s, qsizetype r, const Row& row)
@@ -433,8 +462,9 @@ private:
         const QString list =
             maintenance ? VehicleFiles::maintListFile(row.vehicle) : VehicleFiles::partsListFile(row.vehicle);
         const QString file = VehicleFiles::recordFile(row.vehicle, name);
-        if (const auto problem = ImportClaims::nameProblem(name, file))
+        if (const auto problem = NameRules::briefProblem(name, file))
             return skip(s, r, name, *problem);
+        const Claim listClaim{maintenance ? Claim::MaintList : Claim::PartsList, row.vehicle, {}};
         auto names = m_lists.constFind(list);
         if (names == m_lists.cend()) {
             const auto read = m_claims->list(list);
@@ -443,15 +473,24 @@ private:
             names = m_lists.insert(list, QSet<QString>(read->cbegin(), read->cend()));
             m_listOrder << list;
         }
+        const Claim mine{maintenance ? Claim::MaintEntry : Claim::Part, row.vehicle, name};
         if (names->contains(name))
-            return existing(s, r, name, file, row.values);
+            return existing(s, r, name, mine, row.values);
+        // The list gets the new name: not when its file is another record's too.
+        if (const QString why = claimedBesides(listClaim); !why.isEmpty())
+            return skip(s, r, name,
+                        QStringLiteral("the list of %1 cannot be written: %2").arg(quoted(row.vehicle), why));
         if (const QString why = sharedFile(file); !why.isEmpty())
             return skip(s, r, name, why);
+        if (const auto why = NameRules::caseProblem(name, {file}, *m_claims, true))
+            return skip(s, r, name, *why);
         const qsizetype before = m_p.writes.size();
-        addRecord(s, r, name, file, row.values);
+        addRecord(s, r, name, mine, row.values);
         if (m_p.writes.size() == before)
             return;
         m_newNames[list] << name;
+        m_listClaims.insert(list, listClaim);
+        m_claims->addToList(list, name);
         ++(maintenance ? m_p.entries : m_p.parts);
     }
 
@@ -462,11 +501,10 @@ private:
             if (!m_newNames.contains(list))
                 continue;
             std::optional<QByteArray> before = bytesOnDisk(list, &why);
-            const QStringList names = sortedNames(*m_claims->list(list) + m_newNames.value(list));
-            write(list, RecordFile::listFile(names), std::move(before));
+            write(m_listClaims.value(list), sortedNames(*m_claims->list(list)), std::move(before));
         }
         if (!m_added.isEmpty())
-            write(VehicleFiles::listFile(), RecordFile::listFile(sortedNames(m_vehicles + m_added)),
+            write({Claim::VehicleList, {}, {}}, sortedNames(m_vehicles + m_added),
                   bytesOnDisk(VehicleFiles::listFile(), &why));
     }
 
@@ -476,11 +514,16 @@ private:
     QSet<QString> m_listed;
     QSet<QString> m_present; // the names in the data folder when the planning began
     QStringList m_added;
-    std::optional<ImportClaims> m_claims;
-    QHash<QString, QString> m_addedBy; // file -> the row that adds or fills it
+    std::optional<FileClaims> m_claims; // the folder as the import will leave it
+    QHash<QString, QString> m_addedBy;  // file -> the row that adds or fills it
     QHash<QString, QSet<QString>> m_lists;
     QStringList m_listOrder;
     QHash<QString, QStringList> m_newNames;
+    QHash<QString, Claim> m_listClaims;
+
+public:
+    // The claims of the folder as the import leaves it: what its writes ask.
+    FileClaims claims() const { return *m_claims; }
 };
 
 QString counted(int n, const char* one, const char* many)
@@ -545,18 +588,40 @@ QString Preview::text() const
     return lines.join(QLatin1Char('\n'));
 }
 
-Preview preview(const QList<Source>& sources, Existing existing)
+namespace {
+
+// The plan, and the claims of the folder as it leaves it: what its writes ask.
+std::pair<Preview, std::optional<FileClaims>> plan(const QList<Source>& sources, Existing existing)
 {
     QList<const Source*> all;
     for (const Source& s : sources)
         all << &s;
-    return Planner(existing).run(all);
+    Planner planner(existing);
+    Preview p = planner.run(all);
+    if (!p.error.isEmpty())
+        return {std::move(p), std::nullopt};
+    return {std::move(p), planner.claims()};
+}
+
+RecordStore::Outcome store(RecordStore& store, const Write& w)
+{
+    if (RecordStore::recordKind(w.claim.kind))
+        return store.writeRecord(w.claim, w.values);
+    return store.writeList(w.claim, w.values);
+}
+
+} // namespace
+
+Preview preview(const QList<Source>& sources, Existing existing)
+{
+    return plan(sources, existing).first;
 }
 
 Outcome run(const QList<Source>& sources, Existing existing)
 {
     Outcome o;
-    o.done = preview(sources, existing);
+    auto [planned, claims] = plan(sources, existing);
+    o.done = std::move(planned);
     if (!o.done.error.isEmpty()) {
         o.error = QStringLiteral("Nothing has been imported. %1").arg(o.done.error);
         return o;
@@ -575,23 +640,25 @@ Outcome run(const QList<Source>& sources, Existing existing)
         o.safetyBackup.clear();
         return o;
     }
+    // Every write asks the folder as the import leaves it, and keeps the value rule.
+    RecordStore records(std::move(*claims));
     QList<const Write*> written;
     for (const Write& w : std::as_const(o.done.writes)) {
-        if (w.before && *w.before == w.bytes)
+        const RecordStore::Outcome result = store(records, w);
+        if (result.status == RecordStore::Outcome::Status::Unchanged)
             continue;
-        const QString path = VehicleFiles::inData(w.file);
-        if (const WriteResult result = VehicleFiles::writeRecord(path, w.bytes); !result) {
+        if (!result) {
             // Back to the folder as it was, newest first.
             QStringList notBack;
             for (auto it = written.crbegin(); it != written.crend(); ++it) {
-                const QString back = VehicleFiles::inData((*it)->file);
+                const Write& back = **it;
                 const bool ok =
-                    (*it)->before ? bool(VehicleFiles::writeRecord(back, *(*it)->before)) : QFile::remove(back);
+                    back.before ? bool(records.putBack(back.claim, *back.before)) : bool(records.remove(back.claim));
                 if (!ok)
-                    notBack << (*it)->file;
+                    notBack << back.file();
             }
-            o.error =
-                QStringLiteral("\"%1\" could not be saved: %2\n\n").arg(QDir::toNativeSeparators(path), result.error);
+            o.error = QStringLiteral("\"%1\" could not be saved: %2\n\n")
+                          .arg(QDir::toNativeSeparators(result.path), result.message);
             if (notBack.isEmpty())
                 o.error += QStringLiteral("Nothing has been imported; the records are as they were. They are also "
                                           "in the safety backup\n\n\"%1\"")

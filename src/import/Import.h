@@ -1,7 +1,9 @@
 #pragma once
 
 #include "CsvTable.h"
+#include "FileClaims.h"
 #include "ImportMapping.h"
+#include "RecordStore.h"
 
 #include <QByteArray>
 #include <QList>
@@ -34,17 +36,20 @@ struct Skipped {
     QString reason;
 };
 
-// The first rows of a file as they will be stored, under their captions.
+// The first rows of a file as they will be stored (the record store's value rule), under their captions.
 struct Sample {
     QString file;
     QStringList captions;
     QList<QStringList> rows;
 };
 
+// One file the import changes, as values: the record store makes its bytes.
 struct Write {
-    QString file; // in the data folder
-    QByteArray bytes;
+    FileClaims::Claim claim;          // the record or list it is (its file: RecordStore::fileOf)
+    QStringList values;               // a record's values, or a list's names
     std::optional<QByteArray> before; // nothing when there is no such file yet
+
+    QString file() const { return RecordStore::fileOf(claim); }
 };
 
 struct Preview {

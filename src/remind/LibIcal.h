@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QByteArray>
+#include "SharedLibrary.h"
+
 #include <QString>
 
 #include <libical/ical.h>
@@ -35,20 +36,21 @@ namespace LibIcal {
     X(icalproperty_new_trigger)
 
 struct Functions {
-// NOLINTNEXTLINE(bugprone-macro-parentheses): the argument names the member; it cannot be parenthesized.
-#define GEARBOOK_LIBICAL_MEMBER(name) decltype(&::name) name = nullptr;
-    GEARBOOK_LIBICAL_FUNCTIONS(GEARBOOK_LIBICAL_MEMBER)
-#undef GEARBOOK_LIBICAL_MEMBER
+    GEARBOOK_LIBICAL_FUNCTIONS(GEARBOOK_LIBRARY_MEMBER)
+    bool resolve(SharedLibrary::Loader& loader) { return GEARBOOK_LIBICAL_FUNCTIONS(GEARBOOK_LIBRARY_RESOLVE) true; }
 };
 
-// Opens the library at the first call (from any thread); later calls return
-// what the first found. Nothing when all is there, else the reason, naming the library.
-std::optional<QString> load();
+// libical, opened by load() at the first export (from any thread).
+SharedLibrary::Library<Functions>& library();
 
+inline std::optional<QString> load()
+{
+    return library().load();
+}
 // The functions; only after load() has succeeded.
-const Functions& lib();
-
-// For tests: the file the first load() opens instead of the one the build found.
-void setLibraryName(const QByteArray& fileName);
+inline const Functions& lib()
+{
+    return library().functions();
+}
 
 } // namespace LibIcal

@@ -5,6 +5,7 @@
 #include "NameOrder.h"
 #include "RecordCaptions.h"
 #include "RecordFile.h"
+#include "RecordLayout.h"
 
 #include <QDir>
 
@@ -15,10 +16,9 @@ namespace VehicleHistory {
 
 namespace {
 
-// Places in the vehicle file (RecordCaptions::vehicle() order).
-enum VehicleField { OriginalMileage = 6, Automatic = 7, Manual = 8, DatePurchased = 10, New = 14, Used = 15 };
-// Places in a maintenance record.
-enum MaintField { LastDate = 0, LastMileage = 2 };
+using namespace RecordLayout::Vehicle;
+using RecordLayout::Maintenance::LastInspection;
+using RecordLayout::Maintenance::LastMileage;
 
 // A record's `count` values: empty ones for a record never saved (`missing` tells).
 std::optional<QStringList> readValues(const QString& file, int count, std::optional<Problem>* problem,
@@ -167,7 +167,8 @@ History read(const QString& vehicle, const QLocale& locale, QDate today)
     QList<std::optional<QDate>> dates;
     dates.reserve(history.maintenance.size());
     for (const Entry& entry : std::as_const(history.maintenance))
-        dates.append(entry.problem ? std::nullopt : DueReading::readDate(entry.values.at(LastDate), locale, today));
+        dates.append(entry.problem ? std::nullopt
+                                   : DueReading::readDate(entry.values.at(LastInspection), locale, today));
     QList<qsizetype> order(history.maintenance.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&dates](qsizetype a, qsizetype b) {
@@ -183,7 +184,7 @@ History read(const QString& vehicle, const QLocale& locale, QDate today)
         if (miles && dates[i])
             history.mileage.append({*dates[i], *miles});
         else if (miles)
-            history.unplotted << QStringLiteral("%1 (%2)").arg(entry.name, asTyped(entry.values.at(LastDate)));
+            history.unplotted << QStringLiteral("%1 (%2)").arg(entry.name, asTyped(entry.values.at(LastInspection)));
         sorted.append(std::move(entry));
     }
     history.maintenance = std::move(sorted);

@@ -4,6 +4,7 @@
 #include "DataFolder.h"
 #include "FileClaims.h"
 #include "NameOrder.h"
+#include "RecordStore.h"
 #include "Restore.h"
 
 #include <QDir>
@@ -23,48 +24,77 @@ Resolution failure(const QString& error)
     return r;
 }
 
+// The record a conflict is a version of, as the record store knows it.
+FileClaims::Claim claimOf(const Conflict& conflict)
+{
+    using Claim = FileClaims::Claim;
+    switch (conflict.kind) {
+    case Kind::VehicleList:
+        return {Claim::VehicleList, {}, {}};
+    case Kind::MaintList:
+        return {Claim::MaintList, conflict.vehicle, {}};
+    case Kind::PartsList:
+        return {Claim::PartsList, conflict.vehicle, {}};
+    case Kind::Vehicle:
+        return {Claim::Vehicle, conflict.vehicle, {}};
+    case Kind::Picture:
+        return {Claim::Picture, conflict.vehicle, {}};
+    case Kind::MaintRecord:
+        return {Claim::MaintEntry, conflict.vehicle, conflict.entry};
+    case Kind::PartRecord:
+        break;
+    }
+    return {Claim::Part, conflict.vehicle, conflict.entry};
+}
+
 bool sameAsRead(const Version& version)
 {
     const auto now = VehicleFiles::readRecord(VehicleFiles::inData(version.file));
     return now.status == version.read.status && now.bytes == version.read.bytes;
 }
 
-// The bytes to save under the record's name; nothing for the record kept as it is.
-std::optional<QByteArray> keptBytes(const Conflict& conflict, Keep keep, QString* why)
+// What is saved under the record's name: a version's bytes, or the names of
+// both lists; neither for the record kept as it is.
+struct Kept {
+    std::optional<QByteArray> bytes;
+    std::optional<QStringList> names;
+};
+
+Kept kept(const Conflict& conflict, Keep keep, QString* why)
 {
     switch (keep) {
     case Keep::Record:
         if (!conflict.record.read)
             *why = QStringLiteral("\"%1\" cannot be kept: %2")
                        .arg(conflict.record.file, problem(conflict, conflict.record));
-        return std::nullopt;
+        return {};
     case Keep::Copy:
         if (!conflict.copy.read) {
             *why =
                 QStringLiteral("\"%1\" cannot be kept: %2").arg(conflict.copy.file, problem(conflict, conflict.copy));
-            return std::nullopt;
+            return {};
         }
-        return conflict.copy.read.bytes;
+        return {conflict.copy.read.bytes, std::nullopt};
     case Keep::BothLists: {
         if (!conflict.isList()) {
             *why = QStringLiteral("Only two lists can be kept both.");
-            return std::nullopt;
+            return {};
         }
         for (const Version* v : {&conflict.record, &conflict.copy})
             if (v->read.unreadable()) {
                 *why = QStringLiteral("\"%1\" cannot be read: %2").arg(v->file, v->read.error);
-                return std::nullopt;
+                return {};
             }
         const QStringList names = unionOf(RecordFile::parseListFile(conflict.record.read.bytes),
                                           RecordFile::parseListFile(conflict.copy.read.bytes));
         if (conflict.kind == Kind::VehicleList && names.size() > VehicleFiles::MaxVehicles) {
             *why = QStringLiteral("Together the lists hold more than %1 vehicles.").arg(VehicleFiles::MaxVehicles);
-            return std::nullopt;
+            return {};
         }
-        return RecordFile::listFile(names);
+        return {std::nullopt, names};
     }
     }
-    return std::nullopt;
+    return {};
 }
 
 } // namespace
@@ -89,7 +119,8 @@ QStringList unionOf(const QStringList& ours, const QStringList& theirs)
 Resolution resolve(const Conflict& conflict, Keep keep)
 {
     QString why;
-    const std::optional<QByteArray> bytes = keptBytes(conflict, keep, &why);
+    const Kept version = kept(conflict, keep, &why);
+    const bool write = version.bytes || version.names;
     if (!why.isEmpty())
         return failure(why);
     for (const Version* v : {&conflict.record, &conflict.copy})
@@ -98,12 +129,11 @@ Resolution resolve(const Conflict& conflict, Keep keep)
                                           "look at the conflict again.")
                                .arg(v->file));
     // Old names can make one file two records': neither's version is written over the other.
-    if (bytes) {
-        const QList<FileClaims::Claim> claims =
-            FileClaims(VehicleFiles::LoadVehicleList()).claimsOf(conflict.record.file);
-        if (claims.size() > 1)
-            return failure(FileClaims::sharedMessage(conflict.record.file, claims.first(), claims.mid(1)));
-    }
+    RecordStore store;
+    const FileClaims::Claim mine = claimOf(conflict);
+    if (write)
+        if (const QString refused = store.refusal(mine); !refused.isEmpty())
+            return failure(refused);
 
     Resolution result;
     const QString folder = DataFolder::path();
@@ -114,13 +144,15 @@ Resolution resolve(const Conflict& conflict, Keep keep)
         return failure(QStringLiteral("Both versions could not be backed up first, so nothing has been changed.\n\n%1")
                            .arg(safety.error));
 
-    if (bytes) {
+    if (write) {
         const QString path = VehicleFiles::inData(conflict.record.file);
-        if (const WriteResult written = VehicleFiles::writeRecord(path, *bytes); !written) {
-            result.error =
-                QStringLiteral("\"%1\" could not be saved: %2\n\nBoth versions are as they were, and also "
-                               "in the safety backup\n\n\"%3\"")
-                    .arg(QDir::toNativeSeparators(path), written.error, QDir::toNativeSeparators(result.safetyBackup));
+        const RecordStore::Outcome written =
+            version.names ? store.writeList(mine, *version.names) : store.putBack(mine, *version.bytes);
+        if (!written) {
+            result.error = QStringLiteral("\"%1\" could not be saved: %2\n\nBoth versions are as they were, and also "
+                                          "in the safety backup\n\n\"%3\"")
+                               .arg(QDir::toNativeSeparators(path), written.message,
+                                    QDir::toNativeSeparators(result.safetyBackup));
             return result;
         }
     }

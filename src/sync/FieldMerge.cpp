@@ -35,19 +35,6 @@ std::optional<QStringList> FieldMerge::parse(const QByteArray& bytes) const
     return values;
 }
 
-QByteArray FieldMerge::bytes(const QStringList& values) const
-{
-    RecordFile::Writer record;
-    for (qsizetype i = 0; i < m_fields.size(); ++i) {
-        if (m_fields.at(i).truth)
-            record.truth(isTrue(values.value(i)));
-        else
-            record.text(values.value(i));
-    }
-    record.endRecord();
-    return record.bytes();
-}
-
 QStringList FieldMerge::emptyValues() const
 {
     QStringList values;

@@ -41,7 +41,6 @@ public:
 
     // The record's values; nothing when it is short or a truth value is not one.
     std::optional<QStringList> parse(const QByteArray& bytes) const;
-    QByteArray bytes(const QStringList& values) const;
     // Every text empty, every truth value false: a record not written yet.
     QStringList emptyValues() const;
 

@@ -18,19 +18,39 @@ QString because(const QString& reason)
 }
 } // namespace
 
-bool setAsideAndTell(const QString& path, const QString& reason)
+RecordStore::Outcome setAsideAndTell(RecordStore& store, const FileClaims::Claim& mine, const QString& reason)
 {
-    const auto target = setAside(path);
+    RecordStore::Outcome aside = store.setAside(mine);
+    if (tellRefusal(aside))
+        return aside;
+    const QString& path = aside.path;
     platform().messageBox(
-        target ? QStringLiteral("The file \"%1\" could not be read, so Gearbook has moved it aside to\n\n\"%2\"\n\n"
-                                "and starts afresh. The old file is kept there unchanged.%3")
-                     .arg(native(path), native(*target), because(reason))
-               : QStringLiteral("The file \"%1\" could not be read, and it could not be moved aside either.\n\n"
-                                "Gearbook leaves it unchanged and will not save over it until the file is moved "
-                                "or repaired.%2")
-                     .arg(native(path), because(reason)),
+        aside ? QStringLiteral("The file \"%1\" could not be read, so Gearbook has moved it aside to\n\n\"%2\"\n\n"
+                               "and starts afresh. The old file is kept there unchanged.%3")
+                    .arg(native(path), native(aside.setAsideTo), because(reason))
+              : QStringLiteral("The file \"%1\" could not be read, and it could not be moved aside either.\n\n"
+                               "Gearbook leaves it unchanged and will not save over it until the file is moved "
+                               "or repaired.%2")
+                    .arg(native(path), because(reason)),
         QString(), MsgButtons::Ok, MsgIcon::Warning);
-    return target.has_value();
+    return aside;
+}
+
+bool tellRefusal(const RecordStore::Outcome& outcome)
+{
+    if (!outcome.refused())
+        return false;
+    platform().messageBox(outcome.message, QString(), MsgButtons::Ok, MsgIcon::Warning);
+    return true;
+}
+
+bool reportStored(const RecordStore::Outcome& outcome)
+{
+    if (tellRefusal(outcome))
+        return false;
+    if (outcome.status == RecordStore::Outcome::Status::Unchanged)
+        return true; // nothing written, nothing to announce
+    return reportSave(outcome.path, outcome.written());
 }
 
 void tellListUnreadable(const QString& path, const QString& reason)

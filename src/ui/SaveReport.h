@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataFolder.h"
+#include "RecordStore.h"
 #include "SafeFile.h"
 
 #include <QObject>
@@ -8,10 +9,19 @@
 
 // How the windows tell the user about files that could not be saved or read.
 
-// setAside, and tells the user why the file could not be read and where it
-// went, or that it stays untouched. Returns false when it could not be moved:
-// the caller must then never write it.
-bool setAsideAndTell(const QString& path, const QString& reason = QString());
+// Sets the file of `mine` aside through the store, and tells the user why it
+// could not be read and where it went, that it stays untouched, or that
+// another record claims it too (then it is not moved). Unless it went aside,
+// the caller must never write it.
+RecordStore::Outcome setAsideAndTell(RecordStore& store, const FileClaims::Claim& mine,
+                                     const QString& reason = QString());
+
+// Tells the user of a change the store refused because another record claims
+// the file too (the message names both); true when it was refused.
+bool tellRefusal(const RecordStore::Outcome& outcome);
+// What a store's write came to, told: a refusal (tellRefusal), a failure
+// (reportSave); a write announced. True when the values are stored.
+bool reportStored(const RecordStore::Outcome& outcome);
 
 // Tells the user that a list file could not be read and is left as it is.
 void tellListUnreadable(const QString& path, const QString& reason);

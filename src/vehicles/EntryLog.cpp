@@ -47,7 +47,7 @@ void setFieldText(QWidget* field, const QString& text)
 EntryLogKind EntryLogKind::maintenance()
 {
     return {QStringLiteral("Maint"),
-            6,
+            RecordLayout::count(RecordLayout::Kind::Maintenance),
             QStringLiteral("Please type in a new maintenance to the database."),
             QStringLiteral("Add Maintenance"),
             QStringLiteral("Remove Maintenance"),
@@ -58,7 +58,7 @@ EntryLogKind EntryLogKind::maintenance()
 EntryLogKind EntryLogKind::parts()
 {
     return {QStringLiteral("Parts"),
-            8,
+            RecordLayout::count(RecordLayout::Kind::Part),
             QStringLiteral("Please type in a new Part to add to the database."),
             QStringLiteral("Add Part"),
             QStringLiteral("Remove Part"),
@@ -226,8 +226,8 @@ void EntryLog::LoadRecord()
     if (bytes.unreadable() || (bytes && !values)) {
         // Moved aside before the next save writes a fresh record; never when
         // another record claims the file (told now), nor when it cannot be moved.
-        if (!mayChange(claims(), VehicleFiles::recordFile(v, name), claimOf(v, name)) ||
-            !setAsideAndTell(path, bytes.error))
+        RecordStore store = recordStore();
+        if (!setAsideAndTell(store, claimOf(v, name), bytes.error))
             m_keptRecordFile = path;
         return;
     }
@@ -265,9 +265,8 @@ void EntryLog::SaveRecord()
     const QStringList screen = fieldValues();
     const QString v = m_currentVehicle;
     const QString name = m_current;
-    const auto written = saveFieldWise(m_record, path, screen, name, [this, v, name] {
-        return mayChange(claims(), VehicleFiles::recordFile(v, name), claimOf(v, name));
-    });
+    RecordStore store = recordStore();
+    const auto written = saveFieldWise(m_record, store, claimOf(v, name), screen, name);
     m_saveFailed = !written;
     if (!written)
         return;
@@ -392,8 +391,8 @@ bool EntryLog::writeList(const QString& name, bool added)
                                                                                        : FileClaims::Claim::MaintList,
                                  vehicle(),
                                  {}};
-    return saveListChange(listPath(), m_model, name, added,
-                          [this, mine] { return mayChange(claims(), listFile(), mine); });
+    RecordStore store = recordStore();
+    return saveListChange(store, mine, m_model, name, added);
 }
 
 void EntryLog::shareList(FileClaims& claims) const
@@ -411,6 +410,11 @@ FileClaims EntryLog::claims() const
     if (m_sibling)
         m_sibling->shareList(claims);
     return claims;
+}
+
+RecordStore EntryLog::recordStore() const
+{
+    return RecordStore([this] { return claims(); });
 }
 
 FileClaims::Claim EntryLog::claimOf(const QString& v, const QString& name) const
@@ -435,13 +439,14 @@ QString EntryLog::refusal(const QString& name) const
     // A name no record's file has yet: file names are compared exactly (on
     // Linux names that differ in case are different files).
     // An unreadable list of this vehicle is told on its own page.
-    QList<FileClaims::Claim> taken = claims().claimsOf(VehicleFiles::recordFile(v, name));
+    const FileClaims all = claims();
+    QList<FileClaims::Claim> taken = all.claimsOf(VehicleFiles::recordFile(v, name));
     taken.removeIf([&v](const FileClaims::Claim& c) { return c.kind == FileClaims::Claim::Unknown && c.vehicle == v; });
     if (!taken.isEmpty())
         return QStringLiteral("The name \"%1\" cannot be used: its record file \"%2\" would be the file of another "
                               "maintenance entry, part or vehicle.\n\nPlease choose another name.")
             .arg(name, VehicleFiles::recordFile(v, name));
-    return QString();
+    return NameRules::caseProblem(name, {VehicleFiles::recordFile(v, name)}, all).value_or(QString());
 }
 
 void EntryLog::add()
@@ -497,9 +502,9 @@ void EntryLog::remove()
     // The record goes with the entry, unless another record still claims it
     // (old names: an entry of the same name, a list, another vehicle's file;
     // the name is off the page already). A failed deletion does not stop the removal.
-    const QString file = VehicleFiles::recordFile(v, name);
-    if (claims().claimsOf(file).isEmpty())
-        QFile::remove(VehicleFiles::inData(file));
+    RecordStore store = recordStore();
+    if (store.claims().claimsOf(VehicleFiles::recordFile(v, name)).isEmpty())
+        store.remove(claimOf(v, name));
 
     m_widgets.removeButton->setEnabled(false);
     writeList(name, false);

@@ -2,6 +2,7 @@
 
 #include "FieldMerge.h"
 #include "FileClaims.h"
+#include "RecordStore.h"
 
 #include <QList>
 #include <QObject>
@@ -91,6 +92,8 @@ public:
     void clearList();
     // Who claims which file: the vehicles, and both lists of the shown vehicle as its pages show them.
     FileClaims claims() const;
+    // Every write of the page goes through a store asking claims().
+    RecordStore recordStore() const;
     // Gives `claims` this page's list as shown, when it shows the list of the selection.
     void shareList(FileClaims& claims) const;
 

@@ -68,20 +68,13 @@ QList<FieldMerge::Field> mergeFields(const QList<QWidget*>& fields, const QList<
     return merged;
 }
 
-bool mayChange(const FileClaims& claims, const QString& file, const FileClaims::Claim& mine)
+std::optional<QStringList> saveFieldWise(FieldMerge& record, RecordStore& store, const FileClaims::Claim& mine,
+                                         const QStringList& screen, const QString& name)
 {
-    const QList<FileClaims::Claim> others = claims.othersThan(file, mine);
-    if (others.isEmpty())
-        return true;
-    platform().messageBox(FileClaims::sharedMessage(file, mine, others), QString(), MsgButtons::Ok, MsgIcon::Warning);
-    return false;
-}
-
-std::optional<QStringList> saveFieldWise(FieldMerge& record, const QString& path, const QStringList& screen,
-                                         const QString& name, const std::function<bool()>& mayWrite)
-{
+    const QString file = RecordStore::fileOf(mine);
+    const QString path = VehicleFiles::inData(file);
     std::optional<QStringList> disk;
-    const auto read = VehicleFiles::readRecord(path);
+    RecordFile::ReadResult read = RecordStore::read(file);
     if (read.unreadable()) {
         // What cannot be read now is never written over: the save fails, with the reason.
         reportSave(path, {false, read.error});
@@ -89,19 +82,22 @@ std::optional<QStringList> saveFieldWise(FieldMerge& record, const QString& path
     }
     if (read) {
         disk = record.parse(*read);
-        if (!disk && !mayWrite())
-            return screen;
-        if (!disk && !setAsideAndTell(path))
-            return std::nullopt;
+        if (!disk) {
+            const RecordStore::Outcome aside = setAsideAndTell(store, mine);
+            if (aside.refused())
+                return screen; // told
+            if (!aside)
+                return std::nullopt;
+            read = RecordFile::ReadResult{}; // gone aside: missing now
+        }
     }
     const FieldMerge::Merged merged = record.merge(screen, disk);
     // Unchanged means unwritten, and asks no one: the one read above decides.
-    if (const QByteArray bytes = record.bytes(merged.values); !disk || *read != bytes) {
-        if (!mayWrite())
-            return screen;
-        if (!reportSave(path, VehicleFiles::writeRecord(path, bytes)))
-            return std::nullopt;
-    }
+    const RecordStore::Outcome written = store.writeRecord(mine, merged.values, &read);
+    if (tellRefusal(written))
+        return screen;
+    if (!reportStored(written))
+        return std::nullopt;
     record.setLoaded(merged.values);
     if (!merged.conflicts.isEmpty())
         platform().messageBox(record.conflictMessage(name, merged.conflicts), QString(), MsgButtons::Ok,
@@ -125,17 +121,24 @@ QStringList pendingNames(const QString& path)
     return pendingLists().value(QDir::cleanPath(path));
 }
 
-bool saveListChange(const QString& path, QStringListModel* shown, const QString& name, bool added,
-                    const std::function<bool()>& mayWrite)
+void forgetPendingNames(const QString& path)
+{
+    pendingLists().remove(QDir::cleanPath(path));
+}
+
+bool saveListChange(RecordStore& store, const FileClaims::Claim& mine, QStringListModel* shown, const QString& name,
+                    bool added)
 {
     // A name shown is a name written: one added is pending until a write succeeds.
+    const QString file = RecordStore::fileOf(mine);
+    const QString path = VehicleFiles::inData(file);
     const QString key = QDir::cleanPath(path);
     if (added)
         pendingLists()[key] << name;
     else if (pendingLists().contains(key))
         pendingLists()[key].removeOne(name);
     const QStringList pending = pendingLists().value(key);
-    const auto read = VehicleFiles::readRecord(path);
+    const auto read = RecordStore::read(file);
     if (read.unreadable()) {
         tellListUnreadable(path, read.error);
         return false;
@@ -148,14 +151,9 @@ bool saveListChange(const QString& path, QStringListModel* shown, const QString&
             if (!names.contains(earlier))
                 names = ListMerge::withName(names, earlier);
     }
-    const bool vehicleList = path == VehicleFiles::inData(VehicleFiles::listFile());
-    if (!read || *read != RecordFile::listFile(names)) {
-        if (!mayWrite())
-            return false;
-        if (!reportSave(path, vehicleList ? VehicleFiles::SaveVehicleList(names)
-                                          : VehicleFiles::writeRecord(path, RecordFile::listFile(names))))
-            return false;
-    }
+    const RecordStore::Outcome written = store.writeList(mine, names, &read);
+    if (!reportStored(written))
+        return false;
     pendingLists().remove(key);
     const QStringList before = shown->stringList();
     for (const QString& other : std::as_const(names))

@@ -2,6 +2,7 @@
 
 #include "FieldMerge.h"
 #include "FileClaims.h"
+#include "RecordStore.h"
 
 #include <QList>
 #include <QString>
@@ -21,37 +22,34 @@ class QWidget;
 QString fieldCaption(const QWidget* field);
 QList<FieldMerge::Field> mergeFields(const QList<QWidget*>& fields, const QList<bool>& truth = {});
 
-// Asks `claims` before `file` (a file name of the data folder) is written,
-// set aside or deleted for `mine`: when another record claims it too, tells
-// the user now, naming both and how to separate them, and returns false.
-bool mayChange(const FileClaims& claims, const QString& file, const FileClaims::Claim& mine);
-
-// Reads the record as it is on disk now, writes the screen's changes over it,
-// tells the user of values from elsewhere that were replaced, and reports a
-// failure. A record that cannot be read is set aside first. Nothing is written
-// when the disk already holds those bytes; `mayWrite` is asked just before a
-// write or a setting aside, and when it says no the screen's values stay
-// unsaved (and are returned: the refusal was told). The values written (the
+// Reads the record `mine` as it is on disk now, writes the screen's changes
+// over it through `store`, tells the user of values from elsewhere that were
+// replaced, and reports a failure. A record that cannot be read is set aside
+// first. Nothing is written when the disk already holds those values; a
+// change the store refuses (another record's file too) is told, and the
+// screen's values stay unsaved (and are returned). The values written (the
 // page shows them), or nothing when the save failed.
-std::optional<QStringList> saveFieldWise(FieldMerge& record, const QString& path, const QStringList& screen,
-                                         const QString& name, const std::function<bool()>& mayWrite);
+std::optional<QStringList> saveFieldWise(FieldMerge& record, RecordStore& store, const FileClaims::Claim& mine,
+                                         const QStringList& screen, const QString& name);
 
 // The record on disk when it differs from what was loaded: the values the
 // page shows now (FieldMerge::reload). Nothing when it is the same (our own
 // save), missing or cannot be read; nothing is set aside or told here.
 std::optional<QStringList> reloadChanged(FieldMerge& record, const QString& path, const QStringList& screen);
 
-// Writes the list file `path` changed by the one name over the list as it is
-// on disk now (the shown list when there is none), and shows the names found
-// there that `shown` lacked. A name added while the list could not be written
-// stays pending and goes into the file with the next write that succeeds;
-// removing it drops it. Nothing is written when the bytes are the disk's;
-// `mayWrite` is asked before a write. False when it was not written (told).
-bool saveListChange(const QString& path, QStringListModel* shown, const QString& name, bool added,
-                    const std::function<bool()>& mayWrite);
+// Writes the list `mine` changed by the one name over the list as it is on
+// disk now (the shown list when there is none), through `store`, and shows
+// the names found there that `shown` lacked. A name added while the list
+// could not be written stays pending and goes into the file with the next
+// write that succeeds; removing it drops it. Nothing is written when the bytes
+// are the disk's. False when it was not written (told).
+bool saveListChange(RecordStore& store, const FileClaims::Claim& mine, QStringListModel* shown, const QString& name,
+                    bool added);
 
 // The names added to the list file `path` in this run and not yet written.
 QStringList pendingNames(const QString& path);
+// Forgets them: their list's vehicle is removed.
+void forgetPendingNames(const QString& path);
 
 // The list file changed on disk: `shown` gets the names added there and loses
 // those gone, except `keep` (the one on screen) and pending names. False when

@@ -5,6 +5,7 @@
 #include "EntryLog.h"
 #include "FieldGuard.h"
 #include "NameOrder.h"
+#include "NameRules.h"
 #include "RecordFile.h"
 #include "RecordSave.h"
 #include "SaveReport.h"
@@ -98,8 +99,8 @@ bool frmAutoMain::showInfoValues(const QStringList& values)
 void frmAutoMain::setAsideUnreadable(const QString& path, const QString& reason)
 {
     // Setting aside changes the file: not while another record claims it too (told now).
-    if (!mayChange(fileClaims(), VehicleFiles::vehicleFile(selectedVehicle()), vehicleClaim()) ||
-        !setAsideAndTell(path, reason))
+    RecordStore store = recordStore();
+    if (!setAsideAndTell(store, vehicleClaim(), reason))
         m_keptVehicleFile = path; // never overwrite what could not be read
 }
 
@@ -111,9 +112,8 @@ void frmAutoMain::SaveVehicleInfo()
     if (path == m_keptVehicleFile)
         return;
     const QStringList screen = infoValues();
-    const auto written = saveFieldWise(m_vehicleRecord, path, screen, selectedVehicle(), [this] {
-        return mayChange(fileClaims(), VehicleFiles::vehicleFile(selectedVehicle()), vehicleClaim());
-    });
+    RecordStore store = recordStore();
+    const auto written = saveFieldWise(m_vehicleRecord, store, vehicleClaim(), screen, selectedVehicle());
     m_vehicleSaveFailed = !written;
     if (written && *written != screen)
         showInfoValues(*written); // values changed elsewhere in fields the user left alone
@@ -143,6 +143,11 @@ bool frmAutoMain::reloadFromDisk()
 FileClaims frmAutoMain::fileClaims() const
 {
     return m_maintLog->claims(); // the vehicles and both lists of the selection as shown
+}
+
+RecordStore frmAutoMain::recordStore() const
+{
+    return RecordStore([this] { return fileClaims(); });
 }
 
 FileClaims::Claim frmAutoMain::vehicleClaim() const
@@ -181,9 +186,29 @@ void frmAutoMain::SaveVehicleList(const QString& name, bool added)
 {
     if (!m_listUnreadable.isEmpty())
         return; // what could not be read is never written over
-    saveListChange(
-        VehicleFiles::inData(VehicleFiles::listFile()), static_cast<QStringListModel*>(cboVehicle->model()), name,
-        added, [this] {
-            return mayChange(fileClaims(), VehicleFiles::listFile(), {FileClaims::Claim::VehicleList, {}, {}});
-        });
+    RecordStore store = recordStore();
+    saveListChange(store, {FileClaims::Claim::VehicleList, {}, {}}, static_cast<QStringListModel*>(cboVehicle->model()),
+                   name, added);
+}
+
+void frmAutoMain::removeVehicleFiles(const QString& vehicle, const QStringList& remaining)
+{
+    // Names added but never written claim their records too: they go with the
+    // vehicle, and a new vehicle of the same name starts empty.
+    const QString maint = VehicleFiles::inData(VehicleFiles::maintListFile(vehicle));
+    const QString parts = VehicleFiles::inData(VehicleFiles::partsListFile(vehicle));
+    VehicleFiles::RemoveVehicleFiles(vehicle, remaining, pendingNames(maint), pendingNames(parts));
+    forgetPendingNames(maint);
+    forgetPendingNames(parts);
+}
+
+std::optional<QString> frmAutoMain::newVehicleProblem(const QString& name) const
+{
+    if (auto problem = NameRules::nameProblem(name))
+        return problem;
+    if (const QString file = VehicleFiles::clashingFile(name, vehicleNames()); !file.isEmpty())
+        return QStringLiteral("The name \"%1\" cannot be used: its file \"%2\" would be a file that already holds "
+                              "other records.\n\nPlease choose another name.")
+            .arg(name, file);
+    return NameRules::caseProblem(name, VehicleFiles::ownFiles(name), fileClaims());
 }

@@ -9,7 +9,6 @@
 #include "LengthLimits.h"
 #include "MenuShortcutFilter.h"
 #include "NameOrder.h"
-#include "NameRules.h"
 #include "PlatformServices.h"
 #include "ProgramEnd.h"
 #include "RecordFile.h"
@@ -395,15 +394,8 @@ void frmAutoMain::cmdAddVehicle_Click()
                             QStringLiteral("Add Vehicle"));
     if (name.trimmed().isEmpty())
         return;
-    if (const auto problem = NameRules::nameProblem(name)) {
+    if (const auto problem = newVehicleProblem(name)) {
         platform().messageBox(*problem, QStringLiteral("Add Vehicle"), MsgButtons::Ok, MsgIcon::Warning);
-        return;
-    }
-    if (const QString file = VehicleFiles::clashingFile(name, vehicleNames()); !file.isEmpty()) {
-        platform().messageBox(QStringLiteral("The name \"%1\" cannot be used: its file \"%2\" would be a file that "
-                                             "already holds other records.\n\nPlease choose another name.")
-                                  .arg(name, file),
-                              QStringLiteral("Add Vehicle"), MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
     forgetFailedSaves(); // adding is a choice to go on; the failure was reported
@@ -433,7 +425,7 @@ void frmAutoMain::cmdRemove_Click()
     remaining.removeAt(index);
     // A twin of the same name lives on in the same files: only the entry goes.
     if (!remaining.contains(vehicle))
-        VehicleFiles::RemoveVehicleFiles(vehicle, remaining);
+        removeVehicleFiles(vehicle, remaining);
 
     cboVehicle->removeItem(index);
     cboVehicle->setCurrentIndex(-1);

@@ -2,6 +2,7 @@
 
 #include "FieldMerge.h"
 #include "FileClaims.h"
+#include "RecordStore.h"
 #include "SingleInstance.h"
 #include "ui_frmAutoMain.h"
 
@@ -11,6 +12,7 @@
 #include <QPoint>
 
 #include <functional>
+#include <optional>
 
 class EntryLog;
 class frmDueMaint;
@@ -138,6 +140,12 @@ private:
     void placePages();
     QString vehicleFilePath() const;
     FileClaims::Claim vehicleClaim() const;
+    // Every write of the window's pages goes through a store asking fileClaims().
+    RecordStore recordStore() const;
+    // The vehicle's files and those of its pending names, unless `remaining` claim them.
+    void removeVehicleFiles(const QString& vehicle, const QStringList& remaining);
+    // Why a new vehicle cannot have this name (its files, other records' files); nothing when it can.
+    std::optional<QString> newVehicleProblem(const QString& name) const;
     // Fills the vehicle page from the vehicle file; a file that cannot be read is set aside.
     void fillVehiclePage();
     void setAsideUnreadable(const QString& path, const QString& reason = QString());

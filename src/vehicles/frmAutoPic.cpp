@@ -115,8 +115,12 @@ bool frmAutoPic::loadPicture(const QString& vehicle)
     if (path != m_keptPictureFile)
         m_keptPictureFile.clear();
     const auto bytes = VehicleFiles::readRecord(path);
-    if (bytes.unreadable() && !setAsideAndTell(path, bytes.error))
-        m_keptPictureFile = path; // never written over
+    if (bytes.unreadable()) {
+        // Not while another record claims the file too (told): the picture is not its alone.
+        RecordStore store = recordStore();
+        if (!setAsideAndTell(store, {FileClaims::Claim::Picture, m_vehicle, {}}, bytes.error))
+            m_keptPictureFile = path; // never written over
+    }
     if (!bytes) {
         clearPicture();
         return false;
@@ -167,17 +171,17 @@ void frmAutoPic::cmdAddPic_Click()
     showPicture(image);
     const QString file = VehicleFiles::pictureFile(m_vehicle);
     const QString path = VehicleFiles::inData(file);
-    const QByteArray bytes = RecordFile::plainLine(*chosen);
     if (path == m_keptPictureFile) {
         reportSave(path, {false, QStringLiteral("The file could not be read and is left unchanged.")});
         return;
     }
-    if (const auto now = VehicleFiles::readRecord(path); now && *now == bytes)
-        return; // the same picture again: nothing to write
     // Old names: the picture file can be another record's file; it is never written then (told).
-    const FileClaims claims = m_claims ? m_claims() : FileClaims(VehicleFiles::LoadVehicleList());
-    if (mayChange(claims, file, {FileClaims::Claim::Picture, m_vehicle, {}}))
-        reportSave(path, VehicleFiles::writeRecord(path, bytes));
+    reportStored(recordStore().writePicture({FileClaims::Claim::Picture, m_vehicle, {}}, *chosen));
+}
+
+RecordStore frmAutoPic::recordStore() const
+{
+    return m_claims ? RecordStore(m_claims) : RecordStore();
 }
 
 void frmAutoPic::cmdClose_Click()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileClaims.h"
+#include "RecordStore.h"
 #include "SingleInstance.h"
 #include "ui_frmAutoPic.h"
 
@@ -89,5 +90,7 @@ private:
     QString m_lastChosen;      // the dialog opens on the last picture chosen, as it remembers it
     QString m_picturePath;     // the shown vehicle's picture as its picture file names it
     QString m_keptPictureFile; // a picture file that could not be read nor moved aside
+    // Every change of the picture file goes through a store asking m_claims.
+    RecordStore recordStore() const;
     std::function<FileClaims()> m_claims;
 };

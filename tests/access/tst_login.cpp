@@ -19,6 +19,7 @@
 #include <QtTest>
 #include <qpa/qwindowsysteminterface.h>
 
+#include <csignal>
 #include <limits>
 #include <sys/stat.h>
 
@@ -127,6 +128,17 @@ private slots:
         frmAutoMain::instance()->hide();
         ui.reset();
         env.reset();
+    }
+
+    // A write past a file size limit (`ulimit -f`) fails as a save and is
+    // reported; the signal the kernel sends with it must not end the window.
+    void theWindowIgnoresTheFileSizeSignal()
+    {
+        std::signal(SIGXFSZ, SIG_DFL);
+        startLogin();
+        struct sigaction action {};
+        QCOMPARE(sigaction(SIGXFSZ, nullptr, &action), 0);
+        QVERIFY(action.sa_handler == SIG_IGN);
     }
 
     void loginWindowLooksAsDesigned()

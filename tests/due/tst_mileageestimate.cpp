@@ -1,5 +1,5 @@
 #include "DueScan.h"
-#include "RecordFile.h"
+#include "SampleData.h"
 #include "TestEnvironment.h"
 #include "frmDueMaint.h"
 
@@ -21,18 +21,10 @@ class TestMileageEstimate : public QObject {
     void fleet(const TestEnvironment& env, const QString& bought, const QString& original,
                const QList<QStringList>& records)
     {
-        const QString folder = env.dataFolder();
-        writeAll(folder + "MainList.gbx", "\"Van\"\r\n");
-        QStringList info(17);
-        info[6] = original;
-        info[10] = bought;
-        writeAll(folder + "Van.gbx", RecordFile::textRecord(info));
-        QStringList names;
-        for (const QStringList& r : records) {
-            names << r[0];
-            writeAll(folder + "Van" + r[0] + ".gbx", RecordFile::textRecord({r[1], "", r[2], r[3], "Shop", ""}));
-        }
-        writeAll(folder + "VanMaint.gbx", RecordFile::listFile(names));
+        SampleData sample(env.dataFolder());
+        sample.vehicle("Van", SampleData::vehicleValues({{6, original}, {10, bought}}));
+        for (const QStringList& r : records)
+            sample.maintenance("Van", r[0], {r[1], "", r[2], r[3], "Shop", ""});
     }
 
 private slots:

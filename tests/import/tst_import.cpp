@@ -3,6 +3,7 @@
 #include "DataFolder.h"
 #include "Import.h"
 #include "RecordFile.h"
+#include "RecordStore.h"
 #include "TestEnvironment.h"
 
 #include <QApplication>
@@ -194,9 +195,9 @@ private slots:
             reasons << QString::number(s.row) + " " + s.reason;
         QCOMPARE(
             reasons,
-            QStringList({"2 it would share the file \"FordOil.gbx\" with the vehicle file of \u201CFordOil\u201D",
+            QStringList({"2 it would share the file \"FordOil.gbx\" with the vehicle file of \"FordOil\"",
                          "4 the name is empty",
-                         "5 it would share the file \"FordMaint.gbx\" with the maintenance list of \u201CFord\u201D"}));
+                         "5 it would share the file \"FordMaint.gbx\" with the maintenance list of \"Ford\""}));
         // A name no file can hold is offered as the nearest that can; two rows of a name are one entry.
         QVERIFY2(p.text().contains("\u201CBrakes?\u201D cannot be a file name: stored as \u201CBrakes-\u201D."),
                  qPrintable(p.text()));
@@ -348,6 +349,97 @@ private slots:
             QVERIFY(c == '\n' || c.category() != QChar::Other_Control);
         QVERIFY(text.contains("a\uFFFDb\uFFFD c"));
         QVERIFY(text.endsWith("To add: 0 vehicles, 2 maintenance entries and 0 parts."));
+    }
+
+    // A straight quote would end the stored text and shift every value after
+    // it: it is kept as the window keeps it (”), in the preview and the files.
+    void quotesKeptAsTheWindowKeepsThem()
+    {
+        const QByteArray vehicles = "Name,Make,Model,Notes\r\nFord,Ford,\"Focus \"\"ST\"\"\",\"a \"\"b\"\"\nc\"\r\n";
+        const QByteArray service =
+            "Vehicle,Service,Shop,Notes\r\nFord,Oil,\"Auto \"\"Meier\"\", Inh. K. Meier\",real notes\r\n";
+        const QByteArray parts = "Vehicle,Part,Size,Notes\r\nFord,Rims,\"17\"\" x 7.5J\",n\r\n";
+        const QList<Import::Source> sources = {source("v.csv", vehicles, Kind::Vehicles),
+                                               source("m.csv", service, Kind::Maintenance),
+                                               source("p.csv", parts, Kind::Parts)};
+        const Import::Preview p = Import::preview(sources, Import::Existing::Skip);
+        QVERIFY2(p.text().contains("Focus \u201DST\u201D"), qPrintable(p.text()));
+        QVERIFY(p.text().contains("Auto \u201DMeier\u201D, Inh. K. Meier"));
+        QVERIFY(p.text().contains("17\u201D x 7.5J"));
+        QVERIFY(Import::run(sources, Import::Existing::Skip));
+        using RecordLayout::Kind;
+        const auto ford = RecordStore::parse(Kind::Vehicle, readAll(data + "Ford.gbx"));
+        QVERIFY(ford);
+        QCOMPARE(ford->at(RecordLayout::Vehicle::Model), QStringLiteral("Focus \u201DST\u201D"));
+        QCOMPARE(ford->at(RecordLayout::Vehicle::Notes), QStringLiteral("a \u201Db\u201D\r\nc"));
+        const auto oil = RecordStore::parse(Kind::Maintenance, readAll(data + "FordOil.gbx"));
+        QVERIFY(oil);
+        QCOMPARE(oil->at(RecordLayout::Maintenance::Shop), QStringLiteral("Auto \u201DMeier\u201D, Inh. K. Meier"));
+        QCOMPARE(oil->at(RecordLayout::Maintenance::Notes), QStringLiteral("real notes"));
+        const auto rims = RecordStore::parse(Kind::Part, readAll(data + "FordRims.gbx"));
+        QVERIFY(rims);
+        QCOMPARE(rims->at(RecordLayout::Part::Specs), QStringLiteral("17\u201D x 7.5J"));
+        QCOMPARE(rims->at(RecordLayout::Part::Notes), QStringLiteral("n"));
+    }
+
+    // "Fill empty fields only" never fills a file that another record claims too:
+    // A's entry B is the vehicle AB's record; Car's entry Oil is also its part Oil.
+    void fillEmptyNeverWritesAnotherRecordsFile()
+    {
+        put("MainList.gbx", RecordFile::listFile({"A", "AB", "Car"}));
+        put("AMaint.gbx", RecordFile::listFile({"B"}));
+        QStringList ab(17);
+        ab[0] = "Opel";
+        ab[7] = ab[8] = ab[14] = ab[15] = "#FALSE#";
+        put("AB.gbx", RecordFile::textRecord(ab).replace("\"#FALSE#\"", "#FALSE#"));
+        put("CarMaint.gbx", RecordFile::listFile({"Oil"}));
+        put("CarParts.gbx", RecordFile::listFile({"Oil"}));
+        put("CarOil.gbx", RecordFile::textRecord({"", "", "Mobil", "", "", "", "4", "part notes"}));
+        const auto before = snapshot();
+        const QByteArray csv = "Vehicle,Service,Date,Odometer,Shop,Notes\nCar,Oil,2024-01-02,100,Shop,n\n"
+                               "A,B,2024-01-02,100,Shop,n\n";
+        const Import::Outcome o = Import::run({source("m.csv", csv, Kind::Maintenance)}, Import::Existing::FillEmpty);
+        QVERIFY(o);
+        QCOMPARE(o.done.filled, 0);
+        QCOMPARE(o.done.skipped.size(), 2);
+        for (const Import::Skipped& s : o.done.skipped)
+            QVERIFY2(s.reason.contains("is also"), qPrintable(s.reason));
+        QCOMPARE(snapshot(), before);
+    }
+
+    // A list file that is another vehicle's record is never written as a list.
+    void aListThatIsAnotherRecordIsNotWritten()
+    {
+        put("MainList.gbx", RecordFile::listFile({"Van", "VanMaint"}));
+        QStringList record(17, "v");
+        record[7] = record[8] = record[14] = record[15] = "#FALSE#";
+        put("VanMaint.gbx", RecordFile::textRecord(record).replace("\"#FALSE#\"", "#FALSE#"));
+        const auto before = snapshot();
+        const Import::Outcome o =
+            Import::run({source("m.csv", "Vehicle,Service\nVan,Brakes\n", Kind::Maintenance)}, Import::Existing::Skip);
+        QVERIFY(o);
+        QCOMPARE(o.done.entries, 0);
+        QCOMPARE(o.done.skipped.size(), 1);
+        QVERIFY2(o.done.skipped[0].reason.contains("the vehicle file of \"VanMaint\""),
+                 qPrintable(o.done.skipped[0].reason));
+        QCOMPARE(snapshot(), before);
+    }
+
+    // A new name differing from another record's only by letter case is
+    // refused: on exFAT or a folder synced with Windows or macOS it is one file.
+    void namesDifferingOnlyByCaseAreSkipped()
+    {
+        put("MainList.gbx", RecordFile::listFile({"Ford"}));
+        put("FordMaint.gbx", RecordFile::listFile({"Oil"}));
+        const auto before = snapshot();
+        const Import::Outcome o =
+            Import::run({source("m.csv", "Vehicle,Service\nFord,OIL\nford,Brakes\nFord,Oil\n", Kind::Maintenance)},
+                        Import::Existing::Skip);
+        QVERIFY(o);
+        QCOMPARE(o.done.skipped.size(), 3);
+        QVERIFY2(o.done.skipped[0].reason.contains("letter case"), qPrintable(o.done.skipped[0].reason));
+        QVERIFY2(o.done.skipped[1].reason.contains("letter case"), qPrintable(o.done.skipped[1].reason));
+        QCOMPARE(snapshot(), before);
     }
 
     // A disk that fills half way through: every file written is put back, and the message names the safety backup.

@@ -1,6 +1,7 @@
 #include "DataFolder.h"
 #include "HistoryReport.h"
 #include "RecordFile.h"
+#include "SampleData.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
 
@@ -78,20 +79,19 @@ private slots:
 
     void everyValueUnderItsCaptionInPageOrder()
     {
-        save("MainList.gbx", "\"Ford\"\r\n");
+        SampleData sample(DataFolder::path());
+        sample.vehicle("Ford");
         // Windows-1252 bytes: "Müller" and "Straße"; "Łódź" as the references that letters beyond them are kept as.
-        save("Ford.gbx", "\"Ford\",\"Model T\",\"1925\",\"Black\",\"2.9 l\",\"2\",\"12,000\",#TRUE#,#FALSE#,"
-                         "\"M\xfcller Cars\",\"1990-05-01\",\"None left\",\"Acme &#321;\xf3"
-                         "d&#378;\",\"1991\",#FALSE#,#TRUE#,"
-                         "\"Kept in a barn,\r\nrestored in Stra\xdf"
-                         "e 4.\"\r\n");
+        sample.file("Ford.gbx", "\"Ford\",\"Model T\",\"1925\",\"Black\",\"2.9 l\",\"2\",\"12,000\",#TRUE#,#FALSE#,"
+                                "\"M\xfcller Cars\",\"1990-05-01\",\"None left\",\"Acme &#321;\xf3"
+                                "d&#378;\",\"1991\",#FALSE#,#TRUE#,"
+                                "\"Kept in a barn,\r\nrestored in Stra\xdf"
+                                "e 4.\"\r\n");
         const QString picture = env->home() + "/car.png";
         QImage(40, 20, QImage::Format_RGB32).save(picture);
-        save("FordPic.gbx", RecordFile::plainLine(picture));
-        save("FordMaint.gbx", "\"Oil\"\r\n");
-        save("FordOil.gbx", "\"2001-02-03\",\"2002-02-03\",\"15,000\",\"20,000\",\"Joe's\",\"Synthetic\"\r\n");
-        save("FordParts.gbx", "\"Tyre\"\r\n");
-        save("FordTyre.gbx", "\"Shop\",\"2001\",\"Dunlop\",\"2003\",\"165/80\",\"2001-04\",\"4\",\"Spare too\"\r\n");
+        sample.file("FordPic.gbx", RecordFile::plainLine(picture))
+            .maintenance("Ford", "Oil", {"2001-02-03", "2002-02-03", "15,000", "20,000", "Joe's", "Synthetic"})
+            .part("Ford", "Tyre", {"Shop", "2001", "Dunlop", "2003", "165/80", "2001-04", "4", "Spare too"});
 
         const QString pdf = env->home() + "/Ford history.pdf";
         const HistoryReport::Outcome result = HistoryReport::write("Ford", pdf);

@@ -3,6 +3,7 @@
 #include "ConflictResolution.h"
 #include "DataFolder.h"
 #include "RecordFile.h"
+#include "SampleData.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
 
@@ -28,15 +29,11 @@ class TestSyncConflicts : public QObject {
     // Car with the maintenance entry Oil and the part Filter, every file written.
     static void writeCar()
     {
-        writeAll(data("MainList.gbx"), RecordFile::listFile({"Car"}));
-        QStringList info(17, QString());
-        info[0] = "Ford";
-        writeAll(data("Car.gbx"), RecordFile::textRecord(info));
-        writeAll(data("CarMaint.gbx"), RecordFile::listFile({"Oil"}));
-        writeAll(data("CarOil.gbx"), RecordFile::textRecord({"2026-01-01", "2027-01-01", "1000", "2000", "Shop", ""}));
-        writeAll(data("CarParts.gbx"), RecordFile::listFile({"Filter"}));
-        writeAll(data("CarFilter.gbx"), RecordFile::textRecord(QStringList(8, "x")));
-        writeAll(data("CarPic.gbx"), RecordFile::plainLine(u"/pictures/car.png"));
+        SampleData(DataFolder::path())
+            .vehicle("Car", SampleData::vehicleValues({{0, "Ford"}}))
+            .maintenance("Car", "Oil", {"2026-01-01", "2027-01-01", "1000", "2000", "Shop", ""})
+            .part("Car", "Filter", QStringList(8, "x"))
+            .file("CarPic.gbx", RecordFile::plainLine(u"/pictures/car.png"));
     }
 
     static QList<SyncConflicts::Conflict> scanNow() { return SyncConflicts::scan(); }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileClaims.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +26,18 @@ std::optional<QString> nameProblem(const QString& name);
 // (a maintenance entry or a part: vehicle + entry + ".gbx"); the length
 // check is made on `fileName`.
 std::optional<QString> nameProblem(const QString& name, const QString& fileName);
+
+// The same rule, the reason put briefly for a list of refused rows (an
+// import): "the name holds “?”, which no file name can hold".
+std::optional<QString> briefProblem(const QString& name, const QString& fileName);
+
+// A new name whose files (`files`, of the data folder) differ only by letter
+// case from files that records of `claims` have: where case does not tell
+// names apart (a USB stick with exFAT, a folder synced with Windows or macOS)
+// they are one file. Names already on disk are never asked about. Why, for the
+// user (brief: for a list of refused rows); nothing when the name can be used.
+std::optional<QString> caseProblem(const QString& name, const QStringList& files, const FileClaims& claims,
+                                   bool brief = false);
 
 // True when `fileName` is short enough for the data folder.
 bool fitsFileName(const QString& fileName);

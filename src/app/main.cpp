@@ -5,6 +5,7 @@
 #include "Fonts.h"
 #include "Icon.h"
 #include "ImportCommand.h"
+#include "ImportJournal.h"
 #include "QuitAfterFirstPaint.h"
 #include "RaiseRunning.h"
 #include "RemindCommand.h"
@@ -32,6 +33,9 @@ int main(int argc, char* argv[])
         return *status;
     // The reminder's "Open": the window as usual, then the Due Maintenance window.
     setShowDueAtStart(RemindCommand::takeShowDue(&argc, argv));
+    // A command that may write finds the records whole: an import killed half way is put back first.
+    if (argc > 1)
+        ImportCommand::recoverUnlessInUse();
     // The command-line options run without a window and need no display; without
     // a display, and without options, this ends with a message instead of Qt's abort.
     if (const auto status = CommandLine::run(argc, argv))
@@ -61,6 +65,8 @@ int main(int argc, char* argv[])
     // With the lock held: a restore that was interrupted leaves a folder beside
     // the records (the records themselves are whole), which goes now.
     Restore::removeUnfinished(DataFolder::path());
+    // And an import killed half way is put back; the user is told once the main window shows.
+    setImportRecoveredAtStart(ImportJournal::recover());
 
     // Once the main window is shown, a worker reads what is due and the
     // overview opens when something is.

@@ -3,6 +3,7 @@
 #include "Archive.h"
 #include "DataFolder.h"
 #include "ImportGroups.h"
+#include "ImportJournal.h"
 #include "ImportNames.h"
 #include "ImportWords.h"
 #include "NameOrder.h"
@@ -603,11 +604,12 @@ std::pair<Preview, std::optional<FileClaims>> plan(const QList<Source>& sources,
     return {std::move(p), planner.claims()};
 }
 
-RecordStore::Outcome store(RecordStore& store, const Write& w)
+// The bytes the store keeps a write as, for the note.
+QByteArray bytesOf(const Write& w)
 {
-    if (RecordStore::recordKind(w.claim.kind))
-        return store.writeRecord(w.claim, w.values);
-    return store.writeList(w.claim, w.values);
+    if (const auto kind = RecordStore::recordKind(w.claim.kind))
+        return RecordStore::recordBytes(*kind, w.values).value_or(QByteArray());
+    return RecordStore::listBytes(w.values);
 }
 
 } // namespace
@@ -640,39 +642,63 @@ Outcome run(const QList<Source>& sources, Existing existing)
         o.safetyBackup.clear();
         return o;
     }
-    // Every write asks the folder as the import leaves it, and keeps the value rule.
-    RecordStore records(std::move(*claims));
-    QList<const Write*> written;
-    for (const Write& w : std::as_const(o.done.writes)) {
-        const RecordStore::Outcome result = store(records, w);
-        if (result.status == RecordStore::Outcome::Status::Unchanged)
-            continue;
-        if (!result) {
-            // Back to the folder as it was, newest first.
-            QStringList notBack;
-            for (auto it = written.crbegin(); it != written.crend(); ++it) {
-                const Write& back = **it;
-                const bool ok =
-                    back.before ? bool(records.putBack(back.claim, *back.before)) : bool(records.remove(back.claim));
-                if (!ok)
-                    notBack << back.file();
-            }
-            o.error = QStringLiteral("\"%1\" could not be saved: %2\n\n")
-                          .arg(QDir::toNativeSeparators(result.path), result.message);
-            if (notBack.isEmpty())
-                o.error += QStringLiteral("Nothing has been imported; the records are as they were. They are also "
-                                          "in the safety backup\n\n\"%1\"")
-                               .arg(QDir::toNativeSeparators(o.safetyBackup));
-            else
-                o.error += QStringLiteral("%1 could not be put back as they were. File > Restore Data with the safety "
-                                          "backup\n\n\"%2\"\n\nputs every record back as it was before the import.")
-                               .arg(notBack.join(QStringLiteral(", ")), QDir::toNativeSeparators(o.safetyBackup));
-            return o;
-        }
-        written << &w;
-        if (g_afterWrite)
-            g_afterWrite(int(written.size()));
+    // Noted before the first write: a kill from here on is undone at the next start or command.
+    QList<ImportJournal::Entry> noted;
+    noted.reserve(o.done.writes.size());
+    for (const Write& w : std::as_const(o.done.writes))
+        noted << ImportJournal::Entry{w.file(), w.before, bytesOf(w)};
+    if (const WriteResult note = ImportJournal::begin(o.safetyBackup, noted); !note) {
+        o.error = QStringLiteral("The import could not be noted in the data folder, so nothing has been imported: "
+                                 "%1\n\nThe safety backup is kept in\n\n\"%2\"")
+                      .arg(note.error, QDir::toNativeSeparators(o.safetyBackup));
+        return o;
     }
+    if (g_afterWrite)
+        g_afterWrite(0);
+    // Every write asks the folder as the import leaves it, and keeps the value rule; all are written as
+    // one batch: every file's bytes, one sync, then the renames.
+    RecordStore records(std::move(*claims));
+    QList<RecordStore::Change> changes;
+    changes.reserve(o.done.writes.size());
+    for (const Write& w : std::as_const(o.done.writes))
+        changes << RecordStore::Change{w.claim, w.values};
+    const QList<RecordStore::Outcome> results = records.writeAll(changes, [](qsizetype step) {
+        if (g_afterWrite)
+            g_afterWrite(int(step));
+    });
+    QList<const Write*> written;
+    for (qsizetype i = 0; i < results.size(); ++i) {
+        const RecordStore::Outcome& result = results.at(i);
+        if (result.status == RecordStore::Outcome::Status::Written) {
+            written << &o.done.writes.at(i);
+            continue;
+        }
+        if (result)
+            continue;
+        // Back to the folder as it was, newest first.
+        QStringList notBack;
+        for (auto it = written.crbegin(); it != written.crend(); ++it) {
+            const Write& back = **it;
+            const bool ok =
+                back.before ? bool(records.putBack(back.claim, *back.before)) : bool(records.remove(back.claim));
+            if (!ok)
+                notBack << back.file();
+        }
+        if (notBack.isEmpty())
+            ImportJournal::finish();
+        o.error = QStringLiteral("\"%1\" could not be saved: %2\n\n")
+                      .arg(QDir::toNativeSeparators(result.path), result.message);
+        if (notBack.isEmpty())
+            o.error += QStringLiteral("Nothing has been imported; the records are as they were. They are also "
+                                      "in the safety backup\n\n\"%1\"")
+                           .arg(QDir::toNativeSeparators(o.safetyBackup));
+        else
+            o.error += QStringLiteral("%1 could not be put back as they were. File > Restore Data with the safety "
+                                      "backup\n\n\"%2\"\n\nputs every record back as it was before the import.")
+                           .arg(notBack.join(QStringLiteral(", ")), QDir::toNativeSeparators(o.safetyBackup));
+        return o;
+    }
+    ImportJournal::finish();
     o.ok = true;
     return o;
 }

@@ -2,10 +2,12 @@
 
 #include "DataFolder.h"
 #include "Import.h"
+#include "ImportJournal.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <csignal>
 #include <cstdio>
@@ -107,6 +109,9 @@ std::optional<int> run(int argc, char* argv[])
                                 .arg(holderText(lock.holder())));
         return 1;
     }
+    // An import killed half way is put back before this one plans anything.
+    if (const QString recovered = ImportJournal::recover(); !recovered.isEmpty())
+        print(stderr, QStringLiteral("Gearbook: %1").arg(recovered));
 
     QList<Import::Source> sources;
     for (const QString& file : files) {
@@ -159,6 +164,17 @@ std::optional<int> run(int argc, char* argv[])
     print(stdout, outcome.done.text());
     print(stdout, Import::outcomeText(outcome));
     return 0;
+}
+
+void recoverUnlessInUse()
+{
+    if (!QFileInfo::exists(ImportJournal::path()) && !QFileInfo(ImportJournal::path()).isSymLink())
+        return;
+    DataFolder::Lock lock;
+    if (lock.take() != DataFolder::Lock::Result::Held)
+        return;
+    if (const QString recovered = ImportJournal::recover(); !recovered.isEmpty())
+        print(stderr, QStringLiteral("Gearbook: %1").arg(recovered));
 }
 
 } // namespace ImportCommand

@@ -14,4 +14,8 @@ namespace ImportCommand {
 // no import is asked for.
 std::optional<int> run(int argc, char* argv[]);
 
+// Any other command: an import killed half way is put back first, with the
+// lock unless the records are in use, and told on standard error.
+void recoverUnlessInUse();
+
 } // namespace ImportCommand

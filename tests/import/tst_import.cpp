@@ -1,7 +1,9 @@
+#include "Archive.h"
 #include "CsvExport.h"
 #include "CsvTable.h"
 #include "DataFolder.h"
 #include "Import.h"
+#include "ImportJournal.h"
 #include "RecordFile.h"
 #include "RecordStore.h"
 #include "TestEnvironment.h"
@@ -9,6 +11,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,6 +49,7 @@ Import::Source fromFile(const QString& path, Kind kind, const QString& vehicle)
 }
 
 int g_limitAfter = 0;
+int g_killAt = -1;
 std::unique_ptr<FileSizeLimit> g_limit;
 
 } // namespace
@@ -193,11 +201,10 @@ private slots:
         QStringList reasons;
         for (const Import::Skipped& s : p.skipped)
             reasons << QString::number(s.row) + " " + s.reason;
-        QCOMPARE(
-            reasons,
-            QStringList({"2 it would share the file \"FordOil.gbx\" with the vehicle file of \"FordOil\"",
-                         "4 the name is empty",
-                         "5 it would share the file \"FordMaint.gbx\" with the maintenance list of \"Ford\""}));
+        QCOMPARE(reasons,
+                 QStringList({"2 it would share the file \"FordOil.gbx\" with the vehicle file of \"FordOil\"",
+                              "4 the name is empty",
+                              "5 it would share the file \"FordMaint.gbx\" with the maintenance list of \"Ford\""}));
         // A name no file can hold is offered as the nearest that can; two rows of a name are one entry.
         QVERIFY2(p.text().contains("\u201CBrakes?\u201D cannot be a file name: stored as \u201CBrakes-\u201D."),
                  qPrintable(p.text()));
@@ -432,14 +439,126 @@ private slots:
         put("MainList.gbx", RecordFile::listFile({"Ford"}));
         put("FordMaint.gbx", RecordFile::listFile({"Oil"}));
         const auto before = snapshot();
-        const Import::Outcome o =
-            Import::run({source("m.csv", "Vehicle,Service\nFord,OIL\nford,Brakes\nFord,Oil\n", Kind::Maintenance)},
-                        Import::Existing::Skip);
+        const Import::Outcome o = Import::run(
+            {source("m.csv", "Vehicle,Service,Date\nFord,OIL,2030-01-01\nford,Brakes,\nFord,Oil,2020-01-01\n",
+                    Kind::Maintenance)},
+            Import::Existing::Skip);
         QVERIFY(o);
-        QCOMPARE(o.done.skipped.size(), 3);
+        // Rows of one name (letter case aside) are one service: the newest, OIL, names it.
+        QCOMPARE(o.done.skipped.size(), 2);
         QVERIFY2(o.done.skipped[0].reason.contains("letter case"), qPrintable(o.done.skipped[0].reason));
         QVERIFY2(o.done.skipped[1].reason.contains("letter case"), qPrintable(o.done.skipped[1].reason));
         QCOMPARE(snapshot(), before);
+    }
+
+    // Killed after any write (the note, each record, each list, the last): what the next start or command
+    // finds is put back byte for byte (new files removed, changed ones from the safety backup), told, and the
+    // note is gone.
+    void killedAtEveryWriteIsPutBack()
+    {
+        put("MainList.gbx", RecordFile::listFile({"Ford"}));
+        put("FordMaint.gbx", RecordFile::listFile({"Oil"}));
+        put("FordOil.gbx", RecordFile::textRecord({"2020-01-01", "", "", "", "", ""}));
+        const QByteArray csv = "Vehicle,Service,Date,Notes\nFord,Oil,2021-01-01,n\nFord,Brakes,2022-01-01,\n"
+                               "Van,Tyres,,x\n";
+        const QList<Import::Source> sources = {source("m.csv", csv, Kind::Maintenance)};
+        const auto before = snapshot();
+        const int writes = int(Import::preview(sources, Import::Existing::FillEmpty).writes.size());
+        QVERIFY(writes >= 5); // records, both lists, the vehicle list
+        // Each file is written to a temporary, then all are renamed: a kill after each of the two.
+        for (int n = 0; n <= 2 * writes; ++n) {
+            g_killAt = n;
+            const pid_t child = ::fork();
+            if (child == 0) {
+                Import::setAfterWriteForTests([](int written) {
+                    if (written == g_killAt)
+                        ::raise(SIGKILL);
+                });
+                Import::run(sources, Import::Existing::FillEmpty);
+                ::_exit(0);
+            }
+            int status = 0;
+            QCOMPARE(::waitpid(child, &status, 0), child);
+            QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL, qPrintable(QString::number(n)));
+            QVERIFY(QFileInfo::exists(ImportJournal::path()));
+            const QString told = ImportJournal::recover();
+            QVERIFY2(told.startsWith("An import was interrupted before it was complete."), qPrintable(told));
+            QVERIFY2(told.contains("Gearbook safety backup"), qPrintable(told));
+            QCOMPARE(snapshot(), before);
+            QVERIFY(ImportJournal::recover().isEmpty());
+        }
+    }
+
+    // A file the import wrote that another program changed since is told, never written over.
+    void changedSinceIsToldNotPutBack()
+    {
+        put("MainList.gbx", RecordFile::listFile({"Ford"}));
+        put("FordMaint.gbx", RecordFile::listFile({"Oil"}));
+        const QList<Import::Source> sources = {
+            source("m.csv", "Vehicle,Service\nFord,Brakes\nFord,Tyres\n", Kind::Maintenance)};
+        const pid_t child = ::fork();
+        if (child == 0) {
+            Import::setAfterWriteForTests([](int written) {
+                if (written == 6)
+                    ::raise(SIGKILL);
+            });
+            Import::run(sources, Import::Existing::Skip);
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status));
+        put("FordTyres.gbx", RecordFile::textRecord({"mine", "", "", "", "", ""}));
+        put("FordMaint.gbx", RecordFile::listFile({"Oil", "Zz"}));
+        const auto changed = snapshot();
+        // A backup made meanwhile leaves the note out: restored, it never undoes what it holds.
+        const Backup::Outcome backup = Backup::writeBackup(data, env->home() + "/meanwhile.tar.gz");
+        QVERIFY2(backup, qPrintable(backup.error));
+        QCOMPARE(backup.leftOut.size(), 1);
+        QCOMPARE(backup.leftOut.first().name, QByteArray(ImportJournal::FileName));
+        const QString told = ImportJournal::recover();
+        QVERIFY2(told.contains("\"FordTyres.gbx\", \"FordMaint.gbx\" changed since the import"), qPrintable(told));
+        QVERIFY(!QFileInfo::exists(data + "FordBrakes.gbx"));
+        auto expected = changed;
+        expected.remove("FordBrakes.gbx");
+        expected.remove(ImportJournal::FileName);
+        QCOMPARE(snapshot(), expected);
+    }
+
+    // The note lies in a folder a sync tool fills: one that is not ours, names a file outside the folder,
+    // is too large or is no file at all is set aside and told; no record is touched.
+    void untrustedNoteSetAside_data()
+    {
+        QTest::addColumn<QByteArray>("note");
+        const QByteArray digest(64, 'a');
+        QTest::newRow("not ours") << QByteArray("hello\n");
+        QTest::newRow("outside the folder") << "Gearbook import 1\nbackup /x\n- " + digest + " ../Ford.gbx\n";
+        QTest::newRow("a path") << "Gearbook import 1\nbackup /x\n- " + digest + " sub/Ford.gbx\n";
+        QTest::newRow("not a record") << "Gearbook import 1\nbackup /x\n- " + digest + " Data.lock\n";
+        QTest::newRow("short digest") << QByteArray("Gearbook import 1\nbackup /x\n- abc Ford.gbx\n");
+        QTest::newRow("no last line break") << "Gearbook import 1\nbackup /x\n- " + digest + " Ford.gbx";
+        QTest::newRow("too large") << QByteArray();
+        QTest::newRow("a FIFO") << QByteArray();
+    }
+    void untrustedNoteSetAside()
+    {
+        QFETCH(QByteArray, note);
+        put("MainList.gbx", RecordFile::listFile({"Ford"}));
+        put("Ford.gbx", "x");
+        const QString tag = QTest::currentDataTag();
+        if (tag == "too large") {
+            QFile big(ImportJournal::path());
+            QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(ImportJournal::MaxBytes + 1));
+        } else if (tag == "a FIFO") {
+            QCOMPARE(::mkfifo(QFile::encodeName(ImportJournal::path()).constData(), 0600), 0);
+        } else {
+            put(ImportJournal::FileName, note);
+        }
+        const QString told = ImportJournal::recover();
+        QVERIFY2(told.startsWith("An import was interrupted, but its note"), qPrintable(told));
+        QVERIFY(!QFileInfo::exists(ImportJournal::path()) && !QFileInfo(ImportJournal::path()).isSymLink());
+        QCOMPARE(readAll(data + "Ford.gbx"), QByteArray("x"));
+        QVERIFY(QFileInfo(data + "MainList.gbx").isFile());
     }
 
     // A disk that fills half way through: every file written is put back, and the message names the safety backup.

@@ -1,10 +1,16 @@
+#include "CsvTable.h"
 #include "DataFolder.h"
+#include "Import.h"
 #include "RecordFile.h"
 #include "TestEnvironment.h"
 
 #include <QApplication>
 #include <QProcess>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 // `gearbook --import` as a user types it: the preview alone writes nothing,
 // --yes imports, and a data folder in use is refused with its holder named.
@@ -58,6 +64,51 @@ private slots:
         QVERIFY(r.out.contains("Imported 0 vehicles, 1 maintenance entry and 0 parts."));
         QCOMPARE(RecordFile::parseTextRecord(readAll(DataFolder::path() + "FordOil.gbx"), 6)->last(),
                  "Cost: 12\r\n2024-01-01: Cost: 45.90");
+    }
+
+    // An import killed half way: the next command that may write puts the folder back before anything else,
+    // and says so.
+    void killedImportPutBackByTheNextCommand_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("--import") << QStringList({"--import", "log.csv", "--kind", "maintenance", "--vehicle", "Ford"});
+        QTest::newRow("--export") << QStringList({"--export", "exported"});
+    }
+    void killedImportPutBackByTheNextCommand()
+    {
+        QFETCH(QStringList, arguments);
+        QDir::setCurrent(env->home());
+        const auto files = [] {
+            QMap<QString, QByteArray> all;
+            const QDir dir(DataFolder::path());
+            for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
+                all.insert(name, readAll(dir.filePath(name)));
+            return all;
+        };
+        const auto before = files();
+        CsvTable::Result read = CsvTable::readFile(env->home() + "/log.csv");
+        QVERIFY(read.table);
+        Import::Source s{"log.csv", std::move(*read.table), {}};
+        s.mapping = ImportMapping::prefilled(ImportMapping::Kind::Maintenance, s.table.headers);
+        s.mapping.vehicle = "Ford";
+        const pid_t child = ::fork();
+        if (child == 0) {
+            Import::setAfterWriteForTests([](int written) {
+                if (written == 3) // FordOil.gbx renamed, its list not yet
+                    ::raise(SIGKILL);
+            });
+            Import::run({s}, Import::Existing::Skip);
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status));
+        QVERIFY(files() != before);
+
+        const Run r = gearbook(arguments);
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.err.contains("Gearbook: An import was interrupted before it was complete."), qPrintable(r.err));
+        QCOMPARE(files(), before);
     }
 
     // LubeLogger's export needs no --kind; a NUL never cuts the output; a workbook is read.

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"
-targets=(fuzz_recordfile fuzz_win1252 fuzz_decrypt fuzz_credentials fuzz_manifest fuzz_archive fuzz_csvtable)
+targets=(fuzz_recordfile fuzz_win1252 fuzz_decrypt fuzz_credentials fuzz_manifest fuzz_archive fuzz_csvtable fuzz_workbook)
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
     -DGEARBOOK_FUZZ=ON -DGEARBOOK_BUILD_TESTS=OFF -DGEARBOOK_BUILD_BENCH=OFF
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"

@@ -5,6 +5,7 @@
 #include "DataFolder.h"
 #include "DiskWatcher.h"
 #include "DueDatesMenu.h"
+#include "PlatformServices.h"
 #include "RaiseRunning.h"
 #include "frmAutoMain.h"
 #include "frmImport.h"
@@ -20,6 +21,7 @@ namespace {
 
 bool g_conflictCheckAtStart = false;
 bool g_showDueAtStart = false;
+QString g_importRecovered;
 
 // The conflicts window, its resolutions shown in the main window.
 frmSyncConflicts* conflictsWindow()
@@ -62,7 +64,7 @@ void wireImport(frmAutoMain* main)
     QObject::connect(main->mnuImport, &QAction::triggered, wiring, [main] {
         frmImport* dialog = frmImport::instance();
         QObject::connect(dialog, &frmImport::imported, main, &frmAutoMain::reloadRecords, Qt::UniqueConnection);
-        dialog->start();
+        dialog->start(main->cboVehicle->currentText());
     });
 }
 
@@ -76,6 +78,9 @@ void showMainWindow()
     main->raise();
     main->activateWindow();
     DiskWatcher::watchAfterFirstPaint(main, tellConflictsAsTheyArrive);
+    if (QString told = std::exchange(g_importRecovered, QString()); !told.isEmpty())
+        new AfterFirstPaint(main,
+                            [told] { platform().messageBox(told, QString(), MsgButtons::Ok, MsgIcon::Information); });
     if (std::exchange(g_showDueAtStart, false))
         main->mnuDueMaint_Click();
 }
@@ -110,6 +115,11 @@ void listenForLaterStarts()
 void setConflictCheckAtStart(bool check)
 {
     g_conflictCheckAtStart = check;
+}
+
+void setImportRecoveredAtStart(const QString& message)
+{
+    g_importRecovered = message;
 }
 
 void setShowDueAtStart(bool show)

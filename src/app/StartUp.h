@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 // What opens after what. The login window is the only way in; once it
 // reports a login (typed, or skipped by the user's choice), the main window
 // opens. main() and the tests start the program through this one function.
@@ -16,3 +18,6 @@ void setConflictCheckAtStart(bool check);
 
 // The reminder's "Open" (`--show-due`): the Due Maintenance window opens with the main window.
 void setShowDueAtStart(bool show);
+
+// What the start put back of an import killed half way, told once the main window has painted; empty: nothing.
+void setImportRecoveredAtStart(const QString& message);

@@ -4,6 +4,7 @@
 #include "DataFolder.h"
 #include "Fonts.h"
 #include "Icon.h"
+#include "ImportCommand.h"
 #include "QuitAfterFirstPaint.h"
 #include "RaiseRunning.h"
 #include "Restore.h"
@@ -18,6 +19,9 @@
 
 int main(int argc, char* argv[])
 {
+    // A command that may write finds the records whole: an import killed half way is put back first.
+    if (argc > 1)
+        ImportCommand::recoverUnlessInUse();
     // The commands of the registry (src/cli) run without a window and need no
     // display; without a display, and without options, this ends with a
     // message instead of Qt's abort.
@@ -51,6 +55,8 @@ int main(int argc, char* argv[])
     // With the lock held: a restore that was interrupted leaves a folder beside
     // the records (the records themselves are whole), which goes now.
     Restore::removeUnfinished(DataFolder::path());
+    // And an import killed half way is put back; the user is told once the main window shows.
+    setImportRecoveredAtStart(ImportJournal::recover());
 
     // Once the main window is shown, a worker reads what is due and the
     // overview opens when something is.

@@ -42,9 +42,11 @@ namespace LibArchive {
     X(archive_read_next_header)                                                                                        \
     X(archive_read_open)                                                                                               \
     X(archive_read_open_fd)                                                                                            \
+    X(archive_read_open_memory)                                                                                        \
     X(archive_read_support_filter_gzip)                                                                                \
     X(archive_read_support_format_raw)                                                                                 \
     X(archive_read_support_format_tar)                                                                                 \
+    X(archive_read_support_format_zip)                                                                                 \
     X(archive_write_add_filter_gzip)                                                                                   \
     X(archive_write_close)                                                                                             \
     X(archive_write_data)                                                                                              \

@@ -4,7 +4,13 @@ namespace Console {
 
 void print(FILE* stream, const QString& text)
 {
-    std::fputs(qPrintable(text + QLatin1Char('\n')), stream);
+    // Values come from files others wrote: a NUL would end the text early, other control characters upset the
+    // terminal.
+    QString line = text + QLatin1Char('\n');
+    for (QChar& c : line)
+        if (c.category() == QChar::Other_Control && c != u'\n')
+            c = QChar::ReplacementCharacter;
+    std::fputs(qPrintable(line), stream);
     std::fflush(stream);
 }
 

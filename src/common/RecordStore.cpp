@@ -1,6 +1,7 @@
 #include "RecordStore.h"
 
 #include "DataFolder.h"
+#include "SafeFileBatch.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -158,6 +159,43 @@ RecordStore::Outcome RecordStore::change(const Claim& mine, const QByteArray& by
     return outcome(written ? Outcome::Status::Written : Outcome::Status::Failed, path, written.error);
 }
 
+std::optional<QByteArray> RecordStore::recordBytes(Kind kind, const QStringList& values)
+{
+    const int count = RecordLayout::count(kind);
+    if (values.size() != count)
+        return std::nullopt;
+    const QStringList kept = storedValues(kind, values);
+    RecordFile::Writer writer;
+    for (int i = 0; i < count; ++i) {
+        if (RecordLayout::isTruth(kind, i))
+            writer.truth(kept.at(i) == True);
+        else
+            writer.text(kept.at(i));
+    }
+    writer.endRecord();
+    return writer.bytes();
+}
+
+QByteArray RecordStore::listBytes(const QStringList& names)
+{
+    return RecordFile::listFile(names);
+}
+
+RecordStore::Outcome RecordStore::restoreFile(const QString& file, const std::optional<QByteArray>& bytes)
+{
+    const QString path = VehicleFiles::inData(file);
+    if (bytes) {
+        const WriteResult written = VehicleFiles::writeRecord(path, *bytes);
+        return outcome(written ? Outcome::Status::Written : Outcome::Status::Failed, path, written.error);
+    }
+    QFile existing(path);
+    if (!existing.exists() && !QFileInfo(path).isSymLink())
+        return outcome(Outcome::Status::Unchanged, path);
+    if (!existing.remove())
+        return outcome(Outcome::Status::Failed, path, existing.errorString());
+    return outcome(Outcome::Status::Written, path);
+}
+
 RecordStore::Outcome RecordStore::writeRecord(const Claim& mine, const QStringList& values,
                                               const RecordFile::ReadResult* onDisk)
 {
@@ -170,15 +208,7 @@ RecordStore::Outcome RecordStore::writeRecord(const Claim& mine, const QStringLi
         return outcome(Outcome::Status::Failed, path,
                        QStringLiteral("%1 values were given for a record of %2.").arg(values.size()).arg(count));
     const QStringList kept = storedValues(*kind, values);
-    RecordFile::Writer writer;
-    for (int i = 0; i < count; ++i) {
-        if (RecordLayout::isTruth(*kind, i))
-            writer.truth(kept.at(i) == True);
-        else
-            writer.text(kept.at(i));
-    }
-    writer.endRecord();
-    return change(mine, writer.bytes(), onDisk, [&](const QByteArray& disk) {
+    return change(mine, *recordBytes(*kind, values), onDisk, [&](const QByteArray& disk) {
         const auto values = parse(*kind, disk);
         return values && storedValues(*kind, *values) == kept;
     });
@@ -193,7 +223,81 @@ RecordStore::Outcome RecordStore::writeList(const Claim& mine, const QStringList
     if (mine.kind == Claim::VehicleList && names.size() > VehicleFiles::MaxVehicles)
         return outcome(Outcome::Status::Failed, path,
                        QStringLiteral("The list holds more than %1 vehicles.").arg(VehicleFiles::MaxVehicles));
-    return change(mine, RecordFile::listFile(names), onDisk, {});
+    return change(mine, listBytes(names), onDisk, {});
+}
+
+QList<RecordStore::Outcome> RecordStore::writeAll(const QList<Change>& changes,
+                                                  const std::function<void(qsizetype)>& afterEach)
+{
+    QList<Outcome> outcomes;
+    outcomes.reserve(changes.size());
+    QList<std::pair<QString, QByteArray>> files;
+    QList<qsizetype> written; // the outcome of each file to write
+    // Every rule of writeRecord and writeList, for each, before anything is written.
+    for (const Change& c : changes) {
+        const QString path = VehicleFiles::inData(fileOf(c.claim));
+        const auto kind = recordKind(c.claim.kind);
+        std::optional<QByteArray> bytes;
+        if (kind) {
+            bytes = recordBytes(*kind, c.values);
+            if (!bytes) {
+                outcomes << outcome(Outcome::Status::Failed, path,
+                                    QStringLiteral("%1 values were given for a record of %2.")
+                                        .arg(c.values.size())
+                                        .arg(RecordLayout::count(*kind)));
+                return outcomes;
+            }
+        } else if (c.claim.kind == Claim::VehicleList || c.claim.kind == Claim::MaintList ||
+                   c.claim.kind == Claim::PartsList) {
+            if (c.claim.kind == Claim::VehicleList && c.values.size() > VehicleFiles::MaxVehicles) {
+                outcomes << outcome(
+                    Outcome::Status::Failed, path,
+                    QStringLiteral("The list holds more than %1 vehicles.").arg(VehicleFiles::MaxVehicles));
+                return outcomes;
+            }
+            bytes = listBytes(c.values);
+        } else {
+            outcomes << outcome(Outcome::Status::Failed, path, QStringLiteral("It is not a record or list file."));
+            return outcomes;
+        }
+        const RecordFile::ReadResult disk = read(fileOf(c.claim));
+        if (disk.unreadable()) {
+            outcomes << outcome(Outcome::Status::Failed, path, disk.error);
+            return outcomes;
+        }
+        if (disk && (disk.bytes == *bytes || (kind && [&] {
+                         const auto values = parse(*kind, disk.bytes);
+                         return values && storedValues(*kind, *values) == storedValues(*kind, c.values);
+                     }()))) {
+            outcomes << outcome(Outcome::Status::Unchanged, path);
+            continue;
+        }
+        if (auto refused = refuse(c.claim, path)) {
+            outcomes << *refused;
+            return outcomes;
+        }
+        if (const QString problem = VehicleFiles::linkProblem(path); !problem.isEmpty()) {
+            outcomes << outcome(Outcome::Status::Failed, path, problem);
+            return outcomes;
+        }
+        written << outcomes.size();
+        outcomes << outcome(Outcome::Status::Written, path);
+        files.emplace_back(path, std::move(*bytes));
+    }
+    if (files.isEmpty())
+        return outcomes;
+    qsizetype renamed = 0, failedAt = 0;
+    const WriteResult result = writeFilesSafely(files, afterEach, &renamed, &failedAt);
+    if (!result) {
+        // Those renamed are written; the one that failed says why; those between were
+        // left as they are on the disk, and nothing after it was written.
+        for (qsizetype i = renamed; i < failedAt; ++i)
+            outcomes[written.at(i)].status = Outcome::Status::Unchanged;
+        const qsizetype failed = written.at(failedAt);
+        outcomes[failed] = outcome(Outcome::Status::Failed, outcomes.at(failed).path, result.error);
+        outcomes.resize(failed + 1);
+    }
+    return outcomes;
 }
 
 RecordStore::Outcome RecordStore::writePicture(const Claim& mine, const QString& picture)

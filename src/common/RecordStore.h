@@ -60,6 +60,12 @@ public:
     // A record's values from its bytes; nothing when it is short or a truth value is not one.
     static std::optional<QStringList> parse(Kind kind, const QByteArray& bytes);
 
+    // The bytes a record of `kind` is kept as: the value rule applied, its
+    // count of values checked (nothing when the count is wrong).
+    static std::optional<QByteArray> recordBytes(Kind kind, const QStringList& values);
+    // The bytes a list is kept as.
+    static QByteArray listBytes(const QStringList& names);
+
     // A file of the data folder (a link out of it reads as unreadable).
     static RecordFile::ReadResult read(const QString& file);
 
@@ -76,10 +82,26 @@ public:
     Outcome writeRecord(const Claim& mine, const QStringList& values, const RecordFile::ReadResult* onDisk = nullptr);
     // A list (the vehicle list, a maintenance or parts list), in the order given.
     Outcome writeList(const Claim& mine, const QStringList& names, const RecordFile::ReadResult* onDisk = nullptr);
+    // One record (its values) or list (its names) of a batch.
+    struct Change {
+        Claim claim;
+        QStringList values;
+    };
+    // Many records and lists written as one (an import): each keeps every
+    // rule of writeRecord and writeList, and then all are written together
+    // (writeFilesSafely's batch: one sync instead of one a file). One outcome
+    // a change, in order, up to the first that is refused or fails: nothing
+    // is written when that happens before the renames; the Written ones are
+    // on the disk. `afterEach` as the batch calls it.
+    QList<Outcome> writeAll(const QList<Change>& changes, const std::function<void(qsizetype)>& afterEach = {});
     // The picture file: the picture's path.
     Outcome writePicture(const Claim& mine, const QString& picture);
     // Bytes this folder held before (an import put back, a conflict copy kept).
     Outcome putBack(const Claim& mine, const QByteArray& bytes);
+    // A file of the data folder put back as an interrupted import found it
+    // (nothing: it did not exist). Claims are not asked: the bytes are the
+    // folder's own, from before, and the claims are those of a half-written folder.
+    static Outcome restoreFile(const QString& file, const std::optional<QByteArray>& bytes);
     // Moves a file that cannot be read out of the way (setAside).
     Outcome setAside(const Claim& mine);
     // Deletes the file; a missing file is no failure.

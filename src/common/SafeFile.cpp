@@ -1,4 +1,5 @@
 #include "SafeFile.h"
+#include "SafeFileBatch.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -108,6 +109,97 @@ WriteResult writeFileSafely(const QString& path, const QByteArray& bytes,
         return fail(errno);
     if (!file.commit())
         return {false, file.errorString()};
+    return {true, QString()};
+}
+
+WriteResult writeFilesSafely(const QList<std::pair<QString, QByteArray>>& files,
+                             const std::function<void(qsizetype)>& afterEach, qsizetype* renamed, qsizetype* failedAt)
+{
+    *renamed = 0;
+    *failedAt = 0;
+    // As a save makes them: an existing file keeps its permissions, a new one gets what the umask allows.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    QList<mode_t> modes;
+    modes.reserve(files.size());
+    // Every target checked first: a FIFO or a device is never opened, let alone replaced.
+    for (const auto& [path, bytes] : files) {
+        struct stat info {};
+        const bool exists = ::stat(QFile::encodeName(path).constData(), &info) == 0;
+        if (exists)
+            if (const QString what = notRegular(info); !what.isEmpty())
+                return {false,
+                        QStringLiteral("\"%1\" is %2, not a regular file; it is left as it is.").arg(path, what)};
+        modes << (exists ? info.st_mode & 07777 : 0666 & ~mask);
+        ++*failedAt;
+    }
+    *failedAt = 0;
+    QList<QByteArray> temporaries;
+    temporaries.reserve(files.size());
+    const auto removeTemporaries = [&temporaries] {
+        for (const QByteArray& t : std::as_const(temporaries))
+            ::unlink(t.constData());
+    };
+    // The temporaries, named as every save names its own, so that a start after a kill removes them.
+    qsizetype step = 0;
+    for (const auto& [path, bytes] : files) {
+        *failedAt = temporaries.size();
+        QByteArray name = QFile::encodeName(path) + ".XXXXXX";
+        const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+        if (fd < 0) {
+            const int error = errno;
+            removeTemporaries();
+            return {false, qt_error_string(error)};
+        }
+        temporaries << name;
+        ::fchmod(fd, modes.at(temporaries.size() - 1));
+        qsizetype at = 0;
+        int error = 0;
+        while (at < bytes.size()) {
+            const ssize_t n = ::write(fd, bytes.constData() + at, size_t(bytes.size() - at));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                error = n < 0 ? errno : ENOSPC;
+                break;
+            }
+            at += n;
+        }
+        if (::close(fd) != 0 && error == 0)
+            error = errno;
+        if (error != 0) {
+            removeTemporaries();
+            return {false, qt_error_string(error)};
+        }
+        if (afterEach)
+            afterEach(++step);
+    }
+    *failedAt = 0;
+    // One sync for all of them, instead of one a file.
+    const QByteArray folder = QFile::encodeName(QFileInfo(files.first().first).absolutePath());
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0 || ::syncfs(dir) != 0) {
+        const int error = errno;
+        if (dir >= 0)
+            ::close(dir);
+        removeTemporaries();
+        return {false, qt_error_string(error)};
+    }
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        *failedAt = i;
+        if (std::rename(temporaries.at(i).constData(), QFile::encodeName(files.at(i).first).constData()) != 0) {
+            const int error = errno;
+            temporaries = temporaries.mid(i);
+            removeTemporaries();
+            ::close(dir);
+            return {false, qt_error_string(error)};
+        }
+        *renamed = i + 1;
+        if (afterEach)
+            afterEach(++step);
+    }
+    ::fsync(dir);
+    ::close(dir);
     return {true, QString()};
 }
 

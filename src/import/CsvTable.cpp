@@ -2,6 +2,7 @@
 
 #include "RecordFile.h"
 #include "Win1252.h"
+#include "Workbook.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -221,12 +222,29 @@ private:
     QString m_error;
 };
 
+// A workbook or another binary file: a zip (.xlsx, .ods), an old Office file (.xls), or text that is mostly
+// control characters. A stray NUL in a value is not enough.
+bool binary(QByteArrayView bytes, const QString& text)
+{
+    if (bytes.startsWith("PK\x03\x04") || bytes.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
+        return true;
+    const QStringView start = QStringView(text).first(std::min(text.size(), qsizetype(65536)));
+    qsizetype controls = 0;
+    for (const QChar c : start)
+        if (c.category() == QChar::Other_Control && c != u'\t' && c != u'\r' && c != u'\n')
+            ++controls;
+    return controls > 8 && controls * 64 > start.size();
+}
+
 Result parse(QByteArrayView bytes)
 {
     if (bytes.size() > MaxFileBytes)
         return Result{std::nullopt, QStringLiteral("The file is larger than %1 MiB.").arg(MaxFileBytes >> 20)};
     QString encoding;
     const QString text = decode(bytes, &encoding);
+    if (binary(bytes, text))
+        return Result{std::nullopt, QStringLiteral("It is not a CSV file but a workbook or another binary file. Save "
+                                                   "it as CSV from your spreadsheet program.")};
     return Parser(text).run(std::move(encoding));
 }
 
@@ -242,6 +260,8 @@ Result readFile(const QString& path)
         return Result{std::nullopt, QStringLiteral("There is no such file.")};
     if (read.unreadable())
         return Result{std::nullopt, QStringLiteral("It cannot be read: %1").arg(read.error)};
+    if (Workbook::isZip(read.bytes))
+        return Workbook::read(read.bytes);
     return parse(read.bytes);
 }
 

@@ -3,6 +3,10 @@
 #include "Archive.h"
 #include "CsvExport.h"
 #include "DataFolder.h"
+#include "ImportGroups.h"
+#include "ImportJournal.h"
+#include "ImportNames.h"
+#include "ImportWords.h"
 #include "NameOrder.h"
 #include "NameRules.h"
 #include "RecordFile.h"
@@ -90,11 +94,10 @@ QString notesText(QString value)
     return value;
 }
 
-struct Row {
-    QString vehicle;
-    QString name;
-    QStringList values; // truth values as "True" / "False"
-};
+using Row = ImportGroups::Row;
+
+// Date columns by their order of day and month; a column missing is not a date column.
+using DateColumns = QHash<qsizetype, ImportDates::Order>;
 
 void setPair(QStringList* values, int first, bool firstOn)
 {
@@ -102,12 +105,13 @@ void setPair(QStringList* values, int first, bool firstOn)
     (*values)[first + 1] = firstOn ? QStringLiteral("False") : QStringLiteral("True");
 }
 
-Row rowOf(const Source& s, qsizetype r)
+Row rowOf(const Source& s, qsizetype r, const DateColumns& dates)
 {
     const Mapping& m = s.mapping;
     const CsvTable::Table& t = s.table;
     Row out;
     out.vehicle = m.vehicle;
+    out.index = r;
     out.values = QStringList(ImportMapping::valueCaptions(m.kind).size());
     const qsizetype notes = out.values.size() - 1;
     QStringList extra;
@@ -119,6 +123,9 @@ Row rowOf(const Source& s, qsizetype r)
             v = v.trimmed();
         if (v.isEmpty())
             continue;
+        if (const auto order = dates.constFind(c); order != dates.cend())
+            if (const auto date = ImportDates::read(v, *order))
+                v = ImportDates::iso(*date);
         const int target = m.columns.value(c, ImportMapping::Notes);
         const auto asNote = [&] {
             const QString header = t.headers.value(c);
@@ -214,13 +221,32 @@ public:
             return a->mapping.kind == Kind::Vehicles && b->mapping.kind != Kind::Vehicles;
         });
         for (const Source* s : sources) {
-            sample(*s);
-            for (qsizetype r = 0; r < s->table.rowCount(); ++r) {
-                const Row row = rowOf(*s, r);
-                if (s->mapping.kind == Kind::Vehicles)
-                    vehicleRow(*s, r, row);
+            const DateColumns dates = dateColumns(*s);
+            QList<Row> rows;
+            rows.reserve(s->table.rowCount());
+            for (qsizetype r = 0; r < s->table.rowCount(); ++r)
+                rows << rowOf(*s, r, dates);
+            const Kind kind = s->mapping.kind;
+            if (kind == Kind::Vehicles && !s->mapping.columns.contains(ImportMapping::Name))
+                nameVehicles(*s, &rows);
+            QList<ImportGroups::Group> groups;
+            if (kind == Kind::Vehicles || s->mapping.ownExport) {
+                for (Row& row : rows)
+                    groups << ImportGroups::Group{std::move(row), 1, kind};
+            } else {
+                const qsizetype mileage = s->mapping.columns.indexOf(3);
+                groups = ImportGroups::group(
+                    kind, rows, kind == Kind::Maintenance ? ImportWords::unitOf(s->table.headers.value(mileage)) : "");
+            }
+            rows.clear();
+            sample(*s, groups);
+            for (const ImportGroups::Group& g : std::as_const(groups)) {
+                if (g.rows > 1)
+                    m_p.grouped << g.summary();
+                if (kind == Kind::Vehicles)
+                    vehicleRow(*s, g.row.index, g.row);
                 else
-                    entryRow(*s, r, row);
+                    entryRow(*s, g.row.index, g.row);
             }
         }
         finishLists();
@@ -228,7 +254,39 @@ public:
     }
 
 private:
-    void sample(const Source& s)
+    // The order of day and month of each date column, said in the preview.
+    DateColumns dateColumns(const Source& s)
+    {
+        DateColumns dates;
+        if (s.mapping.ownExport)
+            return dates;
+        for (qsizetype c = 0; c < s.mapping.columns.size(); ++c) {
+            if (!ImportMapping::isDate(s.mapping.kind, s.mapping.columns[c]))
+                continue;
+            ImportDates::ColumnOrder order = ImportDates::columnOrder(s.table, c);
+            if (s.mapping.dateOrder)
+                order = {*s.mapping.dateOrder, -1};
+            dates.insert(c, order.order);
+            m_p.dates << QStringLiteral("%1, %2: %3")
+                             .arg(fileName(s.file), s.table.headers.value(c), ImportDates::describe(order));
+        }
+        return dates;
+    }
+
+    // A sheet of vehicles without a name column: "Make Model", with the year when two would share it.
+    void nameVehicles(const Source& s, QList<Row>* rows)
+    {
+        QList<QStringList> makeModelYear;
+        for (const Row& row : std::as_const(*rows))
+            makeModelYear << row.values.mid(0, 3);
+        const QStringList names = ImportNames::vehicleNames(makeModelYear);
+        for (qsizetype i = 0; i < rows->size(); ++i)
+            (*rows)[i].name = names[i];
+        m_p.named << QStringLiteral("%1 has no column of names: its vehicles are named by their make and model.")
+                         .arg(fileName(s.file));
+    }
+
+    void sample(const Source& s, const QList<ImportGroups::Group>& groups)
     {
         Sample sample;
         sample.file = s.file;
@@ -236,15 +294,35 @@ private:
         if (kind != Kind::Vehicles)
             sample.captions << ImportMapping::nameCaption(Kind::Vehicles);
         sample.captions << ImportMapping::nameCaption(kind) << ImportMapping::valueCaptions(kind);
-        for (qsizetype r = 0; r < std::min(qsizetype(SampleRows), s.table.rowCount()); ++r) {
-            const Row row = rowOf(s, r);
+        for (qsizetype r = 0; r < std::min(qsizetype(SampleRows), groups.size()); ++r) {
+            const Row& row = groups[r].row;
             QStringList shown;
             if (kind != Kind::Vehicles)
                 shown << row.vehicle;
-            shown << row.name << row.values;
+            shown << storable(s, row.name, [&](const QString& n) {
+                return kind == Kind::Vehicles ? VehicleFiles::maintListFile(n)
+                                              : VehicleFiles::recordFile(row.vehicle, n);
+            }) << row.values;
             sample.rows << shown;
         }
         m_p.samples << sample;
+    }
+
+    // The name a record is stored under: the user's, or the nearest that can be a file name when
+    // `name` cannot (offered in the preview), or `name`.
+    template <class FileOf> QString storable(const Source& s, const QString& name, FileOf fileOf)
+    {
+        if (const auto chosen = s.mapping.renamed.constFind(name); chosen != s.mapping.renamed.cend()) {
+            m_p.renamed.insert(name, *chosen);
+            return *chosen;
+        }
+        if (!NameRules::briefProblem(name, fileOf(name)))
+            return name;
+        QString nearest = ImportNames::nearestFileName(name);
+        if (nearest.isEmpty() || NameRules::briefProblem(nearest, fileOf(nearest)))
+            return name;
+        m_p.renamed.insert(name, nearest);
+        return nearest;
     }
 
     void skip(const Source& s, qsizetype r, const QString& name, const QString& reason)
@@ -360,7 +438,7 @@ private:
 
     void vehicleRow(const Source& s, qsizetype r, const Row& row)
     {
-        const QString& name = row.name;
+        const QString name = storable(s, row.name, [](const QString& n) { return VehicleFiles::maintListFile(n); });
         if (name.isEmpty())
             return skip(s, r, name, QStringLiteral("the vehicle's name is empty"));
         if (const auto problem = NameRules::briefProblem(name, VehicleFiles::maintListFile(name)))
@@ -375,7 +453,8 @@ private:
 
     void entryRow(const Source& s, qsizetype r, const Row& row)
     {
-        const QString& name = row.name;
+        const QString name =
+            storable(s, row.name, [&](const QString& n) { return VehicleFiles::recordFile(row.vehicle, n); });
         const bool maintenance = s.mapping.kind == Kind::Maintenance;
         if (row.vehicle.isEmpty())
             return skip(s, r, name, QStringLiteral("no vehicle is named for it"));
@@ -457,6 +536,16 @@ QString counted(int n, const char* one, const char* many)
 
 } // namespace
 
+QString printable(QString text)
+{
+    for (QChar& c : text)
+        if (c == u'\t' || c == u'\r' || c == u'\n')
+            c = u' ';
+        else if (c.category() == QChar::Other_Control)
+            c = QChar::ReplacementCharacter;
+    return text;
+}
+
 QString Preview::counts() const
 {
     return QStringLiteral("%1, %2 and %3")
@@ -475,10 +564,18 @@ QString Preview::text() const
         for (const QStringList& row : s.rows) {
             QStringList shown;
             for (const QString& v : row)
-                shown << oneLine(v);
+                shown << printable(v);
             lines << QStringLiteral("  ") + shown.join(QStringLiteral(" | "));
         }
     }
+    for (const QString& d : dates)
+        lines << QStringLiteral("Dates of %1, stored as 2028-10-03.").arg(printable(d));
+    lines << named;
+    for (auto it = renamed.cbegin(); it != renamed.cend(); ++it)
+        lines
+            << QStringLiteral("%1 cannot be a file name: stored as %2.").arg(quoted(printable(it.key())), quoted(*it));
+    for (const QString& g : grouped)
+        lines << printable(g);
     lines << QStringLiteral("To add: %1.").arg(counts());
     if (filled > 0)
         lines << QStringLiteral("%1 that exist get values in their empty fields.")
@@ -489,7 +586,8 @@ QString Preview::text() const
         lines << QStringLiteral("  %1 row %2%3: %4")
                      .arg(fileName(s.file))
                      .arg(s.row)
-                     .arg(s.name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(quoted(s.name)), s.reason);
+                     .arg(s.name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(quoted(printable(s.name))),
+                          printable(s.reason));
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -508,11 +606,12 @@ std::pair<Preview, std::optional<FileClaims>> plan(const QList<Source>& sources,
     return {std::move(p), planner.claims()};
 }
 
-RecordStore::Outcome store(RecordStore& store, const Write& w)
+// The bytes the store keeps a write as, for the note.
+QByteArray bytesOf(const Write& w)
 {
-    if (RecordStore::recordKind(w.claim.kind))
-        return store.writeRecord(w.claim, w.values);
-    return store.writeList(w.claim, w.values);
+    if (const auto kind = RecordStore::recordKind(w.claim.kind))
+        return RecordStore::recordBytes(*kind, w.values).value_or(QByteArray());
+    return RecordStore::listBytes(w.values);
 }
 
 } // namespace
@@ -545,39 +644,63 @@ Outcome run(const QList<Source>& sources, Existing existing)
         o.safetyBackup.clear();
         return o;
     }
-    // Every write asks the folder as the import leaves it, and keeps the value rule.
-    RecordStore records(std::move(*claims));
-    QList<const Write*> written;
-    for (const Write& w : std::as_const(o.done.writes)) {
-        const RecordStore::Outcome result = store(records, w);
-        if (result.status == RecordStore::Outcome::Status::Unchanged)
-            continue;
-        if (!result) {
-            // Back to the folder as it was, newest first.
-            QStringList notBack;
-            for (auto it = written.crbegin(); it != written.crend(); ++it) {
-                const Write& back = **it;
-                const bool ok =
-                    back.before ? bool(records.putBack(back.claim, *back.before)) : bool(records.remove(back.claim));
-                if (!ok)
-                    notBack << back.file();
-            }
-            o.error = QStringLiteral("\"%1\" could not be saved: %2\n\n")
-                          .arg(QDir::toNativeSeparators(result.path), result.message);
-            if (notBack.isEmpty())
-                o.error += QStringLiteral("Nothing has been imported; the records are as they were. They are also "
-                                          "in the safety backup\n\n\"%1\"")
-                               .arg(QDir::toNativeSeparators(o.safetyBackup));
-            else
-                o.error += QStringLiteral("%1 could not be put back as they were. File > Restore Data with the safety "
-                                          "backup\n\n\"%2\"\n\nputs every record back as it was before the import.")
-                               .arg(notBack.join(QStringLiteral(", ")), QDir::toNativeSeparators(o.safetyBackup));
-            return o;
-        }
-        written << &w;
-        if (g_afterWrite)
-            g_afterWrite(int(written.size()));
+    // Noted before the first write: a kill from here on is undone at the next start or command.
+    QList<ImportJournal::Entry> noted;
+    noted.reserve(o.done.writes.size());
+    for (const Write& w : std::as_const(o.done.writes))
+        noted << ImportJournal::Entry{w.file(), w.before, bytesOf(w)};
+    if (const WriteResult note = ImportJournal::begin(o.safetyBackup, noted); !note) {
+        o.error = QStringLiteral("The import could not be noted in the data folder, so nothing has been imported: "
+                                 "%1\n\nThe safety backup is kept in\n\n\"%2\"")
+                      .arg(note.error, QDir::toNativeSeparators(o.safetyBackup));
+        return o;
     }
+    if (g_afterWrite)
+        g_afterWrite(0);
+    // Every write asks the folder as the import leaves it, and keeps the value rule; all are written as
+    // one batch: every file's bytes, one sync, then the renames.
+    RecordStore records(std::move(*claims));
+    QList<RecordStore::Change> changes;
+    changes.reserve(o.done.writes.size());
+    for (const Write& w : std::as_const(o.done.writes))
+        changes << RecordStore::Change{w.claim, w.values};
+    const QList<RecordStore::Outcome> results = records.writeAll(changes, [](qsizetype step) {
+        if (g_afterWrite)
+            g_afterWrite(int(step));
+    });
+    QList<const Write*> written;
+    for (qsizetype i = 0; i < results.size(); ++i) {
+        const RecordStore::Outcome& result = results.at(i);
+        if (result.status == RecordStore::Outcome::Status::Written) {
+            written << &o.done.writes.at(i);
+            continue;
+        }
+        if (result)
+            continue;
+        // Back to the folder as it was, newest first.
+        QStringList notBack;
+        for (auto it = written.crbegin(); it != written.crend(); ++it) {
+            const Write& back = **it;
+            const bool ok =
+                back.before ? bool(records.putBack(back.claim, *back.before)) : bool(records.remove(back.claim));
+            if (!ok)
+                notBack << back.file();
+        }
+        if (notBack.isEmpty())
+            ImportJournal::finish();
+        o.error = QStringLiteral("\"%1\" could not be saved: %2\n\n")
+                      .arg(QDir::toNativeSeparators(result.path), result.message);
+        if (notBack.isEmpty())
+            o.error += QStringLiteral("Nothing has been imported; the records are as they were. They are also "
+                                      "in the safety backup\n\n\"%1\"")
+                           .arg(QDir::toNativeSeparators(o.safetyBackup));
+        else
+            o.error += QStringLiteral("%1 could not be put back as they were. File > Restore Data with the safety "
+                                      "backup\n\n\"%2\"\n\nputs every record back as it was before the import.")
+                           .arg(notBack.join(QStringLiteral(", ")), QDir::toNativeSeparators(o.safetyBackup));
+        return o;
+    }
+    ImportJournal::finish();
     o.ok = true;
     return o;
 }

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -57,7 +58,11 @@ struct Preview {
     int filled = 0;                           // records that exist, whose empty fields get values
     QList<Sample> samples;
     QList<Skipped> skipped;
-    QList<Write> writes; // records first, their lists after, the vehicle list last
+    QList<Write> writes;            // records first, their lists after, the vehicle list last
+    QStringList dates;              // how each date column is read: "log.csv, Date: day before month (as row 7 shows)"
+    QStringList grouped;            // "12 rows → Oil change, 11 earlier visits kept in its notes"
+    QStringList named;              // how vehicles without a name column are named
+    QMap<QString, QString> renamed; // names that cannot be file names -> the nearest that can
 
     // The preview as the command line prints it.
     QString text() const;
@@ -83,6 +88,9 @@ Outcome run(const QList<Source>& sources, Existing existing);
 
 // The final message for the user.
 QString outcomeText(const Outcome& outcome);
+
+// A value as it is printed: on one line, and every other control character (a NUL...) shown as �.
+QString printable(QString text);
 
 // For tests: called after each file written.
 void setAfterWriteForTests(void (*hook)(int written));

@@ -3,8 +3,10 @@
 #include "Console.h"
 #include "DataFolder.h"
 #include "Import.h"
+#include "ImportJournal.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace ImportCommand {
 
@@ -27,7 +29,8 @@ QString mappingText(const Import::Source& s)
     QStringList parts;
     for (qsizetype c = 0; c < s.mapping.columns.size(); ++c)
         parts << QStringLiteral("%1 -> %2")
-                     .arg(s.table.headers.value(c), ImportMapping::caption(s.mapping.kind, s.mapping.columns[c]));
+                     .arg(Import::printable(s.table.headers.value(c)),
+                          ImportMapping::caption(s.mapping.kind, s.mapping.columns[c]));
     return QStringLiteral("%1 (%2, separated by \"%3\") read as %4; columns: %5")
         .arg(QDir::toNativeSeparators(s.file), s.table.encoding,
              s.table.separator == u'\t' ? QStringLiteral("tab") : QString(s.table.separator),
@@ -51,6 +54,9 @@ int run(const Request& request)
     }
     if (const QString found = lock.takenOverText(); !found.isEmpty())
         print(stderr, QStringLiteral("Gearbook: %1").arg(found));
+    // An import killed half way is put back before this one plans anything.
+    if (const QString recovered = ImportJournal::recover(); !recovered.isEmpty())
+        print(stderr, QStringLiteral("Gearbook: %1").arg(recovered));
 
     QList<Import::Source> sources;
     for (const QString& file : request.files) {
@@ -63,6 +69,8 @@ int run(const Request& request)
         Import::Source s{file, std::move(*read.table), {}};
         if (auto own = ImportMapping::ownExport(s.table.headers)) {
             s.mapping = *own;
+        } else if (auto known = ImportMapping::lubeLogger(s.table.headers); known && !request.kind) {
+            s.mapping = *known;
         } else if (!request.kind) {
             print(stderr, QStringLiteral("Gearbook: \"%1\" is not a Gearbook export; say which records it holds "
                                          "with --kind vehicles, --kind maintenance or --kind parts.")
@@ -101,6 +109,17 @@ int run(const Request& request)
     print(stdout, outcome.done.text());
     print(stdout, Import::outcomeText(outcome));
     return 0;
+}
+
+void recoverUnlessInUse()
+{
+    if (!QFileInfo::exists(ImportJournal::path()) && !QFileInfo(ImportJournal::path()).isSymLink())
+        return;
+    DataFolder::Lock lock;
+    if (lock.take() != DataFolder::Lock::Result::Held)
+        return;
+    if (const QString recovered = ImportJournal::recover(); !recovered.isEmpty())
+        print(stderr, QStringLiteral("Gearbook: %1").arg(recovered));
 }
 
 } // namespace ImportCommand

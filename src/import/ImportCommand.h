@@ -25,4 +25,8 @@ struct Request {
 // done; 2 for files it cannot use as asked).
 int run(const Request& request);
 
+// Any other command: an import killed half way is put back first, with the
+// lock unless the records are in use, and told on standard error.
+void recoverUnlessInUse();
+
 } // namespace ImportCommand

@@ -1,5 +1,6 @@
 #include "ImportMapping.h"
 
+#include "ImportWords.h"
 #include "RecordCaptions.h"
 
 #include <QHash>
@@ -8,66 +9,7 @@ namespace ImportMapping {
 
 namespace {
 
-// Letters and digits only, lower case: "Odometer (km)" and "odometer km" match.
-QString normalized(QStringView header)
-{
-    QString out;
-    for (const QChar c : header)
-        if (c.isLetterOrNumber())
-            out += c.toLower();
-    return out;
-}
-
-struct Usual {
-    int target;
-    const char* names; // normalized, separated by spaces
-};
-
-// The names other programs and spreadsheets give these columns.
-const QList<Usual>& usualNames(Kind kind)
-{
-    static const QList<Usual> vehicles = {
-        {Name, "vehicle name vehiclename nickname car"},
-        {1, "make manufacturer brand"},
-        {2, "model"},
-        {3, "year modelyear"},
-        {4, "color colour"},
-        {5, "engine motor"},
-        {6, "doors"},
-        {7, "mileage odometer km miles purchasemileage startingmileage"},
-        {10, "dealer seller purchasedat purchasedfrom boughtfrom"},
-        {11, "purchasedate dateofpurchase bought"},
-        {12, "warranty"},
-        {13, "insurance insurer"},
-        {14, "insuredsince insurancedate"},
-        {17, "notes note comments comment remarks memo description"},
-        {18, "transmission gearbox"},
-        {19, "boughtas condition newused"},
-    };
-    static const QList<Usual> maintenance = {
-        {Vehicle, "vehicle car vehiclename"},
-        {Name, "description service maintenance item task work category type servicetype job name"},
-        {1, "date servicedate lastdate lastinspection datedone done"},
-        {2, "nextdate duedate nextdue next nextservice nextservicedate"},
-        {3, "odometer mileage miles km kilometers kilometres odo odometerreading"},
-        {4, "nextmileage nextodometer duemileage nextmiles nextkm"},
-        {5, "shop vendor garage location place where dealer servicedby provider station"},
-        {6, "notes note comments comment remarks memo"},
-    };
-    static const QList<Usual> parts = {
-        {Vehicle, "vehicle car vehiclename"},
-        {Name, "part partname item description component name"},
-        {1, "store shop vendor seller supplier purchasedat where"},
-        {2, "purchasedate date bought"},
-        {3, "brand manufacturer make"},
-        {4, "warranty warrantyexpires warrantyuntil"},
-        {5, "size dimensions measurements details"},
-        {6, "installed installdate installationdate"},
-        {7, "quantity qty count numberofparts ofparts pieces"},
-        {8, "notes note comments comment remarks memo"},
-    };
-    return kind == Kind::Vehicles ? vehicles : kind == Kind::Maintenance ? maintenance : parts;
-}
+using ImportWords::normalized;
 
 QStringList exportHeaders(Kind kind)
 {
@@ -83,9 +25,10 @@ QList<int> matched(Kind kind, const QStringList& headers, int* hits)
     for (const Choice& c : choices(kind))
         if (c.target >= Vehicle)
             byCaption.insert(normalized(c.caption), c.target);
-    for (const Usual& u : usualNames(kind))
-        for (const QString& name : QString::fromLatin1(u.names).split(QLatin1Char(' ')))
-            byUsual.insert(name, u.target);
+    for (const ImportWords::Word& w : ImportWords::table())
+        if (w.kind == kind)
+            for (const QString& word : w.words.split(QLatin1Char('|')))
+                byUsual.insert(normalized(word), w.target);
     QList<int> columns(headers.size(), Notes);
     QList<int> taken;
     *hits = 0;
@@ -93,7 +36,9 @@ QList<int> matched(Kind kind, const QStringList& headers, int* hits)
         for (qsizetype c = 0; c < headers.size(); ++c) {
             if (columns[c] != Notes)
                 continue;
-            const int target = table->value(normalized(headers[c]), LeftOut);
+            int target = table->value(normalized(headers[c], ImportWords::Brackets::Kept), LeftOut);
+            if (target == LeftOut)
+                target = table->value(normalized(headers[c]), LeftOut);
             if (target == LeftOut || taken.contains(target))
                 continue;
             columns[c] = target;
@@ -160,6 +105,19 @@ QList<Choice> choices(Kind kind)
     return list;
 }
 
+bool isDate(Kind kind, int target)
+{
+    switch (kind) {
+    case Kind::Vehicles:
+        return target == 11 || target == 14;
+    case Kind::Maintenance:
+        return target == 1 || target == 2;
+    case Kind::Parts:
+        return target == 2 || target == 4 || target == 6;
+    }
+    return false;
+}
+
 QString caption(Kind kind, int target)
 {
     for (const Choice& c : choices(kind))
@@ -182,6 +140,23 @@ std::optional<Mapping> ownExport(const QStringList& headers)
         for (int i = 0; i < valueCaptions(kind).size(); ++i)
             m.columns << i + 1;
         return m;
+    }
+    return std::nullopt;
+}
+
+std::optional<Mapping> lubeLogger(const QStringList& headers)
+{
+    static const QStringList services = {"Date", "Description", "Cost", "Notes", "Odometer", "Tags"};
+    static const QStringList supplies = {"Date",        "PartNumber", "PartSupplier", "PartQuantity",
+                                         "Description", "Notes",      "Cost",         "Tags"};
+    for (const auto& [kind, fixed] : {std::pair{Kind::Maintenance, &services}, std::pair{Kind::Parts, &supplies}}) {
+        if (headers.size() < fixed->size() || headers.first(fixed->size()) != *fixed)
+            continue;
+        bool extraOnly = true;
+        for (qsizetype c = fixed->size(); c < headers.size(); ++c)
+            extraOnly = extraOnly && headers[c].startsWith(QLatin1String("extrafield_"));
+        if (extraOnly)
+            return prefilled(kind, headers);
     }
     return std::nullopt;
 }

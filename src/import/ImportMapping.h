@@ -1,7 +1,9 @@
 #pragma once
 
 #include "CsvTable.h"
+#include "ImportDates.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -48,10 +50,19 @@ struct Mapping {
     QList<int> columns;     // a target per column
     QString vehicle;        // entries and parts without a vehicle column go to this vehicle
     bool ownExport = false; // Gearbook's own vehicles.csv, maintenance.csv or parts.csv
+    // The order of day and month the user chose for every date column; else each column's own.
+    std::optional<ImportDates::Order> dateOrder;
+    // Names the user gave in place of names that cannot be file names, by the name in the file.
+    QHash<QString, QString> renamed;
 };
+
+// Whether a target holds a date (a last or next inspection, a purchase...).
+bool isDate(Kind kind, int target);
 
 // Gearbook's own export, recognised by its exact headers.
 std::optional<Mapping> ownExport(const QStringList& headers);
+// LubeLogger's two exports (service records and supplies), recognised by their headers.
+std::optional<Mapping> lubeLogger(const QStringList& headers);
 // The kind whose captions and usual names the headers match best.
 Kind guessKind(const QStringList& headers);
 // A mapping pre-filled from the headers: captions first, then the usual names

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QScopeGuard>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 
 namespace {
@@ -33,7 +34,21 @@ int indexOf(Kind kind)
 frmImport::frmImport(QWidget* parent) : QDialog(parent)
 {
     setupUi(this);
+    // The first values share what room is left, so that the Field column is always in view.
     tblMapping->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tblMapping->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    tblMapping->setTextElideMode(Qt::ElideRight);
+    tblMapping->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lblNames->hide();
+    tblNames->hide();
+    connect(cboDates, &QComboBox::activated, this, &frmImport::refreshPreview);
+    connect(tblNames, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        if (!m_source || item->column() != 1)
+            return;
+        m_source->mapping.renamed.insert(tblNames->item(item->row(), 0)->data(Qt::UserRole).toString(),
+                                         item->text().trimmed());
+        refreshPreview();
+    });
     connect(cmdBrowse, &QPushButton::clicked, this, &frmImport::cmdBrowse_Click);
     connect(cboKind, &QComboBox::activated, this, &frmImport::cboKind_Click);
     connect(cboVehicle, &QComboBox::currentTextChanged, this, &frmImport::refreshPreview);
@@ -43,10 +58,12 @@ frmImport::frmImport(QWidget* parent) : QDialog(parent)
     cmdImport->setEnabled(false);
 }
 
-void frmImport::start()
+void frmImport::start(const QString& shownVehicle)
 {
     cboVehicle->clear();
     cboVehicle->addItems(VehicleFiles::LoadVehicleList());
+    // The records go to the vehicle the user is looking at, unless they choose another.
+    cboVehicle->setCurrentIndex(std::max(0, cboVehicle->findText(shownVehicle)));
     show();
     raise();
     activateWindow();
@@ -60,7 +77,8 @@ void frmImport::cmdBrowse_Click()
     if (!QFileInfo(folder).isDir())
         folder = QDir::homePath();
     const auto path = platform().openFileDialog(
-        QStringLiteral("Spreadsheet Files (*.csv;*.txt)|*.csv;*.txt|All Files (*.*)|*.*"), folder, Title);
+        QStringLiteral("Spreadsheet Files (*.csv;*.txt;*.ods;*.xlsx)|*.csv;*.txt;*.ods;*.xlsx|All Files (*.*)|*.*"),
+        folder, Title);
     if (path)
         openFile(*path);
 }
@@ -75,8 +93,10 @@ bool frmImport::openFile(const QString& path)
         return false;
     }
     Import::Source s{path, std::move(*read.table), {}};
-    const auto own = ImportMapping::ownExport(s.table.headers);
-    s.mapping = own ? *own : ImportMapping::prefilled(ImportMapping::guessKind(s.table.headers), s.table.headers);
+    auto known = ImportMapping::ownExport(s.table.headers);
+    if (!known)
+        known = ImportMapping::lubeLogger(s.table.headers);
+    s.mapping = known ? *known : ImportMapping::prefilled(ImportMapping::guessKind(s.table.headers), s.table.headers);
     m_source = std::move(s);
     txtFile->setText(QDir::toNativeSeparators(path));
     cboKind->setCurrentIndex(indexOf(m_source->mapping.kind));
@@ -123,6 +143,9 @@ Import::Source frmImport::source() const
 {
     Import::Source s = *m_source;
     s.mapping.vehicle = cboVehicle->currentText().trimmed();
+    if (cboDates->currentIndex() > 0)
+        s.mapping.dateOrder =
+            cboDates->currentIndex() == 1 ? ImportDates::Order::DayFirst : ImportDates::Order::MonthFirst;
     return s;
 }
 
@@ -137,6 +160,20 @@ void frmImport::refreshPreview()
         return;
     const Import::Preview preview = Import::preview({source()}, existingNames());
     txtPreview->setPlainText(preview.text());
+    {
+        const QSignalBlocker quiet(tblNames);
+        tblNames->setRowCount(int(preview.renamed.size()));
+        int row = 0;
+        for (auto it = preview.renamed.cbegin(); it != preview.renamed.cend(); ++it, ++row) {
+            auto* name = new QTableWidgetItem(Import::printable(it.key()));
+            name->setFlags(name->flags() & ~Qt::ItemIsEditable);
+            name->setData(Qt::UserRole, it.key());
+            tblNames->setItem(row, 0, name);
+            tblNames->setItem(row, 1, new QTableWidgetItem(*it));
+        }
+    }
+    lblNames->setVisible(!preview.renamed.isEmpty());
+    tblNames->setVisible(!preview.renamed.isEmpty());
     cmdImport->setEnabled(preview.error.isEmpty() && !preview.writes.isEmpty());
 }
 

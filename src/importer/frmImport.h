@@ -16,8 +16,8 @@ class frmImport : public QDialog, public Ui::frmImport, public SingleInstance<fr
     Q_OBJECT
 
 public:
-    // Shows the dialog and asks for a file.
-    void start();
+    // Shows the dialog, the vehicle shown in the main window chosen, and asks for a file.
+    void start(const QString& shownVehicle = QString());
     // Reads `path` and pre-fills the kind and the mapping; false, with a message, when it cannot be imported.
     bool openFile(const QString& path);
     // What the dialog would import, as it stands now.

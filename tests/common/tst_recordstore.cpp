@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 using Claim = FileClaims::Claim;
@@ -257,6 +259,69 @@ private slots:
         QCOMPARE(asked, 1);
         QCOMPARE(readAll(data + "VanOil.gbx"), QByteArray("\"1/2/2024\",\"\",\"100\",\"\",\"Shop \x94"
                                                           "B\x94\",\"a\r\nb\"\r\n"));
+    }
+
+    // Many files written as one batch keep every rule of a single write: claims asked, the value rule, the count
+    // of values, unchanged unwritten; a refusal or failure anywhere writes nothing at all, and no temporary stays.
+    void batchKeepsEveryRule_data()
+    {
+        QTest::addColumn<QString>("spoiler");
+        QTest::newRow("none") << "";
+        QTest::newRow("a file another record claims") << "claimed";
+        QTest::newRow("a wrong count of values") << "count";
+        QTest::newRow("a list that is a FIFO") << "fifo";
+        QTest::newRow("a full disk") << "full";
+    }
+    void batchKeepsEveryRule()
+    {
+        QFETCH(QString, spoiler);
+        put("MainList.gbx", RecordFile::listFile({"Van", "VanB"}));
+        put("VanMaint.gbx", RecordFile::listFile({"Oil"}));
+        put("VanOil.gbx", "\"1/2/2024\",\"\",\"100\",\"\",\"Shop\",\"a\nb\"\r\n");
+        if (spoiler == "fifo")
+            QVERIFY(::mkfifo(QFile::encodeName(data + "VanParts.gbx").constData(), 0600) == 0);
+        const QDateTime before = QFileInfo(data + "VanOil.gbx").lastModified();
+        QList<RecordStore::Change> changes = {
+            {{Claim::MaintEntry, "Van", "Oil"}, {"1/2/2024", "", "100", "", "Shop", "a\r\nb"}},
+            {{Claim::MaintEntry, "Van", "Tyres"}, {"", "", "", "", "Auto \"M\"", "x\ny"}},
+            {{Claim::MaintList, "Van", {}}, {"Oil", "Tyres"}},
+            {{Claim::PartsList, "Van", {}}, {"Belt"}},
+        };
+        if (spoiler == "claimed") // VanB's own record
+            changes << RecordStore::Change{{Claim::Part, "Van", "B"}, valuesOf(Kind::Part, "x")};
+        if (spoiler == "count")
+            changes << RecordStore::Change{{Claim::Part, "Van", "Belt"}, {"too few"}};
+        int steps = 0;
+        std::unique_ptr<FileSizeLimit> limit;
+        RecordStore store;
+        const auto outcomes = store.writeAll(changes, [&](qsizetype step) {
+            steps = int(step);
+            if (spoiler == "full" && step == 1)
+                limit = std::make_unique<FileSizeLimit>(4);
+        });
+        limit.reset();
+        QCOMPARE(QFileInfo(data + "VanOil.gbx").lastModified(), before);
+        QCOMPARE(outcomes.first().status, Status::Unchanged);
+        if (spoiler.isEmpty()) {
+            QCOMPARE(outcomes.size(), 4);
+            for (int i = 1; i < 4; ++i)
+                QCOMPARE(outcomes.at(i).status, Status::Written);
+            QCOMPARE(steps, 6); // three files, each written and then renamed
+            QCOMPARE(readAll(data + "VanTyres.gbx"),
+                     QByteArray("\"\",\"\",\"\",\"\",\"Auto \x94M\x94\",\"x\r\ny\"\r\n"));
+            QCOMPARE(RecordFile::parseListFile(readAll(data + "VanMaint.gbx")), QStringList({"Oil", "Tyres"}));
+            QCOMPARE(RecordFile::parseListFile(readAll(data + "VanParts.gbx")), QStringList({"Belt"}));
+            return;
+        }
+        QVERIFY(!outcomes.last().ok());
+        QVERIFY(!outcomes.last().message.isEmpty());
+        if (spoiler == "claimed")
+            QVERIFY(outcomes.last().refused());
+        QVERIFY(!QFileInfo::exists(data + "VanTyres.gbx"));
+        QCOMPARE(RecordFile::parseListFile(readAll(data + "VanMaint.gbx")), QStringList({"Oil"}));
+        QCOMPARE(QDir(data).entryList(QDir::Files | QDir::System | QDir::Hidden),
+                 QStringList({"MainList.gbx", "VanMaint.gbx", "VanOil.gbx"}) +
+                     (spoiler == "fifo" ? QStringList({"VanParts.gbx"}) : QStringList()));
     }
 
     // A file that is there but cannot be read is never written over; a failed

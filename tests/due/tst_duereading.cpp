@@ -63,6 +63,18 @@ private slots:
         QCOMPARE(date.value_or(QDate()), expected);
     }
 
+    // Imported dates are ISO 8601: every language reads them as the same day (two computers share the files).
+    void isoUnderEveryLanguage()
+    {
+        const QList<QLocale> all =
+            QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+        QVERIFY(all.size() > 100);
+        for (const QLocale& locale : all)
+            for (const char* text : {"2028-10-03", "2028-10-03T08:00"})
+                QVERIFY2(DueReading::readDate(QString::fromLatin1(text), locale, Today) == QDate(2028, 10, 3),
+                         qPrintable(locale.name() + " " + text));
+    }
+
     void readMileage_data()
     {
         QTest::addColumn<QString>("text");

@@ -1,7 +1,9 @@
+#include "Archive.h"
 #include "CsvExport.h"
 #include "CsvTable.h"
 #include "DataFolder.h"
 #include "Import.h"
+#include "ImportJournal.h"
 #include "RecordFile.h"
 #include "RecordStore.h"
 #include "TestEnvironment.h"
@@ -9,6 +11,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,6 +49,7 @@ Import::Source fromFile(const QString& path, Kind kind, const QString& vehicle)
 }
 
 int g_limitAfter = 0;
+int g_killAt = -1;
 std::unique_ptr<FileSizeLimit> g_limit;
 
 } // namespace
@@ -214,17 +222,165 @@ private slots:
         const QByteArray csv = "Vehicle,Service,Date\nFord,Oil,1\nFord,Brakes?,2\nFord,,3\nFord,Maint,4\n"
                                "Ford,Tyres,5\nFord,Tyres,6\n";
         const Import::Preview p = Import::preview({source("m.csv", csv, Kind::Maintenance)}, Import::Existing::Skip);
-        QCOMPARE(p.entries, 1);
+        QCOMPARE(p.entries, 2);
         QStringList reasons;
         for (const Import::Skipped& s : p.skipped)
             reasons << QString::number(s.row) + " " + s.reason;
         QCOMPARE(reasons,
                  QStringList({"2 it would share the file \"FordOil.gbx\" with the vehicle file of \"FordOil\"",
-                              "3 the name holds \u201C?\u201D, which no file name can hold", "4 the name is empty",
-                              "5 it would share the file \"FordMaint.gbx\" with the maintenance list of \"Ford\"",
-                              "7 it would share the file \"FordTyres.gbx\" with row 6 of m.csv"}));
-        QVERIFY(p.text().contains("m.csv row 3 (\u201CBrakes?\u201D)"));
+                              "4 the name is empty",
+                              "5 it would share the file \"FordMaint.gbx\" with the maintenance list of \"Ford\""}));
+        // A name no file can hold is offered as the nearest that can; two rows of a name are one entry.
+        QVERIFY2(p.text().contains("\u201CBrakes?\u201D cannot be a file name: stored as \u201CBrakes-\u201D."),
+                 qPrintable(p.text()));
+        QVERIFY(p.text().contains("2 rows \u2192 Tyres, 1 earlier visit kept in its notes"));
         QVERIFY(!QFileInfo::exists(data + "FordTyres.gbx")); // a preview writes nothing
+    }
+
+    // A log kept over fifteen years, saved by LibreOffice with German headers and dd.mm.yyyy dates, and the same
+    // in English with m/d/yyyy, each on a desktop of the other language: no row lost, the newest visit of each
+    // service gives its values, the earlier ones are in its notes; a second import adds nothing.
+    void fifteenYearLog_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("German") << "wartungsbuch.csv"
+                                << "en_US"
+                                << "\u00D6lwechsel"
+                                << QStringList(
+                                       {"2025-04-03", "", "216798", "", "Meisterbetrieb Ost", "5W-30\r\nKosten: 89,50"})
+                                << "12 rows \u2192 \u00D6lwechsel, 11 earlier visits kept in its notes";
+        QTest::newRow("English") << "service-log.csv"
+                                 << "de_DE"
+                                 << "Timing belt"
+                                 << QStringList(
+                                        {"2022-06-05", "", "113462", "173462", "Main Street Auto", "Cost: 650.00"})
+                                 << "2 rows \u2192 Timing belt, 1 earlier visit kept in its notes";
+    }
+    void fifteenYearLog()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, desktop);
+        QFETCH(QString, entry);
+        QFETCH(QStringList, values);
+        QFETCH(QString, said);
+        QLocale::setDefault(QLocale(desktop));
+        const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
+        put("MainList.gbx", RecordFile::listFile({"Golf"}));
+        const Import::Source s = fromFile(TEST_DATA "/" + file, Kind::Maintenance, "Golf");
+        QCOMPARE(ImportMapping::guessKind(s.table.headers), Kind::Maintenance);
+        QCOMPARE(s.table.rowCount(), 40);
+        const Import::Outcome o = Import::run({s}, Import::Existing::Skip);
+        QVERIFY2(o, qPrintable(o.error));
+        QCOMPARE(o.done.counts(), "0 vehicles, 8 maintenance entries and 0 parts");
+        QVERIFY(o.done.skipped.isEmpty());
+        const QString text = o.done.text();
+        QVERIFY2(text.contains(said), qPrintable(text));
+        QVERIFY2(text.contains(desktop == "en_US" ? "day before month (as row" : "month before day (as row"),
+                 qPrintable(text));
+        const auto stored = RecordFile::parseTextRecord(readAll(data + "Golf" + entry + ".gbx"), 6);
+        QVERIFY(stored);
+        // Every visit is kept, newest first, after the newest one's notes.
+        const QStringList lines = stored->at(5).split("\r\n");
+        const qsizetype earlier = said.section(' ', 0, 0).toInt() - 1;
+        const QStringList visits = lines.mid(lines.size() - earlier);
+        QStringList newest = *stored;
+        newest[5] = lines.first(lines.size() - earlier).join("\r\n");
+        QCOMPARE(newest, values);
+        QVERIFY(std::is_sorted(visits.crbegin(), visits.crend()));
+
+        const auto before = snapshot();
+        const Import::Outcome again = Import::run({s}, Import::Existing::Skip);
+        QVERIFY(again && again.safetyBackup.isEmpty());
+        QCOMPARE(snapshot(), before);
+    }
+
+    // The German log's "T\u00DCV/HU" rows: one entry under the nearest name a file can have, with the latest date.
+    void slashNameOffered()
+    {
+        put("MainList.gbx", RecordFile::listFile({"Golf"}));
+        const Import::Outcome o =
+            Import::run({fromFile(TEST_DATA "/wartungsbuch.csv", Kind::Maintenance, "Golf")}, Import::Existing::Skip);
+        QVERIFY(o);
+        QVERIFY(o.done.text().contains(
+            "\u201CT\u00DCV/HU\u201D cannot be a file name: stored as \u201CT\u00DCV-HU\u201D."));
+        QCOMPARE(RecordFile::parseTextRecord(readAll(data + "GolfT\u00DCV-HU.gbx"), 6)->first(), "2023-10-17");
+        QVERIFY(readAll(data + "GolfMaint.gbx").contains("\"T\xDCV-HU\""));
+    }
+
+    // A vehicles sheet without a name column: each vehicle named by make and model, with the year when two share.
+    void vehiclesWithoutNames()
+    {
+        const QByteArray csv = "Make,Model,Year,Colour,VIN\nVW,Golf,2012,blue,W1\nVW,Golf,2019,red,W2\n"
+                               "Ford,Focus,2015,,W3\nOpel,Astra,2008,,W4\n";
+        const Import::Outcome o = Import::run({source("v.csv", csv, Kind::Vehicles)}, Import::Existing::Skip);
+        QVERIFY2(o, qPrintable(o.error));
+        QCOMPARE(o.done.counts(), "4 vehicles, 0 maintenance entries and 0 parts");
+        QCOMPARE(RecordFile::parseListFile(readAll(data + "MainList.gbx")),
+                 QStringList({"Ford Focus", "Opel Astra", "VW Golf 2012", "VW Golf 2019"}));
+        QVERIFY(o.done.text().contains("VW Golf 2012 | VW | Golf | 2012"));
+    }
+
+    // Workbooks LibreOffice saved read as the CSV it saved of the same sheet; date cells as ISO dates.
+    void workbooksRead_data()
+    {
+        QTest::addColumn<QString>("workbook");
+        QTest::addColumn<QString>("csv");
+        QTest::addColumn<QString>("firstDate");
+        QTest::newRow("xlsx") << "wartungsbuch.xlsx"
+                              << "wartungsbuch.csv"
+                              << "21.09.2011";
+        QTest::newRow("ods") << "service-log.ods"
+                             << "service-log.csv"
+                             << "9/21/2011";
+        QTest::newRow("xlsx, date cells") << "wartungsbuch-datecells.xlsx"
+                                          << "wartungsbuch.csv"
+                                          << "2011-09-21";
+        QTest::newRow("ods, date cells") << "wartungsbuch-datecells.ods"
+                                         << "wartungsbuch.csv"
+                                         << "2011-09-21";
+    }
+    void workbooksRead()
+    {
+        QFETCH(QString, workbook);
+        QFETCH(QString, csv);
+        QFETCH(QString, firstDate);
+        const CsvTable::Result book = CsvTable::readFile(TEST_DATA "/" + workbook);
+        const CsvTable::Result text = CsvTable::readFile(TEST_DATA "/" + csv);
+        QVERIFY2(book.table, qPrintable(book.error));
+        QCOMPARE(book.table->headers, text.table->headers);
+        QCOMPARE(book.table->rowCount(), text.table->rowCount());
+        QCOMPARE(book.table->value(0, 0), firstDate);
+        for (qsizetype r = 0; r < text.table->rowCount(); ++r)
+            for (qsizetype c = 1; c < text.table->headers.size(); ++c)
+                QCOMPARE(book.table->value(r, c), text.table->value(r, c));
+    }
+
+    // What is neither CSV nor a workbook is refused with what to do; a NUL in a value is never printed.
+    void binaryRefusedControlsNotPrinted()
+    {
+        QByteArray binary = "\x7F"
+                            "ELF\x02\x01\x01";
+        for (int i = 0; i < 4096; ++i)
+            binary += char((i * 7919) % 256);
+        for (const QByteArray& bytes : {binary, QByteArray("PK\x03\x04 not really a zip")}) {
+            writeAll(env->home() + "/file.csv", bytes);
+            const QString error = CsvTable::readFile(env->home() + "/file.csv").error;
+            QVERIFY2(error.endsWith("Save it as CSV from your spreadsheet program."), qPrintable(error));
+        }
+        put("MainList.gbx", RecordFile::listFile({"Ford"}));
+        const Import::Preview p =
+            Import::preview({source("m.csv", QByteArray("Service,Notes\nOil,a\0b\x01\tc\nOil/Filter,\n", 37),
+                                    Kind::Maintenance, "Ford")},
+                            Import::Existing::Skip);
+        const QString text = p.text();
+        for (const QChar c : text)
+            QVERIFY(c == '\n' || c.category() != QChar::Other_Control);
+        QVERIFY(text.contains("a\uFFFDb\uFFFD c"));
+        QVERIFY(text.endsWith("To add: 0 vehicles, 2 maintenance entries and 0 parts."));
     }
 
     // A straight quote would end the stored text and shift every value after
@@ -308,14 +464,126 @@ private slots:
         put("MainList.gbx", RecordFile::listFile({"Ford"}));
         put("FordMaint.gbx", RecordFile::listFile({"Oil"}));
         const auto before = snapshot();
-        const Import::Outcome o =
-            Import::run({source("m.csv", "Vehicle,Service\nFord,OIL\nford,Brakes\nFord,Oil\n", Kind::Maintenance)},
-                        Import::Existing::Skip);
+        const Import::Outcome o = Import::run(
+            {source("m.csv", "Vehicle,Service,Date\nFord,OIL,2030-01-01\nford,Brakes,\nFord,Oil,2020-01-01\n",
+                    Kind::Maintenance)},
+            Import::Existing::Skip);
         QVERIFY(o);
-        QCOMPARE(o.done.skipped.size(), 3);
+        // Rows of one name (letter case aside) are one service: the newest, OIL, names it.
+        QCOMPARE(o.done.skipped.size(), 2);
         QVERIFY2(o.done.skipped[0].reason.contains("letter case"), qPrintable(o.done.skipped[0].reason));
         QVERIFY2(o.done.skipped[1].reason.contains("letter case"), qPrintable(o.done.skipped[1].reason));
         QCOMPARE(snapshot(), before);
+    }
+
+    // Killed after any write (the note, each record, each list, the last): what the next start or command
+    // finds is put back byte for byte (new files removed, changed ones from the safety backup), told, and the
+    // note is gone.
+    void killedAtEveryWriteIsPutBack()
+    {
+        put("MainList.gbx", RecordFile::listFile({"Ford"}));
+        put("FordMaint.gbx", RecordFile::listFile({"Oil"}));
+        put("FordOil.gbx", RecordFile::textRecord({"2020-01-01", "", "", "", "", ""}));
+        const QByteArray csv = "Vehicle,Service,Date,Notes\nFord,Oil,2021-01-01,n\nFord,Brakes,2022-01-01,\n"
+                               "Van,Tyres,,x\n";
+        const QList<Import::Source> sources = {source("m.csv", csv, Kind::Maintenance)};
+        const auto before = snapshot();
+        const int writes = int(Import::preview(sources, Import::Existing::FillEmpty).writes.size());
+        QVERIFY(writes >= 5); // records, both lists, the vehicle list
+        // Each file is written to a temporary, then all are renamed: a kill after each of the two.
+        for (int n = 0; n <= 2 * writes; ++n) {
+            g_killAt = n;
+            const pid_t child = ::fork();
+            if (child == 0) {
+                Import::setAfterWriteForTests([](int written) {
+                    if (written == g_killAt)
+                        ::raise(SIGKILL);
+                });
+                Import::run(sources, Import::Existing::FillEmpty);
+                ::_exit(0);
+            }
+            int status = 0;
+            QCOMPARE(::waitpid(child, &status, 0), child);
+            QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL, qPrintable(QString::number(n)));
+            QVERIFY(QFileInfo::exists(ImportJournal::path()));
+            const QString told = ImportJournal::recover();
+            QVERIFY2(told.startsWith("An import was interrupted before it was complete."), qPrintable(told));
+            QVERIFY2(told.contains("Gearbook safety backup"), qPrintable(told));
+            QCOMPARE(snapshot(), before);
+            QVERIFY(ImportJournal::recover().isEmpty());
+        }
+    }
+
+    // A file the import wrote that another program changed since is told, never written over.
+    void changedSinceIsToldNotPutBack()
+    {
+        put("MainList.gbx", RecordFile::listFile({"Ford"}));
+        put("FordMaint.gbx", RecordFile::listFile({"Oil"}));
+        const QList<Import::Source> sources = {
+            source("m.csv", "Vehicle,Service\nFord,Brakes\nFord,Tyres\n", Kind::Maintenance)};
+        const pid_t child = ::fork();
+        if (child == 0) {
+            Import::setAfterWriteForTests([](int written) {
+                if (written == 6)
+                    ::raise(SIGKILL);
+            });
+            Import::run(sources, Import::Existing::Skip);
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status));
+        put("FordTyres.gbx", RecordFile::textRecord({"mine", "", "", "", "", ""}));
+        put("FordMaint.gbx", RecordFile::listFile({"Oil", "Zz"}));
+        const auto changed = snapshot();
+        // A backup made meanwhile leaves the note out: restored, it never undoes what it holds.
+        const Backup::Outcome backup = Backup::writeBackup(data, env->home() + "/meanwhile.tar.gz");
+        QVERIFY2(backup, qPrintable(backup.error));
+        QCOMPARE(backup.leftOut.size(), 1);
+        QCOMPARE(backup.leftOut.first().name, QByteArray(ImportJournal::FileName));
+        const QString told = ImportJournal::recover();
+        QVERIFY2(told.contains("\"FordTyres.gbx\", \"FordMaint.gbx\" changed since the import"), qPrintable(told));
+        QVERIFY(!QFileInfo::exists(data + "FordBrakes.gbx"));
+        auto expected = changed;
+        expected.remove("FordBrakes.gbx");
+        expected.remove(ImportJournal::FileName);
+        QCOMPARE(snapshot(), expected);
+    }
+
+    // The note lies in a folder a sync tool fills: one that is not ours, names a file outside the folder,
+    // is too large or is no file at all is set aside and told; no record is touched.
+    void untrustedNoteSetAside_data()
+    {
+        QTest::addColumn<QByteArray>("note");
+        const QByteArray digest(64, 'a');
+        QTest::newRow("not ours") << QByteArray("hello\n");
+        QTest::newRow("outside the folder") << "Gearbook import 1\nbackup /x\n- " + digest + " ../Ford.gbx\n";
+        QTest::newRow("a path") << "Gearbook import 1\nbackup /x\n- " + digest + " sub/Ford.gbx\n";
+        QTest::newRow("not a record") << "Gearbook import 1\nbackup /x\n- " + digest + " Data.lock\n";
+        QTest::newRow("short digest") << QByteArray("Gearbook import 1\nbackup /x\n- abc Ford.gbx\n");
+        QTest::newRow("no last line break") << "Gearbook import 1\nbackup /x\n- " + digest + " Ford.gbx";
+        QTest::newRow("too large") << QByteArray();
+        QTest::newRow("a FIFO") << QByteArray();
+    }
+    void untrustedNoteSetAside()
+    {
+        QFETCH(QByteArray, note);
+        put("MainList.gbx", RecordFile::listFile({"Ford"}));
+        put("Ford.gbx", "x");
+        const QString tag = QTest::currentDataTag();
+        if (tag == "too large") {
+            QFile big(ImportJournal::path());
+            QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(ImportJournal::MaxBytes + 1));
+        } else if (tag == "a FIFO") {
+            QCOMPARE(::mkfifo(QFile::encodeName(ImportJournal::path()).constData(), 0600), 0);
+        } else {
+            put(ImportJournal::FileName, note);
+        }
+        const QString told = ImportJournal::recover();
+        QVERIFY2(told.startsWith("An import was interrupted, but its note"), qPrintable(told));
+        QVERIFY(!QFileInfo::exists(ImportJournal::path()) && !QFileInfo(ImportJournal::path()).isSymLink());
+        QCOMPARE(readAll(data + "Ford.gbx"), QByteArray("x"));
+        QVERIFY(QFileInfo(data + "MainList.gbx").isFile());
     }
 
     // A disk that fills half way through: every file written is put back, and the message names the safety backup.

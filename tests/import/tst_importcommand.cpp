@@ -1,10 +1,16 @@
+#include "CsvTable.h"
 #include "DataFolder.h"
+#include "Import.h"
 #include "RecordFile.h"
 #include "TestEnvironment.h"
 
 #include <QApplication>
 #include <QProcess>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 // `gearbook --import` as a user types it: the preview alone writes nothing,
 // --yes imports, and a data folder in use is refused with its holder named.
@@ -48,14 +54,79 @@ private slots:
         r = gearbook({"--import", csv, "--kind", "maintenance", "--vehicle", "Ford"});
         QCOMPARE(r.status, 0);
         QVERIFY2(r.out.contains("Cost -> Add to Notes"), qPrintable(r.out));
-        QVERIFY(r.out.contains("log.csv row 3 (\u201COil\u201D): it would share the file \"FordOil.gbx\" with row 2"));
+        // Two visits of one service are one entry, the earlier kept in its notes.
+        QVERIFY2(r.out.contains("2 rows \u2192 Oil, 1 earlier visit kept in its notes"), qPrintable(r.out));
         QVERIFY(r.out.contains("Nothing has been written; add --yes to import."));
         QVERIFY(!QFileInfo::exists(DataFolder::path() + "FordOil.gbx"));
 
         r = gearbook({"--import", csv, "--kind", "maintenance", "--vehicle", "Ford", "--yes"});
         QCOMPARE(r.status, 0);
         QVERIFY(r.out.contains("Imported 0 vehicles, 1 maintenance entry and 0 parts."));
-        QCOMPARE(RecordFile::parseTextRecord(readAll(DataFolder::path() + "FordOil.gbx"), 6)->last(), "Cost: 45.90");
+        QCOMPARE(RecordFile::parseTextRecord(readAll(DataFolder::path() + "FordOil.gbx"), 6)->last(),
+                 "Cost: 12\r\n2024-01-01: Cost: 45.90");
+    }
+
+    // An import killed half way: the next command that may write puts the folder back before anything else,
+    // and says so.
+    void killedImportPutBackByTheNextCommand_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("--import") << QStringList({"--import", "log.csv", "--kind", "maintenance", "--vehicle", "Ford"});
+        QTest::newRow("--export") << QStringList({"--export", "exported"});
+    }
+    void killedImportPutBackByTheNextCommand()
+    {
+        QFETCH(QStringList, arguments);
+        QDir::setCurrent(env->home());
+        const auto files = [] {
+            QMap<QString, QByteArray> all;
+            const QDir dir(DataFolder::path());
+            for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
+                all.insert(name, readAll(dir.filePath(name)));
+            return all;
+        };
+        const auto before = files();
+        CsvTable::Result read = CsvTable::readFile(env->home() + "/log.csv");
+        QVERIFY(read.table);
+        Import::Source s{"log.csv", std::move(*read.table), {}};
+        s.mapping = ImportMapping::prefilled(ImportMapping::Kind::Maintenance, s.table.headers);
+        s.mapping.vehicle = "Ford";
+        const pid_t child = ::fork();
+        if (child == 0) {
+            Import::setAfterWriteForTests([](int written) {
+                if (written == 3) // FordOil.gbx renamed, its list not yet
+                    ::raise(SIGKILL);
+            });
+            Import::run({s}, Import::Existing::Skip);
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status));
+        QVERIFY(files() != before);
+
+        const Run r = gearbook(arguments);
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.err.contains("Gearbook: An import was interrupted before it was complete."), qPrintable(r.err));
+        QCOMPARE(files(), before);
+    }
+
+    // LubeLogger's export needs no --kind; a NUL never cuts the output; a workbook is read.
+    void otherProgramsFiles()
+    {
+        writeAll(env->home() + "/lube.csv", QByteArray("Date,Description,Cost,Notes,Odometer,Tags,extrafield_Invoice\n"
+                                                       "3/14/2025,Oil change,45,full \0synthetic,51000,engine,A-17\n",
+                                                       119));
+        Run r = gearbook({"--import", env->home() + "/lube.csv", "--vehicle", "Ford"});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains("read as maintenance"), qPrintable(r.out));
+        QVERIFY(r.out.contains("full \uFFFDsynthetic"));
+        QVERIFY(r.out.contains("Nothing has been written; add --yes to import."));
+
+        r = gearbook({"--import", TEST_DATA "/wartungsbuch.xlsx", "--kind", "maintenance", "--vehicle", "Ford"});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains("(Excel workbook, first sheet"), qPrintable(r.out));
+        QVERIFY(r.out.contains("To add: 0 vehicles, 8 maintenance entries and 0 parts."));
     }
 
     void refusedWhileTheFolderIsInUse()

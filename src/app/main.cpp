@@ -5,6 +5,7 @@
 #include "Fonts.h"
 #include "Icon.h"
 #include "ImportCommand.h"
+#include "ImportJournal.h"
 #include "QuitAfterFirstPaint.h"
 #include "RaiseRunning.h"
 #include "Restore.h"

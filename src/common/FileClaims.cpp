@@ -84,7 +84,7 @@ const QHash<QString, QStringList>& FileClaims::indexOf(const QString& listFile) 
         if (const std::optional<QStringList>& list = listOf(listFile))
             for (const QString& name : *list)
                 index[name.toCaseFolded()].append(name);
-        it = m_index.insert(listFile, std::move(index));
+        it = m_index.insert(listFile, index);
     }
     return *it;
 }

@@ -1,9 +1,9 @@
 #include "BenchEnvironment.h"
 
-#include "Archive.h"
-#include "DataFolder.h"
-#include "RecordFile.h"
-#include "Restore.h"
+#include "backup/Archive.h"
+#include "backup/Restore.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
 
 #include <QDir>
 #include <QFile>

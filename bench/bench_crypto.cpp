@@ -1,5 +1,5 @@
-#include "CRijndael.h"
-#include "modCryptText.h"
+#include "crypto/CRijndael.h"
+#include "crypto/modCryptText.h"
 
 #include <QByteArray>
 #include <benchmark/benchmark.h>

@@ -1,11 +1,11 @@
 #include "BenchEnvironment.h"
 
-#include "DataFolder.h"
-#include "DueScan.h"
-#include "RecordFile.h"
-#include "SafeFile.h"
-#include "frmAutoMain.h"
-#include "frmDueMaint.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "common/SafeFile.h"
+#include "due/DueScan.h"
+#include "duewindow/frmDueMaint.h"
+#include "vehicles/frmAutoMain.h"
 
 #include <QCoreApplication>
 #include <QThreadPool>

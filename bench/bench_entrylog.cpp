@@ -1,10 +1,10 @@
 #include "BenchEnvironment.h"
 
-#include "DataFolder.h"
-#include "EntryLog.h"
-#include "NameOrder.h"
-#include "RecordFile.h"
-#include "frmAutoMain.h"
+#include "common/DataFolder.h"
+#include "common/NameOrder.h"
+#include "common/RecordFile.h"
+#include "vehicles/EntryLog.h"
+#include "vehicles/frmAutoMain.h"
 
 #include <QAction>
 #include <QLabel>

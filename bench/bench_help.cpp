@@ -1,8 +1,8 @@
 #include "BenchEnvironment.h"
 
-#include "HelpBrowser.h"
-#include "frmBrowser.h"
-#include "modGlobalVars.h"
+#include "common/modGlobalVars.h"
+#include "help/HelpBrowser.h"
+#include "help/frmBrowser.h"
 
 #include <QApplication>
 #include <QDir>

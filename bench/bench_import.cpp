@@ -1,8 +1,8 @@
 #include "BenchEnvironment.h"
 
-#include "DataFolder.h"
-#include "Import.h"
-#include "RecordFile.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "import/Import.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "BenchEnvironment.h"
 
-#include "DataFolder.h"
+#include "common/DataFolder.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 #include "BenchEnvironment.h"
 
-#include "DataFolder.h"
-#include "frmAutoMain.h"
+#include "common/DataFolder.h"
+#include "vehicles/frmAutoMain.h"
 
 #include <QRandomGenerator>
 #include <benchmark/benchmark.h>

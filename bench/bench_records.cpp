@@ -1,8 +1,8 @@
 #include "BenchEnvironment.h"
 
-#include "DataFolder.h"
-#include "RecordStore.h"
-#include "frmAutoMain.h"
+#include "common/DataFolder.h"
+#include "common/RecordStore.h"
+#include "vehicles/frmAutoMain.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,10 +1,10 @@
 #include "BenchEnvironment.h"
 
-#include "DataFolder.h"
-#include "DueCalendar.h"
-#include "RecordFile.h"
-#include "RemindCommand.h"
-#include "SafeFile.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "common/SafeFile.h"
+#include "remind/DueCalendar.h"
+#include "remind/RemindCommand.h"
 
 #include <QDir>
 #include <benchmark/benchmark.h>

@@ -1,9 +1,9 @@
 #include "BenchEnvironment.h"
 
-#include "DataFolder.h"
-#include "HistoryReport.h"
-#include "RecordFile.h"
-#include "SafeFile.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "common/SafeFile.h"
+#include "report/HistoryReport.h"
 
 #include <QDate>
 #include <QImage>

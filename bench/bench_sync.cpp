@@ -1,9 +1,9 @@
 #include "BenchEnvironment.h"
 
-#include "ConflictScan.h"
-#include "DataFolder.h"
-#include "RecordFile.h"
-#include "SafeFile.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "common/SafeFile.h"
+#include "sync/ConflictScan.h"
 
 #include <QFile>
 #include <benchmark/benchmark.h>

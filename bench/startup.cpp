@@ -8,8 +8,8 @@
 // Cases: to the login window; to the main window with the login skipped, with
 // an empty vehicle list and with 32,767 vehicles. CPU time and peak memory come
 // from wait4(), in microseconds and KiB.
-#include "CredentialStore.h"
-#include "DataFolder.h"
+#include "access/CredentialStore.h"
+#include "common/DataFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>

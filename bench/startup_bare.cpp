@@ -1,6 +1,6 @@
 // The yardstick for Gearbook's start: a bare Qt Widgets program that shows one
 // small dialog, ended after its first paint the same way Gearbook is.
-#include "QuitAfterFirstPaint.h"
+#include "common/QuitAfterFirstPaint.h"
 
 #include <QApplication>
 #include <QDialog>

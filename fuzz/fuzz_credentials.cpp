@@ -1,4 +1,4 @@
-#include "CredentialStore.h"
+#include "access/CredentialStore.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The spreadsheet reader of an import: any bytes give a table or a reason, within the caps.
-#include "CsvTable.h"
 #include "TableWithinCaps.h"
+#include "import/CsvTable.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
-#include "Win1252.h"
-#include "modCryptText.h"
+#include "common/Win1252.h"
+#include "crypto/modCryptText.h"
 
 #include <QCoreApplication>
 

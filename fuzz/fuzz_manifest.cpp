@@ -1,4 +1,4 @@
-#include "Archive.h"
+#include "backup/Archive.h"
 
 #include <cstdint>
 #include <cstdlib>

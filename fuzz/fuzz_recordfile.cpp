@@ -1,4 +1,4 @@
-#include "RecordFile.h"
+#include "common/RecordFile.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // The workbook reader of an import: any bytes give a table or a reason, within the caps.
 #include "TableWithinCaps.h"
-#include "Workbook.h"
+#include "import/Workbook.h"
 
 #include <cstddef>
 #include <cstdint>

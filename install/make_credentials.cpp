@@ -5,7 +5,7 @@
 //
 // Credential files that are already there are kept, so installing again never
 // undoes a changed login; --reset rewrites all three (for a forgotten login).
-#include "CredentialStore.h"
+#include "access/CredentialStore.h"
 
 #include <QCoreApplication>
 #include <QDir>

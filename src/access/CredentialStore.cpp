@@ -1,7 +1,7 @@
-#include "CredentialStore.h"
+#include "access/CredentialStore.h"
 
-#include "RecordFile.h"
-#include "modCryptText.h"
+#include "common/RecordFile.h"
+#include "crypto/modCryptText.h"
 
 #include <QCoreApplication>
 #include <QDir>

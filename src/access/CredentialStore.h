@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SafeFile.h"
+#include "common/SafeFile.h"
 
 #include <QByteArray>
 #include <QString>

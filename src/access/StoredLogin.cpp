@@ -1,9 +1,9 @@
-#include "StoredLogin.h"
+#include "access/StoredLogin.h"
 
-#include "CheckBoxValue.h"
-#include "CredentialStore.h"
-#include "SaveReport.h"
-#include "modGlobalVars.h"
+#include "access/CheckBoxValue.h"
+#include "access/CredentialStore.h"
+#include "common/modGlobalVars.h"
+#include "ui/SaveMessages.h"
 
 namespace StoredLogin {
 

@@ -1,15 +1,15 @@
-#include "frmChangePass.h"
+#include "access/frmChangePass.h"
 
-#include "CheckBoxValue.h"
-#include "CredentialStore.h"
-#include "Fonts.h"
-#include "LengthLimits.h"
-#include "PlatformServices.h"
-#include "SaveReport.h"
-#include "StoredLogin.h"
-#include "Win1252.h"
-#include "WindowLook.h"
-#include "modGlobalVars.h"
+#include "access/CheckBoxValue.h"
+#include "access/CredentialStore.h"
+#include "access/StoredLogin.h"
+#include "common/Win1252.h"
+#include "common/modGlobalVars.h"
+#include "ui/Fonts.h"
+#include "ui/LengthLimits.h"
+#include "ui/PlatformServices.h"
+#include "ui/SaveMessages.h"
+#include "ui/WindowLook.h"
 
 #include <QApplication>
 #include <QCloseEvent>

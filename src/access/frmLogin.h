@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SingleInstance.h"
+#include "ui/SingleInstance.h"
 #include "ui_frmLogin.h"
 
 #include <QMainWindow>

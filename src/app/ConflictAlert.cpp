@@ -1,6 +1,6 @@
-#include "ConflictAlert.h"
+#include "app/ConflictAlert.h"
 
-#include "PlatformServices.h"
+#include "ui/PlatformServices.h"
 
 #include <QApplication>
 #include <QtConcurrent/QtConcurrentRun>

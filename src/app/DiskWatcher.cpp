@@ -1,9 +1,9 @@
-#include "DiskWatcher.h"
+#include "app/DiskWatcher.h"
 
-#include "AfterFirstPaint.h"
-#include "DataFolder.h"
-#include "EntryLog.h"
-#include "frmAutoMain.h"
+#include "common/DataFolder.h"
+#include "ui/AfterFirstPaint.h"
+#include "vehicles/EntryLog.h"
+#include "vehicles/frmAutoMain.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
-#include "DueDatesMenu.h"
+#include "app/DueDatesMenu.h"
 
-#include "DueCalendar.h"
-#include "PlatformServices.h"
-#include "frmAutoMain.h"
+#include "remind/DueCalendar.h"
+#include "ui/PlatformServices.h"
+#include "vehicles/frmAutoMain.h"
 
 #include <QDir>
 #include <QFileInfo>

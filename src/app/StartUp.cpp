@@ -1,16 +1,16 @@
-#include "StartUp.h"
+#include "app/StartUp.h"
 
-#include "AfterFirstPaint.h"
-#include "ConflictAlert.h"
-#include "DataFolder.h"
-#include "DiskWatcher.h"
-#include "DueDatesMenu.h"
-#include "PlatformServices.h"
-#include "RaiseRunning.h"
-#include "frmAutoMain.h"
-#include "frmImport.h"
-#include "frmLogin.h"
-#include "frmSyncConflicts.h"
+#include "access/frmLogin.h"
+#include "app/ConflictAlert.h"
+#include "app/DiskWatcher.h"
+#include "app/DueDatesMenu.h"
+#include "app/RaiseRunning.h"
+#include "common/DataFolder.h"
+#include "importwindow/frmImport.h"
+#include "syncwindow/frmSyncConflicts.h"
+#include "ui/AfterFirstPaint.h"
+#include "ui/PlatformServices.h"
+#include "vehicles/frmAutoMain.h"
 
 #include <QApplication>
 

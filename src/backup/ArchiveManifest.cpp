@@ -1,5 +1,5 @@
-#include "Archive.h"
-#include "ArchiveParts.h"
+#include "backup/Archive.h"
+#include "backup/ArchiveParts.h"
 
 #include <QTimeZone>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Archive.h"
-#include "LibArchive.h"
+#include "backup/Archive.h"
+#include "backup/LibArchive.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>

@@ -1,6 +1,6 @@
-#include "Archive.h"
-#include "ArchiveParts.h"
-#include "SafeFile.h"
+#include "backup/Archive.h"
+#include "backup/ArchiveParts.h"
+#include "common/SafeFile.h"
 
 #include <QDir>
 #include <QFileInfo>

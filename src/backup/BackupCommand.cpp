@@ -1,11 +1,11 @@
-#include "BackupCommand.h"
+#include "backup/BackupCommand.h"
 
-#include "Archive.h"
-#include "BackupFiles.h"
-#include "Console.h"
-#include "CsvExport.h"
-#include "DataFolder.h"
-#include "Restore.h"
+#include "backup/Archive.h"
+#include "backup/BackupFiles.h"
+#include "backup/CsvExport.h"
+#include "backup/Restore.h"
+#include "common/Console.h"
+#include "common/DataFolder.h"
 
 #include <QDir>
 #include <QFileInfo>

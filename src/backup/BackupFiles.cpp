@@ -1,4 +1,4 @@
-#include "BackupFiles.h"
+#include "backup/BackupFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
-#include "CsvExport.h"
+#include "backup/CsvExport.h"
 
-#include "Archive.h"
-#include "DataFolder.h"
-#include "RecordCaptions.h"
-#include "RecordFile.h"
-#include "RecordLayout.h"
-#include "SafeFile.h"
+#include "backup/Archive.h"
+#include "common/DataFolder.h"
+#include "common/RecordCaptions.h"
+#include "common/RecordFile.h"
+#include "common/RecordLayout.h"
+#include "common/SafeFile.h"
 
 #include <QDir>
 

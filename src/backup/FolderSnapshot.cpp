@@ -1,6 +1,6 @@
-#include "Archive.h"
-#include "ArchiveParts.h"
-#include "DataFolder.h"
+#include "backup/Archive.h"
+#include "backup/ArchiveParts.h"
+#include "common/DataFolder.h"
 
 #include <QDir>
 #include <QFileInfo>

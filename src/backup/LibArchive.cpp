@@ -1,4 +1,4 @@
-#include "LibArchive.h"
+#include "backup/LibArchive.h"
 
 #ifndef GEARBOOK_LIBARCHIVE_SONAME
 #error "GEARBOOK_LIBARCHIVE_SONAME (the library's SONAME) comes from the build"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SharedLibrary.h"
+#include "common/SharedLibrary.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "Restore.h"
+#include "backup/Restore.h"
 
-#include "Archive.h"
-#include "DataFolder.h"
+#include "backup/Archive.h"
+#include "common/DataFolder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 
-#include "Commands.h"
-#include "Console.h"
-#include "DisplayCheck.h"
+#include "cli/Commands.h"
+#include "cli/DisplayCheck.h"
+#include "common/Console.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

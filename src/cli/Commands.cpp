@@ -1,11 +1,11 @@
-#include "Commands.h"
+#include "cli/Commands.h"
 
-#include "BackupCommand.h"
-#include "Console.h"
-#include "ImportCommand.h"
-#include "RemindCommand.h"
-#include "RemindSettings.h"
-#include "ReportCommand.h"
+#include "backup/BackupCommand.h"
+#include "common/Console.h"
+#include "due/RemindSettings.h"
+#include "import/ImportCommand.h"
+#include "remind/RemindCommand.h"
+#include "report/ReportCommand.h"
 
 #include <QDate>
 

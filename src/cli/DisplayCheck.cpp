@@ -1,4 +1,4 @@
-#include "DisplayCheck.h"
+#include "cli/DisplayCheck.h"
 
 #include <QByteArray>
 

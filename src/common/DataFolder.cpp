@@ -1,8 +1,8 @@
-#include "DataFolder.h"
+#include "common/DataFolder.h"
 
-#include "FileClaims.h"
+#include "common/FileClaims.h"
 
-#include "RecordFile.h"
+#include "common/RecordFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,8 +5,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "RecordFile.h"
-#include "SafeFile.h"
+#include "common/RecordFile.h"
+#include "common/SafeFile.h"
 
 #include <memory>
 #include <optional>

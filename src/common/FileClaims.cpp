@@ -1,7 +1,7 @@
-#include "FileClaims.h"
+#include "common/FileClaims.h"
 
-#include "DataFolder.h"
-#include "RecordFile.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
 
 #include <QDir>
 #include <QSet>

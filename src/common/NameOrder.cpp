@@ -1,4 +1,4 @@
-#include "NameOrder.h"
+#include "common/NameOrder.h"
 
 #include <QCollator>
 #include <QLocale>

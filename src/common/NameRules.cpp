@@ -1,8 +1,8 @@
-#include "NameRules.h"
+#include "common/NameRules.h"
 
-#include "DataFolder.h"
-#include "RecordStore.h"
-#include "Win1252.h"
+#include "common/DataFolder.h"
+#include "common/RecordStore.h"
+#include "common/Win1252.h"
 
 #include <QFile>
 

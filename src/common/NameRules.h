@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileClaims.h"
+#include "common/FileClaims.h"
 
 #include <QString>
 #include <QStringList>

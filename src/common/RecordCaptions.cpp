@@ -1,4 +1,4 @@
-#include "RecordCaptions.h"
+#include "common/RecordCaptions.h"
 
 namespace RecordCaptions {
 

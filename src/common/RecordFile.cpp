@@ -1,6 +1,6 @@
-#include "RecordFile.h"
+#include "common/RecordFile.h"
 
-#include "Win1252.h"
+#include "common/Win1252.h"
 
 #include <QFile>
 

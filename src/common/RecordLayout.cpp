@@ -1,6 +1,6 @@
-#include "RecordLayout.h"
+#include "common/RecordLayout.h"
 
-#include "RecordCaptions.h"
+#include "common/RecordCaptions.h"
 
 namespace RecordLayout {
 

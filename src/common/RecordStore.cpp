@@ -1,7 +1,7 @@
-#include "RecordStore.h"
+#include "common/RecordStore.h"
 
-#include "DataFolder.h"
-#include "SafeFileBatch.h"
+#include "common/DataFolder.h"
+#include "common/SafeFileBatch.h"
 
 #include <QFile>
 #include <QFileInfo>

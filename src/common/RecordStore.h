@@ -1,9 +1,9 @@
 #pragma once
 
-#include "FileClaims.h"
-#include "RecordFile.h"
-#include "RecordLayout.h"
-#include "SafeFile.h"
+#include "common/FileClaims.h"
+#include "common/RecordFile.h"
+#include "common/RecordLayout.h"
+#include "common/SafeFile.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,5 +1,5 @@
-#include "SafeFile.h"
-#include "SafeFileBatch.h"
+#include "common/SafeFile.h"
+#include "common/SafeFileBatch.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "SharedLibrary.h"
+#include "common/SharedLibrary.h"
 
 #include <QFile>
 

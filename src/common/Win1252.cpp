@@ -1,4 +1,4 @@
-#include "Win1252.h"
+#include "common/Win1252.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

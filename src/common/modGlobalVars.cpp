@@ -1,4 +1,4 @@
-#include "modGlobalVars.h"
+#include "common/modGlobalVars.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "CRijndael.h"
+#include "crypto/CRijndael.h"
 
 #include <algorithm>
 #include <bit>

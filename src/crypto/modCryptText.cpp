@@ -1,7 +1,7 @@
-#include "modCryptText.h"
+#include "crypto/modCryptText.h"
 
-#include "CRijndael.h"
-#include "Win1252.h"
+#include "common/Win1252.h"
+#include "crypto/CRijndael.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

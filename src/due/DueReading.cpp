@@ -1,4 +1,4 @@
-#include "DueReading.h"
+#include "due/DueReading.h"
 
 #include <QList>
 #include <QString>

@@ -1,9 +1,9 @@
-#include "DueScan.h"
+#include "due/DueScan.h"
 
-#include "DataFolder.h"
-#include "DueReading.h"
-#include "RecordFile.h"
-#include "RecordLayout.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "common/RecordLayout.h"
+#include "due/DueReading.h"
 
 #include <QSet>
 

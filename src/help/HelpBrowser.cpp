@@ -1,9 +1,9 @@
-#include "HelpBrowser.h"
+#include "help/HelpBrowser.h"
 
-#include "HelpBrowserInterface.h"
-#include "Module.h"
-#include "frmBrowser.h"
-#include "modGlobalVars.h"
+#include "common/modGlobalVars.h"
+#include "help/HelpBrowserInterface.h"
+#include "help/frmBrowser.h"
+#include "ui/Module.h"
 
 #include <QFileInfo>
 #include <QSettings>

@@ -1,4 +1,4 @@
-#include "TextHelpView.h"
+#include "help/TextHelpView.h"
 
 #include <QFileInfo>
 #include <QPalette>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HelpView.h"
+#include "help/HelpView.h"
 
 class QTextBrowser;
 

@@ -1,9 +1,9 @@
-#include "frmAutoAbout.h"
+#include "help/frmAutoAbout.h"
 
-#include "Icon.h"
-#include "PlatformServices.h"
-#include "Win1252.h"
-#include "WindowLook.h"
+#include "common/Win1252.h"
+#include "ui/Icon.h"
+#include "ui/PlatformServices.h"
+#include "ui/WindowLook.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

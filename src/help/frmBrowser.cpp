@@ -1,14 +1,14 @@
-#include "frmBrowser.h"
+#include "help/frmBrowser.h"
 
-#include "HelpBrowser.h"
-#include "HelpBrowserInterface.h"
-#include "HelpView.h"
-#include "Icon.h"
-#include "LengthLimits.h"
-#include "PlatformServices.h"
-#include "TextHelpView.h"
-#include "WindowLook.h"
-#include "modGlobalVars.h"
+#include "common/modGlobalVars.h"
+#include "help/HelpBrowser.h"
+#include "help/HelpBrowserInterface.h"
+#include "help/HelpView.h"
+#include "help/TextHelpView.h"
+#include "ui/Icon.h"
+#include "ui/LengthLimits.h"
+#include "ui/PlatformServices.h"
+#include "ui/WindowLook.h"
 
 #include <QApplication>
 #include <QCloseEvent>

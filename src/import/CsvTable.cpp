@@ -1,8 +1,8 @@
-#include "CsvTable.h"
+#include "import/CsvTable.h"
 
-#include "RecordFile.h"
-#include "Win1252.h"
-#include "Workbook.h"
+#include "common/RecordFile.h"
+#include "common/Win1252.h"
+#include "import/Workbook.h"
 
 #include <QFileInfo>
 #include <QLocale>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CsvTable.h"
-#include "FileClaims.h"
-#include "ImportMapping.h"
-#include "RecordStore.h"
+#include "common/FileClaims.h"
+#include "common/RecordStore.h"
+#include "import/CsvTable.h"
+#include "import/ImportMapping.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,9 +1,9 @@
-#include "ImportCommand.h"
+#include "import/ImportCommand.h"
 
-#include "Console.h"
-#include "DataFolder.h"
-#include "Import.h"
-#include "ImportJournal.h"
+#include "common/Console.h"
+#include "common/DataFolder.h"
+#include "import/Import.h"
+#include "import/ImportJournal.h"
 
 #include <QDir>
 #include <QFileInfo>

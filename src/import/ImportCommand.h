@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ImportMapping.h"
+#include "import/ImportMapping.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "ImportDates.h"
+#include "import/ImportDates.h"
 
 #include <QHash>
 #include <QList>

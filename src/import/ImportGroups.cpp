@@ -1,4 +1,4 @@
-#include "ImportGroups.h"
+#include "import/ImportGroups.h"
 
 #include <QDate>
 #include <QHash>

@@ -1,10 +1,10 @@
-#include "ImportJournal.h"
+#include "import/ImportJournal.h"
 
-#include "Archive.h"
-#include "DataFolder.h"
-#include "Import.h"
-#include "RecordFile.h"
-#include "RecordStore.h"
+#include "backup/Archive.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "common/RecordStore.h"
+#include "import/Import.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "ImportMapping.h"
+#include "import/ImportMapping.h"
 
-#include "ImportWords.h"
-#include "RecordCaptions.h"
+#include "common/RecordCaptions.h"
+#include "import/ImportWords.h"
 
 #include <QHash>
 

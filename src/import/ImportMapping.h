@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CsvTable.h"
-#include "ImportDates.h"
+#include "import/CsvTable.h"
+#include "import/ImportDates.h"
 
 #include <QHash>
 #include <QList>

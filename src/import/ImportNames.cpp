@@ -1,6 +1,6 @@
-#include "ImportNames.h"
+#include "import/ImportNames.h"
 
-#include "Win1252.h"
+#include "common/Win1252.h"
 
 #include <QHash>
 

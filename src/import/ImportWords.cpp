@@ -1,4 +1,4 @@
-#include "ImportWords.h"
+#include "import/ImportWords.h"
 
 namespace ImportWords {
 

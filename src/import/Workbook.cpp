@@ -1,6 +1,6 @@
-#include "Workbook.h"
+#include "import/Workbook.h"
 
-#include "LibArchive.h"
+#include "backup/LibArchive.h"
 
 #include <QDate>
 #include <QHash>

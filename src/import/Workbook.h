@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CsvTable.h"
+#include "import/CsvTable.h"
 
 #include <QByteArrayView>
 

@@ -1,7 +1,7 @@
-#include "ShellLink.h"
+#include "linksmith/ShellLink.h"
 
-#include "AppId.h"
-#include "SafeFile.h"
+#include "common/AppId.h"
+#include "common/SafeFile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
-#include "frmLinksmith.h"
+#include "linksmith/frmLinksmith.h"
 
-#include "DataFolder.h"
-#include "LengthLimits.h"
-#include "PlatformServices.h"
-#include "ProgramEnd.h"
-#include "ShellLink.h"
-#include "WindowLook.h"
+#include "common/DataFolder.h"
+#include "linksmith/ShellLink.h"
+#include "ui/LengthLimits.h"
+#include "ui/PlatformServices.h"
+#include "ui/ProgramEnd.h"
+#include "ui/WindowLook.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
-#include "AppId.h"
-#include "Fonts.h"
-#include "Icon.h"
-#include "WindowLook.h"
-#include "frmLinksmith.h"
-#include "modGlobalVars.h"
+#include "common/AppId.h"
+#include "common/modGlobalVars.h"
+#include "linksmith/frmLinksmith.h"
+#include "ui/Fonts.h"
+#include "ui/Icon.h"
+#include "ui/WindowLook.h"
 
 #include <QApplication>
 #include <QByteArrayView>

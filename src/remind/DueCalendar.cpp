@@ -1,7 +1,7 @@
-#include "DueCalendar.h"
+#include "remind/DueCalendar.h"
 
-#include "LibIcal.h"
-#include "SafeFile.h"
+#include "common/SafeFile.h"
+#include "remind/LibIcal.h"
 
 #include <QCryptographicHash>
 #include <QLocale>

@@ -1,4 +1,4 @@
-#include "DueLines.h"
+#include "remind/DueLines.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DueScan.h"
+#include "due/DueScan.h"
 
 #include <QDate>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "LibIcal.h"
+#include "remind/LibIcal.h"
 
 #ifndef GEARBOOK_LIBICAL_SONAME
 #error "GEARBOOK_LIBICAL_SONAME (the library's SONAME) comes from the build"

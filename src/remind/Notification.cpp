@@ -1,6 +1,6 @@
-#include "Notification.h"
+#include "remind/Notification.h"
 
-#include "AppId.h"
+#include "common/AppId.h"
 
 #include <QDBusMessage>
 #include <QDBusReply>

@@ -1,13 +1,13 @@
-#include "RemindCommand.h"
+#include "remind/RemindCommand.h"
 
-#include "Console.h"
-#include "DueCalendar.h"
-#include "DueLines.h"
-#include "Notification.h"
-#include "RecordFile.h"
-#include "RemindSettings.h"
-#include "ReminderTimer.h"
-#include "SafeFile.h"
+#include "common/Console.h"
+#include "common/RecordFile.h"
+#include "common/SafeFile.h"
+#include "due/RemindSettings.h"
+#include "remind/DueCalendar.h"
+#include "remind/DueLines.h"
+#include "remind/Notification.h"
+#include "remind/ReminderTimer.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReminderTimer.h"
+#include "remind/ReminderTimer.h"
 
 #include <QDate>
 #include <QString>

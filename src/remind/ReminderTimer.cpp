@@ -1,8 +1,8 @@
-#include "ReminderTimer.h"
+#include "remind/ReminderTimer.h"
 
-#include "AppId.h"
-#include "DataFolder.h"
-#include "SafeFile.h"
+#include "common/AppId.h"
+#include "common/DataFolder.h"
+#include "common/SafeFile.h"
 
 #include <QDir>
 #include <QFile>

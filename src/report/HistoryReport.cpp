@@ -1,10 +1,10 @@
-#include "HistoryReport.h"
-#include "MileageChart.h"
-#include "PageFlow.h"
-#include "ReportStyle.h"
+#include "report/HistoryReport.h"
+#include "report/MileageChart.h"
+#include "report/PageFlow.h"
+#include "report/ReportStyle.h"
 
-#include "RecordCaptions.h"
-#include "SafeFile.h"
+#include "common/RecordCaptions.h"
+#include "common/SafeFile.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>

@@ -1,5 +1,5 @@
-#include "MileageChart.h"
-#include "ReportStyle.h"
+#include "report/MileageChart.h"
+#include "report/ReportStyle.h"
 
 #include <QPainter>
 #include <QPainterPath>

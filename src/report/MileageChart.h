@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VehicleHistory.h"
+#include "report/VehicleHistory.h"
 
 #include <QList>
 #include <QLocale>

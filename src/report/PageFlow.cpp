@@ -1,4 +1,4 @@
-#include "PageFlow.h"
+#include "report/PageFlow.h"
 
 #include <QFontMetricsF>
 #include <QTextOption>

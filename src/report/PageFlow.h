@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ReportStyle.h"
-#include "VehicleHistory.h"
+#include "report/ReportStyle.h"
+#include "report/VehicleHistory.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,7 +1,7 @@
-#include "ReportCommand.h"
+#include "report/ReportCommand.h"
 
-#include "Console.h"
-#include "HistoryReport.h"
+#include "common/Console.h"
+#include "report/HistoryReport.h"
 
 #include <QDir>
 

@@ -1,11 +1,11 @@
-#include "VehicleHistory.h"
+#include "report/VehicleHistory.h"
 
-#include "DataFolder.h"
-#include "DueReading.h"
-#include "NameOrder.h"
-#include "RecordCaptions.h"
-#include "RecordFile.h"
-#include "RecordLayout.h"
+#include "common/DataFolder.h"
+#include "common/NameOrder.h"
+#include "common/RecordCaptions.h"
+#include "common/RecordFile.h"
+#include "common/RecordLayout.h"
+#include "due/DueReading.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "ConflictName.h"
+#include "sync/ConflictName.h"
 
 #include <QDateTime>
 #include <QRegularExpression>

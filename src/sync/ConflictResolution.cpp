@@ -1,11 +1,11 @@
-#include "ConflictResolution.h"
+#include "sync/ConflictResolution.h"
 
-#include "Archive.h"
-#include "DataFolder.h"
-#include "FileClaims.h"
-#include "NameOrder.h"
-#include "RecordStore.h"
-#include "Restore.h"
+#include "backup/Archive.h"
+#include "backup/Restore.h"
+#include "common/DataFolder.h"
+#include "common/FileClaims.h"
+#include "common/NameOrder.h"
+#include "common/RecordStore.h"
 
 #include <QDir>
 #include <QFile>

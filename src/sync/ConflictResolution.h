@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ConflictScan.h"
+#include "sync/ConflictScan.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
-#include "ConflictScan.h"
+#include "sync/ConflictScan.h"
 
-#include "ConflictName.h"
-#include "DataFolder.h"
-#include "RecordCaptions.h"
+#include "common/DataFolder.h"
+#include "common/RecordCaptions.h"
+#include "sync/ConflictName.h"
 
 #include <QFile>
 #include <QHash>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecordFile.h"
+#include "common/RecordFile.h"
 
 #include <QDateTime>
 #include <QList>

@@ -1,7 +1,7 @@
-#include "FieldMerge.h"
+#include "sync/FieldMerge.h"
 
-#include "NameOrder.h"
-#include "RecordFile.h"
+#include "common/NameOrder.h"
+#include "common/RecordFile.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "LengthLimits.h"
+#include "ui/LengthLimits.h"
 
 #include <QLineEdit>
 

@@ -1,4 +1,4 @@
-#include "MenuShortcutFilter.h"
+#include "ui/MenuShortcutFilter.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "Module.h"
+#include "ui/Module.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
-#include "PlatformServices.h"
+#include "ui/PlatformServices.h"
 
-#include "Module.h"
-#include "PrinterInterface.h"
-#include "modGlobalVars.h"
+#include "common/modGlobalVars.h"
+#include "ui/Module.h"
+#include "ui/PrinterInterface.h"
 
 #include <QApplication>
 #include <QFileDialog>

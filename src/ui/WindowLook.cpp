@@ -1,6 +1,6 @@
-#include "WindowLook.h"
+#include "ui/WindowLook.h"
 
-#include "Icon.h"
+#include "ui/Icon.h"
 
 #include <QAbstractButton>
 #include <QApplication>

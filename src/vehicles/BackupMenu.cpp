@@ -1,19 +1,19 @@
 // File > "Back Up Data...", "Restore Data..." and "Export to CSV...": the
 // dialogs and messages around the backup library, which does the work.
 
-#include "Archive.h"
-#include "BackupFiles.h"
-#include "CsvExport.h"
-#include "DataFolder.h"
-#include "EntryLog.h"
-#include "PlatformServices.h"
-#include "Restore.h"
-#include "VehicleInfoPage.h"
-#include "VehicleList.h"
-#include "frmAutoMain.h"
-#include "frmAutoPic.h"
-#include "frmDueMaint.h"
-#include "frmRestoreData.h"
+#include "backup/Archive.h"
+#include "backup/BackupFiles.h"
+#include "backup/CsvExport.h"
+#include "backup/Restore.h"
+#include "common/DataFolder.h"
+#include "duewindow/frmDueMaint.h"
+#include "ui/PlatformServices.h"
+#include "vehicles/EntryLog.h"
+#include "vehicles/VehicleInfoPage.h"
+#include "vehicles/VehicleList.h"
+#include "vehicles/frmAutoMain.h"
+#include "vehicles/frmAutoPic.h"
+#include "vehicles/frmRestoreData.h"
 
 #include <QDate>
 #include <QDir>

@@ -1,13 +1,13 @@
-#include "EntryLog.h"
+#include "vehicles/EntryLog.h"
 
-#include "DataFolder.h"
-#include "FieldGuard.h"
-#include "NameOrder.h"
-#include "NameRules.h"
-#include "PlatformServices.h"
-#include "RecordFile.h"
-#include "RecordSave.h"
-#include "SaveReport.h"
+#include "common/DataFolder.h"
+#include "common/NameOrder.h"
+#include "common/NameRules.h"
+#include "common/RecordFile.h"
+#include "ui/PlatformServices.h"
+#include "ui/SaveMessages.h"
+#include "vehicles/FieldGuard.h"
+#include "vehicles/RecordSave.h"
 
 #include <QAction>
 #include <QApplication>

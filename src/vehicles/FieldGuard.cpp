@@ -1,4 +1,4 @@
-#include "FieldGuard.h"
+#include "vehicles/FieldGuard.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

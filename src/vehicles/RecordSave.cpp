@@ -1,11 +1,11 @@
-#include "RecordSave.h"
+#include "vehicles/RecordSave.h"
 
-#include "DataFolder.h"
-#include "FieldGuard.h"
-#include "NameOrder.h"
-#include "PlatformServices.h"
-#include "RecordFile.h"
-#include "SaveReport.h"
+#include "common/DataFolder.h"
+#include "common/NameOrder.h"
+#include "common/RecordFile.h"
+#include "ui/PlatformServices.h"
+#include "ui/SaveMessages.h"
+#include "vehicles/FieldGuard.h"
 
 #include <QAbstractButton>
 #include <QDir>

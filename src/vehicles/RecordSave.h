@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FieldMerge.h"
-#include "FileClaims.h"
-#include "RecordStore.h"
+#include "common/FileClaims.h"
+#include "common/RecordStore.h"
+#include "sync/FieldMerge.h"
 
 #include <QList>
 #include <QString>

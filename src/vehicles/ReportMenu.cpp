@@ -2,12 +2,12 @@
 // messages around the report library, which reads the records and writes the
 // PDF, and around the printer, or a PDF of the page when there is none.
 
-#include "BackupFiles.h"
-#include "HistoryReport.h"
-#include "PlatformServices.h"
-#include "SafeFile.h"
-#include "SaveReport.h"
-#include "frmAutoMain.h"
+#include "backup/BackupFiles.h"
+#include "common/SafeFile.h"
+#include "report/HistoryReport.h"
+#include "ui/PlatformServices.h"
+#include "ui/SaveMessages.h"
+#include "vehicles/frmAutoMain.h"
 
 #include <QBuffer>
 #include <QDir>

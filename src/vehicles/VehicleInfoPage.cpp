@@ -1,10 +1,10 @@
-#include "VehicleInfoPage.h"
+#include "vehicles/VehicleInfoPage.h"
 
-#include "DataFolder.h"
-#include "FieldGuard.h"
-#include "RecordFile.h"
-#include "RecordSave.h"
-#include "SaveReport.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "ui/SaveMessages.h"
+#include "vehicles/FieldGuard.h"
+#include "vehicles/RecordSave.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

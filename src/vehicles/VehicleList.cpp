@@ -1,11 +1,11 @@
-#include "VehicleList.h"
+#include "vehicles/VehicleList.h"
 
-#include "DataFolder.h"
-#include "NameOrder.h"
-#include "NameRules.h"
-#include "PlatformServices.h"
-#include "RecordSave.h"
-#include "SaveReport.h"
+#include "common/DataFolder.h"
+#include "common/NameOrder.h"
+#include "common/NameRules.h"
+#include "ui/PlatformServices.h"
+#include "ui/SaveMessages.h"
+#include "vehicles/RecordSave.h"
 
 #include <QComboBox>
 #include <QListView>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FileClaims.h"
-#include "RecordStore.h"
+#include "common/FileClaims.h"
+#include "common/RecordStore.h"
 
 #include <QObject>
 #include <QString>

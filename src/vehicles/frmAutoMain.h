@@ -1,9 +1,9 @@
 #pragma once
 
-#include "FieldMerge.h"
-#include "FileClaims.h"
-#include "RecordStore.h"
-#include "SingleInstance.h"
+#include "common/FileClaims.h"
+#include "common/RecordStore.h"
+#include "sync/FieldMerge.h"
+#include "ui/SingleInstance.h"
 #include "ui_frmAutoMain.h"
 
 #include <QHash>

@@ -1,13 +1,13 @@
-#include "frmAutoPic.h"
+#include "vehicles/frmAutoPic.h"
 
-#include "DataFolder.h"
-#include "PlatformServices.h"
-#include "RecordFile.h"
-#include "RecordSave.h"
-#include "SaveReport.h"
-#include "Win1252.h"
-#include "WindowLook.h"
-#include "modGlobalVars.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "common/Win1252.h"
+#include "common/modGlobalVars.h"
+#include "ui/PlatformServices.h"
+#include "ui/SaveMessages.h"
+#include "ui/WindowLook.h"
+#include "vehicles/RecordSave.h"
 
 #include <QCloseEvent>
 #include <QDir>

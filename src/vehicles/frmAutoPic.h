@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FileClaims.h"
-#include "RecordStore.h"
-#include "SingleInstance.h"
+#include "common/FileClaims.h"
+#include "common/RecordStore.h"
+#include "ui/SingleInstance.h"
 #include "ui_frmAutoPic.h"
 
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "frmRestoreData.h"
+#include "vehicles/frmRestoreData.h"
 
 #include <QLocale>
 #include <QPushButton>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Restore.h"
-#include "SingleInstance.h"
+#include "backup/Restore.h"
+#include "ui/SingleInstance.h"
 #include "ui_frmRestoreData.h"
 
 #include <QDialog>

@@ -1,14 +1,14 @@
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
-#include "frmAutoAbout.h"
-#include "frmAutoMain.h"
-#include "frmAutoPic.h"
-#include "frmBrowser.h"
-#include "frmChangePass.h"
-#include "frmDueMaint.h"
-#include "frmLinksmith.h"
-#include "frmLogin.h"
-#include "frmSyncConflicts.h"
+#include "access/frmChangePass.h"
+#include "access/frmLogin.h"
+#include "duewindow/frmDueMaint.h"
+#include "help/frmAutoAbout.h"
+#include "help/frmBrowser.h"
+#include "linksmith/frmLinksmith.h"
+#include "syncwindow/frmSyncConflicts.h"
+#include "vehicles/frmAutoMain.h"
+#include "vehicles/frmAutoPic.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -19,7 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QtTest>
+#include <QTest>
 
 // What a screen reader announces: every input, list, button and picture of
 // every window of both programs has a name.

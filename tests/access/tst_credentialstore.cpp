@@ -1,14 +1,14 @@
-#include "CredentialStore.h"
-#include "DataFolder.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
+#include "access/CredentialStore.h"
+#include "common/DataFolder.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QtTest>
+#include <QTest>
 
 using namespace CredentialStore;
 

@@ -1,21 +1,21 @@
-#include "CredentialStore.h"
-#include "ProgramEnd.h"
 #include "ScriptedPlatform.h"
-#include "StartUp.h"
 #include "TestEnvironment.h"
-#include "frmAutoAbout.h"
-#include "frmAutoMain.h"
-#include "frmBrowser.h"
-#include "frmChangePass.h"
-#include "frmLogin.h"
-#include "modGlobalVars.h"
+#include "access/CredentialStore.h"
+#include "access/frmChangePass.h"
+#include "access/frmLogin.h"
+#include "app/StartUp.h"
+#include "common/modGlobalVars.h"
+#include "help/frmAutoAbout.h"
+#include "help/frmBrowser.h"
+#include "ui/ProgramEnd.h"
+#include "vehicles/frmAutoMain.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QSignalSpy>
-#include <QtTest>
+#include <QTest>
 #include <qpa/qwindowsysteminterface.h>
 
 #include <csignal>

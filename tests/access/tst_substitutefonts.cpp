@@ -1,14 +1,14 @@
-#include "Fonts.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
-#include "frmAutoMain.h"
-#include "frmChangePass.h"
-#include "frmLogin.h"
+#include "access/frmChangePass.h"
+#include "access/frmLogin.h"
+#include "ui/Fonts.h"
+#include "vehicles/frmAutoMain.h"
 
 #include <QApplication>
 #include <QFontInfo>
 #include <QLabel>
-#include <QtTest>
+#include <QTest>
 
 #include <memory>
 

@@ -1,7 +1,9 @@
 #include "../vehicles/MainWindowFixture.h"
-#include "DiskWatcher.h"
-#include "EntryLog.h"
-#include "SafeFile.h"
+#include "app/DiskWatcher.h"
+#include "common/SafeFile.h"
+#include "vehicles/EntryLog.h"
+
+#include <QSignalSpy>
 
 // The shown vehicle's files and the vehicle list, changed on disk by a sync
 // tool while the window shows them.

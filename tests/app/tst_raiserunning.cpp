@@ -1,10 +1,10 @@
-#include "DataFolder.h"
-#include "RaiseRunning.h"
 #include "TestEnvironment.h"
+#include "app/RaiseRunning.h"
+#include "common/DataFolder.h"
 
 #include <QApplication>
 #include <QProcess>
-#include <QtTest>
+#include <QTest>
 
 // A second start of the real program while this process holds the data folder.
 class TestRaiseRunning : public QObject {

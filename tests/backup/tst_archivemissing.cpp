@@ -1,16 +1,16 @@
 // An archive library that cannot be had: either no such file, or a library
 // without its functions. A process of its own, so that its first load is the
 // one that fails.
-#include "Archive.h"
-#include "CsvExport.h"
-#include "LibArchive.h"
-#include "RecordFile.h"
-#include "Restore.h"
 #include "TestEnvironment.h"
+#include "backup/Archive.h"
+#include "backup/CsvExport.h"
+#include "backup/LibArchive.h"
+#include "backup/Restore.h"
+#include "common/RecordFile.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

@@ -1,13 +1,13 @@
-#include "Archive.h"
-#include "Restore.h"
 #include "TestEnvironment.h"
+#include "backup/Archive.h"
+#include "backup/Restore.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
-#include <QtTest>
+#include <QTest>
 
 #include <archive.h>
 #include <archive_entry.h>

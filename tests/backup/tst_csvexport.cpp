@@ -1,12 +1,12 @@
-#include "CsvExport.h"
-#include "DataFolder.h"
-#include "RecordFile.h"
 #include "TestEnvironment.h"
+#include "backup/CsvExport.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

@@ -1,16 +1,17 @@
-#include "DataFolder.h"
-#include "RecordFile.h"
-#include "SafeFile.h"
-#include "SaveReport.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
+#include "app/LockMessages.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "common/SafeFile.h"
+#include "ui/SaveMessages.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSysInfo>
-#include <QtTest>
+#include <QTest>
 
 #include <fcntl.h>
 #include <sys/file.h>

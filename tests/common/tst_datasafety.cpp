@@ -1,14 +1,14 @@
-#include "DataFolder.h"
-#include "RecordFile.h"
-#include "SafeFile.h"
 #include "TestEnvironment.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "common/SafeFile.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QtTest>
+#include <QTest>
 
 #include <sys/socket.h>
 #include <sys/stat.h>

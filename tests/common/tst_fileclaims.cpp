@@ -1,9 +1,9 @@
-#include "DataFolder.h"
-#include "FileClaims.h"
 #include "TestEnvironment.h"
+#include "common/DataFolder.h"
+#include "common/FileClaims.h"
 
 #include <QDir>
-#include <QtTest>
+#include <QTest>
 
 // Which records claim a file: every way old names can make two records one file.
 class TestFileClaims : public QObject {

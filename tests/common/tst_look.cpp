@@ -1,10 +1,11 @@
 #include "MappedLibrary.h"
-#include "NameOrder.h"
 #include "TestEnvironment.h"
-#include "WindowLook.h"
+#include "common/NameOrder.h"
+#include "ui/WindowLook.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCollator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -12,8 +13,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QTest>
 #include <QToolButton>
-#include <QtTest>
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
-#include "RecordFile.h"
 #include "TestEnvironment.h"
-#include "Win1252.h"
+#include "common/RecordFile.h"
+#include "common/Win1252.h"
 
 #include <QApplication>
-#include <QtTest>
+#include <QTest>
 
 using namespace RecordFile;
 

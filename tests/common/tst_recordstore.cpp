@@ -1,9 +1,9 @@
-#include "DataFolder.h"
-#include "RecordStore.h"
 #include "TestEnvironment.h"
+#include "common/DataFolder.h"
+#include "common/RecordStore.h"
 
 #include <QDir>
-#include <QtTest>
+#include <QTest>
 
 #include <sys/stat.h>
 

@@ -1,8 +1,8 @@
 #include "TestEnvironment.h"
-#include "Win1252.h"
+#include "common/Win1252.h"
 
 #include <QApplication>
-#include <QtTest>
+#include <QTest>
 
 class TestWin1252 : public QObject {
     Q_OBJECT

@@ -1,10 +1,10 @@
 #include "CipherVectors.h"
 #include "TestEnvironment.h"
-#include "Win1252.h"
-#include "modCryptText.h"
+#include "common/Win1252.h"
+#include "crypto/modCryptText.h"
 
 #include <QApplication>
-#include <QtTest>
+#include <QTest>
 
 using namespace modCryptText;
 

@@ -1,10 +1,10 @@
-#include "CRijndael.h"
 #include "CipherVectors.h"
 #include "TestEnvironment.h"
+#include "crypto/CRijndael.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
-#include <QtTest>
+#include <QTest>
 
 #include <functional>
 

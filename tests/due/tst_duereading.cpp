@@ -1,7 +1,7 @@
-#include "DueReading.h"
 #include "TestEnvironment.h"
+#include "due/DueReading.h"
 
-#include <QtTest>
+#include <QTest>
 
 // Free-text next-inspection dates and mileages, as users type them.
 class TestDueReading : public QObject {

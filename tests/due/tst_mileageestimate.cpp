@@ -1,9 +1,9 @@
-#include "DueScan.h"
 #include "SampleData.h"
 #include "TestEnvironment.h"
-#include "frmDueMaint.h"
+#include "due/DueScan.h"
+#include "duewindow/frmDueMaint.h"
 
-#include <QtTest>
+#include <QTest>
 
 // The day a mileage-planned entry should come due, from the vehicle's own
 // history: a steady history gives one, too little or a mileage that goes

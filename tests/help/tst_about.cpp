@@ -1,8 +1,8 @@
-#include "frmAutoAbout.h"
+#include "help/frmAutoAbout.h"
 
-#include "Icon.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
+#include "ui/Icon.h"
 
 #include <QApplication>
 #include <QDir>

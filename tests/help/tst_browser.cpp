@@ -1,15 +1,15 @@
-#include "frmAutoAbout.h"
-#include "frmAutoMain.h"
-#include "frmBrowser.h"
-#include "frmLogin.h"
+#include "access/frmLogin.h"
+#include "help/frmAutoAbout.h"
+#include "help/frmBrowser.h"
+#include "vehicles/frmAutoMain.h"
 
-#include "HelpBrowser.h"
-#include "HelpView.h"
 #include "MappedLibrary.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
 #include "WebEngineProbe.h"
-#include "modGlobalVars.h"
+#include "common/modGlobalVars.h"
+#include "help/HelpBrowser.h"
+#include "help/HelpView.h"
 
 #include <QApplication>
 #include <QGroupBox>

@@ -1,12 +1,12 @@
-#include "HelpBrowser.h"
-#include "HelpView.h"
 #include "MappedLibrary.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
-#include "frmAutoMain.h"
-#include "frmBrowser.h"
-#include "frmLogin.h"
-#include "modGlobalVars.h"
+#include "access/frmLogin.h"
+#include "common/modGlobalVars.h"
+#include "help/HelpBrowser.h"
+#include "help/HelpView.h"
+#include "help/frmBrowser.h"
+#include "vehicles/frmAutoMain.h"
 
 #include <QApplication>
 #include <QDir>

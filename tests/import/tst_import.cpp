@@ -1,16 +1,16 @@
-#include "Archive.h"
-#include "CsvExport.h"
-#include "CsvTable.h"
-#include "DataFolder.h"
-#include "Import.h"
-#include "ImportJournal.h"
-#include "RecordFile.h"
-#include "RecordStore.h"
 #include "TestEnvironment.h"
+#include "backup/Archive.h"
+#include "backup/CsvExport.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "common/RecordStore.h"
+#include "import/CsvTable.h"
+#include "import/Import.h"
+#include "import/ImportJournal.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QtTest>
+#include <QTest>
 
 #include <csignal>
 #include <sys/stat.h>

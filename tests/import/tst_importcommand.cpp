@@ -1,12 +1,12 @@
-#include "CsvTable.h"
-#include "DataFolder.h"
-#include "Import.h"
-#include "RecordFile.h"
 #include "TestEnvironment.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "import/CsvTable.h"
+#include "import/Import.h"
 
 #include <QApplication>
 #include <QProcess>
-#include <QtTest>
+#include <QTest>
 
 #include <csignal>
 #include <sys/wait.h>

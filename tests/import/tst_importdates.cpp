@@ -1,8 +1,8 @@
-#include "CsvTable.h"
-#include "ImportDates.h"
 #include "TestEnvironment.h"
+#include "import/CsvTable.h"
+#include "import/ImportDates.h"
 
-#include <QtTest>
+#include <QTest>
 
 // Dates of a spreadsheet column, read in the order the column itself shows.
 class TestImportDates : public QObject {

@@ -1,7 +1,7 @@
-#include "ImportGroups.h"
 #include "TestEnvironment.h"
+#include "import/ImportGroups.h"
 
-#include <QtTest>
+#include <QTest>
 
 // Rows of one service grouped into one entry: the newest row's values, the earlier ones in its notes.
 class TestImportGroups : public QObject {

@@ -1,7 +1,7 @@
-#include "ImportNames.h"
 #include "TestEnvironment.h"
+#include "import/ImportNames.h"
 
-#include <QtTest>
+#include <QTest>
 
 // Names offered for what a spreadsheet gives that cannot be stored as it is.
 class TestImportNames : public QObject {

@@ -1,8 +1,8 @@
-#include "ImportMapping.h"
-#include "ImportWords.h"
 #include "TestEnvironment.h"
+#include "import/ImportMapping.h"
+#include "import/ImportWords.h"
 
-#include <QtTest>
+#include <QTest>
 
 // The words over spreadsheet columns, and the fields they fill.
 class TestImportWords : public QObject {

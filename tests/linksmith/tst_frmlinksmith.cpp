@@ -1,10 +1,11 @@
 #include "DesktopEntryReader.h"
-#include "PlatformServices.h"
-#include "ProgramEnd.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
-#include "frmLinksmith.h"
+#include "linksmith/frmLinksmith.h"
+#include "ui/PlatformServices.h"
+#include "ui/ProgramEnd.h"
 
+#include <QAbstractProxyModel>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -12,7 +13,7 @@
 #include <QFileSystemModel>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include <memory>
 

@@ -1,13 +1,13 @@
 #include "DesktopEntryReader.h"
-#include "ShellLink.h"
 #include "TestEnvironment.h"
+#include "linksmith/ShellLink.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QtTest>
+#include <QTest>
 
 #include <memory>
 

@@ -1,12 +1,12 @@
-#include "DataFolder.h"
-#include "DueCalendar.h"
-#include "DueScan.h"
-#include "RecordFile.h"
-#include "RemindCommand.h"
-#include "ReminderTimer.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
-#include "frmDueMaint.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "due/DueScan.h"
+#include "duewindow/frmDueMaint.h"
+#include "remind/DueCalendar.h"
+#include "remind/RemindCommand.h"
+#include "remind/ReminderTimer.h"
 
 #include <QDBusConnection>
 #include <QDBusContext>
@@ -14,7 +14,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QtTest>
+#include <QTest>
 
 #include <libical/ical.h>
 

@@ -1,16 +1,16 @@
-#include "DataFolder.h"
-#include "HistoryReport.h"
-#include "RecordFile.h"
 #include "SampleData.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "report/HistoryReport.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
-#include <QtTest>
+#include <QTest>
 
 #include <csignal>
 

@@ -3,7 +3,7 @@
 #include <QAbstractItemView>
 #include <QItemSelectionModel>
 #include <QStringListModel>
-#include <QtTest>
+#include <QTest>
 
 // How tests reach a list of names shown through a string-list model: as a user
 // sees it (rows, the selected row) and as a click sets it.

@@ -1,7 +1,7 @@
 #include "SampleData.h"
 
-#include "RecordFile.h"
 #include "TestEnvironment.h"
+#include "common/RecordFile.h"
 
 SampleData::SampleData(const QString& folder)
     : m_folder(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlatformServices.h"
+#include "ui/PlatformServices.h"
 
 #include <QHash>
 #include <QList>

@@ -1,7 +1,7 @@
 #include "TestEnvironment.h"
 
-#include "DataFolder.h"
-#include "modGlobalVars.h"
+#include "common/DataFolder.h"
+#include "common/modGlobalVars.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
-#include "FieldMerge.h"
 #include "TestEnvironment.h"
+#include "sync/FieldMerge.h"
 
 #include <QApplication>
 
-#include <QtTest>
+#include <QTest>
 
 // The merge on its own: which value each field gets, byte-exact records.
 class TestFieldMerge : public QObject {

@@ -1,16 +1,16 @@
-#include "Archive.h"
-#include "ConflictName.h"
-#include "ConflictResolution.h"
-#include "DataFolder.h"
-#include "RecordFile.h"
 #include "SampleData.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
+#include "backup/Archive.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "sync/ConflictName.h"
+#include "sync/ConflictResolution.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 // Conflict copies as sync tools write them: recognised by name, mapped to
 // their records, and resolved byte for byte after a safety backup.

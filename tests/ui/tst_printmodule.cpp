@@ -1,8 +1,8 @@
 #include "MappedLibrary.h"
-#include "Module.h"
-#include "PlatformServices.h"
-#include "PrinterInterface.h"
 #include "TestEnvironment.h"
+#include "ui/Module.h"
+#include "ui/PlatformServices.h"
+#include "ui/PrinterInterface.h"
 
 #include <QFile>
 #include <QImage>

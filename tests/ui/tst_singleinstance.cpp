@@ -1,9 +1,9 @@
-#include "SingleInstance.h"
 #include "TestEnvironment.h"
+#include "ui/SingleInstance.h"
 
 #include <QPointer>
+#include <QTest>
 #include <QWidget>
-#include <QtTest>
 
 namespace {
 

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "DataFolder.h"
 #include "ListRows.h"
-#include "ProgramEnd.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
-#include "frmAutoMain.h"
+#include "common/DataFolder.h"
+#include "ui/ProgramEnd.h"
+#include "vehicles/frmAutoMain.h"
 
-#include <QtTest>
+#include <QTest>
 
 #include <memory>
 

@@ -1,9 +1,9 @@
-#include "frmAutoPic.h"
+#include "vehicles/frmAutoPic.h"
 
-#include "DataFolder.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
-#include "modGlobalVars.h"
+#include "common/DataFolder.h"
+#include "common/modGlobalVars.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,7 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

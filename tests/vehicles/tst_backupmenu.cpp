@@ -1,8 +1,8 @@
-#include "Archive.h"
-#include "ConflictResolution.h"
 #include "MainWindowFixture.h"
-#include "Restore.h"
-#include "frmRestoreData.h"
+#include "backup/Archive.h"
+#include "backup/Restore.h"
+#include "sync/ConflictResolution.h"
+#include "vehicles/frmRestoreData.h"
 
 #include <QDir>
 #include <QFileDialog>

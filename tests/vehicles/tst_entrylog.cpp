@@ -1,11 +1,11 @@
-#include "DataFolder.h"
-#include "EntryLog.h"
 #include "ListRows.h"
-#include "NameOrder.h"
-#include "RecordFile.h"
 #include "SampleData.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
+#include "common/DataFolder.h"
+#include "common/NameOrder.h"
+#include "common/RecordFile.h"
+#include "vehicles/EntryLog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,8 +19,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 #include <QVBoxLayout>
-#include <QtTest>
 
 #include <memory>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
-#include "EntryLog.h"
 #include "MainWindowFixture.h"
-#include "RecordFile.h"
+#include "common/RecordFile.h"
+#include "vehicles/EntryLog.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "EntryLog.h"
 #include "MainWindowFixture.h"
 #include "SampleData.h"
-#include "frmAutoPic.h"
+#include "vehicles/EntryLog.h"
+#include "vehicles/frmAutoPic.h"
 
 #include <QDir>
 

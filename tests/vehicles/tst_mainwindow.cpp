@@ -1,8 +1,8 @@
 #include "MainWindowFixture.h"
 
-#include "RecordFile.h"
-#include "frmAutoAbout.h"
-#include "modGlobalVars.h"
+#include "common/RecordFile.h"
+#include "common/modGlobalVars.h"
+#include "help/frmAutoAbout.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,11 +1,11 @@
-#include "FieldGuard.h"
-#include "NameRules.h"
 #include "TestEnvironment.h"
+#include "common/NameRules.h"
+#include "vehicles/FieldGuard.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QtTest>
+#include <QTest>
 
 class TestNameRules : public QObject {
     Q_OBJECT

@@ -1,5 +1,5 @@
 #include "MainWindowFixture.h"
-#include "frmAutoPic.h"
+#include "vehicles/frmAutoPic.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "EntryLog.h"
-#include "Import.h"
 #include "MainWindowFixture.h"
-#include "frmAutoPic.h"
+#include "import/Import.h"
+#include "vehicles/EntryLog.h"
+#include "vehicles/frmAutoPic.h"
 
 #include <QDir>
 

@@ -3,13 +3,13 @@
 // tools/screenshot.sh renders:
 //   conflicts_screenshot <conflicts.png> <report.pdf>
 // It works in a private data home, so the user's vehicles are never touched.
-#include "ConflictScan.h"
-#include "DataFolder.h"
-#include "Fonts.h"
-#include "HistoryReport.h"
-#include "RecordFile.h"
 #include "TestEnvironment.h"
-#include "frmSyncConflicts.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "report/HistoryReport.h"
+#include "sync/ConflictScan.h"
+#include "syncwindow/frmSyncConflicts.h"
+#include "ui/Fonts.h"
 
 #include <QApplication>
 #include <QFileInfo>

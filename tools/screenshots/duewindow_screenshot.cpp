@@ -1,12 +1,12 @@
 // Draws the "Due Maintenance" window over a few sample vehicles into a PNG:
 //   duewindow_screenshot <file.png>
 // It works in a private data home, so the user's vehicles are never touched.
-#include "DataFolder.h"
-#include "DueScan.h"
-#include "Fonts.h"
-#include "RecordFile.h"
 #include "TestEnvironment.h"
-#include "frmDueMaint.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "due/DueScan.h"
+#include "duewindow/frmDueMaint.h"
+#include "ui/Fonts.h"
 
 #include <QApplication>
 #include <QFileInfo>

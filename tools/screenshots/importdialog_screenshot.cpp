@@ -1,11 +1,11 @@
 // Draws the "Import from CSV" dialog at its mapping step, with a spreadsheet
 // LibreOffice saved, into a PNG:  importdialog_screenshot <file.png>
 // It works in a private data home, so the user's vehicles are never touched.
-#include "DataFolder.h"
-#include "Fonts.h"
-#include "RecordFile.h"
 #include "TestEnvironment.h"
-#include "frmImport.h"
+#include "common/DataFolder.h"
+#include "common/RecordFile.h"
+#include "importwindow/frmImport.h"
+#include "ui/Fonts.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -4,13 +4,13 @@
 // "Maintenance" or "Parts"; "prefs" for the login preferences dialog.
 // "dark" draws under a dark colour scheme, as a dark desktop theme gives it.
 // It works in a private data home, so the user's vehicles are never touched.
-#include "DataFolder.h"
-#include "EntryLog.h"
-#include "Fonts.h"
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
-#include "frmAutoMain.h"
-#include "frmChangePass.h"
+#include "access/frmChangePass.h"
+#include "common/DataFolder.h"
+#include "ui/Fonts.h"
+#include "vehicles/EntryLog.h"
+#include "vehicles/frmAutoMain.h"
 
 #include <QApplication>
 #include <QFileInfo>

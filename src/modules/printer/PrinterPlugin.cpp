@@ -1,5 +1,5 @@
 // The printing module's entry: the program reaches Qt's print support only through this.
-#include "PrinterInterface.h"
+#include "ui/PrinterInterface.h"
 
 #include <QObject>
 #include <QPainter>

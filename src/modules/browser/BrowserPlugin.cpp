@@ -1,7 +1,7 @@
 // The optional web-engine module (GearbookBrowser.so): a help view that shows
 // web pages inside the help browser window. Only this module links QtWebEngine.
-#include "HelpBrowserInterface.h"
-#include "HelpView.h"
+#include "help/HelpBrowserInterface.h"
+#include "help/HelpView.h"
 
 #include <QGuiApplication>
 #include <QObject>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ConflictResolution.h"
-#include "SingleInstance.h"
+#include "sync/ConflictResolution.h"
+#include "ui/SingleInstance.h"
 #include "ui_frmSyncConflicts.h"
 
 #include <QFutureWatcher>

@@ -1,15 +1,16 @@
-#include "ConflictAlert.h"
-#include "ConflictScan.h"
 #include "MainWindowFixture.h"
-#include "RecordCaptions.h"
-#include "RecordFile.h"
-#include "StartUp.h"
-#include "frmLogin.h"
-#include "frmSyncConflicts.h"
+#include "access/frmLogin.h"
+#include "app/ConflictAlert.h"
+#include "app/StartUp.h"
+#include "common/RecordCaptions.h"
+#include "common/RecordFile.h"
+#include "sync/ConflictScan.h"
+#include "syncwindow/frmSyncConflicts.h"
 
 #include <QDialog>
 #include <QLabel>
 #include <QRadioButton>
+#include <QSignalSpy>
 
 // The "Sync Conflicts" window over the real main window: both versions under
 // the form's captions, a resolution shown in the main window, and the window

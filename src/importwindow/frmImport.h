@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Import.h"
-#include "SingleInstance.h"
+#include "import/Import.h"
+#include "ui/SingleInstance.h"
 #include "ui_frmImport.h"
 
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "RemindSettings.h"
+#include "due/RemindSettings.h"
 
 #include <QStandardPaths>
 

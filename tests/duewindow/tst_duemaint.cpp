@@ -1,12 +1,13 @@
-#include "Archive.h"
-#include "DueScan.h"
-#include "EntryLog.h"
 #include "MainWindowFixture.h"
-#include "RecordFile.h"
-#include "frmDueMaint.h"
+#include "backup/Archive.h"
+#include "common/RecordFile.h"
+#include "due/DueScan.h"
+#include "duewindow/frmDueMaint.h"
+#include "vehicles/EntryLog.h"
 
 #include <QDir>
 #include <QFutureWatcherBase>
+#include <QSignalSpy>
 #include <QTreeWidget>
 
 #include <sys/stat.h>

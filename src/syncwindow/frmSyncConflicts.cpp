@@ -1,9 +1,9 @@
-#include "frmSyncConflicts.h"
+#include "syncwindow/frmSyncConflicts.h"
 
-#include "AfterFirstPaint.h"
-#include "PlatformServices.h"
-#include "RecordLayout.h"
-#include "WindowLook.h"
+#include "common/RecordLayout.h"
+#include "ui/AfterFirstPaint.h"
+#include "ui/PlatformServices.h"
+#include "ui/WindowLook.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DueScan.h"
-#include "SingleInstance.h"
+#include "due/DueScan.h"
+#include "ui/SingleInstance.h"
 #include "ui_frmDueMaint.h"
 
 #include <QFutureWatcher>

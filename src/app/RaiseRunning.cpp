@@ -1,4 +1,4 @@
-#include "RaiseRunning.h"
+#include "app/RaiseRunning.h"
 
 #include <QCryptographicHash>
 #include <QDir>

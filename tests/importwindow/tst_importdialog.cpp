@@ -1,8 +1,8 @@
 #include "MainWindowFixture.h"
-#include "RecordFile.h"
-#include "StartUp.h"
-#include "frmImport.h"
-#include "frmLogin.h"
+#include "access/frmLogin.h"
+#include "app/StartUp.h"
+#include "common/RecordFile.h"
+#include "importwindow/frmImport.h"
 
 #include <QComboBox>
 #include <QHeaderView>

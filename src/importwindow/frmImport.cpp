@@ -1,7 +1,7 @@
-#include "frmImport.h"
+#include "importwindow/frmImport.h"
 
-#include "DataFolder.h"
-#include "PlatformServices.h"
+#include "common/DataFolder.h"
+#include "ui/PlatformServices.h"
 
 #include <QComboBox>
 #include <QDir>

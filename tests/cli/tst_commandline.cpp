@@ -1,13 +1,13 @@
-#include "Archive.h"
-#include "DataFolder.h"
-#include "DisplayCheck.h"
-#include "Restore.h"
 #include "TestEnvironment.h"
+#include "backup/Archive.h"
+#include "backup/Restore.h"
+#include "cli/DisplayCheck.h"
+#include "common/DataFolder.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QProcess>
-#include <QtTest>
+#include <QTest>
 
 #include <csignal>
 #include <sys/resource.h>

@@ -1,12 +1,12 @@
-#include "frmDueMaint.h"
+#include "duewindow/frmDueMaint.h"
 
-#include "AfterFirstPaint.h"
-#include "DataFolder.h"
-#include "PlatformServices.h"
-#include "RemindSettings.h"
-#include "ReminderTimer.h"
-#include "SaveReport.h"
-#include "WindowLook.h"
+#include "common/DataFolder.h"
+#include "due/RemindSettings.h"
+#include "remind/ReminderTimer.h"
+#include "ui/AfterFirstPaint.h"
+#include "ui/PlatformServices.h"
+#include "ui/SaveMessages.h"
+#include "ui/WindowLook.h"
 
 #include <QApplication>
 #include <QDir>

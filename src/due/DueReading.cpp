@@ -1,5 +1,7 @@
 #include "due/DueReading.h"
 
+#include "common/DateTokens.h"
+
 #include <QList>
 #include <QString>
 
@@ -11,47 +13,7 @@ namespace DueReading {
 
 namespace {
 
-struct Token {
-    enum Kind { Number, Word, Separator } kind;
-    QStringView text;
-    int value = 0; // numbers only
-};
-
-// Numbers, words (letters) and single separators; blanks only part tokens.
-std::optional<QList<Token>> tokenize(QStringView text)
-{
-    QList<Token> tokens;
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const QChar c = text.at(i);
-        if (c.isSpace()) {
-            ++i;
-            continue;
-        }
-        qsizetype end = i + 1;
-        if (c.isDigit()) {
-            while (end < text.size() && text.at(end).isDigit())
-                ++end;
-            if (end - i > 4)
-                return std::nullopt; // no part of a date is that long
-            const QStringView digits = text.sliced(i, end - i);
-            int value = 0;
-            for (QChar d : digits)
-                value = value * 10 + d.digitValue();
-            tokens.append({Token::Number, digits, value});
-        } else if (c.isLetter()) {
-            while (end < text.size() && text.at(end).isLetter())
-                ++end;
-            tokens.append({Token::Word, text.sliced(i, end - i)});
-        } else if (c == u'/' || c == u'-' || c == u'.' || c == u',') {
-            tokens.append({Token::Separator, text.sliced(i, 1)});
-        } else {
-            return std::nullopt;
-        }
-        i = end;
-    }
-    return tokens;
-}
+using DateTokens::Token;
 
 // The order of day, month and year in a locale's date format, as 'd', 'M', 'y'.
 std::array<char, 3> fieldOrder(const QString& format)
@@ -236,7 +198,7 @@ std::optional<QDate> readDate(QStringView text, const QLocale& locale, QDate tod
     // ISO 8601 with a time of day: the date part.
     if (text.size() > 10 && text.at(10) == u'T')
         text = text.first(10);
-    if (const auto tokens = tokenize(text)) {
+    if (const auto tokens = DateTokens::split(text)) {
         const LocaleNames& names = namesOf(locale);
         if (auto date = readNumeric(*tokens, names, today))
             return date;

@@ -1,5 +1,7 @@
 #include "import/ImportDates.h"
 
+#include "common/DateTokens.h"
+
 #include <QHash>
 #include <QList>
 
@@ -7,42 +9,21 @@ namespace ImportDates {
 
 namespace {
 
-struct Part {
-    bool number = false;
-    QStringView text;
-    int value = 0;
-};
+using DateTokens::Token;
 
-// Numbers and words; '/', '.', '-', ',' and blanks between them. Nothing for any other character.
-std::optional<QList<Part>> parts(QStringView text, QChar* separator)
+// The numbers and words of a date, and its first separator other than ','.
+std::optional<QList<Token>> parts(QStringView text, QChar* separator)
 {
-    QList<Part> out;
     *separator = QChar();
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const QChar c = text.at(i);
-        if (c.isSpace() || c == u',' || c == u'/' || c == u'.' || c == u'-') {
-            if (!c.isSpace() && c != u',' && separator->isNull())
-                *separator = c;
-            ++i;
-            continue;
-        }
-        qsizetype end = i + 1;
-        if (c.isDigit()) {
-            while (end < text.size() && text.at(end).isDigit())
-                ++end;
-            if (end - i > 4)
-                return std::nullopt;
-            const QStringView digits = text.sliced(i, end - i);
-            out.append({true, digits, digits.toInt()});
-        } else if (c.isLetter()) {
-            while (end < text.size() && text.at(end).isLetter())
-                ++end;
-            out.append({false, text.sliced(i, end - i)});
-        } else {
-            return std::nullopt;
-        }
-        i = end;
+    const auto tokens = DateTokens::split(text);
+    if (!tokens)
+        return std::nullopt;
+    QList<Token> out;
+    for (const Token& token : *tokens) {
+        if (token.kind != Token::Separator)
+            out.append(token);
+        else if (token.text != u"," && separator->isNull())
+            *separator = token.text.front();
     }
     return out;
 }
@@ -84,7 +65,7 @@ bool ignorable(QStringView word)
     return words.contains(word.toString().toLower());
 }
 
-int yearOf(const Part& p)
+int yearOf(const Token& p)
 {
     if (p.text.size() == 4)
         return p.value;
@@ -100,7 +81,8 @@ std::optional<std::pair<int, int>> firstTwo(QStringView text)
 {
     QChar separator;
     const auto p = parts(text.trimmed(), &separator);
-    if (!p || p->size() != 3 || !(*p)[0].number || !(*p)[1].number || !(*p)[2].number || (*p)[0].text.size() > 2)
+    if (!p || p->size() != 3 || (*p)[0].kind != Token::Number || (*p)[1].kind != Token::Number ||
+        (*p)[2].kind != Token::Number || (*p)[0].text.size() > 2)
         return std::nullopt;
     return std::pair{(*p)[0].value, (*p)[1].value};
 }
@@ -146,10 +128,10 @@ std::optional<QDate> read(QStringView text, Order order)
     const auto p = parts(text, &separator);
     if (!p)
         return std::nullopt;
-    QList<Part> numbers;
+    QList<Token> numbers;
     int month = 0;
-    for (const Part& part : *p) {
-        if (part.number) {
+    for (const Token& part : *p) {
+        if (part.kind == Token::Number) {
             numbers << part;
         } else if (const int m = monthNames().value(folded(part.text.toString())); m && !month) {
             month = m;
@@ -168,7 +150,7 @@ std::optional<QDate> read(QStringView text, Order order)
     } else if (month && numbers.size() == 2) {
         // "3 Oct 2028", "Oct 3, 2028", "2028 Oct 3": the four-digit number is the year.
         const int yearAt = numbers[0].text.size() == 4 ? 0 : 1;
-        const Part& day = numbers[1 - yearAt];
+        const Token& day = numbers[1 - yearAt];
         if (day.text.size() <= 2)
             date = QDate(yearOf(numbers[yearAt]), month, day.value);
     }

@@ -66,5 +66,5 @@ int main(int argc, char* argv[])
     setConflictCheckAtStart(true);
     startGearbook();
     listenForLaterStarts();
-    return app.exec();
+    return QApplication::exec();
 }

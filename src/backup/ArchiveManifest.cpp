@@ -166,7 +166,8 @@ bool ManifestReader::line(QByteArrayView text)
     const qsizetype space2 = space1 < 0 ? -1 : text.indexOf(' ', space1 + 1);
     Member member;
     bool sizeOk = false;
-    QByteArrayView size, encoded;
+    QByteArrayView size;
+    QByteArrayView encoded;
     if (space1 == 64 && space2 > space1) {
         member.sha256 = text.first(64).toByteArray();
         size = text.sliced(space1 + 1, space2 - space1 - 1);

@@ -10,7 +10,7 @@
 #include <QSet>
 #include <QString>
 
-#include <locale.h>
+#include <clocale>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>

@@ -59,6 +59,8 @@ namespace LibArchive {
 
 struct Functions {
     GEARBOOK_LIBARCHIVE_FUNCTIONS(GEARBOOK_LIBRARY_MEMBER)
+    // Each entry of the list ends in &&, so the last one needs a true to end on.
+    // NOLINTNEXTLINE(readability-simplify-boolean-expr)
     bool resolve(SharedLibrary::Loader& loader) { return GEARBOOK_LIBARCHIVE_FUNCTIONS(GEARBOOK_LIBRARY_RESOLVE) true; }
 };
 

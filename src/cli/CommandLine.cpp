@@ -237,7 +237,8 @@ std::optional<int> runTogether(int* argc, char* argv[], bool* showDue)
 {
     *showDue = takeShowDue(argc, argv);
     // Qt's options go to the window; every other argument is ours.
-    QStringList ours, qts;
+    QStringList ours;
+    QStringList qts;
     ours << QString::fromLocal8Bit(argv[0]);
     for (int i = 1; i < *argc; ++i) {
         bool takesNext = false;

@@ -17,9 +17,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -239,7 +239,8 @@ void Lock::removeStale()
             return;
         // A live QLockFile holds this lock from before it writes a byte.
         const bool unheld = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-        struct stat opened, named;
+        struct stat opened;
+        struct stat named;
         const bool same = ::fstat(fd, &opened) == 0 && ::stat(name.constData(), &named) == 0 &&
                           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
         const bool removed = unheld && same && ::unlink(name.constData()) == 0;

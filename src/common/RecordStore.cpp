@@ -286,7 +286,8 @@ QList<RecordStore::Outcome> RecordStore::writeAll(const QList<Change>& changes,
     }
     if (files.isEmpty())
         return outcomes;
-    qsizetype renamed = 0, failedAt = 0;
+    qsizetype renamed = 0;
+    qsizetype failedAt = 0;
     const WriteResult result = writeFilesSafely(files, afterEach, &renamed, &failedAt);
     if (!result) {
         // Those renamed are written; the one that failed says why; those between were

@@ -196,10 +196,7 @@ bool canEncode(QChar c)
 
 bool canEncode(QStringView text)
 {
-    for (const QChar c : text)
-        if (!canEncode(c))
-            return false;
-    return true;
+    return std::ranges::all_of(text, [](QChar c) { return canEncode(c); });
 }
 
 } // namespace Win1252

@@ -129,7 +129,8 @@ template <int C1, int C2, int C3>
 void cryptBlocks8(Byte* data, qsizetype length, const Word* key, const Tables4& t, const std::array<Byte, 256>& s)
 {
     constexpr auto columns = std::make_integer_sequence<int, 8>();
-    Word a[8], b[8];
+    Word a[8];
+    Word b[8];
     for (qsizetype offset = 0; offset < length; offset += MessageBlockBytes) {
         Byte* p = data + offset;
         for (int i = 0; i < 8; ++i)
@@ -175,8 +176,8 @@ CRijndael::CRijndael()
         LowMasks[n] = (Word{1} << (n + 1)) - 1;
     }
     for (int n = 0; n < 8; ++n) {
-        BytePowers[n] = static_cast<Byte>(1u << n);
-        ByteLowMasks[n] = static_cast<Byte>((1u << (n + 1)) - 1);
+        BytePowers[n] = static_cast<Byte>(1U << n);
+        ByteLowMasks[n] = static_cast<Byte>((1U << (n + 1)) - 1);
     }
 }
 
@@ -189,7 +190,7 @@ CRijndael::Word CRijndael::LongShiftLeft(Word value, int16_t shiftCount) const
     if (shiftCount == 0)
         return value;
     if (shiftCount == 31)
-        return (value & 1u) << 31; // 2^31 is beyond the power table
+        return (value & 1U) << 31; // 2^31 is beyond the power table
     // Drop the bits that would leave the word, then multiply them into place.
     return (value & LowMasks[31 - shiftCount]) * Powers[shiftCount];
 }
@@ -299,7 +300,9 @@ void CRijndael::ExpandKey(int32_t nb, int32_t nk, std::span<const Byte> key)
     KeyWords = nk;
     Rounds = std::max(BlockWords, KeyWords) + 6;
 
-    int c1 = 1, c2 = 2, c3 = 3;
+    int c1 = 1;
+    int c2 = 2;
+    int c3 = 3;
     if (BlockWords >= 8) {
         c2 = 3;
         c3 = 4;
@@ -372,7 +375,8 @@ void CRijndael::CryptBlock(std::span<Byte> block, const std::array<Word, MaxKeyS
             throw RunTimeError(RunTimeError::SubscriptOutOfRange);
     }
 
-    std::array<Word, MaxBlockWords> work1{}, work2{};
+    std::array<Word, MaxBlockWords> work1{};
+    std::array<Word, MaxBlockWords> work2{};
     Word* a = work1.data();
     Word* b = work2.data();
 

@@ -126,8 +126,8 @@ std::optional<QDate> readNumeric(const QList<Token>& t, const LocaleNames& names
             month = part.value;
     }
     QDate date = dateWithYear(*year, month, day, today);
-    if (!date.isValid())
-        date = dateWithYear(*year, day, month, today);
+    if (!date.isValid())                               // the other order, as a date the locale's cannot be
+        date = dateWithYear(*year, day, month, today); // NOLINT(readability-suspicious-call-argument)
     return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
 }
 
@@ -149,10 +149,9 @@ bool isWeekday(QStringView word, const LocaleNames& names)
 
 bool isOrdinalSuffix(QStringView word)
 {
-    for (const char* suffix : {"st", "nd", "rd", "th"})
-        if (word.compare(QLatin1String(suffix), Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
+    static constexpr std::array Suffixes{"st", "nd", "rd", "th"};
+    return std::ranges::any_of(
+        Suffixes, [&](const char* suffix) { return word.compare(QLatin1String(suffix), Qt::CaseInsensitive) == 0; });
 }
 
 // A month by name with a day and a year ("14 March 2025", "Friday, March 14,

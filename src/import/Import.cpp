@@ -679,6 +679,7 @@ Outcome run(const QList<Source>& sources, Existing existing)
             continue;
         // Back to the folder as it was, newest first.
         QStringList notBack;
+        // NOLINTNEXTLINE(modernize-loop-convert): newest first; clang 14 cannot read libstdc++ 12's views::reverse
         for (auto it = written.crbegin(); it != written.crend(); ++it) {
             const Write& back = **it;
             const bool ok =

@@ -99,7 +99,8 @@ Order orderOf(const QLocale& locale)
 
 ColumnOrder columnOrder(const CsvTable::Table& table, qsizetype column, const QLocale& desktop)
 {
-    int dayFirst = 0, monthFirst = 0;
+    int dayFirst = 0;
+    int monthFirst = 0;
     for (qsizetype r = 0; r < table.rowCount(); ++r) {
         const auto two = firstTwo(table.value(r, column));
         if (!two)

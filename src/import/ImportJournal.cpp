@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 namespace ImportJournal {
 
 namespace {
@@ -41,10 +43,7 @@ bool isDigest(const QByteArray& text)
 {
     if (text.size() != 64)
         return false;
-    for (const char c : text)
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
-            return false;
-    return true;
+    return std::ranges::all_of(text, [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 // Only a plain file name of the folder's own kind: a note from elsewhere never names a file outside it.
@@ -147,7 +146,8 @@ QString recover()
     DataFolder::RemoveSaveLeftovers(DataFolder::path());
     // What each file holds now decides: as before (never written, or put back already), as the import wrote it
     // (put back now), or neither (someone changed it since: told, left alone).
-    QList<const Noted*> removeNew, restore;
+    QList<const Noted*> removeNew;
+    QList<const Noted*> restore;
     QStringList changedSince;
     for (const Noted& n : note->files) {
         const RecordFile::ReadResult now = RecordStore::read(n.file);

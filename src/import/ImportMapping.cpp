@@ -21,7 +21,8 @@ QStringList exportHeaders(Kind kind)
 // The target each header names, by caption first and usual name second; each target once.
 QList<int> matched(Kind kind, const QStringList& headers, int* hits)
 {
-    QHash<QString, int> byCaption, byUsual;
+    QHash<QString, int> byCaption;
+    QHash<QString, int> byUsual;
     for (const Choice& c : choices(kind))
         if (c.target >= Vehicle)
             byCaption.insert(normalized(c.caption), c.target);

@@ -35,7 +35,7 @@ QString placeFolder(const QString& folder, const QString& base)
     else if (sameToken(folder, QStringLiteral("Startup")))
         result = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart");
     // An empty location would put the entry in the working folder.
-    if (result.isEmpty() || result.startsWith(QLatin1Char('/')) == false)
+    if (result.isEmpty() || !result.startsWith(QLatin1Char('/')))
         return QString();
     return result;
 }

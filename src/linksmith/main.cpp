@@ -52,5 +52,5 @@ int main(int argc, char* argv[])
     WindowLook::installStyle();
 
     frmLinksmith::instance()->show();
-    return app.exec();
+    return QApplication::exec();
 }

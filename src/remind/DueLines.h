@@ -20,7 +20,7 @@ QString line(const DueScan::Row& row, QDate today);
 
 // A file that could not be read, named: "Could not read "VanOil.gbx" (Van, Oil): reason".
 QString unreadableLine(const DueScan::Row& row);
-QString unreadableLine(const DueScan::Unreadable& file);
+QString unreadableLine(const DueScan::Unreadable& row);
 
 // The reminder's summary and body for the due rows: "2 maintenance items due:
 // Oil change (Van), overdue 3 days; …", and every item on a line of its own.

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QVariantMap>
 
+#include <utility>
+
 namespace {
 
 const QString Service = QStringLiteral("org.freedesktop.Notifications");
@@ -19,7 +21,7 @@ constexpr int CallTimeoutMs = 5000;
 
 } // namespace
 
-Notification::Notification(const QDBusConnection& bus) : m_bus(bus) {}
+Notification::Notification(QDBusConnection bus) : m_bus(std::move(bus)) {}
 
 bool Notification::show(const QString& summary, const QString& body, QString* error)
 {

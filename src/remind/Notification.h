@@ -14,7 +14,7 @@ class Notification : public QObject {
     Q_OBJECT
 
 public:
-    explicit Notification(const QDBusConnection& bus = QDBusConnection::sessionBus());
+    explicit Notification(QDBusConnection bus = QDBusConnection::sessionBus());
 
     // Shows it; false with the reason when no notification service answered.
     bool show(const QString& summary, const QString& body, QString* error);

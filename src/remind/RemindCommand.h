@@ -16,10 +16,10 @@ constexpr int SomethingDue = 3;
 
 // Each returns the exit status. --due: what is due within `span` days, one
 // line each; --remind: the desktop notification, at most once a day;
-// --calendar: each next inspection as an event in `file` (.ics appended).
+// --calendar: each next inspection as an event in the file `value` names (.ics appended).
 int due(QDate today, int span);
 int remind(QDate today, int span);
-int exportCalendar(const QString& file, QDate today);
+int exportCalendar(const QString& value, QDate today);
 
 // What --remind tells on `today`: summary and body, empty when nothing is due.
 struct Reminder {

@@ -83,7 +83,8 @@ std::vector<double> PageFlow::columns(const QStringList& heads, const QList<Vehi
                                       qsizetype notes) const
 {
     const qsizetype count = heads.size();
-    std::vector<double> least(count, 0), want(count, 0);
+    std::vector<double> least(count, 0);
+    std::vector<double> want(count, 0);
     const auto measure = [&](qsizetype c, const QString& text, const QFont& f, double cap) {
         const QFontMetricsF metrics(f, m_device);
         for (const QString& line : lines(text).split(QLatin1Char('\n'))) {
@@ -100,7 +101,8 @@ std::vector<double> PageFlow::columns(const QStringList& heads, const QList<Vehi
             measure(c, entry.values.value(c - 1), font(8), c == notes ? m_width / 5 : m_width / 4);
     }
     const double pad = 2 * px(1) + px(0.5);
-    double leastSum = 0, wantSum = 0;
+    double leastSum = 0;
+    double wantSum = 0;
     for (qsizetype c = 0; c < count; ++c) {
         least[c] += pad;
         want[c] = std::max(want[c] + pad, least[c]);

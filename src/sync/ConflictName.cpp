@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace ConflictName {
 
 namespace {
@@ -71,10 +73,7 @@ bool mayBe(QByteArrayView fileName)
 {
     if (!fileName.endsWith(".gbx"))
         return false;
-    for (const Rule& rule : Rules)
-        if (fileName.contains(QByteArrayView(rule.marker)))
-            return true;
-    return false;
+    return std::ranges::any_of(Rules, [&](const Rule& rule) { return fileName.contains(QByteArrayView(rule.marker)); });
 }
 
 } // namespace ConflictName

@@ -280,7 +280,8 @@ void frmSyncConflicts::showConflict()
     QColor tint = tvwCompare->palette().color(QPalette::Highlight);
     tint.setAlpha(60);
     // The fields that differ first, marked; the same ones after them, shown when asked for.
-    QList<QTreeWidgetItem*> differing, same;
+    QList<QTreeWidgetItem*> differing;
+    QList<QTreeWidgetItem*> same;
     const QList<SyncConflicts::Row> rows = SyncConflicts::compare(*c);
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const SyncConflicts::Row& row = rows[i];

@@ -22,8 +22,8 @@ enum class MsgAnswer { Ok, Yes, No };
 // A registry as the about window reads it. The Linux backend has no keys.
 class Registry {
 public:
-    static constexpr quint32 HKEY_LOCAL_MACHINE = 0x80000002u;
-    static constexpr quint32 KEY_ALL_ACCESS = 0x2003Fu;
+    static constexpr quint32 HKEY_LOCAL_MACHINE = 0x80000002U;
+    static constexpr quint32 KEY_ALL_ACCESS = 0x2003FU;
     static constexpr quint32 REG_SZ = 1;
     static constexpr quint32 REG_DWORD = 4;
 

@@ -19,6 +19,7 @@
 #include <qdrawutil.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 
@@ -56,13 +57,13 @@ public:
         // The default buttons as the form gave them: a focused button in a
         // plain window takes the default's role while it has the focus and
         // drops it afterwards.
-        for (const auto& button : std::as_const(m_defaults)) {
-            if (button && button->isVisible() && button->isEnabled()) {
-                button->click();
-                return true;
-            }
-        }
-        return false;
+        const auto ready = std::ranges::find_if(std::as_const(m_defaults), [](const auto& button) {
+            return button && button->isVisible() && button->isEnabled();
+        });
+        if (ready == m_defaults.cend())
+            return false;
+        (*ready)->click();
+        return true;
     }
 
 private:
@@ -147,10 +148,10 @@ public:
 
 bool roleSet(const QPalette& palette, QPalette::ColorRole role)
 {
-    for (int group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        if (palette.resolveMask() & (QPalette::ResolveMask(1) << (role + QPalette::NColorRoles * group)))
-            return true;
-    return false;
+    static constexpr std::array Groups{QPalette::Active, QPalette::Inactive, QPalette::Disabled};
+    return std::ranges::any_of(Groups, [&](int group) {
+        return palette.resolveMask() & (QPalette::ResolveMask(1) << (role + QPalette::NColorRoles * group));
+    });
 }
 
 void setRole(QPalette& palette, QPalette::ColorRole role, const QColor& color)
@@ -247,7 +248,8 @@ void fitCaption(QWidget* widget)
     auto overflows = [&](int percent) { return textWidth(QFontMetrics(spaced(percent))) + extra > room; };
     // The width grows with the spacing: start where it would just fit if it
     // grew in proportion, and step from there.
-    constexpr int Widest = 99, Closest = 88;
+    constexpr int Widest = 99;
+    constexpr int Closest = 88;
     int percent = std::clamp(int(100.0 * (room - extra) / std::max(1, width)), Closest, Widest);
     if (overflows(percent)) {
         while (percent > Closest && overflows(--percent)) {
@@ -330,7 +332,8 @@ double contrast(const QColor& a, const QColor& b)
         auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
         return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
     };
-    const double la = luminance(a), lb = luminance(b);
+    const double la = luminance(a);
+    const double lb = luminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 

@@ -27,9 +27,9 @@ namespace {
 // Multi-line fields keep their line breaks as CR LF, as the stored files always had them.
 QString fieldText(const QWidget* field)
 {
-    if (auto* line = qobject_cast<const QLineEdit*>(field))
+    if (const auto* line = qobject_cast<const QLineEdit*>(field))
         return line->text();
-    if (auto* plain = qobject_cast<const QPlainTextEdit*>(field))
+    if (const auto* plain = qobject_cast<const QPlainTextEdit*>(field))
         return FieldGuard::storedText(plain);
     return QString();
 }

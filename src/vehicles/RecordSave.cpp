@@ -46,7 +46,7 @@ void insertSorted(QStringListModel* model, const QString& name)
 
 QString fieldCaption(const QWidget* field)
 {
-    if (auto* button = qobject_cast<const QAbstractButton*>(field))
+    if (const auto* button = qobject_cast<const QAbstractButton*>(field))
         return withoutMarks(button->text());
     for (const QWidget* w = field->parentWidget(); w; w = w->parentWidget())
         for (const QLabel* label : w->findChildren<QLabel*>())

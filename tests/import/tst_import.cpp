@@ -48,7 +48,6 @@ Import::Source fromFile(const QString& path, Kind kind, const QString& vehicle)
     return source(path, readAll(path), kind, vehicle);
 }
 
-int g_limitAfter = 0;
 int g_killAt = -1;
 std::unique_ptr<FileSizeLimit> g_limit;
 
@@ -101,7 +100,7 @@ private slots:
         QDir(data).removeRecursively();
         DataFolder::CreateMakerFolder();
         QList<Import::Source> sources;
-        for (const QString& name : {"parts.csv", "maintenance.csv", "vehicles.csv"})
+        for (const char* name : {"parts.csv", "maintenance.csv", "vehicles.csv"})
             sources << source(name, readAll(env->home() + "/" + name));
         const Import::Outcome outcome = Import::run(sources, Import::Existing::Skip);
         QVERIFY2(outcome, qPrintable(outcome.error));
@@ -129,7 +128,7 @@ private slots:
         QDir(data).removeRecursively();
         DataFolder::CreateMakerFolder();
         QList<Import::Source> sources;
-        for (const QString& name : {"parts.csv", "maintenance.csv", "vehicles.csv"})
+        for (const char* name : {"parts.csv", "maintenance.csv", "vehicles.csv"})
             sources << source(name, readAll(env->home() + "/" + name));
         const Import::Outcome outcome = Import::run(sources, Import::Existing::Skip);
         QVERIFY2(outcome, qPrintable(outcome.error));

@@ -11,8 +11,9 @@ class TestFieldMerge : public QObject {
 
     static FieldMerge record()
     {
-        FieldMerge merge(
-            {{QStringLiteral("Make"), false}, {QStringLiteral("Model"), false}, {QStringLiteral("Automatic"), true}});
+        FieldMerge merge({{QStringLiteral("Make"), false, {}},
+                          {QStringLiteral("Model"), false, {}},
+                          {QStringLiteral("Automatic"), true, {}}});
         merge.setLoaded({"Ford", "Ka", "False"});
         return merge;
     }

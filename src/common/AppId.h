@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStandardPaths>
 #include <QString>
 
 // The names the install gives the two programs' menu entries (without
@@ -24,6 +25,14 @@ inline QString linksmith()
 inline QString iconName()
 {
     return gearbook();
+}
+
+// The program's own settings (the reminder's, the help window's choice of
+// view): one INI file under the configuration home, read with QSettings.
+inline QString settingsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Venbry Software/Gearbook.conf");
 }
 
 } // namespace AppId

@@ -1,14 +1,12 @@
 #include "due/RemindSettings.h"
 
-#include <QStandardPaths>
+#include "common/AppId.h"
 
 namespace RemindSettings {
 
 std::unique_ptr<QSettings> open()
 {
-    return std::make_unique<QSettings>(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                                           QStringLiteral("/Venbry Software/Gearbook.conf"),
-                                       QSettings::IniFormat);
+    return std::make_unique<QSettings>(AppId::settingsFile(), QSettings::IniFormat);
 }
 
 int spanDays()

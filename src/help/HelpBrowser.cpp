@@ -1,5 +1,6 @@
 #include "help/HelpBrowser.h"
 
+#include "common/AppId.h"
 #include "common/modGlobalVars.h"
 #include "help/HelpBrowserInterface.h"
 #include "help/frmBrowser.h"
@@ -7,7 +8,6 @@
 
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 
 namespace {
 
@@ -47,10 +47,7 @@ HelpBrowserInterface* HelpBrowser::webEngine()
 
 bool HelpBrowser::webEngineForLocalPages()
 {
-    // The program's settings file, which the Due Maintenance window's settings share.
-    const QSettings settings(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                                 QStringLiteral("/Venbry Software/Gearbook.conf"),
-                             QSettings::IniFormat);
+    const QSettings settings(AppId::settingsFile(), QSettings::IniFormat);
     return settings.value(WebEngineForLocalPagesKey, false).toBool();
 }
 

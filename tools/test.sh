@@ -12,7 +12,7 @@ echo "test: set-up in $((SECONDS - start)) s"
 . tools/ccache-env.sh
 start=$SECONDS
 cmake -S . -B build -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="$(package_cxxflags)" -DGEARBOOK_BUILD_BENCH=ON \
-    -DGEARBOOK_TEST_CXX_FLAGS="-O1 -g0" \
+    -DGEARBOOK_TEST_CXX_FLAGS="-O1 -g0" -DGEARBOOK_TEST_LINK_FLAGS="-fuse-ld=gold -Wl,--strip-debug" \
     ${CMAKE_CXX_COMPILER_LAUNCHER:+-DCMAKE_CXX_COMPILER_LAUNCHER="$CMAKE_CXX_COMPILER_LAUNCHER"}
 cmake --build build -j"$(nproc)"
 echo "test: built in $((SECONDS - start)) s"
